@@ -1,0 +1,17 @@
+# Sourced by the scripts: installs the Debian packages the project needs when missing.
+# Usage: ensure_packages pkg...
+ensure_packages() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+# What building and testing needs.
+BUILD_PACKAGES=(g++ cmake ninja-build libgtest-dev clang libclang-rt-14-dev gpsd-clients)

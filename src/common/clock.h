@@ -1,0 +1,51 @@
+#pragma once
+// The one source of time. Ticks are milliseconds as an unsigned 32-bit count that
+// wraps like a system tick counter; calendar time is local time.
+#include <cstdint>
+
+namespace aismon {
+
+struct LocalDateTime {
+  int year = 1970;   // full year, e.g. 2026
+  int month = 1;     // 1..12
+  int day = 1;       // 1..31
+  int hour = 0;      // 0..23
+  int minute = 0;    // 0..59
+  int second = 0;    // 0..59
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual uint32_t TickMs() = 0;
+  virtual void SleepMs(uint32_t ms) = 0;
+  virtual LocalDateTime Now() = 0;
+};
+
+// Real time: ticks from std::chrono::steady_clock, calendar from the system's local time.
+class SteadyClock final : public Clock {
+ public:
+  uint32_t TickMs() override;
+  void SleepMs(uint32_t ms) override;
+  LocalDateTime Now() override;
+};
+
+// Test and tool clock: time moves only when told to. Sleeping advances it.
+class ManualClock final : public Clock {
+ public:
+  explicit ManualClock(uint32_t startTick = 0, LocalDateTime start = LocalDateTime{2026, 1, 1, 9, 0, 0})
+      : tick_(startTick), now_(start) {}
+  uint32_t TickMs() override { return tick_; }
+  void SleepMs(uint32_t ms) override { tick_ += ms; }
+  LocalDateTime Now() override { return now_; }
+
+  void Advance(uint32_t ms) { tick_ += ms; }
+  void SetTick(uint32_t tick) { tick_ = tick; }
+  void SetNow(const LocalDateTime& now) { now_ = now; }
+
+ private:
+  uint32_t tick_;
+  LocalDateTime now_;
+};
+
+}  // namespace aismon

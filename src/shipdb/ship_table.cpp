@@ -1,0 +1,187 @@
+#include "shipdb/ship_table.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace aismon {
+
+namespace {
+constexpr int kOtherShips = kDynamicEntries - 1;  // 1024
+constexpr int kOtherStatics = kStaticEntries - 1;  // 60000
+
+// Home slots: mmsi mod n + 1; index 0 is never probed. Negative MMSIs are taken as
+// their unsigned bit pattern so that every value lands inside the table.
+int HomeSlot(int32_t mmsi, int n) { return static_cast<int>(static_cast<uint32_t>(mmsi) % static_cast<uint32_t>(n)) + 1; }
+int NextSlot(int slot, int n) { return slot == n ? 1 : slot + 1; }
+}  // namespace
+
+ShipTable::ShipTable(Clock& clock)
+    : clock_(clock),
+      dynamic_(new DbDynamic[kDynamicEntries]()),
+      static_(new DbStatic[kStaticEntries]()),
+      wake_(new WakeRing[kDynamicEntries]()) {}
+
+int ShipTable::FindOrAddShip(int32_t mmsi) {
+  if (mmsi == dynamic_[0].MMSI) return 0;
+  if (ShipCount == 0) {
+    for (int i = 1; i <= kOtherShips; ++i)
+      if (dynamic_[i].Age != 0) ++ShipCount;
+  }
+  int slot = HomeSlot(mmsi, kOtherShips);
+  for (int probe = 0; probe < kOtherShips; ++probe, slot = NextSlot(slot, kOtherShips)) {
+    DbDynamic& e = dynamic_[slot];
+    if (e.Age == 0) {
+      std::memset(&e, 0, sizeof e);
+      e.Age = 1;
+      e.MMSI = mmsi;
+      e.Link = LinkTo(FindOrAddStatic(mmsi));
+      e.Lat = 34.5;
+      e.Lon = 135.0;
+      e.Sog = e.Cog = e.Hdg = e.Rot = 0.0;
+      e.NavStat = kNavStatNotCarried;
+      e.UtcSec = kSecNotAvailable;
+      e.Raim = 0;
+      e.Raw.RawLat = kLatNotAvailable;
+      e.Raw.RawLon = kLonNotAvailable;
+      e.Raw.RawSog = kSogNotAvailable;
+      e.Raw.RawCog = kCogNotAvailable;
+      e.Raw.RawHdg = kHdgNotAvailable;
+      e.Raw.RawRot = kRotNotAvailable;
+      e.Raw.RawNavStat = kNavStatNotCarried;
+      e.Raw.RawSec = kSecNotAvailable;
+      e.Raw.RawStations = kStationsNotAvailable;
+      ++ShipCount;
+      return slot;
+    }
+    if (e.MMSI == mmsi) return slot;
+  }
+  // Full: reuse the entry that has been silent longest (lowest index on a tie).
+  int oldest = 1;
+  for (int i = 2; i <= kOtherShips; ++i)
+    if (dynamic_[i].Age > dynamic_[oldest].Age) oldest = i;
+  DbDynamic& e = dynamic_[oldest];
+  std::memset(&e, 0, sizeof e);
+  e.Age = 1;
+  e.MMSI = mmsi;
+  e.Link = LinkTo(FindOrAddStatic(mmsi));
+  return oldest;
+}
+
+int ShipTable::FindShip(int32_t mmsi) const {
+  if (mmsi == dynamic_[0].MMSI) return -1;
+  int slot = HomeSlot(mmsi, kOtherShips);
+  for (int probe = 0; probe < kOtherShips; ++probe, slot = NextSlot(slot, kOtherShips)) {
+    const DbDynamic& e = dynamic_[slot];
+    if (e.Age == 0) return -1;
+    if (e.MMSI == mmsi) return slot;
+  }
+  return -1;
+}
+
+int ShipTable::FindOrAddStatic(int32_t mmsi, bool* existed) {
+  if (existed) *existed = true;
+  if (mmsi == OwnMMSI) return 0;
+  if (StaticCount == 0) {
+    for (int i = 1; i <= kOtherStatics; ++i)
+      if (static_[i].UdTime != 0) ++StaticCount;
+  }
+  int slot = HomeSlot(mmsi, kOtherStatics);
+  for (int probe = 0; probe < kOtherStatics; ++probe, slot = NextSlot(slot, kOtherStatics)) {
+    DbStatic& s = static_[slot];
+    if (s.UdTime == 0) {
+      std::memset(&s, 0, sizeof s);
+      s.UdTime = NowStamp();
+      s.MMSI = mmsi;
+      ++StaticCount;
+      if (existed) *existed = false;
+      return slot;
+    }
+    if (s.MMSI == mmsi) return slot;
+  }
+  // Full: reuse the record updated longest ago (lowest index on a tie).
+  int oldest = 1;
+  uint32_t bound = NowStamp();
+  for (int i = 1; i <= kOtherStatics; ++i) {
+    if (static_[i].UdTime < bound) {
+      bound = static_[i].UdTime;
+      oldest = i;
+    }
+  }
+  DbStatic& s = static_[oldest];
+  std::memset(&s, 0, sizeof s);
+  s.UdTime = NowStamp();
+  s.MMSI = mmsi;
+  if (existed) *existed = false;
+  return oldest;
+}
+
+bool ShipTable::GetShip(int index, DbDynamic& out) {
+  out.Age = 0;
+  if (index < 0 || index > kOtherShips) return false;
+  DbDynamic& e = dynamic_[index];
+  if (index > 0 && e.Age == 0) return false;
+  if (e.Link == kNoLink) e.Link = LinkTo(FindOrAddStatic(e.MMSI));
+  out = e;
+  return true;
+}
+
+void ShipTable::PutShip(int index, const DbDynamic& in) {
+  if (index < 0 || index > kOtherShips) return;
+  DbDynamic& e = dynamic_[index];
+  const uint32_t link = e.Link;
+  e = in;
+  e.Link = link;
+}
+
+void ShipTable::GetOwnShip(DbDynamic& out) {
+  dynamic_[0].Link = LinkTo(0);
+  DbStatic& s = static_[0];
+  auto tidy = [](char* text, size_t size) {
+    for (size_t i = 0; i < size && text[i] != '\0'; ++i)
+      if (text[i] == '@') text[i] = ' ';
+  };
+  tidy(s.Sign, sizeof s.Sign);
+  tidy(s.Name, sizeof s.Name);
+  tidy(s.Dest, sizeof s.Dest);
+  tidy(s.Vendor, sizeof s.Vendor);
+  if (s.EtaMM < 1 || s.EtaMM > 12) s.EtaMM = 1;
+  if (s.EtaDD < 1 || s.EtaDD > 31) s.EtaDD = 1;
+  if (s.EtaHH < 0 || s.EtaHH > 23) s.EtaHH = 0;
+  if (s.EtaMN < 0 || s.EtaMN > 59) s.EtaMN = 0;
+  out = dynamic_[0];
+}
+
+void ShipTable::PutOwnShip(const DbDynamic& in) { dynamic_[0] = in; }
+
+void ShipTable::ClearShips() {
+  for (int i = 0; i < kDynamicEntries; ++i) {
+    dynamic_[i].Age = 0;
+    for (WakePoint& p : wake_[i].Points) p = WakePoint{0.0, 0.0};
+  }
+}
+
+uint32_t ShipTable::NowStamp() {
+  const LocalDateTime t = clock_.Now();
+  int y = t.year;
+  if (y <= 69) y += 2000;
+  if (y <= 99) y += 1900;
+  y -= 1968;
+  int m = t.month;
+  if (m < 3) {
+    y -= 1;
+    m += 12;
+  }
+  const long days = static_cast<long>(std::floor(y * 365.25 + 0.1)) +
+                    static_cast<long>(std::floor((m - 3) * 30.6 + 0.5)) + t.day + 59 - 731;
+  const long stamp = days * 86400L + t.hour * 3600L + t.minute * 60L + t.second - 32400L;
+  return static_cast<uint32_t>(stamp);
+}
+
+void ShipTable::StoreWakePoint(int index, int32_t ownerMmsi, double lat, double lon) {
+  if (index < 0 || index > kOtherShips) return;
+  WakeRing& r = wake_[index];
+  r.OwnerMMSI = ownerMmsi;
+  r.Points[wakeHead] = WakePoint{lat, lon};
+}
+
+}  // namespace aismon

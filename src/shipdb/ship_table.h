@@ -1,0 +1,68 @@
+#pragma once
+// The one store of what is known about ships: DbDynamic (tracked stations), DbStatic
+// (every MMSI ever seen) and the wake rings, found by MMSI with open addressing.
+// Storage is allocated once by the constructor; nothing here allocates afterwards.
+#include <cstdint>
+#include <memory>
+
+#include "common/clock.h"
+#include "shipdb/ship_records.h"
+
+namespace aismon {
+
+inline constexpr int32_t kOwnEchoMMSI = 987650000;   // VDM reports carrying own MMSI are filed here
+inline constexpr int32_t kOwnShipPlaceholderMMSI = 599999999;
+
+class ShipTable {
+ public:
+  explicit ShipTable(Clock& clock);
+  ShipTable(const ShipTable&) = delete;
+  ShipTable& operator=(const ShipTable&) = delete;
+
+  int FindOrAddShip(int32_t mmsi);
+  int FindShip(int32_t mmsi) const;
+  // Returns the DbStatic index; *existed tells whether the MMSI was already there.
+  int FindOrAddStatic(int32_t mmsi, bool* existed = nullptr);
+  DbStatic& FindOrAddStaticEntry(int32_t mmsi) { return static_[FindOrAddStatic(mmsi)]; }
+
+  bool GetShip(int index, DbDynamic& out);
+  void PutShip(int index, const DbDynamic& in);
+  void GetOwnShip(DbDynamic& out);
+  void PutOwnShip(const DbDynamic& in);
+  void ClearShips();
+  uint32_t NowStamp();
+
+  // The static record a (resolved) Link refers to.
+  DbStatic& StaticOf(uint32_t link) { return static_[LinkIndex(link)]; }
+  static int LinkIndex(uint32_t link) { return link == kNoLink ? 0 : static_cast<int>(link - 1); }
+  static uint32_t LinkTo(int staticIndex) { return static_cast<uint32_t>(staticIndex) + 1; }
+
+  // Whole-array access for the database files, tools and the painter's read-only passes.
+  DbDynamic* DynamicEntries() { return dynamic_.get(); }
+  const DbDynamic* DynamicEntries() const { return dynamic_.get(); }
+  DbStatic* StaticEntries() { return static_.get(); }
+  const DbStatic* StaticEntries() const { return static_.get(); }
+  WakeRing* WakeRings() { return wake_.get(); }
+  const WakeRing* WakeRings() const { return wake_.get(); }
+
+  // Own ship's MMSI as learnt from VDO (0 until learnt).
+  int32_t OwnMMSI = 0;
+  // Shared slot index of all wake rings, advanced by the wake clock.
+  int wakeHead = 0;
+  // Entries handed out; recounted by a scan when found 0.
+  uint32_t ShipCount = 0;
+  uint32_t StaticCount = 0;
+  // Set by the first database load; later loads do nothing.
+  bool dbLoaded = false;
+
+  // Stores a wake point for entry index at the current head.
+  void StoreWakePoint(int index, int32_t ownerMmsi, double lat, double lon);
+
+ private:
+  Clock& clock_;
+  std::unique_ptr<DbDynamic[]> dynamic_;
+  std::unique_ptr<DbStatic[]> static_;
+  std::unique_ptr<WakeRing[]> wake_;
+};
+
+}  // namespace aismon
