@@ -28,24 +28,37 @@ class SteadyClock final : public Clock {
   uint32_t TickMs() override;
   void SleepMs(uint32_t ms) override;
   LocalDateTime Now() override;
+
+ private:
+  int64_t cachedSecond_ = -1;
+  LocalDateTime cached_;
 };
 
-// Test and tool clock: time moves only when told to. Sleeping advances it.
+// Test and tool clock: time moves only when told to (sleeping advances it too). The
+// calendar time moves with the ticks from the calendar time it was given.
 class ManualClock final : public Clock {
  public:
   explicit ManualClock(uint32_t startTick = 0, LocalDateTime start = LocalDateTime{2026, 1, 1, 9, 0, 0})
-      : tick_(startTick), now_(start) {}
+      : tick_(startTick), baseTick_(startTick), base_(start) {}
   uint32_t TickMs() override { return tick_; }
   void SleepMs(uint32_t ms) override { tick_ += ms; }
-  LocalDateTime Now() override { return now_; }
+  LocalDateTime Now() override;
 
   void Advance(uint32_t ms) { tick_ += ms; }
   void SetTick(uint32_t tick) { tick_ = tick; }
-  void SetNow(const LocalDateTime& now) { now_ = now; }
+  // Sets the calendar time as of the current tick.
+  void SetNow(const LocalDateTime& now) {
+    base_ = now;
+    baseTick_ = tick_;
+  }
 
  private:
   uint32_t tick_;
-  LocalDateTime now_;
+  uint32_t baseTick_;
+  LocalDateTime base_;
 };
+
+// Calendar arithmetic on local date and time (no time zones involved).
+LocalDateTime AddSeconds(const LocalDateTime& t, int64_t seconds);
 
 }  // namespace aismon

@@ -1,0 +1,50 @@
+#pragma once
+// The message stage: dispatch by message number, one decoder per message family (each in
+// its own file), and the two common steps that write the ship table.
+#include <cstdint>
+
+#include "ais/ais_payload.h"
+#include "shipdb/ship_records.h"
+
+namespace aismon {
+
+class ShipTable;
+class WatchAlert;
+
+class MessageDecoders {
+ public:
+  MessageDecoders(ShipTable& table, WatchAlert& watch) : table_(table), watch_(watch) {}
+
+  int DispatchMessage(const AisPayload& p, int bitLength, int mode);
+
+ private:
+  // A decoder's three working copies of the station's data.
+  struct Station {
+    int index;
+    DbDynamic dynamic;
+    DbStatic statics;
+    RawReport raw;
+  };
+  void Load(int index, Station& s);
+
+  int DecodeClassA(int number, const AisPayload& p, int mode);
+  int DecodeBaseStation(const AisPayload& p, int bitLength, int mode);
+  int DecodeStaticVoyage(const AisPayload& p, int bitLength, int mode);
+  int DecodeSarAircraft(const AisPayload& p, int bitLength, int mode);
+  int DecodeClassB(const AisPayload& p, int bitLength, int mode);
+  int DecodeClassBExtended(const AisPayload& p, int bitLength, int mode);
+  int DecodeAidToNavigation(const AisPayload& p, int bitLength, int mode);
+  int DecodeStaticReport(const AisPayload& p, int bitLength, int mode);
+
+  void StoreStatic(int index, DbStatic& statics);
+  void StoreReport(int index, const RawReport& raw, int speedUnit, bool applyMotion);
+
+  ShipTable& table_;
+  WatchAlert& watch_;
+};
+
+// Speed units of StoreReport: tenths of a knot, or whole knots (message 9).
+inline constexpr int kSpeedTenths = 0;
+inline constexpr int kSpeedKnots = 9;
+
+}  // namespace aismon

@@ -1,0 +1,90 @@
+#include "input/sentence_layer.h"
+
+#include <cstring>
+
+#include "ais/vdx_assembly.h"
+#include "input/rmc_own_ship.h"
+
+namespace aismon {
+
+const SentenceLayer::SentenceHandler SentenceLayer::kSentenceTable[] = {
+    {"VDO", &SentenceLayer::HandleVdo, 6, 7},
+    {"VDM", &SentenceLayer::HandleVdm, 6, 7},
+    {"RMC", &SentenceLayer::HandleRmc, 11, 12},
+    {"", nullptr, 0, 0},
+};
+
+namespace {
+bool IsFieldEnd(char c) { return c == ',' || c == '*' || c == '\r' || c == '\n' || c == '\0'; }
+}  // namespace
+
+SentenceLayer::SentenceLayer(ShipTable& table, VdxAssembler& assembler, ReceiveOptions& options,
+                             IntakeCounters& counters)
+    : table_(table), assembler_(assembler), options_(options), counters_(counters) {}
+
+void SentenceLayer::AcceptLine(const char* line) {
+  ProcessSentence(line);
+  if (recorder_) recorder_(line);
+}
+
+void SentenceLayer::ProcessSentence(const char* line) {
+  // The type sits at positions 3..5, after the start character and the two-letter talker.
+  // Stop at the terminator so that a short line is never read past its end.
+  if (line[0] == '\0' || line[1] == '\0' || line[2] == '\0') return;
+  int row = 0;
+  for (; kSentenceTable[row].type[0] != '\0'; ++row) {
+    const char* type = kSentenceTable[row].type;
+    // Short-circuit order keeps the reads inside the line: a terminator never matches.
+    if (line[3] == type[0] && line[4] == type[1] && line[5] == type[2]) break;
+  }
+  const SentenceHandler& h = kSentenceTable[row];
+  if (h.handler == nullptr) return;
+
+  // A line of 128 characters or more would leave the working copy without a terminator.
+  const size_t length = strnlen(line, kSentenceTextBytes);
+  if (length >= static_cast<size_t>(kSentenceTextBytes)) return;
+
+  SentenceRecord r;
+  std::memset(r.text, 0, sizeof r.text);
+  std::memcpy(r.text, line, length);
+  r.row = row;
+  r.fieldCount = 0;
+
+  // Fields start at position 7, after the comma that follows the six-character address.
+  int pos = 7;
+  for (int i = 0; i < h.fieldsScanned; ++i) {
+    int len = 0;
+    while (!IsFieldEnd(r.text[pos + len])) ++len;
+    r.fields[i] = SentenceField{pos, len};
+    r.fieldCount = i + 1;
+    const char end = r.text[pos + len];
+    if (end == ',' || end == '*') {
+      pos += len + 1;
+      continue;
+    }
+    if (i < h.minEndField) return;  // ended too early: dropped
+    break;
+  }
+  (this->*h.handler)(r);
+}
+
+int SentenceLayer::HandleVdo(const SentenceRecord& r) {
+  if (!options_.vdoEnabled) return 0;
+  assembler_.AssembleVdx(r, kOwnShipMode);
+  return 0;
+}
+
+int SentenceLayer::HandleVdm(const SentenceRecord& r) {
+  ++counters_.vdmCount;
+  assembler_.AssembleVdx(r, kOtherShipsMode);
+  return 0;
+}
+
+int SentenceLayer::HandleRmc(const SentenceRecord& r) {
+  ++counters_.rmcCount;
+  if (options_.vdoEnabled) return 0;
+  UpdateOwnShipFromRmc(r, table_, options_, counters_);
+  return 0;
+}
+
+}  // namespace aismon

@@ -1,0 +1,34 @@
+#pragma once
+// One sentence split into fields; lives for one call of the sentence layer.
+#include <cstdint>
+#include <string_view>
+
+namespace aismon {
+
+inline constexpr int kSentenceTextBytes = 128;
+inline constexpr int kMaxSentenceFields = 12;
+
+struct SentenceField {
+  int32_t start;   // offset in text
+  int32_t length;  // characters, without the terminator
+};
+
+struct SentenceRecord {
+  char text[kSentenceTextBytes];  // zero-terminated working copy of the line
+  int row;                        // row of the sentence table
+  int fieldCount;                 // fields split
+  SentenceField fields[kMaxSentenceFields];
+
+  // Field i as split; an unsplit index gives an empty field.
+  std::string_view Field(int i) const {
+    if (i < 0 || i >= fieldCount) return {};
+    return std::string_view(text + fields[i].start, static_cast<size_t>(fields[i].length));
+  }
+  // The text of field i from its start (up to the end of the line), as handlers read it.
+  const char* FieldText(int i) const {
+    if (i < 0 || i >= fieldCount) return text + kSentenceTextBytes - 1;  // always a zero
+    return text + fields[i].start;
+  }
+};
+
+}  // namespace aismon
