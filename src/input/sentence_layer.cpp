@@ -27,10 +27,10 @@ void SentenceLayer::AcceptLine(const char* line) {
   if (recorder_) recorder_(line);
 }
 
-void SentenceLayer::ProcessSentence(const char* line) {
+bool SentenceLayer::SplitSentence(const char* line, SentenceRecord& r) {
   // The type sits at positions 3..5, after the start character and the two-letter talker.
   // Stop at the terminator so that a short line is never read past its end.
-  if (line[0] == '\0' || line[1] == '\0' || line[2] == '\0') return;
+  if (line[0] == '\0' || line[1] == '\0' || line[2] == '\0') return false;
   int row = 0;
   for (; kSentenceTable[row].type[0] != '\0'; ++row) {
     const char* type = kSentenceTable[row].type;
@@ -38,13 +38,12 @@ void SentenceLayer::ProcessSentence(const char* line) {
     if (line[3] == type[0] && line[4] == type[1] && line[5] == type[2]) break;
   }
   const SentenceHandler& h = kSentenceTable[row];
-  if (h.handler == nullptr) return;
+  if (h.handler == nullptr) return false;
 
   // A line of 128 characters or more would leave the working copy without a terminator.
   const size_t length = strnlen(line, kSentenceTextBytes);
-  if (length >= static_cast<size_t>(kSentenceTextBytes)) return;
+  if (length >= static_cast<size_t>(kSentenceTextBytes)) return false;
 
-  SentenceRecord r;
   std::memset(r.text, 0, sizeof r.text);
   std::memcpy(r.text, line, length);
   r.row = row;
@@ -62,10 +61,15 @@ void SentenceLayer::ProcessSentence(const char* line) {
       pos += len + 1;
       continue;
     }
-    if (i < h.minEndField) return;  // ended too early: dropped
-    break;
+    return i >= h.minEndField;  // ended too early: rejected
   }
-  (this->*h.handler)(r);
+  return true;  // as many fields as scanned: the rest is ignored
+}
+
+void SentenceLayer::ProcessSentence(const char* line) {
+  SentenceRecord r;
+  if (!SplitSentence(line, r)) return;
+  (this->*kSentenceTable[r.row].handler)(r);
 }
 
 int SentenceLayer::HandleVdo(const SentenceRecord& r) {

@@ -24,6 +24,10 @@ class SentenceLayer {
 
   void SetRecorder(Recorder recorder) { recorder_ = std::move(recorder); }
 
+  // Finds the line's row of the sentence table and splits its fields into r. False when
+  // no row matches or the sentence is rejected (too long, or ended before its last field).
+  static bool SplitSentence(const char* line, SentenceRecord& r);
+
  private:
   int HandleVdo(const SentenceRecord& r);
   int HandleVdm(const SentenceRecord& r);

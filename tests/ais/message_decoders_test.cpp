@@ -1,0 +1,472 @@
+// Decoding of every handled message number into the ship table, through the whole intake.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "tests/support/intake_fixture.h"
+#include "tests/support/payload_builder.h"
+
+namespace aismon {
+namespace {
+
+using testing::PayloadBuilder;
+
+struct ClassAFields {
+  int32_t mmsi = 431000001;
+  int64_t lat = 20750996;
+  int64_t lon = 81251473;
+  int sog = 10;
+  int cog = 1840;
+  int hdg = 176;
+  int rot = 0;
+  int navStat = 0;
+  int sec = 21;
+  int raim = 0;
+  int posAcc = 0;
+  int timeout = 0;
+  int stations = 0;
+};
+
+std::string ClassA(int number, const ClassAFields& f, const char* type = "VDM", char channel = 'A') {
+  PayloadBuilder b(168);
+  b.Set(1, 6, number).Set(9, 38, f.mmsi).Set(39, 42, f.navStat).Set(43, 50, f.rot).Set(51, 60, f.sog);
+  b.Set(61, 61, f.posAcc).Set(62, 89, f.lon).Set(90, 116, f.lat).Set(117, 128, f.cog).Set(129, 137, f.hdg);
+  b.Set(138, 143, f.sec).Set(149, 149, f.raim).Set(152, 154, f.timeout).Set(155, 168, f.stations);
+  return b.Sentence(type, channel);
+}
+
+class DecoderTest : public testing::IntakeTest {
+ protected:
+  DecoderTest() { PlaceOwnShip(); }
+};
+
+TEST_F(DecoderTest, MessageOneExample) {
+  Feed("!AIVDM,1,1,,A,16K3UQP00:9cqTRCjRU7<5Pb08=@,0*4D");
+  const DbDynamic* d = Ship(431023494);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->Raw.RawLat, 20750996);
+  EXPECT_EQ(d->Raw.RawLon, 81251473);
+  EXPECT_DOUBLE_EQ(d->Lat, 20750996 / 600000.0);
+  EXPECT_NEAR(d->Lat, 34.58499333, 1e-8);
+  EXPECT_NEAR(d->Lon, 135.41912166, 1e-8);
+  EXPECT_DOUBLE_EQ(d->Sog, 1.0);
+  EXPECT_NEAR(d->Cog, 184.0, 1e-9);
+  EXPECT_EQ(d->Hdg, 176.0);
+  EXPECT_EQ(d->TrueHdg, 176.0);
+  EXPECT_EQ(d->Rot, 0.0);
+  EXPECT_EQ(d->NavStat, 0);
+  EXPECT_EQ(d->UtcSec, 21);
+  EXPECT_EQ(d->Raw.RawStations, -1);  // slot time-out is not 3, 5 or 7
+  EXPECT_EQ(d->Raw.PosState, kPosReported);
+  EXPECT_EQ(d->Age, 1u);
+  EXPECT_EQ(StaticOf(*d).MsgNo, 1);
+  EXPECT_EQ(StaticOf(*d).MMSI, 431023494);
+  EXPECT_EQ(StaticOf(*d).UdTime, table.NowStamp());
+}
+
+TEST_F(DecoderTest, MessageFourExample) {
+  Feed("!AIVDM,1,1,,A,40475rAvUtW:N9ceoHClce700L60,0*00");
+  const DbDynamic* d = Ship(4310505);
+  ASSERT_NE(d, nullptr);
+  const DbStatic& s = StaticOf(*d);
+  EXPECT_NEAR(s.BsLat, 34.6435, 1e-9);
+  EXPECT_NEAR(d->Lat, 34.6435, 1e-9);
+  EXPECT_NEAR(s.BsLon, 135.379166, 1e-6);
+  EXPECT_DOUBLE_EQ(s.BsLon, d->Lon);
+  EXPECT_EQ(d->UtcSec, 30);
+  EXPECT_EQ(d->Raw.RawStations, 384);
+  EXPECT_EQ(d->Sog, 0.0);
+  EXPECT_EQ(d->SogInvalid, 1);
+  EXPECT_EQ(d->HdgInvalid, 1);
+  EXPECT_EQ(d->CogInvalid, 1);
+  EXPECT_EQ(s.MsgNo, 4);
+}
+
+TEST_F(DecoderTest, MessageFiveExample) {
+  Feed("!AIVDM,1,1,,A,5815MV82FvoUKL7C7GDhDtp58@v2222222222216E8N;E5pfNKRT85BhQM8888888888880,2*31");
+  const DbDynamic* d = Ship(538008984);
+  ASSERT_NE(d, nullptr);
+  const DbStatic& s = StaticOf(*d);
+  EXPECT_EQ(s.Imo, 9894777);
+  EXPECT_EQ(s.Type, 70);
+  EXPECT_EQ(s.AntA, 169);
+  EXPECT_EQ(s.AntB, 30);
+  EXPECT_EQ(s.AntC, 11);
+  EXPECT_EQ(s.AntD, 21);
+  EXPECT_EQ(s.Draught, 110);
+  EXPECT_EQ(s.EtaMM, 7);
+  EXPECT_EQ(s.EtaDD, 17);
+  EXPECT_EQ(s.EtaHH, 14);
+  EXPECT_EQ(s.EtaMN, 30);
+  ASSERT_EQ(std::strlen(s.Name), 20u);
+  for (int i = 0; i < 8; ++i) EXPECT_TRUE(s.Name[i] >= 'A' && s.Name[i] <= 'Z') << s.Name;
+  EXPECT_EQ(std::string(s.Name + 8), std::string(12, ' '));
+  EXPECT_EQ(s.MsgNo, 5);
+  EXPECT_EQ(s.Person, 0);
+  // Static data only: the position stays the starting one.
+  EXPECT_EQ(d->Raw.PosState, kPosStaticOnly);
+  EXPECT_EQ(d->Lat, 34.5);
+  EXPECT_EQ(d->Raw.RawLat, kLatNotAvailable);
+}
+
+TEST_F(DecoderTest, MessageEighteen) {
+  PayloadBuilder b(168);
+  b.Set(1, 6, 18).Set(9, 38, 431010472).Set(47, 56, 0).Set(58, 85, 81150000).Set(86, 112, 20740000);
+  b.Set(113, 124, 2691).Set(125, 133, 262).Set(134, 139, 12).Set(148, 148, 1).Set(149, 149, 0);
+  b.Set(152, 154, 3).Set(155, 168, 17);
+  Feed(b.Sentence());
+  const DbDynamic* d = Ship(431010472);
+  ASSERT_NE(d, nullptr);
+  EXPECT_NEAR(d->Cog, 269.1, 1e-9);
+  EXPECT_EQ(d->Raw.RawHdg, 262);
+  EXPECT_EQ(d->Hdg, 262.0);
+  EXPECT_EQ(d->Sog, 0.0);
+  EXPECT_EQ(d->SogInvalid, 0);
+  EXPECT_EQ(d->Raim, 1);
+  EXPECT_EQ(d->Raw.RawStations, 17);
+  EXPECT_EQ(d->Raw.RawRot, kRotNotAvailable);       // kept from the new entry
+  EXPECT_EQ(d->Raw.RawNavStat, kNavStatNotCarried);  // kept from the new entry
+  EXPECT_EQ(StaticOf(*d).MsgNo, 18);
+}
+
+TEST_F(DecoderTest, MessageEighteenWithItdmaStateKeepsStations) {
+  PayloadBuilder b(168);
+  b.Set(1, 6, 18).Set(9, 38, 431010473).Set(149, 149, 0).Set(152, 154, 3).Set(155, 168, 40);
+  Feed(b.Sentence());
+  PayloadBuilder c(168);
+  c.Set(1, 6, 18).Set(9, 38, 431010473).Set(149, 149, 1).Set(152, 154, 3).Set(155, 168, 99);
+  Feed(c.Sentence());
+  EXPECT_EQ(Ship(431010473)->Raw.RawStations, 40);
+}
+
+struct HeadingCase {
+  const char* name;
+  int hdg;
+  int sog;
+  int cog;
+  double expectHdg;
+  int expectInvalid;
+  int expectFromCog;
+};
+
+TEST_F(DecoderTest, HeadingFromCourseAtThreeKnots) {
+  const HeadingCase cases[] = {
+      {"TrueHeading", 359, 0, 3600, 359.0, 0, 0},
+      {"CogAtThreeKnots", 511, 30, 900, 90.0, 0, 1},
+      {"SlowerThanThree", 511, 29, 900, 12.0, 1, 0},
+      {"CogInvalid", 511, 100, 3600, 12.0, 1, 0},
+      {"Heading360Invalid", 360, 0, 900, 12.0, 1, 0},
+  };
+  int32_t mmsi = 431100000;
+  for (const HeadingCase& c : cases) {
+    ++mmsi;
+    const int i = table.FindOrAddShip(mmsi);
+    table.DynamicEntries()[i].Hdg = 12.0;
+    ClassAFields f;
+    f.mmsi = mmsi;
+    f.hdg = c.hdg;
+    f.sog = c.sog;
+    f.cog = c.cog;
+    Feed(ClassA(1, f));
+    const DbDynamic* d = Ship(mmsi);
+    EXPECT_NEAR(d->Hdg, c.expectHdg, 1e-9) << c.name;
+    EXPECT_EQ(d->HdgInvalid, c.expectInvalid) << c.name;
+    EXPECT_EQ(d->HdgFromCog, c.expectFromCog) << c.name;
+  }
+}
+
+TEST_F(DecoderTest, RateOfTurn) {
+  const struct {
+    int raw;
+    double rot;
+    double hold;
+  } cases[] = {{-10, -(10 / 4.733) * (10 / 4.733), -(10 / 4.733) * (10 / 4.733)},
+               {127, 0.0, 5.0},
+               {-127, 0.0, 5.0},
+               {-128, 0.0, 5.0},
+               {126, (126 / 4.733) * (126 / 4.733), (126 / 4.733) * (126 / 4.733)},
+               {0, 0.0, 0.0}};
+  int32_t mmsi = 431200000;
+  for (const auto& c : cases) {
+    ++mmsi;
+    const int i = table.FindOrAddShip(mmsi);
+    table.DynamicEntries()[i].RotHold = 5.0;
+    ClassAFields f;
+    f.mmsi = mmsi;
+    f.rot = c.raw;
+    Feed(ClassA(1, f));
+    EXPECT_DOUBLE_EQ(Ship(mmsi)->Rot, c.rot) << c.raw;
+    EXPECT_DOUBLE_EQ(Ship(mmsi)->RotHold, c.hold) << c.raw;
+  }
+  EXPECT_NEAR(-(10 / 4.733) * (10 / 4.733), -4.46, 0.01);
+}
+
+TEST_F(DecoderTest, InvalidPositionOtherShipVersusOwnShip) {
+  ClassAFields f;
+  f.lat = 54600000;  // 91 degrees
+  f.lon = 108600000;
+  f.sog = 1023;
+  f.cog = 3600;
+  Feed(ClassA(1, f));
+  const DbDynamic* d = Ship(f.mmsi);
+  EXPECT_EQ(d->Lat, 54600000.0);
+  EXPECT_EQ(d->Lon, 108600000.0);
+  EXPECT_EQ(d->LatInvalid, 1);
+  EXPECT_EQ(d->SogInvalid, 1);
+  EXPECT_EQ(d->Sog, 0.0);
+
+  intake.options.vdoEnabled = true;
+  DbDynamic own;
+  table.GetShip(0, own);
+  own.Lat = 34.0;
+  own.Lon = 135.0;
+  own.Sog = 7.0;
+  table.PutShip(0, own);
+  Feed(ClassA(1, f, "VDO"));
+  const DbDynamic& o = table.DynamicEntries()[0];
+  EXPECT_EQ(o.Lat, 34.0);
+  EXPECT_EQ(o.Lon, 135.0);
+  EXPECT_EQ(o.Sog, 7.0);
+  EXPECT_EQ(o.LatInvalid, 1);
+  EXPECT_EQ(o.SogInvalid, 1);
+  EXPECT_EQ(o.Age, 1u);
+}
+
+TEST_F(DecoderTest, PositionBoundsAreInclusive) {
+  const struct {
+    int64_t lat, lon;
+    int latInvalid, lonInvalid;
+  } cases[] = {{54000000, 108000000, 0, 0},
+               {-54000000, -108000000, 0, 0},
+               {54000001, 108000001, 1, 1},
+               {-54000001, -108000001, 1, 1}};
+  int32_t mmsi = 431300000;
+  for (const auto& c : cases) {
+    ClassAFields f;
+    f.mmsi = ++mmsi;
+    f.lat = c.lat;
+    f.lon = c.lon;
+    Feed(ClassA(1, f));
+    EXPECT_EQ(Ship(mmsi)->LatInvalid, c.latInvalid) << c.lat;
+    EXPECT_EQ(Ship(mmsi)->LonInvalid, c.lonInvalid) << c.lon;
+  }
+}
+
+TEST_F(DecoderTest, StationsRaimAndStatusAreHeldAcrossReports) {
+  ClassAFields f;
+  f.timeout = 5;
+  f.stations = 321;
+  f.raim = 1;
+  f.navStat = 5;
+  Feed(ClassA(1, f));
+  ClassAFields g = f;
+  g.raim = 0;
+  g.timeout = 1;  // no station count
+  g.navStat = 1;
+  Feed(ClassA(3, g));  // message 3 never carries a station count
+  const DbDynamic* d = Ship(f.mmsi);
+  EXPECT_EQ(d->Raw.RawStations, 321);
+  EXPECT_EQ(d->Raim, 1);  // a later 0 does not clear it
+  EXPECT_EQ(d->Raw.RawRaim, 0);
+  EXPECT_EQ(d->NavStat, 1);
+  EXPECT_EQ(StaticOf(*d).MsgNo, 3);
+}
+
+TEST_F(DecoderTest, WakePointIsStoredAtTheHead) {
+  table.wakeHead = 10;
+  ClassAFields f;
+  Feed(ClassA(1, f));
+  const int i = table.FindShip(f.mmsi);
+  const WakeRing& ring = table.WakeRings()[i];
+  EXPECT_EQ(ring.OwnerMMSI, f.mmsi);
+  EXPECT_DOUBLE_EQ(ring.Points[10].Lat, 20750996 / 600000.0);
+  EXPECT_EQ(ring.Points[9].Lat, 0.0);
+}
+
+TEST_F(DecoderTest, SarAircraftSpeedInKnots) {
+  PayloadBuilder b(168);
+  b.Set(1, 6, 9).Set(9, 38, 111222333).Set(39, 50, 300).Set(51, 60, 140).Set(62, 89, 81000000);
+  b.Set(90, 116, 20700000).Set(117, 128, 450).Set(129, 134, 7).Set(148, 148, 1).Set(149, 149, 0);
+  b.Set(152, 154, 7).Set(155, 168, 12);
+  Feed(b.Sentence());
+  const DbDynamic* d = Ship(111222333);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->Sog, 140.0);
+  EXPECT_EQ(d->Raw.RawHdg, kHdgNotAvailable);
+  EXPECT_EQ(d->Hdg, 45.0);  // from the course: fast and valid
+  EXPECT_EQ(d->HdgFromCog, 1);
+  EXPECT_EQ(d->Raw.RawStations, 12);
+  EXPECT_EQ(d->UtcSec, 7);
+  EXPECT_EQ(d->Raim, 1);
+  EXPECT_EQ(StaticOf(*d).Alt, 300);
+  EXPECT_EQ(StaticOf(*d).MsgNo, 9);
+}
+
+std::string ClassBExtended(int32_t mmsi, const std::string& name, const char* type = "VDM", char channel = 'A') {
+  PayloadBuilder b(312);
+  b.Set(1, 6, 19).Set(9, 38, mmsi).Set(47, 56, 55).Set(58, 85, 81100000).Set(86, 112, 20700000);
+  b.Set(113, 124, 1000).Set(125, 133, 99).Set(134, 139, 33).Text(144, 20, name).Set(264, 271, 37);
+  b.Set(272, 280, 10).Set(281, 289, 5).Set(290, 295, 2).Set(296, 301, 3).Set(302, 305, 1).Set(307, 307, 1);
+  return b.Sentence(type, channel);
+}
+
+TEST_F(DecoderTest, ClassBExtendedClearsClassAData) {
+  const int32_t mmsi = 431400001;
+  const int s = table.FindOrAddStatic(mmsi);
+  DbStatic& st = table.StaticEntries()[s];
+  st.Imo = 1234567;
+  st.Watch = 1;
+  std::strcpy(st.Memo, "REMARK");
+  st.Draught = 80;
+  Feed(ClassBExtended(mmsi, "SEA|BIRD"));
+  const DbDynamic* d = Ship(mmsi);
+  ASSERT_NE(d, nullptr);
+  const DbStatic& r = StaticOf(*d);
+  EXPECT_EQ(r.Imo, 0);
+  EXPECT_EQ(r.Watch, 0);
+  EXPECT_STREQ(r.Memo, "");
+  EXPECT_STREQ(r.Name, "SEA|BIRD            ");
+  EXPECT_EQ(r.Type, 37);
+  EXPECT_EQ(r.AntA, 10);
+  EXPECT_EQ(r.AntB, 5);
+  EXPECT_EQ(r.AntC, 2);
+  EXPECT_EQ(r.AntD, 3);
+  EXPECT_EQ(r.Device, 1);
+  EXPECT_EQ(r.Dte, 1);
+  EXPECT_EQ(r.Draught, 0);
+  EXPECT_EQ(r.EtaMM, 1);
+  EXPECT_EQ(r.EtaDD, 1);
+  EXPECT_EQ(r.MsgNo, 19);
+  EXPECT_NEAR(d->Sog, 5.5, 1e-9);
+  EXPECT_EQ(d->Hdg, 99.0);
+  EXPECT_EQ(d->UtcSec, 33);
+}
+
+TEST_F(DecoderTest, ClassBExtendedKeepsWatchWithoutImo) {
+  const int32_t mmsi = 431400002;
+  DbStatic& st = table.StaticEntries()[table.FindOrAddStatic(mmsi)];
+  st.Watch = 1;
+  std::strcpy(st.Memo, "KEEP");
+  Feed(ClassBExtended(mmsi, "X"));
+  EXPECT_EQ(StaticOf(*Ship(mmsi)).Watch, 1);
+  EXPECT_STREQ(StaticOf(*Ship(mmsi)).Memo, "KEEP");
+}
+
+std::string AidToNavigation(int32_t mmsi, int bits, const char* type = "VDM", char channel = 'A') {
+  PayloadBuilder b(bits);
+  b.Set(1, 6, 21).Set(9, 38, mmsi).Set(39, 43, 14).Text(44, 20, "KOBE LIGHT").Set(164, 164, 1);
+  b.Set(165, 192, 81000000).Set(193, 219, 20700000).Set(220, 228, 3).Set(229, 237, 4).Set(238, 243, 5);
+  b.Set(244, 249, 6).Set(254, 259, 44).Set(260, 260, 1).Set(269, 269, 1).Set(270, 270, 1);
+  if (bits > 272) b.Text(273, (bits - 272) / 6, "ABCDEFGHIJKLMN");
+  return b.Sentence(type, channel);
+}
+
+TEST_F(DecoderTest, AidToNavigationNameExtensionByLength) {
+  const struct {
+    int bits;
+    int chars;
+  } cases[] = {{272, 0}, {276, 0}, {280, 1}, {288, 2}, {296, 3}, {304, 5}, {312, 6}, {320, 7},
+               {328, 9}, {336, 10}, {344, 11}, {352, 13}, {360, 14}, {354, 0}};
+  int32_t mmsi = 993000000;
+  for (const auto& c : cases) {
+    ++mmsi;
+    // The sentence carries whole characters; fill bits bring the length to c.bits.
+    Feed(AidToNavigation(mmsi, c.bits));
+    const DbDynamic* d = Ship(mmsi);
+    ASSERT_NE(d, nullptr) << c.bits;
+    EXPECT_EQ(std::strlen(StaticOf(*d).Name2), static_cast<size_t>(c.chars)) << c.bits;
+    EXPECT_EQ(std::string(StaticOf(*d).Name2), std::string("ABCDEFGHIJKLMN").substr(0, c.chars)) << c.bits;
+  }
+  const DbDynamic* d = Ship(993000001);
+  const DbStatic& s = StaticOf(*d);
+  EXPECT_EQ(s.Aids, 14);
+  EXPECT_STREQ(s.Name1, "KOBE LIGHT          ");
+  EXPECT_EQ(s.AntA, 3);
+  EXPECT_EQ(s.AntD, 6);
+  EXPECT_EQ(s.OffPosi, 1);
+  EXPECT_EQ(s.Virtual, 1);
+  EXPECT_EQ(s.MsgNo, 21);
+  EXPECT_EQ(d->UtcSec, 44);
+  EXPECT_EQ(d->Raim, 1);
+  EXPECT_EQ(d->PosAcc, 1);
+  EXPECT_EQ(d->Raw.RawSog, kSogNotAvailable);
+  EXPECT_EQ(d->SogInvalid, 1);
+  EXPECT_DOUBLE_EQ(d->Lat, 34.5);
+}
+
+TEST_F(DecoderTest, StaticReportPartsAAndB) {
+  PayloadBuilder a(168);
+  a.Set(1, 6, 24).Set(9, 38, 431500001).Set(39, 40, 0).Text(41, 20, "MARU");
+  Feed(a.Sentence());
+  PayloadBuilder b(168);
+  b.Set(1, 6, 24).Set(9, 38, 431500001).Set(39, 40, 1).Set(41, 48, 52).Text(49, 7, "VENDOR1");
+  b.Text(91, 7, "JD1234").Set(133, 141, 20).Set(142, 150, 8).Set(151, 156, 3).Set(157, 162, 4);
+  Feed(b.Sentence());
+  const DbDynamic* d = Ship(431500001);
+  ASSERT_NE(d, nullptr);
+  const DbStatic& s = StaticOf(*d);
+  EXPECT_STREQ(s.Name, "MARU                ");
+  EXPECT_EQ(s.Type, 52);
+  EXPECT_STREQ(s.Vendor, "VENDOR1");
+  EXPECT_STREQ(s.Sign, "JD1234 ");
+  EXPECT_EQ(s.AntA, 20);
+  EXPECT_EQ(s.AntB, 8);
+  EXPECT_EQ(s.AntC, 3);
+  EXPECT_EQ(s.AntD, 4);
+  EXPECT_EQ(s.MsgNo, 24);
+  EXPECT_EQ(d->Raw.PosState, kPosStaticOnly);
+}
+
+TEST_F(DecoderTest, OwnShipModeDecodesOnlyPositionReportsIntoOwnShip) {
+  intake.options.vdoEnabled = true;
+  const DbDynamic before = table.DynamicEntries()[0];
+  // 5, 18, 19, 21 and 24 from VDO change nothing.
+  Feed("!AIVDO,1,1,,,5815MV82FvoUKL7C7GDhDtp58@v2222222222216E8N;E5pfNKRT85BhQM8888888888880,2*31");
+  PayloadBuilder b18(168);
+  b18.Set(1, 6, 18).Set(9, 38, 431600001);
+  Feed(b18.Sentence("VDO", ' '));
+  Feed(ClassBExtended(431600002, "X", "VDO", ' '));
+  Feed(AidToNavigation(431600003, 272, "VDO", ' '));
+  PayloadBuilder b24(168);
+  b24.Set(1, 6, 24).Set(9, 38, 431600004);
+  Feed(b24.Sentence("VDO", ' '));
+  EXPECT_EQ(std::memcmp(&before, &table.DynamicEntries()[0], sizeof before), 0);
+  EXPECT_EQ(table.ShipCount, 0u);
+
+  // 4 and 9 create an entry with its starting values and store nothing else.
+  Feed("!AIVDO,1,1,,,40475rAvUtW:N9ceoHClce700L60,0*00");
+  const DbDynamic* d = Ship(4310505);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->Lat, 34.5);
+  EXPECT_EQ(d->Raw.RawLat, kLatNotAvailable);
+  EXPECT_EQ(StaticOf(*d).MsgNo, 0);
+  EXPECT_EQ(StaticOf(*d).BsLat, 0.0);
+}
+
+TEST_F(DecoderTest, MessageNumbersOutsideOneToTwentyFourAreIgnored) {
+  for (int number : {0, 6, 7, 8, 10, 17, 20, 22, 23, 25, 31, 32, 47, 63}) {
+    PayloadBuilder b(168);
+    b.Set(1, 6, number).Set(9, 38, 431700000 + number);
+    Feed(b.Sentence());
+    EXPECT_EQ(Ship(431700000 + number), nullptr) << number;
+  }
+  EXPECT_EQ(table.ShipCount, 0u);
+}
+
+TEST_F(DecoderTest, ShortMessageReadsZerosBeyondItsEnd) {
+  // A message 1 of 6 characters: everything past them reads 0, never stale bytes.
+  ClassAFields f;
+  Feed(ClassA(1, f));
+  PayloadBuilder b(36);
+  b.Set(1, 6, 1).Set(9, 36, 431023494 >> 2);
+  Feed(b.Sentence());
+  const DbDynamic* d = Ship((431023494 >> 2) << 2);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->Raw.RawLat, 0);
+  EXPECT_EQ(d->Raw.RawLon, 0);
+  EXPECT_EQ(d->Raw.RawHdg, 0);
+}
+
+}  // namespace
+}  // namespace aismon
