@@ -1,1 +1,12 @@
-int main() { return 0; }
+// aismon-bench: benchmarks of the program's hot paths.
+//   aismon-bench decode FILE [--repeat N]
+#include <cstdio>
+#include <cstring>
+
+#include "decode_bench.h"
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "decode") == 0) return RunDecodeBench(argc - 2, argv + 2);
+  std::fprintf(stderr, "usage: aismon-bench decode FILE [--repeat N]\n");
+  return 2;
+}

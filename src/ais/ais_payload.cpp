@@ -1,23 +1,43 @@
 #include "ais/ais_payload.h"
 
+#include <cstring>
+
 namespace aismon {
 
-int SixBitValue(unsigned char c) {
-  if (c >= 48 && c <= 87) return c - 48;
-  if (c >= 96 && c <= 119) return c - 56;
-  return -1;
-}
+
+namespace {
+// Six-bit value of every byte, or -1: one lookup per payload character.
+struct SixBitTable {
+  int8_t value[256];
+  constexpr SixBitTable() : value() {
+    for (int c = 0; c < 256; ++c) value[c] = static_cast<int8_t>(c >= 48 && c <= 87 ? c - 48 : c >= 96 && c <= 119 ? c - 56 : -1);
+  }
+};
+constexpr SixBitTable kSixBit;
+}  // namespace
+
+int SixBitValue(unsigned char c) { return kSixBit.value[c]; }
 
 int Dearmour(const char* text, int length, uint8_t* out, int outSize) {
   if (length < 0) return -1;
   const int bytes = (length * 6 + 7) / 8;
   if (bytes > outSize) return -1;
-  // Continuous big-endian bit string: every character adds its six bits after the last.
+  const auto* in = reinterpret_cast<const unsigned char*>(text);
+  // Four characters make three bytes of the continuous big-endian bit string.
+  int i = 0, j = 0;
+  for (; i + 4 <= length; i += 4, j += 3) {
+    const int a = kSixBit.value[in[i]], b = kSixBit.value[in[i + 1]];
+    const int c = kSixBit.value[in[i + 2]], d = kSixBit.value[in[i + 3]];
+    if ((a | b | c | d) < 0) return -1;
+    const uint32_t v = static_cast<uint32_t>(a << 18 | b << 12 | c << 6 | d);
+    out[j] = static_cast<uint8_t>(v >> 16);
+    out[j + 1] = static_cast<uint8_t>(v >> 8);
+    out[j + 2] = static_cast<uint8_t>(v);
+  }
   uint32_t acc = 0;
   int accBits = 0;
-  int j = 0;
-  for (int i = 0; i < length; ++i) {
-    const int v = SixBitValue(static_cast<unsigned char>(text[i]));
+  for (; i < length; ++i) {
+    const int v = kSixBit.value[in[i]];
     if (v < 0) return -1;
     acc = (acc << 6) | static_cast<uint32_t>(v);
     accBits += 6;
@@ -29,20 +49,6 @@ int Dearmour(const char* text, int length, uint8_t* out, int outSize) {
   }
   if (accBits > 0) out[j++] = static_cast<uint8_t>(acc << (8 - accBits));
   return j;
-}
-
-int32_t GetBits(const AisPayload& p, int first, int last, bool isSigned) {
-  if (first < 1 || last < first) return 0;
-  if (last - first >= 32) first = last - 31;  // the low 32 bits of a wider field
-  const int width = last - first + 1;
-  const int firstByte = (first - 1) / 8;
-  const int lastByte = (last - 1) / 8;
-  uint64_t acc = 0;
-  for (int b = firstByte; b <= lastByte; ++b) acc = (acc << 8) | (b < kPayloadBytes ? p.bytes[b] : 0u);
-  acc >>= 7 - (last - 1) % 8;
-  uint32_t value = static_cast<uint32_t>(acc & ((uint64_t{1} << width) - 1u));
-  if (isSigned && width < 32 && (value >> (width - 1)) != 0) value |= ~uint32_t{0} << width;
-  return static_cast<int32_t>(value);
 }
 
 void SetBits(AisPayload& p, int first, int last, uint32_t value) {

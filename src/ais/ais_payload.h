@@ -4,6 +4,7 @@
 // bit of byte 0 (one more than the 0-based offsets of ITU-R M.1371).
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace aismon {
 
@@ -31,7 +32,24 @@ int Dearmour(const char* text, int length, uint8_t* out, int outSize);
 
 // The field from bit first to bit last inclusive (at most 32 bits; a wider field gives
 // its low 32 bits). Bits beyond the payload buffer read as 0. signed: two's complement.
-int32_t GetBits(const AisPayload& p, int first, int last, bool isSigned);
+// Inline: the decoders' constant bit positions then fold into a load and two shifts.
+inline int32_t GetBits(const AisPayload& p, int first, int last, bool isSigned) {
+  if (first < 1 || last < first) return 0;
+  if (last - first >= 32) first = last - 31;  // the low 32 bits of a wider field
+  const int width = last - first + 1;
+  const int firstByte = (first - 1) / 8;
+  uint64_t window = 0;  // eight bytes from the field's first byte, big-endian
+  if (firstByte + 8 <= kPayloadBytes) {
+    std::memcpy(&window, p.bytes + firstByte, 8);
+    window = __builtin_bswap64(window);
+  } else {
+    for (int k = 0; k < 8; ++k) window = (window << 8) | (firstByte + k < kPayloadBytes ? p.bytes[firstByte + k] : 0u);
+  }
+  // The field starts at most 7 bits into the window and is at most 32 bits wide.
+  uint32_t value = static_cast<uint32_t>((window << ((first - 1) % 8)) >> (64 - width));
+  if (isSigned && width < 32 && (value >> (width - 1)) != 0) value |= ~uint32_t{0} << width;
+  return static_cast<int32_t>(value);
+}
 
 // Overwrites bits first..last (at most 32) with the low bits of value.
 void SetBits(AisPayload& p, int first, int last, uint32_t value);

@@ -44,8 +44,8 @@ bool SentenceLayer::SplitSentence(const char* line, SentenceRecord& r) {
   const size_t length = strnlen(line, kSentenceTextBytes);
   if (length >= static_cast<size_t>(kSentenceTextBytes)) return false;
 
-  std::memset(r.text, 0, sizeof r.text);
   std::memcpy(r.text, line, length);
+  std::memset(r.text + length, 0, sizeof r.text - length);
   r.row = row;
   r.fieldCount = 0;
 

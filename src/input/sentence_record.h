@@ -21,12 +21,12 @@ struct SentenceRecord {
 
   // Field i as split; an unsplit index gives an empty field.
   std::string_view Field(int i) const {
-    if (i < 0 || i >= fieldCount) return {};
+    if (i < 0 || i >= fieldCount || i >= kMaxSentenceFields) return {};
     return std::string_view(text + fields[i].start, static_cast<size_t>(fields[i].length));
   }
   // The text of field i from its start (up to the end of the line), as handlers read it.
   const char* FieldText(int i) const {
-    if (i < 0 || i >= fieldCount) return text + kSentenceTextBytes - 1;  // always a zero
+    if (i < 0 || i >= fieldCount || i >= kMaxSentenceFields) return text + kSentenceTextBytes - 1;  // always a zero
     return text + fields[i].start;
   }
 };

@@ -27,55 +27,60 @@ int ShipTable::FindOrAddShip(int32_t mmsi) {
     for (int i = 1; i <= kOtherShips; ++i)
       if (dynamic_[i].Age != 0) ++ShipCount;
   }
-  int slot = HomeSlot(mmsi, kOtherShips);
-  for (int probe = 0; probe < kOtherShips; ++probe, slot = NextSlot(slot, kOtherShips)) {
+  // The first slot in probe order from the home slot that is free or holds the MMSI.
+  bool free = false;
+  const int slot = Index().FirstFreeOrMatch(HomeSlot(mmsi, kOtherShips), mmsi, &free);
+  if (slot != 0 && !free) return slot;
+  if (slot != 0) {
     DbDynamic& e = dynamic_[slot];
-    if (e.Age == 0) {
-      std::memset(&e, 0, sizeof e);
-      e.Age = 1;
-      e.MMSI = mmsi;
-      e.Link = LinkTo(FindOrAddStatic(mmsi));
-      e.Lat = 34.5;
-      e.Lon = 135.0;
-      e.Sog = e.Cog = e.Hdg = e.Rot = 0.0;
-      e.NavStat = kNavStatNotCarried;
-      e.UtcSec = kSecNotAvailable;
-      e.Raim = 0;
-      e.Raw.RawLat = kLatNotAvailable;
-      e.Raw.RawLon = kLonNotAvailable;
-      e.Raw.RawSog = kSogNotAvailable;
-      e.Raw.RawCog = kCogNotAvailable;
-      e.Raw.RawHdg = kHdgNotAvailable;
-      e.Raw.RawRot = kRotNotAvailable;
-      e.Raw.RawNavStat = kNavStatNotCarried;
-      e.Raw.RawSec = kSecNotAvailable;
-      e.Raw.RawStations = kStationsNotAvailable;
-      ++ShipCount;
-      return slot;
-    }
-    if (e.MMSI == mmsi) return slot;
+    std::memset(&e, 0, sizeof e);
+    e.Age = 1;
+    e.MMSI = mmsi;
+    e.Link = LinkTo(FindOrAddStatic(mmsi));
+    e.Lat = 34.5;
+    e.Lon = 135.0;
+    e.Sog = e.Cog = e.Hdg = e.Rot = 0.0;
+    e.NavStat = kNavStatNotCarried;
+    e.UtcSec = kSecNotAvailable;
+    e.Raim = 0;
+    e.Raw.RawLat = kLatNotAvailable;
+    e.Raw.RawLon = kLonNotAvailable;
+    e.Raw.RawSog = kSogNotAvailable;
+    e.Raw.RawCog = kCogNotAvailable;
+    e.Raw.RawHdg = kHdgNotAvailable;
+    e.Raw.RawRot = kRotNotAvailable;
+    e.Raw.RawNavStat = kNavStatNotCarried;
+    e.Raw.RawSec = kSecNotAvailable;
+    e.Raw.RawStations = kStationsNotAvailable;
+    index_.Set(slot, true, mmsi, e.Age);
+    ++ShipCount;
+    return slot;
   }
   // Full: reuse the entry that has been silent longest (lowest index on a tie).
-  int oldest = 1;
-  for (int i = 2; i <= kOtherShips; ++i)
-    if (dynamic_[i].Age > dynamic_[oldest].Age) oldest = i;
+  const int oldest = index_.Oldest();
   DbDynamic& e = dynamic_[oldest];
   std::memset(&e, 0, sizeof e);
   e.Age = 1;
   e.MMSI = mmsi;
   e.Link = LinkTo(FindOrAddStatic(mmsi));
+  index_.Set(oldest, true, mmsi, e.Age);
   return oldest;
 }
 
 int ShipTable::FindShip(int32_t mmsi) const {
   if (mmsi == dynamic_[0].MMSI) return -1;
-  int slot = HomeSlot(mmsi, kOtherShips);
-  for (int probe = 0; probe < kOtherShips; ++probe, slot = NextSlot(slot, kOtherShips)) {
-    const DbDynamic& e = dynamic_[slot];
-    if (e.Age == 0) return -1;
-    if (e.MMSI == mmsi) return slot;
+  bool free = false;
+  const int slot = Index().FirstFreeOrMatch(HomeSlot(mmsi, kOtherShips), mmsi, &free);
+  return slot == 0 || free ? -1 : slot;
+}
+
+const SlotIndex& ShipTable::Index() const {
+  if (indexStale_) {
+    index_.Clear();
+    for (int i = 1; i <= kOtherShips; ++i) index_.Set(i, dynamic_[i].Age != 0, dynamic_[i].MMSI, dynamic_[i].Age);
+    indexStale_ = false;
   }
-  return -1;
+  return index_;
 }
 
 int ShipTable::FindOrAddStatic(int32_t mmsi, bool* existed) {
@@ -131,6 +136,7 @@ void ShipTable::PutShip(int index, const DbDynamic& in) {
   const uint32_t link = e.Link;
   e = in;
   e.Link = link;
+  if (index > 0 && !indexStale_) index_.Set(index, e.Age != 0, e.MMSI, e.Age);
 }
 
 void ShipTable::GetOwnShip(DbDynamic& out) {
@@ -154,6 +160,8 @@ void ShipTable::GetOwnShip(DbDynamic& out) {
 void ShipTable::PutOwnShip(const DbDynamic& in) { dynamic_[0] = in; }
 
 void ShipTable::ClearShips() {
+  index_.Clear();  // every entry free with Age 0: exactly a cleared index
+  indexStale_ = false;
   for (int i = 0; i < kDynamicEntries; ++i) {
     dynamic_[i].Age = 0;
     for (WakePoint& p : wake_[i].Points) p = WakePoint{0.0, 0.0};

@@ -7,6 +7,7 @@
 
 #include "common/clock.h"
 #include "shipdb/ship_records.h"
+#include "shipdb/slot_index.h"
 
 namespace aismon {
 
@@ -37,8 +38,13 @@ class ShipTable {
   static int LinkIndex(uint32_t link) { return link == kNoLink ? 0 : static_cast<int>(link - 1); }
   static uint32_t LinkTo(int staticIndex) { return static_cast<uint32_t>(staticIndex) + 1; }
 
-  // Whole-array access for the database files, tools and the painter's read-only passes.
-  DbDynamic* DynamicEntries() { return dynamic_.get(); }
+  // Whole-array access for the database files, tools and the painter's passes. Taking the
+  // writable form marks the lookup index stale; it is rebuilt at the next lookup. Do not
+  // keep the pointer across lookups.
+  DbDynamic* DynamicEntries() {
+    indexStale_ = true;
+    return dynamic_.get();
+  }
   const DbDynamic* DynamicEntries() const { return dynamic_.get(); }
   DbStatic* StaticEntries() { return static_.get(); }
   const DbStatic* StaticEntries() const { return static_.get(); }
@@ -63,6 +69,11 @@ class ShipTable {
   std::unique_ptr<DbDynamic[]> dynamic_;
   std::unique_ptr<DbStatic[]> static_;
   std::unique_ptr<WakeRing[]> wake_;
+  // Which of entries 1..1024 are taken, by which MMSI, and which is oldest; mirrors the
+  // entries exactly unless stale.
+  const SlotIndex& Index() const;
+  mutable SlotIndex index_;
+  mutable bool indexStale_ = false;
 };
 
 }  // namespace aismon

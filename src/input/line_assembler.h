@@ -1,0 +1,42 @@
+#pragma once
+// Cuts a serial byte stream into sentence lines: a line starts at '!' or '$' and ends at a
+// carriage return or line feed. Allocation-free; one per port.
+#include <cstdint>
+
+namespace aismon {
+
+inline constexpr int kLineBufferBytes = 1024;
+inline constexpr int kLineGiveUpLength = 1022;  // an over-long line is dropped here
+
+class LineAssembler {
+ public:
+  // Adds one byte; when it completes a line of more than one character, calls
+  // accept(line) with the zero-terminated line (without its end-of-line byte).
+  template <typename Accept>
+  void FeedByte(uint8_t byte, Accept&& accept) {
+    if (lineLength_ >= kLineGiveUpLength) lineLength_ = 0;
+    if (byte == '!' || byte == '$') {
+      // A start character anywhere starts the line again.
+      lineBuffer_[0] = static_cast<char>(byte);
+      lineLength_ = 1;
+      return;
+    }
+    lineBuffer_[lineLength_] = static_cast<char>(byte);
+    if (byte == '\r' || byte == '\n') {
+      lineBuffer_[lineLength_] = '\0';
+      if (lineLength_ > 1) accept(static_cast<const char*>(lineBuffer_));
+      lineBuffer_[0] = '\0';
+      lineLength_ = 0;
+      return;
+    }
+    ++lineLength_;
+  }
+
+  int Length() const { return lineLength_; }
+
+ private:
+  char lineBuffer_[kLineBufferBytes] = {};
+  int32_t lineLength_ = 0;
+};
+
+}  // namespace aismon
