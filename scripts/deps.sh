@@ -14,4 +14,6 @@ ensure_packages() {
 }
 
 # What building and testing needs.
-BUILD_PACKAGES=(g++ cmake ninja-build libgtest-dev clang libclang-rt-14-dev gpsd-clients)
+BUILD_PACKAGES=(g++ cmake ninja-build libgtest-dev gpsd-clients python3)
+# What the libFuzzer campaigns need besides.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
