@@ -53,15 +53,26 @@ int Dearmour(const char* text, int length, uint8_t* out, int outSize) {
 
 void SetBits(AisPayload& p, int first, int last, uint32_t value) {
   if (first < 1 || last < first || last - first >= 32) return;
-  for (int bit = last; bit >= first; --bit, value >>= 1) {
-    const int byte = (bit - 1) / 8;
-    if (byte >= kPayloadBytes) continue;
-    const uint8_t mask = static_cast<uint8_t>(0x80u >> ((bit - 1) % 8));
-    if (value & 1u)
-      p.bytes[byte] |= mask;
-    else
-      p.bytes[byte] &= static_cast<uint8_t>(~mask);
+  const int width = last - first + 1;
+  const int firstByte = (first - 1) / 8;
+  if (firstByte + 8 > kPayloadBytes) {
+    for (int bit = last; bit >= first; --bit, value >>= 1) {
+      const int byte = (bit - 1) / 8;
+      if (byte >= kPayloadBytes) continue;
+      const uint8_t mask = static_cast<uint8_t>(0x80u >> ((bit - 1) % 8));
+      p.bytes[byte] = static_cast<uint8_t>(value & 1u ? p.bytes[byte] | mask : p.bytes[byte] & ~mask);
+    }
+    return;
   }
+  // The same eight-byte window the reader uses, written back whole.
+  uint64_t window;
+  std::memcpy(&window, p.bytes + firstByte, 8);
+  window = __builtin_bswap64(window);
+  const int shift = 64 - ((first - 1) % 8) - width;
+  const uint64_t mask = ((uint64_t{1} << width) - 1u) << shift;
+  window = (window & ~mask) | ((static_cast<uint64_t>(value) << shift) & mask);
+  window = __builtin_bswap64(window);
+  std::memcpy(p.bytes + firstByte, &window, 8);
 }
 
 void DecodeText(char* out, const AisPayload& p, int first, int count) {

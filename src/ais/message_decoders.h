@@ -18,10 +18,9 @@ class MessageDecoders {
   int DispatchMessage(const AisPayload& p, int bitLength, int mode);
 
  private:
-  // A decoder's three working copies of the station's data.
+  // A decoder's working copies of the station's data.
   struct Station {
     int index;
-    DbDynamic dynamic;
     DbStatic statics;
     RawReport raw;
   };

@@ -41,26 +41,27 @@ int MessageDecoders::DispatchMessage(const AisPayload& p, int bitLength, int mod
   }
 }
 
+// The decoders change the entry in place (the single-threaded equivalent of copying it
+// out and back, without the copies); the static record and the raw report are worked on
+// as copies, since messages 4 and 9 from own ship store neither.
 void MessageDecoders::Load(int index, Station& s) {
   s.index = index;
-  table_.GetShip(index, s.dynamic);
-  s.statics = table_.StaticOf(s.dynamic.Link);
-  s.raw = s.dynamic.Raw;
+  const DbDynamic* e = table_.Edit(index);  // always an entry: index comes from a lookup
+  s.statics = table_.StaticOf(e->Link);
+  s.raw = e->Raw;
 }
 
 void MessageDecoders::StoreStatic(int index, DbStatic& statics) {
-  DbDynamic e;
-  table_.GetShip(index, e);
+  DbDynamic& e = *table_.Edit(index);
   e.Age = 1;
   statics.UdTime = table_.NowStamp();
   statics.MMSI = e.MMSI;
   table_.StaticOf(e.Link) = statics;
-  table_.PutShip(index, e);
+  table_.Commit(index);
 }
 
 void MessageDecoders::StoreReport(int index, const RawReport& raw, int speedUnit, bool applyMotion) {
-  DbDynamic e;
-  table_.GetShip(index, e);
+  DbDynamic& e = *table_.Edit(index);
   const int16_t stations = e.Raw.RawStations;
   e.Age = 1;
   e.Raw = raw;
@@ -120,7 +121,7 @@ void MessageDecoders::StoreReport(int index, const RawReport& raw, int speedUnit
   if (raw.RawSec != kSecNotAvailable) e.UtcSec = raw.RawSec;
   if (raw.RawRaim != 0) e.Raim = raw.RawRaim;  // once set, a later 0 does not clear it
   e.PosAcc = raw.RawPosAcc;
-  table_.PutShip(index, e);
+  table_.Commit(index);
 
   if (index >= 1) table_.StoreWakePoint(index, e.MMSI, e.Lat, e.Lon);
 }

@@ -11,12 +11,10 @@ void WatchAlert::CheckWatch(const AisPayload& p, int number) {
   const int32_t mmsi = GetBits(p, 9, 38, false);
   const int index = table_.FindShip(mmsi);
   if (index <= 0) return;
-  DbDynamic e;
-  table_.GetShip(index, e);
-  DbStatic& s = table_.StaticOf(e.Link);
+  const DbDynamic* e = table_.Edit(index);  // resolves the Link; the entry itself is unchanged
+  DbStatic& s = table_.StaticOf(e->Link);
   if (s.Watch != 1) return;
   s.Watch = 2;
-  table_.PutShip(index, e);
 
   char name[sizeof s.Name + 1];
   if (s.Name[0] != '\0') {

@@ -122,12 +122,25 @@ int ShipTable::FindOrAddStatic(int32_t mmsi, bool* existed) {
 
 bool ShipTable::GetShip(int index, DbDynamic& out) {
   out.Age = 0;
-  if (index < 0 || index > kOtherShips) return false;
-  DbDynamic& e = dynamic_[index];
-  if (index > 0 && e.Age == 0) return false;
-  if (e.Link == kNoLink) e.Link = LinkTo(FindOrAddStatic(e.MMSI));
-  out = e;
+  const DbDynamic* e = Edit(index);
+  if (e == nullptr) return false;
+  out = *e;
   return true;
+}
+
+DbDynamic* ShipTable::Edit(int index) {
+  if (index < 0 || index > kOtherShips) return nullptr;
+  DbDynamic& e = dynamic_[index];
+  if (index > 0 && e.Age == 0) return nullptr;
+  if (e.Link == kNoLink) e.Link = LinkTo(FindOrAddStatic(e.MMSI));
+  return &e;
+}
+
+void ShipTable::Commit(int index) {
+  if (index > 0 && index <= kOtherShips && !indexStale_) {
+    const DbDynamic& e = dynamic_[index];
+    index_.Set(index, e.Age != 0, e.MMSI, e.Age);
+  }
 }
 
 void ShipTable::PutShip(int index, const DbDynamic& in) {
@@ -136,7 +149,7 @@ void ShipTable::PutShip(int index, const DbDynamic& in) {
   const uint32_t link = e.Link;
   e = in;
   e.Link = link;
-  if (index > 0 && !indexStale_) index_.Set(index, e.Age != 0, e.MMSI, e.Age);
+  Commit(index);
 }
 
 void ShipTable::GetOwnShip(DbDynamic& out) {

@@ -28,6 +28,12 @@ class ShipTable {
 
   bool GetShip(int index, DbDynamic& out);
   void PutShip(int index, const DbDynamic& in);
+  // The in-place form of GetShip/PutShip for the intake's hot path: the entry itself, or
+  // nullptr where GetShip would fail (the Link is resolved as GetShip does). Commit after
+  // changing it; its Link must not be changed.
+  DbDynamic* Edit(int index);
+  void Commit(int index);
+
   void GetOwnShip(DbDynamic& out);
   void PutOwnShip(const DbDynamic& in);
   void ClearShips();

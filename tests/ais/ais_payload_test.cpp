@@ -104,6 +104,26 @@ TEST(AisPayloadTest, SetBitsTouchesOnlyItsField) {
   EXPECT_EQ(GetBits(p, 39, 48, false), GetBits(AisPayload{{0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}, 0}, 39, 48, false));
 }
 
+TEST(AisPayloadTest, SetBitsThenGetBitsAnywhere) {
+  std::mt19937 rng(777);
+  for (int round = 0; round < 3000; ++round) {
+    const int width = 1 + static_cast<int>(rng() % 32);
+    const int first = 1 + static_cast<int>(rng() % (kPayloadBits - width + 1));
+    const int last = first + width - 1;
+    const uint32_t v = static_cast<uint32_t>(rng()) & (width == 32 ? 0xFFFFFFFFu : (1u << width) - 1u);
+    AisPayload p;
+    for (uint8_t& b : p.bytes) b = static_cast<uint8_t>(rng());
+    AisPayload before = p;
+    SetBits(p, first, last, v);
+    ASSERT_EQ(static_cast<uint32_t>(GetBits(p, first, last, false)), v) << first << ".." << last;
+    // Every bit outside the field is unchanged.
+    for (int bit = 1; bit <= kPayloadBits; bit += 1) {
+      if (bit >= first && bit <= last) continue;
+      ASSERT_EQ(GetBits(p, bit, bit, false), GetBits(before, bit, bit, false)) << "bit " << bit;
+    }
+  }
+}
+
 TEST(AisPayloadTest, DecodeTextAlphabet) {
   testing::PayloadBuilder b(18);
   b.Set(1, 6, 0).Set(7, 12, 28).Set(13, 18, 32);

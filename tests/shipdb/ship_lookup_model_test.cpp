@@ -118,7 +118,9 @@ TEST(ShipLookupModelTest, IndexedLookupsMatchPlainProbing) {
     }
     for (int i = 1; i <= 1024; ++i) {
       ASSERT_EQ(table.DynamicEntries()[i].Age, model.age[i]) << i;
-      if (model.age[i] != 0) ASSERT_EQ(table.DynamicEntries()[i].MMSI, model.mmsi[i]) << i;
+      if (model.age[i] != 0) {
+        ASSERT_EQ(table.DynamicEntries()[i].MMSI, model.mmsi[i]) << i;
+      }
     }
   }
 }
