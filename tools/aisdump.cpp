@@ -36,29 +36,48 @@ LocalDateTime LocalNow() {
   return real.Now();
 }
 
-// Feeds every line of f; lines may be of any length and end in LF or CR LF.
+// Feeds every line of f; lines may be of any length and end in LF or CR LF. Lines are
+// cut in place in a read buffer; only a line longer than the buffer is gathered apart.
 void FeedFile(std::FILE* f, Intake& intake, ManualClock& clock) {
-  std::string line;
-  char buf[65536];
-  auto flush = [&]() {
+  static char buf[1 << 20];
+  std::string longLine;
+  size_t have = 0;
+  auto feedLine = [&](char* line, size_t length) {
     clock.Advance(kTickPerLine);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (const char* sentence = SentenceOfLine(line.c_str())) intake.ProcessSentence(sentence);
-    line.clear();
+    if (length > 0 && line[length - 1] == '\r') --length;
+    line[length] = '\0';
+    if (const char* sentence = SentenceOfLine(line, length)) intake.ProcessSentence(sentence);
   };
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+  for (;;) {
+    const size_t n = std::fread(buf + have, 1, sizeof buf - 1 - have, f);
+    have += n;
     size_t start = 0;
-    for (size_t i = 0; i < n; ++i) {
-      if (buf[i] == '\n') {
-        line.append(buf + start, i - start);
-        flush();
-        start = i + 1;
+    while (char* nl = static_cast<char*>(std::memchr(buf + start, '\n', have - start))) {
+      const size_t end = static_cast<size_t>(nl - buf);
+      if (!longLine.empty()) {
+        longLine.append(buf + start, end - start);
+        feedLine(longLine.data(), longLine.size());
+        longLine.clear();
+      } else {
+        feedLine(buf + start, end - start);
       }
+      start = end + 1;
     }
-    line.append(buf + start, n - start);
+    if (n == 0) {
+      // The last line may lack its end.
+      if (!longLine.empty() || start < have) {
+        longLine.append(buf + start, have - start);
+        feedLine(longLine.data(), longLine.size());
+      }
+      return;
+    }
+    std::memmove(buf, buf + start, have - start);
+    have -= start;
+    if (have == sizeof buf - 1) {  // a line longer than the buffer
+      longLine.append(buf, have);
+      have = 0;
+    }
   }
-  if (!line.empty()) flush();
 }
 
 }  // namespace

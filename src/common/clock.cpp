@@ -39,6 +39,13 @@ LocalDateTime AddSeconds(const LocalDateTime& t, int64_t seconds) {
                        static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count())};
 }
 
-LocalDateTime ManualClock::Now() { return AddSeconds(base_, static_cast<uint32_t>(tick_ - baseTick_) / 1000); }
+LocalDateTime ManualClock::Now() {
+  const uint32_t seconds = static_cast<uint32_t>(tick_ - baseTick_) / 1000;
+  if (seconds != cachedSeconds_) {
+    cached_ = AddSeconds(base_, seconds);
+    cachedSeconds_ = seconds;
+  }
+  return cached_;
+}
 
 }  // namespace aismon

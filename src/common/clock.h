@@ -50,12 +50,16 @@ class ManualClock final : public Clock {
   void SetNow(const LocalDateTime& now) {
     base_ = now;
     baseTick_ = tick_;
+    cachedSeconds_ = UINT32_MAX;
   }
 
  private:
   uint32_t tick_;
   uint32_t baseTick_;
   LocalDateTime base_;
+  // Calendar arithmetic is done once per second of ticks, not per call.
+  uint32_t cachedSeconds_ = UINT32_MAX;
+  LocalDateTime cached_;
 };
 
 // Calendar arithmetic on local date and time (no time zones involved).

@@ -41,11 +41,12 @@ bool SentenceLayer::SplitSentence(const char* line, SentenceRecord& r) {
   if (h.handler == nullptr) return false;
 
   // A line of 128 characters or more would leave the working copy without a terminator.
-  const size_t length = strnlen(line, kSentenceTextBytes);
-  if (length >= static_cast<size_t>(kSentenceTextBytes)) return false;
-
-  std::memcpy(r.text, line, length);
-  std::memset(r.text + length, 0, sizeof r.text - length);
+  const void* end = memccpy(r.text, line, '\0', sizeof r.text);
+  if (end == nullptr) return false;
+  // Fields are read from position 7 up to their terminators; a line shorter than that
+  // must read zeros there.
+  const size_t length = static_cast<size_t>(static_cast<const char*>(end) - r.text) - 1;
+  if (length < 8) std::memset(r.text + length, 0, 8 - length);
   r.row = row;
   r.fieldCount = 0;
 

@@ -14,7 +14,7 @@ struct SentenceField {
 };
 
 struct SentenceRecord {
-  char text[kSentenceTextBytes];  // zero-terminated working copy of the line
+  char text[kSentenceTextBytes];  // zero-terminated working copy of the line (nothing past the terminator is read)
   int row;                        // row of the sentence table
   int fieldCount;                 // fields split
   SentenceField fields[kMaxSentenceFields];
@@ -26,7 +26,7 @@ struct SentenceRecord {
   }
   // The text of field i from its start (up to the end of the line), as handlers read it.
   const char* FieldText(int i) const {
-    if (i < 0 || i >= fieldCount || i >= kMaxSentenceFields) return text + kSentenceTextBytes - 1;  // always a zero
+    if (i < 0 || i >= fieldCount || i >= kMaxSentenceFields) return "";
     return text + fields[i].start;
   }
 };

@@ -109,9 +109,13 @@ void LoadShipDb(ShipTable& table, const fs::path& programFolder) {
   statics[0].UdTime = 1;  // own ship's static record is never free
   own.Reserved8 = 1;
   own.Link = ShipTable::LinkTo(0);
-  // The Link slot in the file is meaningless; references are made afresh.
-  for (int i = 1; i < kDynamicEntries; ++i)
-    dynamic[i].Link = dynamic[i].Age == 0 ? kNoLink : ShipTable::LinkTo(table.FindOrAddStatic(dynamic[i].MMSI));
+  // The Link slot in the file is meaningless; references are made afresh. The entries are
+  // taken anew after each lookup, as the table asks of its writable form.
+  for (int i = 1; i < kDynamicEntries; ++i) {
+    const DbDynamic& e = table.DynamicEntries()[i];
+    const uint32_t link = e.Age == 0 ? kNoLink : ShipTable::LinkTo(table.FindOrAddStatic(e.MMSI));
+    table.DynamicEntries()[i].Link = link;
+  }
 }
 
 ShipDbSaveResult SaveShipDbFiles(const ShipTable& table, const fs::path& programFolder, SaveStage stage) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 namespace aismon {
 
@@ -15,11 +17,19 @@ int HomeSlot(int32_t mmsi, int n) { return static_cast<int>(static_cast<uint32_t
 int NextSlot(int slot, int n) { return slot == n ? 1 : slot + 1; }
 }  // namespace
 
+template <typename T>
+ShipTable::ZeroedArray<T> ShipTable::AllocateZeroed(size_t n) {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_default_constructible_v<T>);
+  void* p = std::calloc(n, sizeof(T));
+  if (p == nullptr) throw std::bad_alloc();
+  return ZeroedArray<T>(static_cast<T*>(p));
+}
+
 ShipTable::ShipTable(Clock& clock)
     : clock_(clock),
-      dynamic_(new DbDynamic[kDynamicEntries]()),
-      static_(new DbStatic[kStaticEntries]()),
-      wake_(new WakeRing[kDynamicEntries]()) {}
+      dynamic_(AllocateZeroed<DbDynamic>(kDynamicEntries)),
+      static_(AllocateZeroed<DbStatic>(kStaticEntries)),
+      wake_(AllocateZeroed<WakeRing>(kDynamicEntries)) {}
 
 int ShipTable::FindOrAddShip(int32_t mmsi) {
   if (mmsi == dynamic_[0].MMSI) return 0;
@@ -183,6 +193,11 @@ void ShipTable::ClearShips() {
 
 uint32_t ShipTable::NowStamp() {
   const LocalDateTime t = clock_.Now();
+  // Every decoded message asks; the calendar arithmetic is redone only when the second changes.
+  if (t.second == stampFor_.second && t.minute == stampFor_.minute && t.hour == stampFor_.hour &&
+      t.day == stampFor_.day && t.month == stampFor_.month && t.year == stampFor_.year)
+    return stamp_;
+  stampFor_ = t;
   int y = t.year;
   if (y <= 69) y += 2000;
   if (y <= 99) y += 1900;
@@ -195,7 +210,8 @@ uint32_t ShipTable::NowStamp() {
   const long days = static_cast<long>(std::floor(y * 365.25 + 0.1)) +
                     static_cast<long>(std::floor((m - 3) * 30.6 + 0.5)) + t.day + 59 - 731;
   const long stamp = days * 86400L + t.hour * 3600L + t.minute * 60L + t.second - 32400L;
-  return static_cast<uint32_t>(stamp);
+  stamp_ = static_cast<uint32_t>(stamp);
+  return stamp_;
 }
 
 void ShipTable::StoreWakePoint(int index, int32_t ownerMmsi, double lat, double lon) {

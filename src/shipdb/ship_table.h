@@ -3,6 +3,7 @@
 // (every MMSI ever seen) and the wake rings, found by MMSI with open addressing.
 // Storage is allocated once by the constructor; nothing here allocates afterwards.
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "common/clock.h"
@@ -71,10 +72,22 @@ class ShipTable {
   void StoreWakePoint(int index, int32_t ownerMmsi, double lat, double lon);
 
  private:
+  // The arrays come from calloc: large blocks arrive as fresh zero pages, so start-up
+  // neither clears 21 MB nor touches pages that are never used.
+  struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+  };
+  template <typename T>
+  using ZeroedArray = std::unique_ptr<T[], FreeDeleter>;
+  template <typename T>
+  static ZeroedArray<T> AllocateZeroed(size_t n);
+
   Clock& clock_;
-  std::unique_ptr<DbDynamic[]> dynamic_;
-  std::unique_ptr<DbStatic[]> static_;
-  std::unique_ptr<WakeRing[]> wake_;
+  LocalDateTime stampFor_{-1, 0, 0, 0, 0, 0};  // the calendar time stamp_ was computed for
+  uint32_t stamp_ = 0;
+  ZeroedArray<DbDynamic> dynamic_;
+  ZeroedArray<DbStatic> static_;
+  ZeroedArray<WakeRing> wake_;
   // Which of entries 1..1024 are taken, by which MMSI, and which is oldest; mirrors the
   // entries exactly unless stale.
   const SlotIndex& Index() const;
