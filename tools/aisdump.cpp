@@ -36,30 +36,42 @@ LocalDateTime LocalNow() {
   return real.Now();
 }
 
+const char* FirstSentenceStart(const char* line, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    if (line[i] == '!' || line[i] == '$') return line + i;
+  return nullptr;
+}
+
 // Feeds every line of f; lines may be of any length and end in LF or CR LF. Lines are
 // cut in place in a read buffer; only a line longer than the buffer is gathered apart.
 void FeedFile(std::FILE* f, Intake& intake, ManualClock& clock) {
   static char buf[1 << 20];
   std::string longLine;
   size_t have = 0;
-  auto feedLine = [&](char* line, size_t length) {
+  auto feedLine = [&](char* line, size_t length, bool hasTab) {
     clock.Advance(kTickPerLine);
     if (length > 0 && line[length - 1] == '\r') --length;
     line[length] = '\0';
-    if (const char* sentence = SentenceOfLine(line, length)) intake.ProcessSentence(sentence);
+    const char* sentence = hasTab ? SentenceOfLine(line, length) : FirstSentenceStart(line, length);
+    if (sentence != nullptr) intake.ProcessSentence(sentence);
   };
   for (;;) {
     const size_t n = std::fread(buf + have, 1, sizeof buf - 1 - have, f);
     have += n;
     size_t start = 0;
+    // Receive logs have a TAB on every line, bare captures on none: find the next TAB
+    // once for many lines instead of searching every line for one.
+    const char* tab = static_cast<const char*>(std::memchr(buf, '\t', have));
     while (char* nl = static_cast<char*>(std::memchr(buf + start, '\n', have - start))) {
       const size_t end = static_cast<size_t>(nl - buf);
+      if (tab != nullptr && tab < buf + start) tab = static_cast<const char*>(std::memchr(buf + start, '\t', have - start));
+      const bool hasTab = tab != nullptr && tab < nl;
       if (!longLine.empty()) {
         longLine.append(buf + start, end - start);
-        feedLine(longLine.data(), longLine.size());
+        feedLine(longLine.data(), longLine.size(), true);
         longLine.clear();
       } else {
-        feedLine(buf + start, end - start);
+        feedLine(buf + start, end - start, hasTab);
       }
       start = end + 1;
     }
@@ -67,7 +79,7 @@ void FeedFile(std::FILE* f, Intake& intake, ManualClock& clock) {
       // The last line may lack its end.
       if (!longLine.empty() || start < have) {
         longLine.append(buf + start, have - start);
-        feedLine(longLine.data(), longLine.size());
+        feedLine(longLine.data(), longLine.size(), true);
       }
       return;
     }
