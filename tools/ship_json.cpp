@@ -1,6 +1,6 @@
 #include "tools/ship_json.h"
 
-#include <cinttypes>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -15,8 +15,8 @@ class ObjectWriter {
   void Int(const char* name, int64_t v) {
     Key(name);
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%" PRId64, v);
-    out_ += buf;
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out_.append(buf, r.ptr);
   }
   void Real(const char* name, double v) {
     Key(name);
@@ -24,9 +24,10 @@ class ObjectWriter {
       out_ += "null";  // JSON has no NaN or infinity
       return;
     }
+    // The same text as printf's %.17g: round-trippable.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", v);
-    out_ += buf;
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
+    out_.append(buf, r.ptr);
   }
   // A fixed-size text field: its bytes up to the terminator (or the field's end).
   void Text(const char* name, const char* field, size_t size) {

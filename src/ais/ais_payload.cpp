@@ -23,24 +23,7 @@ int Dearmour(const char* text, int length, uint8_t* out, int outSize) {
   const int bytes = (length * 6 + 7) / 8;
   if (bytes > outSize) return -1;
   const auto* in = reinterpret_cast<const unsigned char*>(text);
-  // Eight characters make six bytes of the continuous big-endian bit string; written as
-  // one eight-byte store while two spare bytes remain in out.
   int i = 0, j = 0;
-  for (; i + 8 <= length && j + 8 <= outSize; i += 8, j += 6) {
-    uint64_t v = 0;
-    int bad = 0;
-    for (int k = 0; k < 8; ++k) {
-      const int x = kSixBit.value[in[i + k]];
-      bad |= x;
-      v = (v << 6) | static_cast<uint64_t>(x & 63);
-    }
-    if (bad < 0) return -1;
-    v = __builtin_bswap64(v << 16);
-    uint8_t spare[2] = {out[j + 6], out[j + 7]};
-    std::memcpy(out + j, &v, 8);
-    out[j + 6] = spare[0];  // bytes beyond the last written one stay untouched
-    out[j + 7] = spare[1];
-  }
   // Four characters make three bytes.
   for (; i + 4 <= length; i += 4, j += 3) {
     const int a = kSixBit.value[in[i]], b = kSixBit.value[in[i + 1]];
