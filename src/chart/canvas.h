@@ -1,0 +1,89 @@
+#pragma once
+// The drawing surface every chart layer draws on: a 32-bit image (blue in the lowest
+// byte, rows reachable directly) with a pen, a brush and a font that persist between
+// calls and between frames, as the layers rely on. Antialiasing is off: the 2x2 averaging
+// of the frame is the antialiasing. Text arrives as Shift-JIS and is converted here.
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "chart/view_state.h"
+
+namespace aismon {
+
+enum class BrushStyle { Solid, Clear, DiagCross };
+
+class Canvas {
+ public:
+  Canvas();
+  ~Canvas();
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  // Re-sizes the image (kept, never re-created); pen, brush and font survive.
+  void Resize(int32_t width, int32_t height);
+  int32_t Width() const { return image_.width(); }
+  int32_t Height() const { return image_.height(); }
+  // Direct access to row y (Width() pixels, 0x00RRGGBB). Valid until the next Resize.
+  uint32_t* Row(int32_t y) { return reinterpret_cast<uint32_t*>(image_.scanLine(y)); }
+  const QImage& Image() const { return image_; }
+  static uint32_t Pixel(Rgb c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
+
+  // Pen.
+  void SetPenColor(Rgb c);
+  void SetPenWidth(int w);
+  Rgb PenColor() const { return penColor_; }
+  int PenWidth() const { return penWidth_; }
+  // Brush.
+  void SetBrushColor(Rgb c);
+  void SetBrushStyle(BrushStyle s);
+  Rgb BrushColor() const { return brushColor_; }
+  BrushStyle Brush() const { return brushStyle_; }
+  // Font: face as Shift-JIS (e.g. "ＭＳ ゴシック", "Arial"; substituted by installed faces),
+  // character height in pixels, or a size in points at 96 dpi.
+  void SetFontFace(std::string_view faceSjis);
+  void SetFontHeight(int pixels);
+  void SetFontPoints(int points);
+  void SetFontColor(Rgb c);
+  Rgb FontColor() const { return fontColor_; }
+  int FontHeight() const { return fontPixels_; }
+
+  // Shapes: outlined with the pen, filled with the brush (none when Clear).
+  void Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1);  // bounding box, x1/y1 exclusive
+  void Polygon(const PixelPoint* pts, int n);                    // even-odd fill, closed
+  void Polyline(const PixelPoint* pts, int n);
+  void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+  // Full or partial ellipse outline in the bounding box, counter-clockwise from the
+  // direction of (sx, sy) to that of (ex, ey); equal points draw the whole ellipse.
+  void Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey);
+  void FillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1);  // brush only, x1/y1 exclusive
+  // Text with its top-left corner at (x, y); over a solid brush the text box gets the
+  // brush colour as background, over a clear brush none.
+  void TextOut(int32_t x, int32_t y, std::string_view sjis);
+  int32_t TextWidth(std::string_view sjis);
+  int32_t TextHeight(std::string_view sjis);
+
+ private:
+  void ApplyPen();
+  void ApplyBrush();
+  void ApplyFont();
+  void Begin();
+
+  QImage image_;
+  std::unique_ptr<QPainter> painter_;
+  Rgb penColor_{0, 0, 0};
+  int penWidth_ = 1;
+  Rgb brushColor_{255, 255, 255};
+  BrushStyle brushStyle_ = BrushStyle::Solid;
+  std::string faceSjis_;
+  int fontPixels_ = 16;
+  Rgb fontColor_{0, 0, 0};
+  QFont font_;
+  bool fontDirty_ = true;
+};
+
+}  // namespace aismon

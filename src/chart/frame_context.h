@@ -1,0 +1,79 @@
+#pragma once
+// What one frame reads from outside the chart (check boxes, pointer, selection, ports,
+// playback) as plain values, so frames can be composed without widgets, and the bundle of
+// state every layer of a frame works with.
+#include <cstdint>
+#include <string>
+
+#include "chart/canvas.h"
+#include "chart/view_state.h"
+#include "common/clock.h"
+#include "input/receive_state.h"
+#include "shipdb/ship_table.h"
+
+namespace aismon {
+
+// The check boxes of the control panel (defaults as at start-up).
+struct DisplayOptions {
+  bool bigIcon = true;       // "船アイコン(大)"
+  bool latLonLine = true;    // "緯線／経線"
+  bool circleChecked = true; // "レンジサークル" (enabled only while own ship has a position)
+  bool dispCourse = true;    // "コース (５分後)"
+  bool dispWake = true;      // "航跡（50点）"
+  bool debugPanelVisible = false;
+};
+
+struct PortStatus {
+  bool open = false;
+  uint32_t lastReadTick = 0;
+};
+
+struct PlaybackView {
+  bool playing = false;
+  int32_t playbackSpeed = 1;  // 1 while no log is played
+  int64_t playbackElapsedMs = 0;
+  std::string playbackFileName;
+  int32_t playbackPos = 0;
+  int32_t minuteHistogram[60] = {};
+};
+
+struct FrameInputs {
+  DisplayOptions options;
+  int32_t pointerX = -100000;  // paint-box pixels
+  int32_t pointerY = -100000;
+  int32_t selectedShip = -1;
+  std::string selectedShipName;  // Shift-JIS
+  bool liveDataFlag = false;
+  PlaybackView playback;
+  PortStatus ports[21];  // 1..20
+  uint32_t startTick = 0;
+};
+
+// What a frame decides for the window.
+struct FrameOutputs {
+  int32_t hoveredShip = -1;
+  bool buttonDemoVisible = true;
+  bool circleEnabled = false;
+  bool ownShipPanelsVisible = false;
+};
+
+inline constexpr int32_t kNotDrawn = static_cast<int32_t>(0x80808080u);
+
+// Everything a layer of one frame works with.
+struct FrameContext {
+  Canvas& canvas;
+  ViewState& view;
+  ShipTable& table;
+  const IntakeCounters& counters;
+  const FrameInputs& in;
+  Clock& clock;
+  PixelPoint* screenPositions;  // 1025 entries, kNotDrawn when not drawn this frame
+  // Per-frame values of the ship layer.
+  uint32_t elapsedMs = 0;
+  double elapsedMinutes = 0;
+  double elapsedHours = 0;
+  double inverseCos = 1;
+  int iconScale = 2;
+};
+
+}  // namespace aismon

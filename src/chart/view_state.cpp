@@ -1,0 +1,120 @@
+#include "chart/view_state.h"
+
+#include <cmath>
+
+#include "shipdb/ship_table.h"
+
+namespace aismon {
+
+namespace {
+constexpr double kPi = 3.141592653589793;
+constexpr double kRad = kPi / 180.0;
+constexpr uint32_t kLiveAgeMs = 600000;  // a ship unheard for longer is not shown
+}  // namespace
+
+void SetupViewGeometry(ViewState& v, int32_t workWidth, int32_t workHeight, double centerLat, double centerLon,
+                       double rotationDeg, double metersPerPixel) {
+  v.width = workWidth;
+  v.height = workHeight;
+  v.centerLat = centerLat;
+  v.centerLon = centerLon;
+  v.rotationDeg = rotationDeg;
+  v.metersPerPixel = metersPerPixel;
+  v.cosRotQ12 = static_cast<int32_t>(std::trunc(std::cos(rotationDeg * kRad) * 4096));
+  v.sinRotQ12 = static_cast<int32_t>(std::trunc(std::sin(rotationDeg * kRad) * 4096));
+  // Near the poles the longitude scale is held finite.
+  const double c = std::cos(centerLat * kRad);
+  const double k = c > 0.173 ? c : 0.173;
+  v.degLonPerPixel = metersPerPixel / 1852 / (60 * k);
+  v.degLatPerPixel = metersPerPixel / 1852 / 60;
+  const int32_t halfW = workWidth / 2;
+  const int32_t halfH = workHeight / 2;
+  v.southLat = centerLat - halfH * v.degLatPerPixel;
+  v.westLon = centerLon - halfW * v.degLonPerPixel;
+  v.northLat = centerLat + halfH * v.degLatPerPixel;
+  v.eastLon = centerLon + halfW * v.degLonPerPixel;
+  v.cosCenterLat = c;
+  v.pixelsPerDegLat = 1 / v.degLatPerPixel;
+  v.pixelsPerDegLon = 1 / v.degLonPerPixel;
+  v.halfWorldPixels = 180 / v.degLonPerPixel;
+}
+
+bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x, int32_t& y) {
+  double y0 = (lat - v.centerLat) * v.pixelsPerDegLat;
+  double x0 = (lon - v.centerLon) * v.pixelsPerDegLon;
+  const double h = v.halfWorldPixels;
+  if (x0 < h) x0 += 2 * h;
+  if (x0 < h) x0 += 2 * h;
+  if (x0 > h) x0 -= 2 * h;
+  if (x0 > h) x0 -= 2 * h;
+  if (v.rotationDeg != 0.0) {
+    const double a = std::trunc(v.cosRotQ12 * x0 - v.sinRotQ12 * y0);
+    const double b = std::trunc(v.cosRotQ12 * y0 + v.sinRotQ12 * x0);
+    // Arithmetic shift right by 12 of the truncated integers (floor division by 4096).
+    x0 = std::floor(a / 4096.0);
+    y0 = std::floor(b / 4096.0);
+  }
+  const double fx = std::trunc(v.width / 2 + x0 + 0.5);
+  const double fy = std::trunc(v.height / 2 - y0 + 0.5);
+  // Points millions of pixels away (or not a number) are pinned far outside instead of
+  // overflowing the conversion; they are never near the picture.
+  constexpr double kFar = 1e9;
+  x = std::isnan(fx) ? static_cast<int32_t>(kFar) : static_cast<int32_t>(std::fmax(-kFar, std::fmin(kFar, fx)));
+  y = std::isnan(fy) ? static_cast<int32_t>(kFar) : static_cast<int32_t>(std::fmax(-kFar, std::fmin(kFar, fy)));
+  return x >= -100 && x <= v.width + 100 && y >= -100 && y <= v.height + 100;
+}
+
+void PixelToLatLon(const ViewState& v, int32_t px, int32_t py, double& lat, double& lon) {
+  lon = v.centerLon + v.degLonPerPixel * (2.0 * px - v.width / 2);
+  lat = v.centerLat - v.degLatPerPixel * (2.0 * py - v.height / 2);
+}
+
+PixelPoint RotatePixelCache::Rotate(int32_t w, int32_t h, double angleDeg, int32_t x, int32_t y) {
+  if (angleDeg != lastAngle_) {
+    lastAngle_ = angleDeg;
+    sn_ = static_cast<int32_t>(std::trunc(std::sin(-angleDeg * kRad) * 16384));
+    cs_ = static_cast<int32_t>(std::trunc(std::cos(-angleDeg * kRad) * 16384));
+  }
+  const int32_t hw = w >> 1;
+  const int32_t hh = h >> 1;
+  // 64-bit products: points far outside the bitmap must not overflow.
+  const int64_t dx = static_cast<int64_t>(x) - hw;
+  const int64_t dy = static_cast<int64_t>(y) - hh;
+  return PixelPoint{static_cast<int32_t>(hw + ((dx * cs_ - dy * sn_) >> 14)),
+                    static_cast<int32_t>(hh + ((dx * sn_ + dy * cs_) >> 14))};
+}
+
+void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight) {
+  double north = -90, south = 90, east = -180, west = 180;
+  int count = 0;
+  for (int i = 1; i < kDynamicEntries; ++i) {
+    DbDynamic e;
+    if (!table.GetShip(i, e)) continue;
+    if (e.Age > kLiveAgeMs || table.StaticOf(e.Link).Aids != 0) continue;
+    ++count;
+    north = std::fmax(north, e.Lat + 0.000001);
+    south = std::fmin(south, e.Lat - 0.000001);
+    east = std::fmax(east, e.Lon + 0.000001);
+    west = std::fmin(west, e.Lon - 0.000001);
+  }
+  if (count < 2) return;
+  v.centerLat = (north + south) / 2;
+  v.centerLon = (east + west) / 2;
+  const double span = std::fmax(std::cos(v.centerLat * kRad) * (east - west), north - south);
+  v.metersPerPixel = std::fmax(span * 111120 / (paintHeight * 1.8), 10.0);
+}
+
+void UpdateViewForFrame(ViewState& v, ShipTable& table, int32_t paintHeight) {
+  if (v.fitAllShips) FitAllShips(v, table, paintHeight);
+  // NaN as well as out-of-range scales end up inside 0.1 .. 10000.
+  if (!(v.metersPerPixel <= 10000)) v.metersPerPixel = 10000;
+  if (!(v.metersPerPixel >= 0.1)) v.metersPerPixel = 0.1;
+  if (v.orientationMode == OrientationMode::HeadingUp) {
+    DbDynamic own;
+    table.GetShip(0, own);
+    const double h = std::isfinite(own.Hdg) ? std::trunc(own.Hdg) : 0.0;
+    v.rotationDeg = (7 * v.rotationDeg + h) / 8;
+  }
+}
+
+}  // namespace aismon

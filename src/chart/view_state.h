@@ -1,0 +1,77 @@
+#pragma once
+// The view: centre, scale and rotation kept between frames, and the geometry rebuilt for
+// each frame, with the projection between latitude/longitude and work-bitmap pixels.
+// Pure arithmetic (no drawing surface), so it can be tested and used without Qt.
+#include <cstdint>
+
+namespace aismon {
+
+class ShipTable;
+
+struct Rgb {
+  uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+enum class OrientationMode : int { NorthUp = 0, HeadingUp = 1, FreeRotation = 2 };
+
+struct PixelPoint {
+  int32_t x = 0;
+  int32_t y = 0;
+};
+
+struct ViewState {
+  // View settings, kept from frame to frame.
+  OrientationMode orientationMode = OrientationMode::NorthUp;
+  bool centerOnOwnShip = false;
+  bool fitAllShips = true;
+  double centerLat = 34.666667;
+  double centerLon = 135.25;
+  double rotationDeg = 0.0;
+  double metersPerPixel = 15.0;
+
+  // Frame geometry, rebuilt by SetupViewGeometry every frame.
+  double northLat = 0, westLon = 0, southLat = 0, eastLon = 0;
+  Rgb seaColor{0, 0, 64};
+  Rgb landColor{128, 128, 128};
+  Rgb coastColor{192, 192, 192};
+  int32_t symbolSize = 20;
+  int32_t width = 0;   // work bitmap, twice the paint box
+  int32_t height = 0;
+  double cosCenterLat = 1.0;
+  double pixelsPerDegLon = 1.0, pixelsPerDegLat = 1.0;
+  double degLonPerPixel = 1.0, degLatPerPixel = 1.0;
+  double halfWorldPixels = 180.0;
+  int32_t cosRotQ12 = 4096, sinRotQ12 = 0;
+};
+
+// The geometry part of SetupView: stores the settings given and rebuilds the frame
+// geometry for a work bitmap of workWidth x workHeight (twice the paint box).
+void SetupViewGeometry(ViewState& v, int32_t workWidth, int32_t workHeight, double centerLat, double centerLon,
+                       double rotationDeg, double metersPerPixel);
+
+// Work-bitmap pixel of a position; x and y are always written. Returns nearPicture.
+bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x, int32_t& y);
+
+// Position of a paint-box point (no rotation undone, no wrap).
+void PixelToLatLon(const ViewState& v, int32_t px, int32_t py, double& lat, double& lon);
+
+// Turns work-bitmap points about the bitmap centre; caches the sine and cosine of the
+// last angle (one instance per user, e.g. the grid layer).
+class RotatePixelCache {
+ public:
+  PixelPoint Rotate(int32_t w, int32_t h, double angleDeg, int32_t x, int32_t y);
+
+ private:
+  double lastAngle_ = -9999.0;
+  int32_t sn_ = 0;
+  int32_t cs_ = 16384;
+};
+
+// Re-centres and re-scales the view on all live ships (paintHeight: the paint box's height).
+void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight);
+
+// The per-frame view update before SetupView: fit, clamp the scale, follow own heading.
+void UpdateViewForFrame(ViewState& v, ShipTable& table, int32_t paintHeight);
+
+}  // namespace aismon
