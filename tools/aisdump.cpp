@@ -13,6 +13,7 @@
 #include "common/settings_file.h"
 #include "input/intake.h"
 #include "input/log_line.h"
+#include "shipdb/ship_db_files.h"
 #include "shipdb/ship_table.h"
 #include "shipdb/table_startup.h"
 #include "text/sjis.h"
@@ -162,8 +163,15 @@ int main(int argc, char** argv) {
     if (f != stdin) std::fclose(f);
   }
 
+  if (save) {
+    // A failed save leaves the previous files as they were, as the program does.
+    std::error_code ec;
+    fs::create_directories(fs::path(home) / kDataFolderName, ec);
+    SaveShipDb(table, home);
+  }
+
   std::string out;
-  const DbDynamic* d = table.DynamicEntries();
+  const DbDynamic* d = static_cast<const ShipTable&>(table).DynamicEntries();
   for (int i = 0; i < kDynamicEntries; ++i) {
     if (i == 0 || d[i].Age != 0) AppendEntryJson(out, table, i);
   }

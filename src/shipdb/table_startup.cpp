@@ -1,9 +1,11 @@
 #include "shipdb/table_startup.h"
 
+#include "shipdb/ship_db_files.h"
+
 namespace aismon {
 
 void PrepareShipTable(ShipTable& table, const std::filesystem::path& programFolder, const MapCenter& center) {
-  (void)programFolder;
+  LoadShipDb(table, programFolder);
   table.FindOrAddStatic(1);
   DbDynamic own;
   table.GetShip(0, own);

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -112,6 +114,75 @@ TEST(AisdumpTest, UnreadableFileIsNamedOnStandardError) {
   const size_t n = fread(buf, 1, sizeof buf - 1, p);
   pclose(p);
   EXPECT_NE(std::string(buf, n).find("/nonexistent/x.nmea"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The record of mmsi in a saved static file, or -1.
+long FindStaticRecord(const std::string& bytes, int32_t mmsi) {
+  for (size_t off = 0; off + 216 <= bytes.size(); off += 216) {
+    int32_t m;
+    uint32_t udTime;
+    std::memcpy(&udTime, bytes.data() + off, 4);
+    std::memcpy(&m, bytes.data() + off + 4, 4);
+    if (udTime != 0 && m == mmsi) return static_cast<long>(off);
+  }
+  return -1;
+}
+
+TEST(AisdumpTest, WatchedStationIsAnnouncedOnceAcrossRuns) {
+  const fs::path home = FreshHome("watch");
+  const fs::path once = home / "once.nmea";
+  const fs::path twice = home / "twice.nmea";
+  const std::string line = "!AIVDM,1,1,,A,16K3UQP00:9cqTRCjRU7<5Pb08=@,0*4D\n";
+  std::ofstream(once) << line;
+  std::ofstream(twice) << line << line;
+
+  // First run: the station gets its static record; then mark it as watched in the file.
+  ASSERT_EQ(RunAisdump("--home " + home.string() + " --save " + once.string()).status, 0);
+  const fs::path staticFile = home / "DATA" / "@DbStatic3.bin";
+  std::string bytes = ReadFile(staticFile);
+  ASSERT_EQ(bytes.size(), 12960216u);
+  const long record = FindStaticRecord(bytes, 431023494);
+  ASSERT_GE(record, 0);
+  EXPECT_EQ(bytes[record + 117], 0);
+  bytes[record + 117] = 1;
+  std::ofstream(staticFile, std::ios::binary | std::ios::trunc) << bytes;
+
+  // Fed twice: announced at the second message only, and saved as announced.
+  const RunResult second = RunAisdump("--home " + home.string() + " --save " + twice.string());
+  ASSERT_EQ(second.status, 0);
+  size_t alerts = 0;
+  for (size_t at = 0; (at = second.out.find("{\"alert\": ", at)) != std::string::npos; ++at) ++alerts;
+  EXPECT_EQ(alerts, 1u);
+  EXPECT_NE(second.out.find("{\"alert\": \"注目船が見付かりました。(#1:431023494)\"}"), std::string::npos) << second.out.substr(0, 300);
+  EXPECT_EQ(ReadFile(staticFile)[record + 117], 2);
+
+  // A later run over the saved files does not announce it again.
+  const RunResult third = RunAisdump("--home " + home.string() + " --save " + twice.string());
+  ASSERT_EQ(third.status, 0);
+  EXPECT_EQ(third.out.find("{\"alert\""), std::string::npos);
+  fs::remove_all(home);
+}
+
+TEST(AisdumpTest, SavedShipsComeBackAsFreeEntriesFoundAgainByMmsi) {
+  const fs::path home = FreshHome("reload");
+  const fs::path sample = fs::path(AISMON_TEST_DATA_DIR) / "intake_sample.nmea";
+  ASSERT_EQ(RunAisdump("--home " + home.string() + " --save " + sample.string()).status, 0);
+  // Nothing fed: only own ship is listed, but the static records are kept.
+  const RunResult empty = RunAisdump("--home " + home.string() + " /dev/null");
+  ASSERT_EQ(empty.status, 0);
+  EXPECT_EQ(std::count(empty.out.begin(), empty.out.end(), '\n'), 2);  // own ship + counters
+  // A name-less position report finds the name saved from the static message before.
+  const fs::path pos = home / "pos.nmea";
+  std::ofstream(pos) << "!AIVDM,1,1,,A,1815MV00009avj0CgKH000000000,0*00\n";
+  const RunResult again = RunAisdump("--home " + home.string() + " " + pos.string());
+  ASSERT_EQ(again.status, 0);
+  EXPECT_NE(again.out.find("\"MMSI\": 538008984"), std::string::npos);
+  EXPECT_NE(again.out.find("\"Imo\": 9894777"), std::string::npos);
+  fs::remove_all(home);
 }
 
 }  // namespace
