@@ -70,7 +70,8 @@ bool SentenceLayer::SplitSentence(const char* line, SentenceRecord& r) {
 void SentenceLayer::ProcessSentence(const char* line) {
   SentenceRecord r;
   if (!SplitSentence(line, r)) return;
-  (this->*kSentenceTable[r.row].handler)(r);
+  const auto handler = kSentenceTable[r.row].handler;
+  (this->*handler)(r);
 }
 
 int SentenceLayer::HandleVdo(const SentenceRecord& r) {
