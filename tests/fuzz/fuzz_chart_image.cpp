@@ -34,18 +34,19 @@ struct Folders {
 void RemoveScratch();
 
 const Folders& Scratch() {
-  static const Folders folders = [] {
+  // Never destroyed, so that the exit handler can still use it.
+  static const Folders* folders = [] {
     const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    Folders f;
-    f.root = base / ("aismon-fuzz-chart-" + std::to_string(getpid()));
-    f.home = f.root / "home";
-    f.tiles = f.root / "!MapData" / "BaseChart(zt3)";
-    fs::create_directories(f.home);
-    fs::create_directories(f.tiles);
+    auto* f = new Folders;
+    f->root = base / ("aismon-fuzz-chart-" + std::to_string(getpid()));
+    f->home = f->root / "home";
+    f->tiles = f->root / "!MapData" / "BaseChart(zt3)";
+    fs::create_directories(f->home);
+    fs::create_directories(f->tiles);
     std::atexit(RemoveScratch);
     return f;
   }();
-  return folders;
+  return *folders;
 }
 
 void RemoveScratch() {

@@ -30,14 +30,15 @@ namespace {
 void RemoveScratch();
 
 const fs::path& Home() {
-  static const fs::path home = [] {
+  // Never destroyed, so that the exit handler can still use it.
+  static const fs::path* home = [] {
     const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    const fs::path h = base / ("aismon-fuzz-shipdb-" + std::to_string(getpid()));
-    fs::create_directories(h / "DATA");
+    auto* h = new fs::path(base / ("aismon-fuzz-shipdb-" + std::to_string(getpid())));
+    fs::create_directories(*h / "DATA");
     std::atexit(RemoveScratch);
     return h;
   }();
-  return home;
+  return *home;
 }
 
 void RemoveScratch() {
