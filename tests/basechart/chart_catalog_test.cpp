@@ -10,50 +10,25 @@
 #include <vector>
 
 #include "basechart/chart_walk.h"
+#include "tests/support/temp_files.h"
 
 namespace aismon {
 namespace {
 
 namespace fs = std::filesystem;
 using Words = std::vector<int32_t>;
-using Bytes = std::vector<uint8_t>;
 
 const Words kCatalogHeaderWords = {0x0033745A, 10, 600000000, 1200000000, 200000000, 1600000000, 8, 10, 0, 0};
 const Words kTileHeader = {0x0033745A, 10, 400000000, 1200000000, 200000000, 1400000000, 8, 10, 0, 0};
 
-class TempFolder {
+using testing::Bytes;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+class TempFolder : public testing::TempFolder {
  public:
-  TempFolder() {
-    std::random_device rd;
-    path_ = fs::temp_directory_path() / ("aismon-chart-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
+  TempFolder() : testing::TempFolder("aismon-chart-") {}
 };
-
-Bytes ReadBytes(const fs::path& p) {
-  std::error_code ec;
-  const uintmax_t size = fs::file_size(p, ec);
-  if (ec) return {};
-  Bytes b(size);
-  std::ifstream in(p, std::ios::binary);
-  in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(size));
-  b.resize(static_cast<size_t>(in.gcount()));
-  return b;
-}
-
-void WriteBytes(const fs::path& p, const void* data, size_t size) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-  ASSERT_TRUE(out.good()) << p;
-}
 
 void WriteWords(const fs::path& p, const Words& w) { WriteBytes(p, w.data(), w.size() * sizeof(int32_t)); }
 

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "tests/support/temp_files.h"
 
 namespace aismon {
 namespace {
@@ -21,42 +22,15 @@ namespace fs = std::filesystem;
 constexpr size_t kDynamicFileBytes = 328000;
 constexpr size_t kStaticFileBytes = 12960216;
 
-using Bytes = std::vector<uint8_t>;
 
-// A fresh folder under the system's temporary folder, removed again at the end.
-class TempFolder {
+using testing::Bytes;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+class TempFolder : public testing::TempFolder {
  public:
-  TempFolder() {
-    std::random_device rd;
-    path_ = fs::temp_directory_path() / ("aismon-shipdb-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
+  TempFolder() : testing::TempFolder("aismon-shipdb-") {}
 };
-
-Bytes ReadBytes(const fs::path& p) {
-  std::error_code ec;
-  const uintmax_t size = fs::file_size(p, ec);
-  if (ec) return {};
-  Bytes b(size);
-  std::ifstream in(p, std::ios::binary);
-  in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(size));
-  b.resize(static_cast<size_t>(in.gcount()));
-  return b;
-}
-
-void WriteBytes(const fs::path& p, const void* data, size_t size) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-  ASSERT_TRUE(out.good()) << p;
-}
 
 void WriteBytes(const fs::path& p, const Bytes& b) { WriteBytes(p, b.data(), b.size()); }
 
