@@ -1,0 +1,99 @@
+#include "app/receive_log.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "common/clock.h"
+#include "text/sjis.h"
+
+namespace aismon {
+
+void ReceiveLog::Append(uint32_t tick, const char* line) {
+  char stamp[16];
+  std::snprintf(stamp, sizeof stamp, "%d:\t", static_cast<int32_t>(tick));
+  // Bounded even while the panel is hidden and nothing is ever written.
+  if (lines_.size() >= kReceiveLogMaxLines) lines_.pop_front();
+  lines_.push_back(std::string(stamp) + line);
+}
+
+void ReceiveLog::Record(const char* line, uint32_t tick, bool playingBack) {
+  if (playingBack || line == nullptr) return;
+  if (std::strncmp(line, "!AIVDM", 6) == 0) {
+    Append(tick, line);
+    return;
+  }
+  // Type after the start character and the two-letter talker; compared without
+  // wrap-around, as the 32-bit sum comes out.
+  if (std::strlen(line) >= 6 && std::strncmp(line + 3, "RMC", 3) == 0 &&
+      tick >= static_cast<uint32_t>(lastRmcLogTick + kRmcLogSpacingMs)) {
+    Append(tick, line);
+    lastRmcLogTick = tick;
+  }
+}
+
+std::string ReceiveLogFileName(const LocalDateTime& t) {
+  char name[40];
+  std::snprintf(name, sizeof name, "!AIS%02d%02d%02d-%02d%02d.txt", t.year % 100, t.month, t.day, t.hour, t.minute);
+  return name;
+}
+
+namespace {
+
+// Writes old contents plus the lines to a file beside path and renames it over path, so
+// a crash never leaves a half-written log in place of a good one. Empty on success.
+std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std::string>& lines) {
+  std::error_code ec;
+  std::string old;
+  if (std::filesystem::exists(path, ec)) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::strerror(errno);
+    old.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) return "read error";
+  }
+  std::filesystem::path temp = path;
+  temp += ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return std::strerror(errno);
+    out << old;
+    for (const std::string& line : lines) out << line << "\r\n";
+    out.flush();
+    if (!out) {
+      const std::string why = std::strerror(errno);
+      out.close();
+      std::filesystem::remove(temp, ec);
+      return why.empty() ? "write error" : why;
+    }
+  }
+  std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    return ec.message();
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string ReceiveLog::FlushReceiveLog(const std::filesystem::path& dataFolder, bool debugVisible, Clock& clock) {
+  if (!debugVisible) return {};
+  if (lines_.size() > kReceiveLogMinWriteLines) {
+    const std::filesystem::path path = dataFolder / ReceiveLogFileName(clock.Now());
+    const std::string why = WriteLogFile(path, lines_);
+    if (!why.empty()) {
+      if (failureReported_) return {};
+      failureReported_ = true;
+      return Utf8ToShiftJis("Cannot create file \"" + path.string() + "\". " + why);
+    }
+    failureReported_ = false;
+  }
+  lines_.clear();
+  return {};
+}
+
+}  // namespace aismon

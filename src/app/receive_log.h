@@ -1,0 +1,50 @@
+#pragma once
+// ReceiveLog: the sentences kept for the receive-log files, and their writing. Only
+// "!AIVDM" lines and, at most every 5 s, an RMC line are kept; they are written when the
+// debug panel is visible.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <string>
+
+#include "common/clock.h"
+
+namespace aismon {
+
+inline constexpr size_t kReceiveLogMaxLines = 100000;     // oldest lines dropped beyond this
+inline constexpr size_t kReceiveLogFlushLines = 10000;    // the poll flushes from this many on
+inline constexpr size_t kReceiveLogMinWriteLines = 10;    // a flush of this many or fewer writes nothing
+inline constexpr uint32_t kRmcLogSpacingMs = 5000;
+
+class ReceiveLog {
+ public:
+  // The recording rule, for a line accepted from a serial port at tick (read once by
+  // the caller). Nothing is kept while a log is being played back.
+  void Record(const char* line, uint32_t tick, bool playingBack);
+
+  // FlushReceiveLog: with the debug panel hidden, does nothing. Otherwise writes the lines
+  // to dataFolder/"!AIS"yymmdd-hhmm".txt" when there are more than 10 (appending when that
+  // file exists) and empties the list. When the file cannot be written the lines stay and
+  // the error text (Shift-JIS) is returned, only for the first of consecutive failures,
+  // so the caller shows it once; otherwise the result is empty.
+  std::string FlushReceiveLog(const std::filesystem::path& dataFolder, bool debugVisible, Clock& clock);
+
+  size_t Count() const { return lines_.size(); }
+  const std::deque<std::string>& Lines() const { return lines_; }
+  // The poll's test for a flush.
+  bool WantsFlush() const { return lines_.size() >= kReceiveLogFlushLines; }
+
+  uint32_t lastRmcLogTick = 0;
+
+ private:
+  void Append(uint32_t tick, const char* line);
+
+  std::deque<std::string> lines_;
+  bool failureReported_ = false;
+};
+
+// "!AIS" + "yymmdd-hhmm" + ".txt" for the local time given.
+std::string ReceiveLogFileName(const LocalDateTime& t);
+
+}  // namespace aismon
