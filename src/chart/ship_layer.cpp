@@ -1,0 +1,396 @@
+#include "chart/ship_layer.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace aismon {
+
+namespace {
+
+constexpr double kRad = 3.141592653589793 / 180.0;
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kBlack{0, 0, 0};
+constexpr int kOwnWakePoints = kWakePoints;
+constexpr int kOtherWakePoints = 50;
+
+// Real-to-integer conversion toward zero that cannot overflow: NaN gives 0, values beyond
+// the 32-bit range give its ends.
+int32_t Trunc(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 2147483647.0) return INT32_MAX;
+  if (v <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
+Rgb Brighten(Rgb c) {
+  return Rgb{static_cast<uint8_t>(c.r | 127), static_cast<uint8_t>(c.g | 127), static_cast<uint8_t>(c.b | 127)};
+}
+
+// Opaque pixel as the painter itself writes it into a 32-bit image.
+uint32_t OpaquePixel(Rgb c) { return 0xFF000000u | Canvas::Pixel(c); }
+
+// The image's rows as one block: 32-bit rows are contiguous, so one pointer serves all.
+struct PixelRows {
+  uint32_t* base;
+  int32_t width;
+  int32_t height;
+};
+
+PixelRows RowsOf(Canvas& c) { return PixelRows{c.Row(0), c.Width(), c.Height()}; }
+
+// The pixels the painter covers for Ellipse(x - r, y - r, x + r, y + r) with a 1-pixel pen,
+// as column spans [from, to) per row from y - r; measured from the painter and checked
+// against it by the tests. Fill and outline in one colour make the disc one solid shape.
+struct DiscSpan {
+  int8_t from, to;
+};
+constexpr DiscSpan kDisc2[] = {{-2, 2}, {-2, 2}, {-2, 2}, {-2, 2}};
+constexpr DiscSpan kDisc3[] = {{-2, 2}, {-3, 3}, {-3, 3}, {-3, 3}, {-3, 3}, {-2, 2}};
+
+// Writes a small one-coloured disc straight into the rows: tens of thousands of wake dots
+// per frame are far too many for the painter. Returns false for radii it has no shape for.
+bool PaintSmallDisc(const PixelRows& rows, int32_t x, int32_t y, int32_t radius, uint32_t pixel) {
+  const DiscSpan* spans;
+  int n;
+  if (radius == 2) {
+    spans = kDisc2;
+    n = 4;
+  } else if (radius == 3) {
+    spans = kDisc3;
+    n = 6;
+  } else {
+    return false;
+  }
+  int32_t yy = y - radius;
+  if (x - radius >= 0 && x + radius <= rows.width && yy >= 0 && yy + n <= rows.height) {
+    // Wholly inside: fixed shapes, unrolled.
+    uint32_t* row = rows.base + static_cast<ptrdiff_t>(yy) * rows.width + x;
+    const ptrdiff_t w = rows.width;
+    auto fill4 = [pixel](uint32_t* p) { p[-2] = p[-1] = p[0] = p[1] = pixel; };
+    if (radius == 2) {
+      for (int i = 0; i < 4; ++i) fill4(row + i * w);
+    } else {
+      fill4(row);
+      for (int i = 1; i < 5; ++i) {
+        fill4(row + i * w);
+        row[i * w - 3] = row[i * w + 2] = pixel;
+      }
+      fill4(row + 5 * w);
+    }
+    return true;
+  }
+  for (int i = 0; i < n; ++i, ++yy) {
+    if (yy < 0 || yy >= rows.height) continue;
+    int32_t from = x + spans[i].from;
+    int32_t to = x + spans[i].to;
+    if (from < 0) from = 0;
+    if (to > rows.width) to = rows.width;
+    uint32_t* row = rows.base + static_cast<ptrdiff_t>(yy) * rows.width;
+    for (int32_t xx = from; xx < to; ++xx) row[xx] = pixel;
+  }
+  return true;
+}
+
+// LatLonToPixel step for step, inlined for the wake loop (tens of thousands of points a
+// frame); the tests hold the two to the same pixels.
+struct WakeProjector {
+  explicit WakeProjector(const ViewState& v) : v(v) {}
+  bool operator()(double lat, double lon, int32_t& x, int32_t& y) const {
+    double y0 = (lat - v.centerLat) * v.pixelsPerDegLat;
+    double x0 = (lon - v.centerLon) * v.pixelsPerDegLon;
+    const double h = v.halfWorldPixels;
+    if (x0 < h) x0 += 2 * h;
+    if (x0 < h) x0 += 2 * h;
+    if (x0 > h) x0 -= 2 * h;
+    if (x0 > h) x0 -= 2 * h;
+    if (v.rotationDeg != 0.0) {
+      const double a = std::trunc(v.cosRotQ12 * x0 - v.sinRotQ12 * y0);
+      const double b = std::trunc(v.cosRotQ12 * y0 + v.sinRotQ12 * x0);
+      x0 = std::floor(a / 4096.0);
+      y0 = std::floor(b / 4096.0);
+    }
+    const double fx = std::trunc(v.width / 2 + x0 + 0.5);
+    const double fy = std::trunc(v.height / 2 - y0 + 0.5);
+    // Only points near the picture are used, so the far ones need no exact pixel.
+    if (!(fx >= -100 && fx <= v.width + 100 && fy >= -100 && fy <= v.height + 100)) return false;
+    x = static_cast<int32_t>(fx);
+    y = static_cast<int32_t>(fy);
+    return true;
+  }
+  const ViewState& v;
+};
+
+// Pen and brush changes rebuild the painter's state; a thousand ships mostly ask for what
+// is already set.
+void UsePen(Canvas& c, Rgb colour) {
+  if (c.PenColor() != colour) c.SetPenColor(colour);
+}
+void UsePenWidth(Canvas& c, int width) {
+  if (c.PenWidth() != width) c.SetPenWidth(width);
+}
+void UseSolidFill(Canvas& c, Rgb colour) {
+  if (c.Brush() != BrushStyle::Solid) c.SetBrushStyle(BrushStyle::Solid);
+  if (c.BrushColor() != colour) c.SetBrushColor(colour);
+}
+
+void EllipseAround(Canvas& c, int32_t x, int32_t y, int32_t r) { c.Ellipse(x - r, y - r, x + r, y + r); }
+
+// Values that are turned into pixels; a corrupt entry holding NaN or infinity is not drawn.
+bool Drawable(const DbDynamic& e) {
+  return std::isfinite(e.Lat) && std::isfinite(e.Lon) && std::isfinite(e.Sog) && std::isfinite(e.Cog) &&
+         std::isfinite(e.Hdg);
+}
+
+void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
+  WakeRing& ring = f.table.WakeRings()[slot];
+  if (slot != 0 && ring.OwnerMMSI == 0) return;
+  const int head = ((f.table.wakeHead % kWakePoints) + kWakePoints) % kWakePoints;
+  ring.Points[head] = WakePoint{e.Lat, e.Lon};
+  const int n = slot == 0 ? kOwnWakePoints : kOtherWakePoints;
+  int i = head - n;
+  if (i < 0) i += kWakePoints;
+  const int32_t radius = colour == kPassengerColor ? 3 : 2;
+  const Rgb dotColour = Brighten(colour);
+  const uint32_t pixel = OpaquePixel(dotColour);
+  const PixelRows rows = RowsOf(f.canvas);
+  const WakeProjector project(f.view);
+  bool drew = false;
+  for (int k = 0; k < n; ++k, i = i + 1 == kWakePoints ? 0 : i + 1) {
+    const WakePoint& p = ring.Points[i];
+    int32_t x, y;
+    if (!project(p.Lat, p.Lon, x, y)) continue;
+    PaintSmallDisc(rows, x, y, radius, pixel);
+    drew = true;
+  }
+  // Leave the pen and brush as drawing the dots with the painter would have.
+  if (drew) {
+    UseSolidFill(f.canvas, dotColour);
+    UsePen(f.canvas, dotColour);
+  }
+}
+
+void DeadReckon(FrameContext& f, DbDynamic& e) {
+  const bool playing = f.in.playback.playing;
+  const double playbackFactor = 0.95 * f.in.playback.playbackSpeed;
+  double v = e.Sog;
+  if (v > 1000) v = 0;
+  if (playing) v *= playbackFactor;
+  const double cogRad = e.Cog * kRad;
+  const double dLat = std::cos(cogRad) * v * f.elapsedHours / 60;
+  const double dLon = std::sin(cogRad) * v * f.elapsedHours / 60 * f.inverseCos;
+  double r = e.Rot > -128 && v >= 3 ? e.Rot : 0;
+  // An infinite rate of turn would leave the course NaN for good.
+  if (!std::isfinite(r)) r = 0;
+  if (playing) r *= playbackFactor;
+  auto turn = [&](double& angle) {
+    angle += r * f.elapsedMinutes;
+    if (angle < 0) angle += 360;
+    if (angle >= 360) angle -= 360;
+  };
+  turn(e.Cog);
+  turn(e.Hdg);
+  e.Lat += dLat;
+  e.Lon += dLon;
+}
+
+void DrawShipPass(FrameContext& f, int32_t slot) {
+  if (slot == 0 && f.counters.rmcFixCount == 0) return;  // no own position yet
+  DbDynamic* e = f.table.Edit(slot);
+  if (e == nullptr) return;
+  Rgb colour = kOwnShipColor;
+  if (slot != 0) {
+    // Saturates instead of wrapping: a ship silent for 49 days must not come back young.
+    e->Age = e->Age > UINT32_MAX - f.elapsedMs ? UINT32_MAX : e->Age + f.elapsedMs;
+    f.table.Commit(slot);
+    if (e->Age > kShipLostAgeMs) return;
+    colour = TypeColor(f.table.StaticOf(e->Link).Type);
+  }
+  if (!Drawable(*e)) return;
+  if (f.in.options.dispWake) DrawWake(f, slot, *e, colour);
+  if (f.in.liveDataFlag) {
+    DeadReckon(f, *e);
+    f.table.Commit(slot);
+  }
+  if (f.in.options.dispCourse) DrawCourseVector(f, slot);
+  DrawShipSymbol(f, slot, colour, f.iconScale);
+}
+
+}  // namespace
+
+Rgb TypeColor(int16_t type) {
+  Rgb c{224, 224, 224};
+  if (type >= 70 && type <= 79) c = Rgb{0, 224, 0};
+  if (type >= 80 && type <= 89) c = Rgb{255, 64, 64};
+  if (type >= 60 && type <= 69) c = kPassengerColor;
+  if (type >= 40 && type <= 49) c = Rgb{240, 240, 0};
+  if (type == 52) c = Rgb{64, 240, 240};
+  if (type == 30) c = Rgb{255, 176, 128};
+  if (type == 37) c = Rgb{255, 128, 255};
+  return c;
+}
+
+void DrawShipLayer(FrameContext& f) {
+  for (int32_t slot = 0; slot < kDynamicEntries; ++slot) DrawShipPass(f, slot);
+}
+
+void DrawWakeDot(FrameContext& f, double lat, double lon, int32_t radius, Rgb colour) {
+  int32_t x, y;
+  if (!LatLonToPixel(f.view, lat, lon, x, y)) return;
+  Canvas& c = f.canvas;
+  c.SetBrushStyle(BrushStyle::Solid);
+  c.SetBrushColor(colour);
+  c.SetPenColor(colour);
+  if (!PaintSmallDisc(RowsOf(c), x, y, radius, OpaquePixel(colour))) EllipseAround(c, x, y, radius);
+}
+
+void DrawCourseVector(FrameContext& f, int32_t slot) {
+  const DbDynamic* e = f.table.Edit(slot);
+  if (e == nullptr) return;
+  double v = e->Sog;
+  if (v > 1000) v = 0;
+  int32_t x, y;
+  if (!LatLonToPixel(f.view, e->Lat, e->Lon, x, y)) return;
+  const int32_t length = Trunc(v * 1852 * 5 / (f.view.metersPerPixel * 60));
+  Canvas& c = f.canvas;
+  UsePen(c, kWhite);
+  UsePenWidth(c, 3);
+  if (length > f.view.symbolSize) {
+    const double theta = (e->Cog - f.view.rotationDeg) * kRad;
+    const int32_t ex = Trunc(length * std::sin(theta) + x);
+    const int32_t ey = Trunc(y - length * std::cos(theta));
+    // Odd coordinates keep the 3-pixel line centred on a 2x2 block of the averaging.
+    c.Line(x | 1, y | 1, ex | 1, ey | 1);
+  }
+  UsePenWidth(c, 1);
+}
+
+void DrawShipSymbol(FrameContext& f, int32_t slot, Rgb colour, int iconScale) {
+  const DbDynamic* e = f.table.Edit(slot);
+  if (e == nullptr) return;
+  int32_t x, y;
+  if (!LatLonToPixel(f.view, e->Lat, e->Lon, x, y)) return;
+  f.screenPositions[slot] = PixelPoint{x, y};
+  const bool fresh = e->Age > 0 && e->Age < kFreshAgeMs;
+  double v = e->Sog;
+  if (v >= 1023) v = 0;
+  const DbStatic& s = f.table.StaticOf(e->Link);
+  const double mpp = f.view.metersPerPixel;
+  const int32_t pb = Trunc(s.AntA / mpp);
+  const int32_t ps = Trunc(s.AntB / mpp);
+  const int32_t pp = Trunc(s.AntC / mpp);
+  const int32_t pt = Trunc(s.AntD / mpp);
+  const int32_t size = iconScale == 1 ? 12 : 20;
+  f.view.symbolSize = size;
+
+  Canvas& c = f.canvas;
+  UseSolidFill(c, colour);
+  UsePen(c, kWhite);
+  UsePenWidth(c, 1);
+  if (slot == 0) {
+    const int32_t r = Trunc(size * 1.8);
+    c.SetBrushColor(kWhite);
+    EllipseAround(c, x, y, r);
+    c.SetBrushColor(kBlack);
+    EllipseAround(c, x, y, r - 2);
+    c.SetBrushColor(colour);
+  }
+  if (s.Aids != 0) {
+    const int32_t h = size * 2 / 3;
+    const PixelPoint diamond[4] = {{x, y - h}, {x + h, y}, {x, y + h}, {x - h, y}};
+    c.SetBrushColor(kAidColor);
+    c.Polygon(diamond, 4);
+    if (fresh) DrawFlashRing(f, x, y, kAidColor, 0);
+  } else if (pb + ps > 3 * size) {
+    DrawHullSymbol(f, x, y, e->Hdg, fresh, pb, ps, pp, pt);
+  } else if (v != 0 && e->NavStat != 1) {
+    DrawArrowSymbol(f, x, y, e->Hdg, fresh);
+  } else {
+    if (fresh) DrawFlashRing(f, x, y, colour, 0);
+    EllipseAround(c, x, y, size / 2);
+  }
+}
+
+void DrawFlashRing(FrameContext& f, int32_t x, int32_t y, Rgb colour, double d) {
+  Canvas& c = f.canvas;
+  const Rgb oldBrush = c.BrushColor();
+  const Rgb oldPen = c.PenColor();
+  const int32_t r = Trunc(std::fmax(f.view.symbolSize * 1.5, d * 0.7));
+  c.SetBrushStyle(BrushStyle::Solid);
+  c.SetBrushColor(Brighten(colour));
+  c.SetPenColor(kWhite);
+  EllipseAround(c, x, y, r);
+  c.SetBrushColor(oldBrush);
+  c.SetPenColor(oldPen);
+}
+
+void DrawArrowSymbol(FrameContext& f, int32_t x, int32_t y, double heading, bool fresh) {
+  Canvas& c = f.canvas;
+  if (fresh) DrawFlashRing(f, x, y, c.BrushColor(), 0);
+  // A dart with its tip forward and a notched tail; x to starboard, y forward.
+  static constexpr int8_t kDart[4][2] = {{0, -2}, {-3, -4}, {0, 4}, {3, -4}};
+  const int32_t u = 2 * f.view.symbolSize / 8;
+  const double theta = (heading - f.view.rotationDeg) * kRad;
+  const double sn = std::sin(theta), cs = std::cos(theta);
+  PixelPoint pts[4];
+  for (int i = 0; i < 4; ++i) {
+    const double px = kDart[i][0], py = kDart[i][1];
+    pts[i] = PixelPoint{Trunc(x + (py * sn + px * cs) * u), Trunc(y - (py * cs - px * sn) * u)};
+  }
+  UseSolidFill(c, c.BrushColor());
+  UsePen(c, kWhite);
+  c.Polygon(pts, 4);
+}
+
+void DrawHullSymbol(FrameContext& f, int32_t rx, int32_t ry, double heading, bool fresh, int32_t pb, int32_t ps,
+                    int32_t pp, int32_t pt) {
+  const double bow = pb, stern = ps, port = pp;
+  const double b = port + pt;
+  const double o = 0.2 * b;
+  // Chamfered stern corners, straight sides, and a bow pointed over the last 0.75 beam.
+  const double hull[9][2] = {
+      {o - port, -stern},
+      {-port, o - stern},
+      {-port, bow - 0.75 * b},
+      {0.25 * b - port, bow - o},
+      {0.5 * b - port, bow},
+      {0.75 * b - port, bow - o},
+      {b - port, bow - 0.75 * b},
+      {b - port, o - stern},
+      {0.8 * b - port, -stern},
+  };
+  const double theta = (heading - f.view.rotationDeg) * kRad;
+  const double sn = std::sin(theta), cs = std::cos(theta);
+  PixelPoint pts[9];
+  for (int i = 0; i < 9; ++i) {
+    const double hx = hull[i][0], hy = hull[i][1];
+    pts[i] = PixelPoint{Trunc(rx + hy * sn + hx * cs), Trunc(ry - (hy * cs - hx * sn))};
+  }
+  Canvas& c = f.canvas;
+  c.SetBrushStyle(BrushStyle::Solid);
+  c.SetPenColor(kBlack);
+  c.Polygon(pts, 9);
+  if (fresh) DrawFlashRing(f, rx, ry, c.BrushColor(), Trunc(b));
+  // The position antenna.
+  c.SetBrushColor(kBlack);
+  c.SetPenColor(kWhite);
+  EllipseAround(c, rx, ry, 7);
+  EllipseAround(c, rx, ry, 6);
+}
+
+void StippleRect(Canvas& canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, Rgb colour) {
+  const int32_t w = canvas.Width(), h = canvas.Height();
+  auto clamp = [](int32_t v, int32_t hi) { return v < 0 ? 0 : v > hi ? hi : v; };
+  x0 = clamp(x0, w);
+  x1 = clamp(x1, w);
+  y0 = clamp(y0, h);
+  y1 = clamp(y1, h);
+  if (x0 >= x1 || y0 >= y1) return;
+  const uint32_t pixel = OpaquePixel(colour);
+  const PixelRows rows = RowsOf(canvas);
+  for (int32_t y = y0; y < y1; ++y) {
+    uint32_t* row = rows.base + static_cast<ptrdiff_t>(y) * rows.width;
+    for (int32_t x = x0 + (y & 1); x < x1; x += 2) row[x] = pixel;
+  }
+}
+
+}  // namespace aismon
