@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/builtin_lists.h"
+#include "shipdb/ship_table.h"
 #include "text/text_parse.h"
 
 namespace aismon {
@@ -125,6 +126,27 @@ Playback::StepResult Playback::PlaybackStep(uint32_t now, const Feed& feed) {
   pos_ = i;
   elapsedMs_ = static_cast<int32_t>(t - firstLogTime_);
   return StepResult::Playing;
+}
+
+void ResetTableForPlayback(ShipTable& table) {
+  table.ClearShips();
+  DbDynamic own;
+  table.GetShip(0, own);
+  own.Age = 0;
+  own.MMSI = 0;
+  own.Sog = 0.0;
+  table.PutShip(0, own);
+}
+
+void StopShipsAfterPlayback(ShipTable& table) {
+  for (int i = 0; i < kDynamicEntries; ++i) {
+    DbDynamic d;
+    if (!table.GetShip(i, d)) continue;  // a free entry
+    d.Raw.RawSog = 0;
+    d.Sog = 0.0;
+    d.Rot = 0.0;
+    table.PutShip(i, d);
+  }
 }
 
 }  // namespace aismon

@@ -11,6 +11,8 @@
 
 namespace aismon {
 
+class ShipTable;
+
 inline constexpr size_t kPlaybackMaxSentence = 999;  // characters of a line handed on
 
 class Playback {
@@ -65,5 +67,13 @@ class Playback {
   // Changes whenever a playback starts or stops, so a step notices when the feed did so.
   uint32_t generation_ = 0;
 };
+
+// The table resets of a playback start (also after a cancelled file choice): every
+// entry freed and every wake emptied; own ship keeps its position but loses Age, MMSI and Sog.
+void ResetTableForPlayback(ShipTable& table);
+
+// The table resets at the end of a playback: own ship and every taken entry stop
+// (RawSog, Sog and Rot 0) so nothing drifts on after the log.
+void StopShipsAfterPlayback(ShipTable& table);
 
 }  // namespace aismon

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/clock.h"
+#include "shipdb/ship_table.h"
 #include "tests/support/temp_files.h"
 
 namespace aismon {
@@ -308,6 +310,66 @@ TEST(PlaybackFile, LoadsCrLfAndLfLines) {
   EXPECT_EQ(p.fed[0].second, "!A");
   EXPECT_EQ(p.fed[1].second, "!B");
   EXPECT_EQ(p.fed[2].second, "!C");
+}
+
+// A table with own ship and two moving ships, one of which has been freed.
+class PlaybackTableResets : public ::testing::Test {
+ protected:
+  PlaybackTableResets() : table(clock) {
+    DbDynamic d;
+    table.GetShip(0, d);
+    d.MMSI = 599999999;
+    d.Age = 1;
+    d.Lat = 34.6;
+    d.Lon = 135.2;
+    d.Sog = 5.0;
+    d.Raw.RawSog = 50;
+    d.Rot = 2.0;
+    table.PutShip(0, d);
+    moving = table.FindOrAddShip(431000001);
+    freed = table.FindOrAddShip(431000002);
+    for (int i : {moving, freed}) {
+      table.GetShip(i, d);
+      d.Lat = 34.5;
+      d.Sog = 12.0;
+      d.Raw.RawSog = 120;
+      d.Rot = -3.0;
+      table.PutShip(i, d);
+      table.StoreWakePoint(i, d.MMSI, 34.5, 135.1);
+    }
+    table.DynamicEntries()[freed].Age = 0;
+  }
+  ManualClock clock;
+  ShipTable table;
+  int moving = -1, freed = -1;
+};
+
+TEST_F(PlaybackTableResets, EndStopsOwnShipAndTakenEntriesOnly) {
+  StopShipsAfterPlayback(table);
+  const DbDynamic* e = table.DynamicEntries();
+  for (int i : {0, moving}) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(e[i].Sog, 0.0);
+    EXPECT_EQ(e[i].Raw.RawSog, 0);
+    EXPECT_EQ(e[i].Rot, 0.0);
+  }
+  EXPECT_EQ(e[moving].Lat, 34.5);
+  EXPECT_EQ(e[freed].Sog, 12.0);  // free entries are left alone
+  EXPECT_EQ(e[0].Lat, 34.6);
+}
+
+TEST_F(PlaybackTableResets, StartFreesEverythingAndKeepsOwnPosition) {
+  ResetTableForPlayback(table);
+  const DbDynamic* e = table.DynamicEntries();
+  EXPECT_EQ(table.FindShip(431000001), -1);
+  EXPECT_EQ(e[moving].Age, 0u);
+  EXPECT_EQ(table.WakeRings()[moving].Points[table.wakeHead].Lat, 0.0);
+  EXPECT_EQ(e[0].Age, 0u);
+  EXPECT_EQ(e[0].MMSI, 0);
+  EXPECT_EQ(e[0].Sog, 0.0);
+  EXPECT_EQ(e[0].Lat, 34.6);
+  EXPECT_EQ(e[0].Lon, 135.2);
+  EXPECT_EQ(e[0].Rot, 2.0);
 }
 
 }  // namespace
