@@ -1,11 +1,10 @@
 #include "chart/canvas.h"
 
-#include <QFontMetrics>
 #include <QPen>
 #include <QPolygon>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "text/sjis.h"
 
@@ -13,9 +12,10 @@ namespace aismon {
 
 namespace {
 
-QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+constexpr double kPi = 3.141592653589793;
+constexpr size_t kTextCacheLimit = 8192;
 
-QString FromSjis(std::string_view sjis) { return QString::fromStdString(ShiftJisToUtf8(sjis)); }
+QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 // The faces the program asks for, and what stands in for them here.
 QStringList FamiliesFor(const std::string& faceSjis) {
@@ -26,9 +26,73 @@ QStringList FamiliesFor(const std::string& faceSjis) {
   return {QString::fromStdString(face), "IPAGothic", "DejaVu Sans"};
 }
 
+bool IsAscii(std::string_view s) {
+  for (const char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// One Sutherland-Hodgman pass: keeps the part of the closed ring `in` on the inner side
+// of the line coord(axis) = bound.
+void ClipRing(const std::vector<QPointF>& in, std::vector<QPointF>& out, bool xAxis, double bound, bool keepBelow) {
+  out.clear();
+  const size_t n = in.size();
+  if (n == 0) return;
+  auto inside = [&](const QPointF& p) {
+    const double c = xAxis ? p.x() : p.y();
+    return keepBelow ? c <= bound : c >= bound;
+  };
+  auto cross = [&](const QPointF& a, const QPointF& b) {
+    if (xAxis) {
+      const double t = (bound - a.x()) / (b.x() - a.x());
+      return QPointF(bound, a.y() + t * (b.y() - a.y()));
+    }
+    const double t = (bound - a.y()) / (b.y() - a.y());
+    return QPointF(a.x() + t * (b.x() - a.x()), bound);
+  };
+  QPointF prev = in[n - 1];
+  bool prevIn = inside(prev);
+  for (size_t i = 0; i < n; ++i) {
+    const QPointF& cur = in[i];
+    const bool curIn = inside(cur);
+    if (curIn != prevIn) out.push_back(cross(prev, cur));
+    if (curIn) out.push_back(cur);
+    prev = cur;
+    prevIn = curIn;
+  }
+}
+
+// Liang-Barsky: clips the segment a-b to the box; false when nothing of it is inside.
+bool ClipSegment(double& ax, double& ay, double& bx, double& by, double x0, double y0, double x1, double y1) {
+  double t0 = 0, t1 = 1;
+  const double dx = bx - ax, dy = by - ay;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+  }
+  const double nax = ax + t0 * dx, nay = ay + t0 * dy;
+  bx = ax + t1 * dx;
+  by = ay + t1 * dy;
+  ax = nax;
+  ay = nay;
+  return true;
+}
+
 }  // namespace
 
-Canvas::Canvas() : image_(1, 1, QImage::Format_RGB32) { image_.fill(0); }
+Canvas::Canvas() : image_(1, 1, QImage::Format_RGB32) { image_.fill(0xFF000000u); }
 
 Canvas::~Canvas() {
   if (painter_) painter_->end();
@@ -43,7 +107,7 @@ void Canvas::Resize(int32_t width, int32_t height) {
     painter_.reset();
   }
   image_ = QImage(width, height, QImage::Format_RGB32);
-  image_.fill(0);
+  image_.fill(0xFF000000u);
 }
 
 void Canvas::Begin() {
@@ -91,22 +155,39 @@ void Canvas::ApplyFont() {
   font_.setStyleStrategy(QFont::NoAntialias);
   font_.setHintingPreference(QFont::PreferFullHinting);
   painter_->setFont(font_);
+  metrics_.emplace(font_);
   fontDirty_ = false;
 }
 
+const QString& Canvas::Text(std::string_view sjis) {
+  if (IsAscii(sjis)) {
+    scratch_ = QString::fromLatin1(sjis.data(), static_cast<qsizetype>(sjis.size()));
+    return scratch_;
+  }
+  const auto it = textCache_.find(sjis);
+  if (it != textCache_.end()) return it->second;
+  if (textCache_.size() >= kTextCacheLimit) textCache_.clear();
+  return textCache_.emplace(std::string(sjis), QString::fromStdString(ShiftJisToUtf8(sjis))).first->second;
+}
+
 void Canvas::SetPenColor(Rgb c) {
+  if (c == penColor_ && painter_) return;
   penColor_ = c;
   ApplyPen();
 }
 void Canvas::SetPenWidth(int w) {
-  penWidth_ = w < 1 ? 1 : w;
+  w = w < 1 ? 1 : w;
+  if (w == penWidth_ && painter_) return;
+  penWidth_ = w;
   ApplyPen();
 }
 void Canvas::SetBrushColor(Rgb c) {
+  if (c == brushColor_ && painter_) return;
   brushColor_ = c;
   ApplyBrush();
 }
 void Canvas::SetBrushStyle(BrushStyle s) {
+  if (s == brushStyle_ && painter_) return;
   brushStyle_ = s;
   ApplyBrush();
 }
@@ -128,30 +209,89 @@ void Canvas::Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   painter_->drawEllipse(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1));
 }
 
+bool Canvas::InsideGuard(const PixelPoint* pts, int n) const {
+  const int32_t lo = -kGuardMargin;
+  const int32_t hiX = image_.width() + kGuardMargin, hiY = image_.height() + kGuardMargin;
+  for (int i = 0; i < n; ++i)
+    if (pts[i].x < lo || pts[i].x > hiX || pts[i].y < lo || pts[i].y > hiY) return false;
+  return true;
+}
+
 void Canvas::Polygon(const PixelPoint* pts, int n) {
   if (n < 2) return;
   Begin();
   static_assert(sizeof(PixelPoint) == sizeof(QPoint));
-  painter_->drawPolygon(reinterpret_cast<const QPoint*>(pts), n, Qt::OddEvenFill);
+  if (InsideGuard(pts, n)) {
+    painter_->drawPolygon(reinterpret_cast<const QPoint*>(pts), n, Qt::OddEvenFill);
+    return;
+  }
+  // Clipping against a convex box keeps the even-odd parity of every point inside it, and
+  // the edges it adds run along the guard, outside the image.
+  const double lo = -kGuardMargin;
+  const double hiX = image_.width() + kGuardMargin, hiY = image_.height() + kGuardMargin;
+  clipA_.clear();
+  for (int i = 0; i < n; ++i) clipA_.emplace_back(pts[i].x, pts[i].y);
+  ClipRing(clipA_, clipB_, true, lo, false);
+  ClipRing(clipB_, clipA_, true, hiX, true);
+  ClipRing(clipA_, clipB_, false, lo, false);
+  ClipRing(clipB_, clipA_, false, hiY, true);
+  if (clipA_.size() < 2) return;
+  clipOut_.clear();
+  for (const QPointF& p : clipA_) clipOut_.emplace_back(static_cast<int>(std::lround(p.x())), static_cast<int>(std::lround(p.y())));
+  painter_->drawPolygon(clipOut_.data(), static_cast<int>(clipOut_.size()), Qt::OddEvenFill);
+}
+
+void Canvas::DrawClippedPolyline(const PixelPoint* pts, int n) {
+  const double lo = -kGuardMargin;
+  const double hiX = image_.width() + kGuardMargin, hiY = image_.height() + kGuardMargin;
+  clipOut_.clear();
+  auto flush = [&] {
+    if (clipOut_.size() >= 2) painter_->drawPolyline(clipOut_.data(), static_cast<int>(clipOut_.size()));
+    clipOut_.clear();
+  };
+  for (int i = 0; i + 1 < n; ++i) {
+    double ax = pts[i].x, ay = pts[i].y, bx = pts[i + 1].x, by = pts[i + 1].y;
+    if (!ClipSegment(ax, ay, bx, by, lo, lo, hiX, hiY)) {
+      flush();
+      continue;
+    }
+    const QPoint a(static_cast<int>(std::lround(ax)), static_cast<int>(std::lround(ay)));
+    const QPoint b(static_cast<int>(std::lround(bx)), static_cast<int>(std::lround(by)));
+    if (clipOut_.empty() || clipOut_.back() != a) {
+      flush();
+      clipOut_.push_back(a);
+    }
+    clipOut_.push_back(b);
+  }
+  flush();
 }
 
 void Canvas::Polyline(const PixelPoint* pts, int n) {
   if (n < 2) return;
   Begin();
-  painter_->drawPolyline(reinterpret_cast<const QPoint*>(pts), n);
+  if (InsideGuard(pts, n)) {
+    painter_->drawPolyline(reinterpret_cast<const QPoint*>(pts), n);
+    return;
+  }
+  DrawClippedPolyline(pts, n);
 }
 
 void Canvas::Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   Begin();
-  painter_->drawLine(x0, y0, x1, y1);
+  const PixelPoint pts[2] = {{x0, y0}, {x1, y1}};
+  if (InsideGuard(pts, 2)) {
+    painter_->drawLine(x0, y0, x1, y1);
+    return;
+  }
+  DrawClippedPolyline(pts, 2);
 }
 
 void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey) {
   Begin();
   const QRect box(x0, y0, x1 - x0 - 1, y1 - y0 - 1);
   const double cx = (x0 + x1) / 2.0, cy = (y0 + y1) / 2.0;
-  const double a0 = std::atan2(cy - sy, sx - cx) * 180 / M_PI;
-  const double a1 = std::atan2(cy - ey, ex - cx) * 180 / M_PI;
+  const double a0 = std::atan2(cy - sy, sx - cx) * 180 / kPi;
+  const double a1 = std::atan2(cy - ey, ex - cx) * 180 / kPi;
   double span = a1 - a0;
   if (span <= 0) span += 360;
   painter_->drawArc(box, static_cast<int>(std::lround(a0 * 16)), static_cast<int>(std::lround(span * 16)));
@@ -160,30 +300,35 @@ void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int
 void Canvas::FillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   if (brushStyle_ == BrushStyle::Clear) return;
   Begin();
+  // Clamped first: a rectangle far outside must not overflow the painter's arithmetic.
+  x0 = std::clamp(x0, -1, image_.width() + 1);
+  x1 = std::clamp(x1, -1, image_.width() + 1);
+  y0 = std::clamp(y0, -1, image_.height() + 1);
+  y1 = std::clamp(y1, -1, image_.height() + 1);
+  if (x1 <= x0 || y1 <= y0) return;
   painter_->fillRect(QRect(x0, y0, x1 - x0, y1 - y0), painter_->brush());
 }
 
 void Canvas::TextOut(int32_t x, int32_t y, std::string_view sjis) {
   if (sjis.empty()) return;
   ApplyFont();
-  const QString text = FromSjis(sjis);
-  const QFontMetrics m(font_);
+  const QString& text = Text(sjis);
   if (brushStyle_ == BrushStyle::Solid)
-    painter_->fillRect(QRect(x, y, m.horizontalAdvance(text), m.height()), ToQColor(brushColor_));
+    painter_->fillRect(QRect(x, y, metrics_->horizontalAdvance(text), metrics_->height()), ToQColor(brushColor_));
   const QPen pen = painter_->pen();
   painter_->setPen(ToQColor(fontColor_));
-  painter_->drawText(x, y + m.ascent(), text);
+  painter_->drawText(x, y + metrics_->ascent(), text);
   painter_->setPen(pen);
 }
 
 int32_t Canvas::TextWidth(std::string_view sjis) {
   ApplyFont();
-  return QFontMetrics(font_).horizontalAdvance(FromSjis(sjis));
+  return metrics_->horizontalAdvance(Text(sjis));
 }
 
 int32_t Canvas::TextHeight(std::string_view) {
   ApplyFont();
-  return QFontMetrics(font_).height();
+  return metrics_->height();
 }
 
 }  // namespace aismon

@@ -4,12 +4,17 @@
 // calls and between frames, as the layers rely on. Antialiasing is off: the 2x2 averaging
 // of the frame is the antialiasing. Text arrives as Shift-JIS and is converted here.
 #include <QFont>
+#include <QFontMetrics>
+#include <QPointF>
 #include <QImage>
 #include <QPainter>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "chart/view_state.h"
 
@@ -28,10 +33,21 @@ class Canvas {
   void Resize(int32_t width, int32_t height);
   int32_t Width() const { return image_.width(); }
   int32_t Height() const { return image_.height(); }
-  // Direct access to row y (Width() pixels, 0x00RRGGBB). Valid until the next Resize.
+  // Direct access to row y (Width() pixels, 0xFFRRGGBB). Valid until the next Resize.
   uint32_t* Row(int32_t y) { return reinterpret_cast<uint32_t*>(image_.scanLine(y)); }
   const QImage& Image() const { return image_; }
-  static uint32_t Pixel(Rgb c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
+  // A colour as a pixel of the image. The top byte is set because the image format asks
+  // for opaque pixels; readers of colours mask it off.
+  static uint32_t Pixel(Rgb c) { return 0xFF000000u | (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
+  static Rgb ColorOf(uint32_t pixel) {
+    return Rgb{static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8), static_cast<uint8_t>(pixel)};
+  }
+  Rgb PixelAt(int32_t x, int32_t y) const {
+    return ColorOf(reinterpret_cast<const uint32_t*>(image_.constScanLine(y))[x]);
+  }
+  // Points further than this outside the image are clipped away before the painter sees
+  // them, so coordinates millions of pixels out neither overflow nor distort a shape.
+  static constexpr int32_t kGuardMargin = 4096;
 
   // Pen.
   void SetPenColor(Rgb c);
@@ -55,7 +71,7 @@ class Canvas {
   // Shapes: outlined with the pen, filled with the brush (none when Clear).
   void Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1);  // bounding box, x1/y1 exclusive
   void Polygon(const PixelPoint* pts, int n);                    // even-odd fill, closed
-  void Polyline(const PixelPoint* pts, int n);
+  void Polyline(const PixelPoint* pts, int n);                   // open
   void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
   // Full or partial ellipse outline in the bounding box, counter-clockwise from the
   // direction of (sx, sy) to that of (ex, ey); equal points draw the whole ellipse.
@@ -72,6 +88,9 @@ class Canvas {
   void ApplyBrush();
   void ApplyFont();
   void Begin();
+  const QString& Text(std::string_view sjis);
+  bool InsideGuard(const PixelPoint* pts, int n) const;
+  void DrawClippedPolyline(const PixelPoint* pts, int n);
 
   QImage image_;
   std::unique_ptr<QPainter> painter_;
@@ -83,7 +102,18 @@ class Canvas {
   int fontPixels_ = 16;
   Rgb fontColor_{0, 0, 0};
   QFont font_;
+  std::optional<QFontMetrics> metrics_;
   bool fontDirty_ = true;
+  // Clipping buffers, kept so that drawing allocates nothing once they have grown.
+  std::vector<QPointF> clipA_, clipB_;
+  std::vector<QPoint> clipOut_;
+  // Shift-JIS texts already converted: the same names and labels come back every frame.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_map<std::string, QString, TextHash, std::equal_to<>> textCache_;
+  QString scratch_;
 };
 
 }  // namespace aismon

@@ -1,0 +1,245 @@
+#include "chart/chart_frame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "basechart/chart_catalog.h"
+#include "chart/grid_layer.h"
+
+#if __has_include("chart/base_chart_layer.h")
+#include "chart/base_chart_layer.h"
+#define AISMON_HAVE_BASE_CHART_LAYER 1
+#endif
+#if __has_include("chart/place_names_layer.h") && __has_include("basechart/place_names.h")
+#include "basechart/place_names.h"
+#include "chart/place_names_layer.h"
+#define AISMON_HAVE_PLACE_NAMES_LAYER 1
+#endif
+#if __has_include("chart/ship_layer.h")
+#include "chart/ship_layer.h"
+#define AISMON_HAVE_SHIP_LAYER 1
+#endif
+#if __has_include("chart/panels_layer.h")
+#include "chart/panels_layer.h"
+#define AISMON_HAVE_PANELS_LAYER 1
+#endif
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace aismon {
+
+#if !AISMON_HAVE_BASE_CHART_LAYER
+class BaseChartLayer {};  // stands in until the base chart layer is there
+#endif
+
+namespace {
+
+constexpr double kRad = 3.141592653589793 / 180.0;
+constexpr uint32_t kAverageMask = 0x00FCFCFCu;
+constexpr uint32_t kOpaque = 0xFF000000u;
+constexpr char kPanelFaceSjis[] = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";  // "ＭＳ ゴシック"
+
+// Writes the time since the previous lap into the layer's slot, when a benchmark asks.
+class LayerStopwatch {
+ public:
+  explicit LayerStopwatch(FrameTimings* t) : t_(t != nullptr && t->nowMs ? t : nullptr) {
+    if (t_ == nullptr) return;
+    for (double& m : t_->ms) m = 0;
+    last_ = t_->nowMs();
+  }
+  void Lap(FrameLayer layer) {
+    if (t_ == nullptr) return;
+    const double now = t_->nowMs();
+    t_->ms[static_cast<int>(layer)] = now - last_;
+    last_ = now;
+  }
+
+ private:
+  FrameTimings* t_;
+  double last_ = 0;
+};
+
+}  // namespace
+
+const char* FrameLayerName(FrameLayer layer) {
+  switch (layer) {
+    case FrameLayer::ViewUpdate: return "view_update";
+    case FrameLayer::BaseChart: return "base_chart";
+    case FrameLayer::PlaceNames: return "place_names";
+    case FrameLayer::Grid: return "grid";
+    case FrameLayer::RangeRings: return "range_rings";
+    case FrameLayer::Ships: return "ships";
+    case FrameLayer::Hover: return "hover";
+    case FrameLayer::ShipLabel: return "ship_label";
+    case FrameLayer::InfoPanels: return "info_panels";
+    case FrameLayer::Downsample: return "downsample";
+  }
+  return "?";
+}
+
+ChartFrame::ChartFrame(ShipTable& table, const IntakeCounters& counters, Clock& clock, ChartCatalog* catalog,
+                       PlaceNameList* placeNames, std::vector<std::string> placeNameLines)
+    : table_(table),
+      counters_(counters),
+      clock_(clock),
+      catalog_(catalog),
+      placeNames_(placeNames),
+      placeNameLines_(std::move(placeNameLines)) {
+#if AISMON_HAVE_BASE_CHART_LAYER
+  baseChart_ = std::make_unique<BaseChartLayer>();
+#endif
+  ResetScreenPositions();
+}
+
+ChartFrame::~ChartFrame() = default;
+
+// Every byte 0x80: a slot not drawn this frame reads 0x80808080 in both coordinates.
+void ChartFrame::ResetScreenPositions() {
+  std::fill(std::begin(screenPositions_), std::end(screenPositions_), PixelPoint{kNotDrawn, kNotDrawn});
+}
+
+void ChartFrame::SetupView(int32_t paintWidth, int32_t paintHeight) {
+  if (paintWidth < 1) paintWidth = 1;
+  if (paintHeight < 1) paintHeight = 1;
+  if (firstFrame_) {
+#if AISMON_HAVE_PLACE_NAMES_LAYER
+    if (placeNames_ != nullptr && !placeNameLines_.empty()) placeNames_->Load(placeNameLines_);
+#endif
+    placeNameLines_.clear();
+    placeNameLines_.shrink_to_fit();
+    view_.symbolSize = 20;
+    view_.seaColor = Rgb{0, 0, 64};
+    view_.landColor = Rgb{128, 128, 128};
+    view_.coastColor = Rgb{192, 192, 192};
+    // The first frame's names get the panel face that later frames inherit from the panels.
+    canvas_.SetFontFace(kPanelFaceSjis);
+  }
+  if (display_.width() != paintWidth || display_.height() != paintHeight) {
+    display_ = QImage(paintWidth, paintHeight, QImage::Format_RGB32);
+    display_.fill(kOpaque);
+    canvas_.Resize(2 * paintWidth, 2 * paintHeight);
+  }
+  SetupViewGeometry(view_, canvas_.Width(), canvas_.Height(), view_.centerLat, view_.centerLon, view_.rotationDeg,
+                    view_.metersPerPixel);
+}
+
+void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInputs& in, FrameOutputs& out) {
+  LayerStopwatch watch(timings_);
+  UpdateViewForFrame(view_, table_, paintHeight);
+  ResetScreenPositions();
+  SetupView(paintWidth, paintHeight);
+  FrameContext f{canvas_, view_, table_, counters_, in, clock_, screenPositions_};
+  watch.Lap(FrameLayer::ViewUpdate);
+
+#if AISMON_HAVE_BASE_CHART_LAYER
+  baseChart_->DrawBaseChart(f, catalog_ != nullptr ? catalog_->Load() : nullptr);
+#else
+  canvas_.SetBrushStyle(BrushStyle::Solid);
+  canvas_.SetBrushColor(view_.seaColor);
+  canvas_.FillRect(0, 0, canvas_.Width(), canvas_.Height());
+#endif
+  watch.Lap(FrameLayer::BaseChart);
+#if AISMON_HAVE_PLACE_NAMES_LAYER
+  if (placeNames_ != nullptr) DrawPlaceNames(f, *placeNames_);
+#endif
+  watch.Lap(FrameLayer::PlaceNames);
+
+  if (in.options.latLonLine) DrawGrid(f, gridRotation_, view_.rotationDeg == 0.0, view_.rotationDeg);
+  watch.Lap(FrameLayer::Grid);
+  if (in.options.circleChecked && circleEnabled_) {
+    DbDynamic own;
+    table_.GetShip(0, own);
+    DrawRangeRings(f, own.Lat, own.Lon);
+  }
+  watch.Lap(FrameLayer::RangeRings);
+
+  const uint32_t now = clock_.TickMs();
+  f.elapsedMs = firstFrame_ ? 0 : now - lastFrameTick_;
+  lastFrameTick_ = now;
+  firstFrame_ = false;
+  f.elapsedMinutes = f.elapsedMs / 60000.0;
+  f.elapsedHours = f.elapsedMinutes / 60;
+  f.iconScale = in.options.bigIcon ? 2 : 1;
+  f.inverseCos = 1 / std::cos(view_.centerLat * kRad);
+#if AISMON_HAVE_SHIP_LAYER
+  DrawShipLayer(f);
+#endif
+  watch.Lap(FrameLayer::Ships);
+
+  out.hoveredShip = FindHoveredShip(screenPositions_, in.pointerX, in.pointerY);
+  watch.Lap(FrameLayer::Hover);
+
+#if AISMON_HAVE_PANELS_LAYER
+  if (in.selectedShip > 0) DrawShipLabel(f, in.selectedShip);
+  watch.Lap(FrameLayer::ShipLabel);
+  DrawInfoPanels(f, in.options.debugPanelVisible);
+  watch.Lap(FrameLayer::InfoPanels);
+#else
+  watch.Lap(FrameLayer::ShipLabel);
+  watch.Lap(FrameLayer::InfoPanels);
+#endif
+
+  Downsample2x2(canvas_.Image(), display_);
+  watch.Lap(FrameLayer::Downsample);
+
+  const bool fix = counters_.rmcFixCount != 0;
+  out.buttonDemoVisible = counters_.vdmCount == 0 && !fix;
+  out.circleEnabled = fix;
+  out.ownShipPanelsVisible = fix;
+  circleEnabled_ = fix;
+}
+
+int32_t FindHoveredShip(const PixelPoint* screenPositions, int32_t pointerX, int32_t pointerY) {
+  int32_t hovered = -1;
+  double best = 1000000000.0;
+  for (int32_t slot = 1; slot < kDynamicEntries; ++slot) {
+    // Halves truncate toward zero; slots not drawn sit about a billion pixels away.
+    const double dx = static_cast<double>(pointerX) - screenPositions[slot].x / 2;
+    const double dy = static_cast<double>(pointerY) - screenPositions[slot].y / 2;
+    const double d = dx * dx + dy * dy;
+    if (d < 400 && d < best) {
+      hovered = slot;
+      best = d;
+    }
+  }
+  return hovered;
+}
+
+void Downsample2x2(const QImage& work, QImage& display) {
+  const int32_t w = std::min(display.width(), work.width() / 2);
+  const int32_t h = std::min(display.height(), work.height() / 2);
+  for (int32_t y = 0; y < h; ++y) {
+    const uint32_t* r0 = reinterpret_cast<const uint32_t*>(work.constScanLine(2 * y));
+    const uint32_t* r1 = reinterpret_cast<const uint32_t*>(work.constScanLine(2 * y + 1));
+    uint32_t* o = reinterpret_cast<uint32_t*>(display.scanLine(y));
+    int32_t x = 0;
+#if defined(__SSE2__)
+    // Four display pixels at a time: column sums of eight work pixels, then the even and
+    // the odd columns added.
+    const __m128i mask = _mm_set1_epi32(static_cast<int>(kAverageMask));
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
+    for (; x + 4 <= w; x += 4) {
+      const __m128i* p0 = reinterpret_cast<const __m128i*>(r0 + 2 * x);
+      const __m128i* p1 = reinterpret_cast<const __m128i*>(r1 + 2 * x);
+      const __m128i s0 = _mm_add_epi32(_mm_and_si128(_mm_loadu_si128(p0), mask), _mm_and_si128(_mm_loadu_si128(p1), mask));
+      const __m128i s1 =
+          _mm_add_epi32(_mm_and_si128(_mm_loadu_si128(p0 + 1), mask), _mm_and_si128(_mm_loadu_si128(p1 + 1), mask));
+      const __m128 f0 = _mm_castsi128_ps(s0), f1 = _mm_castsi128_ps(s1);
+      const __m128i even = _mm_castps_si128(_mm_shuffle_ps(f0, f1, _MM_SHUFFLE(2, 0, 2, 0)));
+      const __m128i odd = _mm_castps_si128(_mm_shuffle_ps(f0, f1, _MM_SHUFFLE(3, 1, 3, 1)));
+      const __m128i avg = _mm_srli_epi32(_mm_add_epi32(even, odd), 2);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + x), _mm_or_si128(avg, opaque));
+    }
+#endif
+    for (; x < w; ++x) {
+      const uint32_t sum = (r0[2 * x] & kAverageMask) + (r0[2 * x + 1] & kAverageMask) + (r1[2 * x] & kAverageMask) +
+                           (r1[2 * x + 1] & kAverageMask);
+      o[x] = (sum >> 2) | kOpaque;
+    }
+  }
+}
+
+}  // namespace aismon

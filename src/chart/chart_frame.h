@@ -1,0 +1,94 @@
+#pragma once
+// The frame composer: draws one complete chart frame, layer by layer in a fixed order, into
+// a work bitmap twice the paint box's size and averages it 2x2 into the display image.
+#include <QImage>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart/canvas.h"
+#include "chart/frame_context.h"
+#include "chart/view_state.h"
+
+namespace aismon {
+
+class BaseChartLayer;
+class ChartCatalog;
+class PlaceNameList;
+
+// The layers of a frame, in the order they are drawn.
+enum class FrameLayer : int {
+  ViewUpdate,
+  BaseChart,
+  PlaceNames,
+  Grid,
+  RangeRings,
+  Ships,
+  Hover,
+  ShipLabel,
+  InfoPanels,
+  Downsample,
+};
+inline constexpr int kFrameLayerCount = 10;
+const char* FrameLayerName(FrameLayer layer);
+
+// Timing hook for the benchmark: when given, each frame writes the time each layer took.
+// The stopwatch is the caller's, so the chart itself reads no clock but the program's.
+struct FrameTimings {
+  std::function<double()> nowMs;
+  double ms[kFrameLayerCount] = {};
+};
+
+class ChartFrame {
+ public:
+  // catalog and placeNames may be null (open sea, no names). When placeNameLines are given
+  // the list is loaded from them on the first frame; otherwise it is used as it is.
+  ChartFrame(ShipTable& table, const IntakeCounters& counters, Clock& clock, ChartCatalog* catalog,
+             PlaceNameList* placeNames, std::vector<std::string> placeNameLines = {});
+  ~ChartFrame();
+  ChartFrame(const ChartFrame&) = delete;
+  ChartFrame& operator=(const ChartFrame&) = delete;
+
+  void Paint(int32_t paintWidth, int32_t paintHeight, const FrameInputs& in, FrameOutputs& out);
+
+  const QImage& Display() const { return display_; }
+  ViewState& View() { return view_; }
+  Canvas& Work() { return canvas_; }
+  const PixelPoint* ScreenPositions() const { return screenPositions_; }
+  void SetTimings(FrameTimings* timings) { timings_ = timings; }
+
+ private:
+  void SetupView(int32_t paintWidth, int32_t paintHeight);
+  void ResetScreenPositions();
+
+  ShipTable& table_;
+  const IntakeCounters& counters_;
+  Clock& clock_;
+  ChartCatalog* catalog_;
+  PlaceNameList* placeNames_;
+  std::vector<std::string> placeNameLines_;
+  std::unique_ptr<BaseChartLayer> baseChart_;  // keeps its point buffers between frames
+  Canvas canvas_;
+  QImage display_;
+  ViewState view_;
+  PixelPoint screenPositions_[kDynamicEntries];
+  RotatePixelCache gridRotation_;
+  bool firstFrame_ = true;
+  uint32_t lastFrameTick_ = 0;
+  // "レンジサークル" is enabled by the end of a frame that knows own position; the next
+  // frame's rings follow that state.
+  bool circleEnabled_ = false;
+  FrameTimings* timings_ = nullptr;
+};
+
+// The ship under the pointer (paint-box pixels): the nearest drawn ship of slots 1..1024
+// strictly within 20 pixels, the lower slot on ties; -1 when none.
+int32_t FindHoveredShip(const PixelPoint* screenPositions, int32_t pointerX, int32_t pointerY);
+
+// Averages each 2x2 block of the work image into one display pixel (two low bits of every
+// channel dropped first, so one 32-bit addition sums all channels exactly).
+void Downsample2x2(const QImage& work, QImage& display);
+
+}  // namespace aismon
