@@ -6,6 +6,8 @@
 
 #include "basechart/chart_catalog.h"
 #include "chart/grid_layer.h"
+#include "chart/panels_layer.h"
+#include "chart/ship_layer.h"
 
 #if __has_include("chart/base_chart_layer.h")
 #include "chart/base_chart_layer.h"
@@ -15,14 +17,6 @@
 #include "basechart/place_names.h"
 #include "chart/place_names_layer.h"
 #define AISMON_HAVE_PLACE_NAMES_LAYER 1
-#endif
-#if __has_include("chart/ship_layer.h")
-#include "chart/ship_layer.h"
-#define AISMON_HAVE_SHIP_LAYER 1
-#endif
-#if __has_include("chart/panels_layer.h")
-#include "chart/panels_layer.h"
-#define AISMON_HAVE_PANELS_LAYER 1
 #endif
 
 #if defined(__SSE2__)
@@ -164,23 +158,16 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   f.elapsedHours = f.elapsedMinutes / 60;
   f.iconScale = in.options.bigIcon ? 2 : 1;
   f.inverseCos = 1 / std::cos(view_.centerLat * kRad);
-#if AISMON_HAVE_SHIP_LAYER
   DrawShipLayer(f);
-#endif
   watch.Lap(FrameLayer::Ships);
 
   out.hoveredShip = FindHoveredShip(screenPositions_, in.pointerX, in.pointerY);
   watch.Lap(FrameLayer::Hover);
 
-#if AISMON_HAVE_PANELS_LAYER
   if (in.selectedShip > 0) DrawShipLabel(f, in.selectedShip);
   watch.Lap(FrameLayer::ShipLabel);
   DrawInfoPanels(f, in.options.debugPanelVisible);
   watch.Lap(FrameLayer::InfoPanels);
-#else
-  watch.Lap(FrameLayer::ShipLabel);
-  watch.Lap(FrameLayer::InfoPanels);
-#endif
 
   Downsample2x2(canvas_.Image(), display_);
   watch.Lap(FrameLayer::Downsample);
