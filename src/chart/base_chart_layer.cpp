@@ -1,0 +1,192 @@
+#include "chart/base_chart_layer.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "basechart/chart_walk.h"
+
+namespace aismon {
+
+namespace {
+
+constexpr double kStoredToDegrees = 1e-7;
+
+// Seam thresholds in 1e-7 degree.
+constexpr int64_t kSeamStraightSmall = 20;
+constexpr int64_t kSeamStraightBig = 179985;
+constexpr int64_t kSeamLong = 1799856;
+
+// A point record's dot: radius 1 below this value, else 2.
+constexpr int32_t kLargeDotValue = 10;
+
+constexpr Rgb kWaterPen{0, 0, 255};
+constexpr Rgb kWaterBrush{0, 0, 128};
+constexpr Rgb kGreenPen{0, 255, 0};
+constexpr Rgb kGreenBrush{0, 128, 0};
+
+bool BoxNear(const ViewState& v, const ChartBox& b) {
+  return BoxNearView(v, b.north * kStoredToDegrees, b.west * kStoredToDegrees, b.south * kStoredToDegrees,
+                     b.east * kStoredToDegrees);
+}
+
+Rgb ToRgb(TagColor c) { return Rgb{c.red, c.green, c.blue}; }
+
+}  // namespace
+
+bool IsSeamEdge(int32_t lat0, int32_t lon0, int32_t lat1, int32_t lon1) {
+  // 64 bits: the difference of two stored angles can exceed the int32 range.
+  const int64_t dLat = std::llabs(int64_t{lat1} - lat0);
+  const int64_t dLon = std::llabs(int64_t{lon1} - lon0);
+  const int64_t big = std::max(dLat, dLon);
+  const int64_t small = std::min(dLat, dLon);
+  return (small < kSeamStraightSmall && big > kSeamStraightBig) || big > kSeamLong;
+}
+
+bool BoxNearView(const ViewState& v, double north, double west, double south, double east) {
+  const double m = (v.eastLon - v.westLon) * 0.25;
+  if (v.northLat + m < south) return false;
+  if (v.southLat - m > north) return false;
+  if (east < v.westLon - m && west > v.eastLon + m) return false;
+  return true;
+}
+
+BaseChartLayer::BaseChartLayer() : screen_(static_cast<size_t>(kChartPointRoom) + 1), room_(kChartPointRoom) {}
+
+void BaseChartLayer::DrawBaseChart(FrameContext& f, const ChartImage* image) {
+  Canvas& c = f.canvas;
+  c.SetBrushStyle(BrushStyle::Solid);
+  c.SetBrushColor(f.view.seaColor);
+  c.FillRect(0, 0, c.Width(), c.Height());
+  if (image == nullptr) return;
+  DrawChartImage(f, *image);
+}
+
+void BaseChartLayer::DrawChartImage(FrameContext& f, const ChartImage& image) {
+  DrawChartWords(f, image.words, std::min(image.wordCount, kChartImageWords));
+}
+
+void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_t wordCount) {
+  const ViewState& v = f.view;
+  Canvas& c = f.canvas;
+  ChartWalk walk(words, wordCount);
+  if (!walk.HeaderValid() || !BoxNear(v, walk.Bounds())) return;
+
+  c.SetPenWidth(1);
+  c.SetBrushStyle(BrushStyle::Solid);
+  // Lines and dots before any record set a pen are drawn in the coast colour.
+  c.SetPenColor(v.coastColor);
+
+  ChartRecord r;
+  while (walk.Next(r)) {
+    if (!BoxNear(v, r.box)) continue;
+    const int32_t n = r.pointCount;
+    if (n <= 0) continue;  // nothing to draw, and a dot would have no centre
+    if (n > room_) {
+      room_ = n + kChartPointGrowth;
+      screen_.resize(static_cast<size_t>(room_) + 1);
+    }
+    int32_t pointValue = 0;
+    if (r.hasText) {
+      c.SetPenColor(ToRgb(ColorOfTag(r.text)));
+      pointValue = PointValue(r.text);
+    }
+
+    PixelPoint* s = screen_.data();
+    switch (r.kind) {
+      case kKindArea:
+      case kKindW:
+      case kKindS: {
+        ClipRect bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (int32_t i = 0; i < n; ++i) {
+          LatLonToPixel(v, r.points[2 * i] * kStoredToDegrees, r.points[2 * i + 1] * kStoredToDegrees, s[i].x,
+                        s[i].y);
+          bounds.left = std::min(bounds.left, s[i].x);
+          bounds.right = std::max(bounds.right, s[i].x);
+          bounds.top = std::min(bounds.top, s[i].y);
+          bounds.bottom = std::max(bounds.bottom, s[i].y);
+        }
+        if (r.kind == kKindArea) {
+          c.SetPenColor(v.coastColor);
+          c.SetBrushColor(v.landColor);
+        } else if (r.kind == kKindW) {
+          c.SetPenColor(kWaterPen);
+          c.SetBrushColor(kWaterBrush);
+        } else {
+          c.SetPenColor(kGreenPen);
+          c.SetBrushColor(kGreenBrush);
+        }
+        DrawPolygon(f, s, n, bounds);
+        if (r.kind == kKindArea && !(v.landColor == v.coastColor)) DrawAreaOutline(f, r.points, s, n);
+        break;
+      }
+      case kKindLine:
+        for (int32_t i = 0; i < n; ++i)
+          LatLonToPixel(v, r.points[2 * i] * kStoredToDegrees, r.points[2 * i + 1] * kStoredToDegrees, s[i].x,
+                        s[i].y);
+        DrawPolyline(f, s, n);
+        break;
+      case kKindPoint: {
+        // Only the first point is drawn, so only it is projected.
+        LatLonToPixel(v, r.points[0] * kStoredToDegrees, r.points[1] * kStoredToDegrees, s[0].x, s[0].y);
+        const int32_t radius = pointValue < kLargeDotValue ? 1 : 2;
+        const ClipRect guard = GuardRect(c.Width(), c.Height(), kChartGuardMargin - 2);
+        if (s[0].x >= guard.left && s[0].x <= guard.right && s[0].y >= guard.top && s[0].y <= guard.bottom)
+          c.Ellipse(s[0].x - radius, s[0].y - radius, s[0].x + radius, s[0].y + radius);
+        break;
+      }
+      default:
+        break;  // a kind this program does not draw
+    }
+  }
+}
+
+void BaseChartLayer::DrawAreaOutline(FrameContext& f, const int32_t* g, PixelPoint* s, int32_t n) {
+  if (n <= 0) return;
+  f.canvas.SetPenColor(f.view.coastColor);
+  s[n] = s[0];
+  int32_t start = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t j = i + 1 < n ? i + 1 : 0;
+    if (IsSeamEdge(g[2 * i], g[2 * i + 1], g[2 * j], g[2 * j + 1])) {
+      DrawPolyline(f, s + start, i - start + 1);
+      start = i + 1;
+    }
+  }
+  // The last run takes the closing edge to the copy of the first point.
+  if (start < n) DrawPolyline(f, s + start, n - start + 1);
+}
+
+void BaseChartLayer::DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds) {
+  Canvas& c = f.canvas;
+  const ClipRect guard = GuardRect(c.Width(), c.Height(), kChartGuardMargin);
+  if (Disjoint(bounds, guard)) return;  // the whole shape, fill and outline, lies outside
+  if (Inside(bounds, guard)) {
+    c.Polygon(s, n);
+    return;
+  }
+  if (n < 3) {
+    // Two points enclose nothing; what shows is the outline between them.
+    DrawPolyline(f, s, n);
+    return;
+  }
+  const std::vector<PixelPoint>& clipped = polygonClipper_.Clip(s, n, guard);
+  if (clipped.size() >= 3) c.Polygon(clipped.data(), static_cast<int>(clipped.size()));
+}
+
+void BaseChartLayer::DrawPolyline(FrameContext& f, const PixelPoint* s, int32_t n) {
+  if (n < 2) return;
+  Canvas& c = f.canvas;
+  const ClipRect guard = GuardRect(c.Width(), c.Height(), kChartGuardMargin);
+  const ClipRect bounds = BoundsOf(s, n);
+  if (Disjoint(bounds, guard)) return;
+  if (Inside(bounds, guard)) {
+    c.Polyline(s, n);
+    return;
+  }
+  polylineClipper_.Clip(s, n, guard);
+  for (int k = 0; k < polylineClipper_.PieceCount(); ++k)
+    c.Polyline(polylineClipper_.Piece(k), polylineClipper_.PieceLength(k));
+}
+
+}  // namespace aismon
