@@ -11,7 +11,7 @@ inline constexpr Rgb kPlaceNameColor{255, 255, 0};
 
 // Draws every name whose level the scale shows and whose place is near the picture, with
 // no background. The face is not chosen here: it is the one the previous frame left on the
-// canvas (the panel face; a fresh canvas starts with that face too).
+// canvas (the panel face; before the first frame the composer gives the canvas that face).
 void DrawPlaceNames(FrameContext& f, const PlaceNameList& names);
 
 }  // namespace aismon
