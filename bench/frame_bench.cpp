@@ -19,10 +19,7 @@
 #include <vector>
 
 #include "basechart/chart_catalog.h"
-#if __has_include("basechart/place_names.h")
 #include "basechart/place_names.h"
-#define FRAME_BENCH_HAVE_PLACE_NAMES 1
-#endif
 #include "chart/chart_frame.h"
 #include "common/clock.h"
 #include "input/receive_state.h"
@@ -225,12 +222,8 @@ int RunFrameBench(int argc, char** argv) {
   const double halfLon = width * kMetersPerPixel / 1852 / 60 / std::cos(kCenterLat * 3.141592653589793 / 180);
   FillScene(table, ships, halfLat, halfLon);
 
-#if FRAME_BENCH_HAVE_PLACE_NAMES
   PlaceNameList names;
   PlaceNameList* namesPtr = &names;
-#else
-  PlaceNameList* namesPtr = nullptr;
-#endif
   ChartFrame frame(table, counters, clock, &catalog, namesPtr, SyntheticPlaceNames());
   ViewState& view = frame.View();
   view.fitAllShips = false;

@@ -23,10 +23,8 @@
 #include <vector>
 
 #include "basechart/chart_catalog.h"
-#if __has_include("basechart/place_names.h")
+#include "app/builtin_lists.h"
 #include "basechart/place_names.h"
-#define AISRENDER_HAVE_PLACE_NAMES 1
-#endif
 #include "chart/chart_frame.h"
 #include "common/clock.h"
 #include "common/settings_file.h"
@@ -183,7 +181,8 @@ int main(int argc, char** argv) {
   intake.watch.SetShowBox([](std::string_view, std::string_view) {});
 
   std::unique_ptr<ChartCatalog> catalog;
-  std::vector<std::string> placeLines;
+  // The program's own place list, or the user's replacement in the program folder.
+  std::vector<std::string> placeLines = BuiltinMemoChimei();
   MapCenter start;
   if (o.home != nullptr) {
     const fs::path home(o.home);
@@ -192,9 +191,7 @@ int main(int argc, char** argv) {
     start = ReadMapCenter(home / "DATA" / "aismon.ini");
     if (o.center) start = *o.center;
     PrepareShipTable(table, home, start);
-#if AISRENDER_HAVE_PLACE_NAMES
-    ReadListFile(home / "DATA" / "MemoChimei.txt", placeLines);
-#endif
+    placeLines = LoadListOrBuiltin(home / "DATA", kMemoChimeiFileName, placeLines);
   } else {
     if (o.center) start = *o.center;
     // The start-up steps of a program folder without a database.
@@ -213,12 +210,8 @@ int main(int argc, char** argv) {
   }
   if (o.fix) intake.counters.rmcFixCount = *o.fix ? 1 : 0;
 
-#if AISRENDER_HAVE_PLACE_NAMES
   PlaceNameList placeNames;
   PlaceNameList* names = &placeNames;
-#else
-  PlaceNameList* names = nullptr;
-#endif
   ChartFrame frame(table, intake.counters, clock, catalog.get(), names, std::move(placeLines));
   ViewState& view = frame.View();
   view.centerLat = start.lat;

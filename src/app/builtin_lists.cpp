@@ -1,5 +1,7 @@
 #include "app/builtin_lists.h"
 
+#include "text/list_lines.h"
+
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -46,27 +48,12 @@ P,34.434,135.233,,3,9,関西国際空港,Kansai Airport,日本
 )LIST";
 
 std::vector<std::string> Utf8ListToShiftJis(std::string_view utf8) {
-  std::vector<std::string> lines = TextToLines(utf8);
+  std::vector<std::string> lines = SplitListLines(utf8);
   for (std::string& line : lines) line = Utf8ToShiftJis(line);
   return lines;
 }
 
 }  // namespace
-
-std::vector<std::string> TextToLines(std::string_view text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    const size_t next = end == std::string_view::npos ? text.size() : end + 1;
-    if (end == std::string_view::npos) end = text.size();
-    size_t stop = end;
-    if (stop > start && text[stop - 1] == '\r') --stop;
-    lines.emplace_back(text.substr(start, stop - start));
-    start = next;
-  }
-  return lines;
-}
 
 std::vector<std::string> BuiltinMemoSample() { return Utf8ListToShiftJis(kMemoSampleText); }
 std::vector<std::string> BuiltinMemoMmsi() { return Utf8ListToShiftJis(kMemoMmsiText); }
@@ -81,7 +68,7 @@ std::vector<std::string> LoadListOrBuiltin(const std::filesystem::path& dataFold
   if (!in) return builtin;
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) return builtin;
-  return TextToLines(text);
+  return SplitListLines(text);
 }
 
 BuiltinLists LoadBuiltinLists(const std::filesystem::path& dataFolder) {

@@ -21,10 +21,6 @@ std::vector<std::string> BuiltinMemoSample();
 std::vector<std::string> BuiltinMemoMmsi();
 std::vector<std::string> BuiltinMemoChimei();
 
-// The lines of a text ended by CR LF or LF. A last line without an end still counts; an
-// end after the last line adds no empty line.
-std::vector<std::string> TextToLines(std::string_view text);
-
 // The lines of dataFolder/fileName (Shift-JIS, CR LF or LF) when that file can be read,
 // else the built-in lines.
 std::vector<std::string> LoadListOrBuiltin(const std::filesystem::path& dataFolder, std::string_view fileName,

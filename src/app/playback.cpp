@@ -4,8 +4,8 @@
 #include <iterator>
 #include <system_error>
 
-#include "app/builtin_lists.h"
 #include "shipdb/ship_table.h"
+#include "text/list_lines.h"
 #include "text/text_parse.h"
 
 namespace aismon {
@@ -36,7 +36,7 @@ bool Playback::Start(const std::filesystem::path& path) {
   if (!in) return false;
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) return false;
-  StartLines(path.string(), TextToLines(text));
+  StartLines(path.string(), SplitListLines(text));
   return true;
 }
 

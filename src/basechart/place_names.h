@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/list_lines.h"
+
 namespace aismon {
 
 inline constexpr int kPlaceNameCapacity = 10000;
@@ -40,11 +42,5 @@ class PlaceNameList {
 // nameLevel for a scale: 0 at 1500 m per pixel or more, one more below each of
 // 1500, 750, 375, 187 and 93.
 int32_t NameLevel(double metersPerPixel);
-
-// The lines of a list text, ended by CR LF or LF (a CR before the LF is dropped).
-std::vector<std::string> SplitListLines(std::string_view text);
-
-// The lines of a list file; false (and no lines) when the file cannot be read.
-bool ReadListFile(const std::filesystem::path& path, std::vector<std::string>& lines);
 
 }  // namespace aismon

@@ -9,25 +9,15 @@
 #include "chart/panels_layer.h"
 #include "chart/ship_layer.h"
 
-#if __has_include("chart/base_chart_layer.h")
-#include "chart/base_chart_layer.h"
-#define AISMON_HAVE_BASE_CHART_LAYER 1
-#endif
-#if __has_include("chart/place_names_layer.h") && __has_include("basechart/place_names.h")
 #include "basechart/place_names.h"
+#include "chart/base_chart_layer.h"
 #include "chart/place_names_layer.h"
-#define AISMON_HAVE_PLACE_NAMES_LAYER 1
-#endif
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace aismon {
-
-#if !AISMON_HAVE_BASE_CHART_LAYER
-class BaseChartLayer {};  // stands in until the base chart layer is there
-#endif
 
 namespace {
 
@@ -82,9 +72,7 @@ ChartFrame::ChartFrame(ShipTable& table, const IntakeCounters& counters, Clock& 
       catalog_(catalog),
       placeNames_(placeNames),
       placeNameLines_(std::move(placeNameLines)) {
-#if AISMON_HAVE_BASE_CHART_LAYER
   baseChart_ = std::make_unique<BaseChartLayer>();
-#endif
   ResetScreenPositions();
 }
 
@@ -99,9 +87,7 @@ void ChartFrame::SetupView(int32_t paintWidth, int32_t paintHeight) {
   if (paintWidth < 1) paintWidth = 1;
   if (paintHeight < 1) paintHeight = 1;
   if (firstFrame_) {
-#if AISMON_HAVE_PLACE_NAMES_LAYER
     if (placeNames_ != nullptr && !placeNameLines_.empty()) placeNames_->Load(placeNameLines_);
-#endif
     placeNameLines_.clear();
     placeNameLines_.shrink_to_fit();
     view_.symbolSize = 20;
@@ -128,17 +114,9 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   FrameContext f{canvas_, view_, table_, counters_, in, clock_, screenPositions_};
   watch.Lap(FrameLayer::ViewUpdate);
 
-#if AISMON_HAVE_BASE_CHART_LAYER
   baseChart_->DrawBaseChart(f, catalog_ != nullptr ? catalog_->Load() : nullptr);
-#else
-  canvas_.SetBrushStyle(BrushStyle::Solid);
-  canvas_.SetBrushColor(view_.seaColor);
-  canvas_.FillRect(0, 0, canvas_.Width(), canvas_.Height());
-#endif
   watch.Lap(FrameLayer::BaseChart);
-#if AISMON_HAVE_PLACE_NAMES_LAYER
   if (placeNames_ != nullptr) DrawPlaceNames(f, *placeNames_);
-#endif
   watch.Lap(FrameLayer::PlaceNames);
 
   if (in.options.latLonLine) DrawGrid(f, gridRotation_, view_.rotationDeg == 0.0, view_.rotationDeg);

@@ -19,6 +19,7 @@
 #include "tests/support/temp_files.h"
 #include "text/sjis.h"
 #include "text/text_parse.h"
+#include "text/list_lines.h"
 
 namespace aismon {
 namespace {
@@ -287,12 +288,12 @@ struct LinesRow {
   std::vector<std::string> lines;
 };
 
-class TextToLinesCases : public ::testing::TestWithParam<LinesRow> {};
+class SplitListLinesCases : public ::testing::TestWithParam<LinesRow> {};
 
-TEST_P(TextToLinesCases, SplitsAtLineEnds) { EXPECT_EQ(TextToLines(GetParam().text), GetParam().lines); }
+TEST_P(SplitListLinesCases, SplitsAtLineEnds) { EXPECT_EQ(SplitListLines(GetParam().text), GetParam().lines); }
 
 INSTANTIATE_TEST_SUITE_P(
-    BuiltinLists, TextToLinesCases,
+    BuiltinLists, SplitListLinesCases,
     ::testing::Values(LinesRow{"CrLf", "a\r\nb\r\n", {"a", "b"}}, LinesRow{"Lf", "a\nb\n", {"a", "b"}},
                       LinesRow{"NoEndAfterLast", "a\nb", {"a", "b"}}, LinesRow{"EmptyLineKept", "a\r\n\r\nb", {"a", "", "b"}},
                       LinesRow{"Empty", "", {}}, LinesRow{"LoneCrKept", "a\rb\n", {"a\rb"}}),
