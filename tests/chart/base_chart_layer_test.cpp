@@ -15,6 +15,7 @@
 #include "chart/frame_context.h"
 #include "common/clock.h"
 #include "shipdb/ship_table.h"
+#include "tests/support/gui_app.h"
 
 namespace aismon {
 namespace {
@@ -36,13 +37,6 @@ constexpr Rgb kBlueFill{0, 0, 128};
 // A colour as the low 24 bits of a pixel (the top byte is not a colour).
 uint32_t Rgb24(Rgb c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
 
-void EnsureGuiApp() {
-  if (QGuiApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "aischart_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-}
 
 // One frame's worth of state around a canvas of the given work size.
 struct Scene {

@@ -6,18 +6,11 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include "tests/support/gui_app.h"
 
 namespace aismon {
 namespace {
 
-void EnsureGuiApp() {
-  if (QGuiApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "aischart_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-}
 
 constexpr Rgb kBlack{0, 0, 0};
 constexpr Rgb kWhite{255, 255, 255};

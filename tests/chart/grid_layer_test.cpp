@@ -9,18 +9,11 @@
 
 #include "common/clock.h"
 #include "shipdb/ship_table.h"
+#include "tests/support/gui_app.h"
 
 namespace aismon {
 namespace {
 
-void EnsureGuiApp() {
-  if (QGuiApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "aischart_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-}
 
 constexpr Rgb kSea{0, 0, 64};
 constexpr Rgb kGridLine{192, 192, 192};

@@ -17,6 +17,7 @@
 #include "common/clock.h"
 #include "shipdb/ship_table.h"
 #include "text/sjis.h"
+#include "tests/support/gui_app.h"
 
 namespace aismon {
 namespace {
@@ -27,13 +28,6 @@ constexpr Rgb kRed{255, 0, 0};
 
 uint32_t Rgb24(Rgb c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
 
-void EnsureGuiApp() {
-  if (QGuiApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "aischart_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-}
 
 std::string Sjis(const std::string& utf8) { return Utf8ToShiftJis(utf8); }
 

@@ -12,19 +12,11 @@
 #include <string>
 
 #include "common/clock.h"
+#include "tests/support/gui_app.h"
 
 namespace aismon {
 namespace {
 
-// Text needs a Qt application; drawing runs on the offscreen platform.
-void EnsureGuiApp() {
-  if (QGuiApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "aischart_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-}
 
 constexpr Rgb kBackground{0, 0, 64};
 constexpr Rgb kWhite{255, 255, 255};
