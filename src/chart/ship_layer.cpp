@@ -91,35 +91,6 @@ bool PaintSmallDisc(const PixelRows& rows, int32_t x, int32_t y, int32_t radius,
   return true;
 }
 
-// LatLonToPixel step for step, inlined for the wake loop (tens of thousands of points a
-// frame); the tests hold the two to the same pixels.
-struct WakeProjector {
-  explicit WakeProjector(const ViewState& v) : v(v) {}
-  bool operator()(double lat, double lon, int32_t& x, int32_t& y) const {
-    double y0 = (lat - v.centerLat) * v.pixelsPerDegLat;
-    double x0 = (lon - v.centerLon) * v.pixelsPerDegLon;
-    const double h = v.halfWorldPixels;
-    if (x0 < h) x0 += 2 * h;
-    if (x0 < h) x0 += 2 * h;
-    if (x0 > h) x0 -= 2 * h;
-    if (x0 > h) x0 -= 2 * h;
-    if (v.rotationDeg != 0.0) {
-      const double a = std::trunc(v.cosRotQ12 * x0 - v.sinRotQ12 * y0);
-      const double b = std::trunc(v.cosRotQ12 * y0 + v.sinRotQ12 * x0);
-      x0 = std::floor(a / 4096.0);
-      y0 = std::floor(b / 4096.0);
-    }
-    const double fx = std::trunc(v.width / 2 + x0 + 0.5);
-    const double fy = std::trunc(v.height / 2 - y0 + 0.5);
-    // Only points near the picture are used, so the far ones need no exact pixel.
-    if (!(fx >= -100 && fx <= v.width + 100 && fy >= -100 && fy <= v.height + 100)) return false;
-    x = static_cast<int32_t>(fx);
-    y = static_cast<int32_t>(fy);
-    return true;
-  }
-  const ViewState& v;
-};
-
 // Pen and brush changes rebuild the painter's state; a thousand ships mostly ask for what
 // is already set.
 void UsePen(Canvas& c, Rgb colour) {
@@ -153,12 +124,11 @@ void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
   const Rgb dotColour = Brighten(colour);
   const uint32_t pixel = OpaquePixel(dotColour);
   const PixelRows rows = RowsOf(f.canvas);
-  const WakeProjector project(f.view);
   bool drew = false;
   for (int k = 0; k < n; ++k, i = i + 1 == kWakePoints ? 0 : i + 1) {
     const WakePoint& p = ring.Points[i];
     int32_t x, y;
-    if (!project(p.Lat, p.Lon, x, y)) continue;
+    if (!LatLonToPixel(f.view, p.Lat, p.Lon, x, y)) continue;
     PaintSmallDisc(rows, x, y, radius, pixel);
     drew = true;
   }

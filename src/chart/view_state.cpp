@@ -39,31 +39,6 @@ void SetupViewGeometry(ViewState& v, int32_t workWidth, int32_t workHeight, doub
   v.halfWorldPixels = 180 / v.degLonPerPixel;
 }
 
-bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x, int32_t& y) {
-  double y0 = (lat - v.centerLat) * v.pixelsPerDegLat;
-  double x0 = (lon - v.centerLon) * v.pixelsPerDegLon;
-  const double h = v.halfWorldPixels;
-  if (x0 < h) x0 += 2 * h;
-  if (x0 < h) x0 += 2 * h;
-  if (x0 > h) x0 -= 2 * h;
-  if (x0 > h) x0 -= 2 * h;
-  if (v.rotationDeg != 0.0) {
-    const double a = std::trunc(v.cosRotQ12 * x0 - v.sinRotQ12 * y0);
-    const double b = std::trunc(v.cosRotQ12 * y0 + v.sinRotQ12 * x0);
-    // Arithmetic shift right by 12 of the truncated integers (floor division by 4096).
-    x0 = std::floor(a / 4096.0);
-    y0 = std::floor(b / 4096.0);
-  }
-  const double fx = std::trunc(v.width / 2 + x0 + 0.5);
-  const double fy = std::trunc(v.height / 2 - y0 + 0.5);
-  // Points millions of pixels away (or not a number) are pinned far outside instead of
-  // overflowing the conversion; they are never near the picture.
-  constexpr double kFar = 1e9;
-  x = std::isnan(fx) ? static_cast<int32_t>(kFar) : static_cast<int32_t>(std::fmax(-kFar, std::fmin(kFar, fx)));
-  y = std::isnan(fy) ? static_cast<int32_t>(kFar) : static_cast<int32_t>(std::fmax(-kFar, std::fmin(kFar, fy)));
-  return x >= -100 && x <= v.width + 100 && y >= -100 && y <= v.height + 100;
-}
-
 void PixelToLatLon(const ViewState& v, int32_t px, int32_t py, double& lat, double& lon) {
   lon = v.centerLon + v.degLonPerPixel * (2.0 * px - v.width / 2);
   lat = v.centerLat - v.degLatPerPixel * (2.0 * py - v.height / 2);

@@ -2,6 +2,7 @@
 // The view: centre, scale and rotation kept between frames, and the geometry rebuilt for
 // each frame, with the projection between latitude/longitude and work-bitmap pixels.
 // Pure arithmetic (no drawing surface), so it can be tested and used without Qt.
+#include <cmath>
 #include <cstdint>
 
 namespace aismon {
@@ -51,7 +52,32 @@ void SetupViewGeometry(ViewState& v, int32_t workWidth, int32_t workHeight, doub
                        double rotationDeg, double metersPerPixel);
 
 // Work-bitmap pixel of a position; x and y are always written. Returns nearPicture.
-bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x, int32_t& y);
+// Inline: every coastline point and wake dot of a frame goes through it.
+inline bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x, int32_t& y) {
+  double y0 = (lat - v.centerLat) * v.pixelsPerDegLat;
+  double x0 = (lon - v.centerLon) * v.pixelsPerDegLon;
+  const double h = v.halfWorldPixels;
+  if (x0 < h) x0 += 2 * h;
+  if (x0 < h) x0 += 2 * h;
+  if (x0 > h) x0 -= 2 * h;
+  if (x0 > h) x0 -= 2 * h;
+  if (v.rotationDeg != 0.0) {
+    const double a = std::trunc(v.cosRotQ12 * x0 - v.sinRotQ12 * y0);
+    const double b = std::trunc(v.cosRotQ12 * y0 + v.sinRotQ12 * x0);
+    // Arithmetic shift right by 12 of the truncated integers (floor division by 4096).
+    x0 = std::floor(a / 4096.0);
+    y0 = std::floor(b / 4096.0);
+  }
+  const double fx = std::trunc(v.width / 2 + x0 + 0.5);
+  const double fy = std::trunc(v.height / 2 - y0 + 0.5);
+  // Points millions of pixels away (or not a number) are pinned far outside instead of
+  // overflowing the conversion; they are never near the picture.
+  constexpr double kFar = 1e9;
+  x = std::isnan(fx) ? static_cast<int32_t>(kFar) : static_cast<int32_t>(std::fmax(-kFar, std::fmin(kFar, fx)));
+  y = std::isnan(fy) ? static_cast<int32_t>(kFar) : static_cast<int32_t>(std::fmax(-kFar, std::fmin(kFar, fy)));
+  return x >= -100 && x <= v.width + 100 && y >= -100 && y <= v.height + 100;
+}
+
 
 // Position of a paint-box point (no rotation undone, no wrap).
 void PixelToLatLon(const ViewState& v, int32_t px, int32_t py, double& lat, double& lon);
