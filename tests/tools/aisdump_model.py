@@ -170,6 +170,7 @@ def main():
     rng = random.Random(int(sys.argv[3]) if len(sys.argv) > 3 else 20261208)
     numbers = sorted(LENGTHS)
     cases = {}
+    dropped = set()
     lines = []
     used = set()
     for k in range(count):
@@ -185,14 +186,44 @@ def main():
         used.add(mmsi)
         m.set(9, 38, mmsi)
         text, fill = armour(m.bits)
-        lines.append("!AIVDM,1,1,,%s,%s,%d*00" % (rng.choice("AB"), text, fill))
+        channel = rng.choice("AB")
+        roll = rng.random()
+        if roll < 0.15:
+            # Sent in two or three fragments, in order: the same message.
+            parts = rng.choice([2, 3])
+            cuts = sorted(rng.sample(range(1, len(text)), parts - 1))
+            pieces = [text[a:b] for a, b in zip([0] + cuts, cuts + [len(text)])]
+            for i, piece in enumerate(pieces):
+                lines.append("!AIVDM,%d,%d,7,%s,%s,%d*00" % (parts, i + 1, channel, piece, fill if i == parts - 1 else 0))
+        elif roll < 0.20:
+            # A character outside the armour: the message is dropped, no station appears.
+            bad = rng.randrange(len(text))
+            lines.append("!AIVDM,1,1,,%s,%s%s%s,%d*00" % (channel, text[:bad], rng.choice("XYZxyz!"), text[bad + 1:], fill))
+            dropped.add(mmsi)
+        elif roll < 0.25:
+            # Cut before its checksum digits: rejected by the sentence layer.
+            lines.append("!AIVDM,1,1,,%s,%s,%d" % (channel, text, fill))
+            dropped.add(mmsi)
+        else:
+            lines.append("!AIVDM,1,1,,%s,%s,%d*00" % (channel, text, fill))
+        if rng.random() < 0.1:
+            # Lines of other kinds between messages change nothing.
+            lines.append(rng.choice(["$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47",
+                                     "# a comment", "garbage", "!AIALR,000000.00,001,V,V,AIS: UTC Lost*7C"]))
         cases[mmsi] = expect(number, m, len(m.bits))
     failures = []
     compared = 0
     seen = set()
-    # One station per message, fewer than the table holds: one run per chunk of 1000.
-    for start in range(0, len(lines), 1000):
-        chunk = lines[start:start + 1000]
+    # One station per message, fewer than the table holds: one run per chunk of lines that
+    # starts at a message's first line.
+    chunks, current = [], []
+    for line in lines:
+        if len(current) >= 1000 and not line.startswith(("!AIVDM,2,2", "!AIVDM,3,2", "!AIVDM,3,3")):
+            chunks.append(current)
+            current = []
+        current.append(line)
+    chunks.append(current)
+    for chunk in chunks:
         with tempfile.TemporaryDirectory() as home:
             os.makedirs(os.path.join(home, "DATA"))
             src = os.path.join(home, "in.nmea")
@@ -214,10 +245,13 @@ def main():
                 compared += 1
                 if s[key] != want and not (isinstance(want, float) and abs(s[key] - want) <= 1e-9 * max(1.0, abs(want))):
                     failures.append((d["MMSI"], key, s[key], want))
-    missing = sorted(set(cases) - seen)
+    missing = sorted(set(cases) - dropped - seen)
+    for mmsi in sorted(seen & dropped):
+        failures.append((mmsi, "station", "present", "dropped"))
     for mmsi in missing:
         failures.append((mmsi, "station", "absent", "present"))
-    print("%d messages, %d stations found, %d fields compared, %d mismatches" % (len(cases), len(seen), compared, len(failures)))
+    print("%d messages (%d meant to be dropped), %d stations found, %d fields compared, %d mismatches"
+          % (len(cases), len(dropped), len(seen), compared, len(failures)))
     for f in failures[:20]:
         print("MMSI %d %s: aisdump %r, model %r" % f)
     return 1 if failures or compared == 0 else 0
