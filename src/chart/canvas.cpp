@@ -32,64 +32,6 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
-// One Sutherland-Hodgman pass: keeps the part of the closed ring `in` on the inner side
-// of the line coord(axis) = bound.
-void ClipRing(const std::vector<QPointF>& in, std::vector<QPointF>& out, bool xAxis, double bound, bool keepBelow) {
-  out.clear();
-  const size_t n = in.size();
-  if (n == 0) return;
-  auto inside = [&](const QPointF& p) {
-    const double c = xAxis ? p.x() : p.y();
-    return keepBelow ? c <= bound : c >= bound;
-  };
-  auto cross = [&](const QPointF& a, const QPointF& b) {
-    if (xAxis) {
-      const double t = (bound - a.x()) / (b.x() - a.x());
-      return QPointF(bound, a.y() + t * (b.y() - a.y()));
-    }
-    const double t = (bound - a.y()) / (b.y() - a.y());
-    return QPointF(a.x() + t * (b.x() - a.x()), bound);
-  };
-  QPointF prev = in[n - 1];
-  bool prevIn = inside(prev);
-  for (size_t i = 0; i < n; ++i) {
-    const QPointF& cur = in[i];
-    const bool curIn = inside(cur);
-    if (curIn != prevIn) out.push_back(cross(prev, cur));
-    if (curIn) out.push_back(cur);
-    prev = cur;
-    prevIn = curIn;
-  }
-}
-
-// Liang-Barsky: clips the segment a-b to the box; false when nothing of it is inside.
-bool ClipSegment(double& ax, double& ay, double& bx, double& by, double x0, double y0, double x1, double y1) {
-  double t0 = 0, t1 = 1;
-  const double dx = bx - ax, dy = by - ay;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double t = q[i] / p[i];
-    if (p[i] < 0) {
-      if (t > t1) return false;
-      t0 = std::max(t0, t);
-    } else {
-      if (t < t0) return false;
-      t1 = std::min(t1, t);
-    }
-  }
-  const double nax = ax + t0 * dx, nay = ay + t0 * dy;
-  bx = ax + t1 * dx;
-  by = ay + t1 * dy;
-  ax = nax;
-  ay = nay;
-  return true;
-}
-
 }  // namespace
 
 Canvas::Canvas() : image_(1, 1, QImage::Format_RGB32) { image_.fill(0xFF000000u); }
@@ -227,43 +169,16 @@ void Canvas::Polygon(const PixelPoint* pts, int n) {
   }
   // Clipping against a convex box keeps the even-odd parity of every point inside it, and
   // the edges it adds run along the guard, outside the image.
-  const double lo = -kGuardMargin;
-  const double hiX = image_.width() + kGuardMargin, hiY = image_.height() + kGuardMargin;
-  clipA_.clear();
-  for (int i = 0; i < n; ++i) clipA_.emplace_back(pts[i].x, pts[i].y);
-  ClipRing(clipA_, clipB_, true, lo, false);
-  ClipRing(clipB_, clipA_, true, hiX, true);
-  ClipRing(clipA_, clipB_, false, lo, false);
-  ClipRing(clipB_, clipA_, false, hiY, true);
-  if (clipA_.size() < 2) return;
-  clipOut_.clear();
-  for (const QPointF& p : clipA_) clipOut_.emplace_back(static_cast<int>(std::lround(p.x())), static_cast<int>(std::lround(p.y())));
-  painter_->drawPolygon(clipOut_.data(), static_cast<int>(clipOut_.size()), Qt::OddEvenFill);
+  const std::vector<PixelPoint>& clipped = polygonClipper_.Clip(pts, n, GuardRect(Width(), Height(), kGuardMargin));
+  if (clipped.size() < 3) return;
+  painter_->drawPolygon(reinterpret_cast<const QPoint*>(clipped.data()), static_cast<int>(clipped.size()),
+                        Qt::OddEvenFill);
 }
 
 void Canvas::DrawClippedPolyline(const PixelPoint* pts, int n) {
-  const double lo = -kGuardMargin;
-  const double hiX = image_.width() + kGuardMargin, hiY = image_.height() + kGuardMargin;
-  clipOut_.clear();
-  auto flush = [&] {
-    if (clipOut_.size() >= 2) painter_->drawPolyline(clipOut_.data(), static_cast<int>(clipOut_.size()));
-    clipOut_.clear();
-  };
-  for (int i = 0; i + 1 < n; ++i) {
-    double ax = pts[i].x, ay = pts[i].y, bx = pts[i + 1].x, by = pts[i + 1].y;
-    if (!ClipSegment(ax, ay, bx, by, lo, lo, hiX, hiY)) {
-      flush();
-      continue;
-    }
-    const QPoint a(static_cast<int>(std::lround(ax)), static_cast<int>(std::lround(ay)));
-    const QPoint b(static_cast<int>(std::lround(bx)), static_cast<int>(std::lround(by)));
-    if (clipOut_.empty() || clipOut_.back() != a) {
-      flush();
-      clipOut_.push_back(a);
-    }
-    clipOut_.push_back(b);
-  }
-  flush();
+  polylineClipper_.Clip(pts, n, GuardRect(Width(), Height(), kGuardMargin));
+  for (int k = 0; k < polylineClipper_.PieceCount(); ++k)
+    painter_->drawPolyline(reinterpret_cast<const QPoint*>(polylineClipper_.Piece(k)), polylineClipper_.PieceLength(k));
 }
 
 void Canvas::Polyline(const PixelPoint* pts, int n) {

@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "chart/clip.h"
 #include "chart/view_state.h"
 
 namespace aismon {
@@ -105,8 +106,8 @@ class Canvas {
   std::optional<QFontMetrics> metrics_;
   bool fontDirty_ = true;
   // Clipping buffers, kept so that drawing allocates nothing once they have grown.
-  std::vector<QPointF> clipA_, clipB_;
-  std::vector<QPoint> clipOut_;
+  PolygonClipper polygonClipper_;
+  PolylineClipper polylineClipper_;
   // Shift-JIS texts already converted: the same names and labels come back every frame.
   struct TextHash {
     using is_transparent = void;
