@@ -14,6 +14,7 @@
 #include "common/clock.h"
 #include "text/sjis.h"
 #include "tests/support/gui_app.h"
+#include "tests/support/chart_scene.h"
 
 namespace aismon {
 namespace {
@@ -33,37 +34,18 @@ std::string Show(Rgb c) {
 }
 
 // A work bitmap tall enough for the fixed own-ship panel (1106 .. 1475).
-struct Scene {
+struct Scene : testing::ChartScene {
   static constexpr int32_t kW = 1400, kH = 1600;
   static constexpr int32_t kX0 = kW - 416 - 8;  // the panels' text column
 
-  Scene() {
-    EnsureGuiApp();
-    SetupViewGeometry(view, kW, kH, 34.5, 135.0, 0, 15);
-    canvas.Resize(kW, kH);
-    for (int32_t y = 0; y < kH; ++y)
-      for (int32_t x = 0; x < kW; ++x) canvas.Row(y)[x] = 0xFF000000u | Canvas::Pixel(kBackground);
-    for (auto& p : screen) p = PixelPoint{kNotDrawn, kNotDrawn};
-  }
+  Scene() : ChartScene(kW, kH, 15, kBackground) {}
 
-  double LatAt(int32_t y) const { return view.centerLat + (view.height / 2 - y) * view.degLatPerPixel; }
-  double LonAt(int32_t x) const { return view.centerLon + (x - view.width / 2) * view.degLonPerPixel; }
-  Rgb At(int32_t x, int32_t y) { return ColorOf(canvas.Row(y)[x]); }
   bool AnyIn(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Rgb c) {
     for (int32_t y = y0; y < y1; ++y)
       for (int32_t x = x0; x < x1; ++x)
         if (At(x, y) == c) return true;
     return false;
   }
-
-  ManualClock clock{100000};
-  ShipTable table{clock};
-  ViewState view;
-  Canvas canvas;
-  IntakeCounters counters;
-  FrameInputs in;
-  PixelPoint screen[kDynamicEntries];
-  FrameContext frame{canvas, view, table, counters, in, clock, screen};
 };
 
 std::string Sjis(const char* utf8) { return Utf8ToShiftJis(utf8); }

@@ -13,6 +13,7 @@
 
 #include "common/clock.h"
 #include "tests/support/gui_app.h"
+#include "tests/support/chart_scene.h"
 
 namespace aismon {
 namespace {
@@ -36,28 +37,15 @@ Rgb Bright(Rgb c) {
   return Rgb{static_cast<uint8_t>(c.r | 127), static_cast<uint8_t>(c.g | 127), static_cast<uint8_t>(c.b | 127)};
 }
 
-// One frame's worth of state around a fresh ship table, on a canvas of w x h work pixels
-// centred on (34.5 N, 135 E).
-struct Scene {
-  explicit Scene(int32_t w = 400, int32_t h = 400, double mpp = 15) {
-    EnsureGuiApp();
-    SetupViewGeometry(view, w, h, 34.5, 135.0, 0, mpp);
-    canvas.Resize(w, h);
-    Clear();
-    for (auto& p : screen) p = PixelPoint{kNotDrawn, kNotDrawn};
+// A scene with the wake and course line off unless a test turns them on.
+struct Scene : testing::ChartScene {
+  explicit Scene(int32_t w = 400, int32_t h = 400, double mpp = 15) : ChartScene(w, h, mpp, kBackground) {
     in.options.dispWake = false;
     in.options.dispCourse = false;
     frame.inverseCos = 1 / std::cos(34.5 * 3.141592653589793 / 180);
   }
 
-  void Clear() {
-    for (int32_t y = 0; y < canvas.Height(); ++y)
-      for (int32_t x = 0; x < canvas.Width(); ++x) canvas.Row(y)[x] = 0xFF000000u | Canvas::Pixel(kBackground);
-  }
-
-  // The position drawn at work pixel (x, y) when the view is not turned.
-  double LatAt(int32_t y) const { return view.centerLat + (view.height / 2 - y) * view.degLatPerPixel; }
-  double LonAt(int32_t x) const { return view.centerLon + (x - view.width / 2) * view.degLonPerPixel; }
+  void Clear() { Fill(kBackground); }
 
   // A ship of the given type at work pixel (x, y), heard just now (Age 1000 is not fresh).
   int32_t AddShip(int32_t mmsi, int32_t x, int32_t y, int16_t type = 70, double sog = 0, double hdg = 0) {
@@ -77,17 +65,6 @@ struct Scene {
   }
   DbDynamic& Ship(int32_t slot) { return *table.Edit(slot); }
   DbStatic& Info(int32_t slot) { return table.StaticOf(table.Edit(slot)->Link); }
-
-  Rgb At(int32_t x, int32_t y) { return ColorOf(canvas.Row(y)[x]); }
-
-  ManualClock clock{100000};
-  ShipTable table{clock};
-  ViewState view;
-  Canvas canvas;
-  IntakeCounters counters;
-  FrameInputs in;
-  PixelPoint screen[kDynamicEntries];
-  FrameContext frame{canvas, view, table, counters, in, clock, screen};
 };
 
 // ---- Ship-type colours ----
