@@ -13,45 +13,28 @@
 
 #include "basechart/chart_catalog.h"
 #include "basechart/chart_walk.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace fs = std::filesystem;
 using namespace aismon;
 
 namespace {
 
-#define CHECK(cond)                                                  \
-  do {                                                               \
-    if (!(cond)) {                                                   \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__); \
-      std::abort();                                                  \
-    }                                                                \
-  } while (0)
-
 struct Folders {
   fs::path root, home, tiles;
 };
 
-void RemoveScratch();
-
 const Folders& Scratch() {
-  // Never destroyed, so that the exit handler can still use it.
   static const Folders* folders = [] {
-    const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
     auto* f = new Folders;
-    f->root = base / ("aismon-fuzz-chart-" + std::to_string(getpid()));
+    f->root = fuzz::ScratchRoot("aismon-fuzz-chart");
     f->home = f->root / "home";
     f->tiles = f->root / "!MapData" / "BaseChart(zt3)";
     fs::create_directories(f->home);
     fs::create_directories(f->tiles);
-    std::atexit(RemoveScratch);
     return f;
   }();
   return *folders;
-}
-
-void RemoveScratch() {
-  std::error_code ec;
-  fs::remove_all(Scratch().root, ec);
 }
 
 void WriteFile(const fs::path& p, const uint8_t* data, size_t size) {

@@ -13,37 +13,20 @@
 #include <string>
 
 #include "shipdb/ship_db_files.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace fs = std::filesystem;
 using namespace aismon;
 
 namespace {
 
-#define CHECK(cond)                                                          \
-  do {                                                                       \
-    if (!(cond)) {                                                           \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__); \
-      std::abort();                                                          \
-    }                                                                        \
-  } while (0)
-
-void RemoveScratch();
-
 const fs::path& Home() {
-  // Never destroyed, so that the exit handler can still use it.
-  static const fs::path* home = [] {
-    const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    auto* h = new fs::path(base / ("aismon-fuzz-shipdb-" + std::to_string(getpid())));
-    fs::create_directories(*h / "DATA");
-    std::atexit(RemoveScratch);
-    return h;
+  static const fs::path& home = []() -> const fs::path& {
+    const fs::path& root = fuzz::ScratchRoot("aismon-fuzz-shipdb");
+    fs::create_directories(root / "DATA");
+    return root;
   }();
-  return *home;
-}
-
-void RemoveScratch() {
-  std::error_code ec;
-  fs::remove_all(Home(), ec);
+  return home;
 }
 
 void PutFile(const fs::path& p, bool present, const uint8_t* data, size_t size) {
