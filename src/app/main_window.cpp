@@ -1,0 +1,402 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringDecoder>
+#include <QTimer>
+#include <QToolButton>
+#include <cstdio>
+#include <system_error>
+
+#include "app/builtin_lists.h"
+#include "app/caption.h"
+#include "basechart/chart_catalog.h"
+#include "chart/chart_frame.h"
+#include "common/settings_file.h"
+#include "shipdb/ship_db_files.h"
+#include "shipdb/table_startup.h"
+
+namespace aismon {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const QColor kActive(204, 128, 204);
+const QColor kInactive(128, 128, 128);
+const QColor kResetPressed(192, 192, 192);
+const QColor kSilver(192, 192, 192);
+
+constexpr int kFormWidth = 967;
+constexpr int kFormHeight = 1022;
+constexpr int kPanelLeft = 735;
+constexpr int kPanelWidth = 213;
+// Both panels keep this distance from the right edge, whatever the window's width.
+constexpr int kPanelRightGap = kFormWidth - kPanelLeft - kPanelWidth;
+
+void SetBackground(QWidget* w, const QColor& bg, const QColor& fg) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, bg);
+  p.setColor(QPalette::WindowText, fg);
+  p.setColor(QPalette::ButtonText, fg);
+  p.setColor(QPalette::Text, fg);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, QRect r, bool checked) {
+  auto* c = new QCheckBox(QString::fromUtf8(caption), parent);
+  c->setObjectName(QString::fromLatin1(name));
+  c->setGeometry(r);
+  c->setChecked(checked);
+  return c;
+}
+
+PanelButton* MakePanelButton(QWidget* parent, const char* name, const char* caption, QRect r, bool visible) {
+  auto* b = new PanelButton(QString::fromUtf8(caption), parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setGeometry(r);
+  b->setVisible(visible);
+  return b;
+}
+
+QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const char* caption, QRect r) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setText(QString::fromUtf8(caption));
+  b->setGeometry(r);
+  return b;
+}
+
+}  // namespace
+
+QString FromShiftJis(std::string_view sjis) {
+  QStringDecoder decoder("Shift_JIS");
+  if (!decoder.isValid()) return QString::fromLatin1(sjis.data(), static_cast<qsizetype>(sjis.size()));
+  return decoder.decode(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size())));
+}
+
+QString DisplayRateText(uint32_t frames) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%2d", static_cast<int>(frames));
+  return QString::fromUtf8("表示周期：") + QString::fromLatin1(digits) + QStringLiteral("Hz");
+}
+
+PanelButton::PanelButton(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+  setAlignment(Qt::AlignCenter);
+  setFrameStyle(QFrame::Panel | QFrame::Raised);
+  SetColor(kInactive);
+}
+
+void PanelButton::SetColor(const QColor& c) {
+  color_ = c;
+  SetBackground(this, c, Qt::white);
+}
+
+void PanelButton::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick) onClick();
+}
+
+void PaintBox::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  if (image_ == nullptr || image_->isNull()) {
+    p.fillRect(rect(), Qt::black);
+    return;
+  }
+  p.drawImage(0, 0, *image_);
+}
+
+TForm1::TForm1(const WindowSetup& setup, Clock& clock)
+    : clock_(clock),
+      portsFromCommandLine_(setup.portsFromCommandLine),
+      programFolder_(setup.programFolder),
+      table_(clock),
+      intake_(table_),
+      ports_(clock) {
+  BuildControls();
+  BuildChartCatalog(programFolder_);
+  catalog_ = std::make_unique<ChartCatalog>(programFolder_);
+  startTick_ = clock_.TickMs();
+  dataFolder_ = programFolder_ / "DATA";
+  std::error_code ec;
+  fs::create_directories(dataFolder_, ec);  // a failure shows later as failed writes
+  // The receive log starts empty (a member); lines from the ports are offered to it.
+  intake_.sentences.SetRecorder(
+      [this](const char* line) { receiveLog_.Record(line, clock_.TickMs(), playback_.Playing()); });
+  BuiltinLists lists = LoadBuiltinLists(dataFolder_);
+  mmsiNames_ = MmsiNameList(lists.memoMmsi);
+  iniPath_ = dataFolder_ / "aismon.ini";
+  const MapCenter center = ReadMapCenter(iniPath_);
+  PrepareShipTable(table_, programFolder_, center);
+  frame_ = std::make_unique<ChartFrame>(table_, intake_.counters, clock_, catalog_.get(), &placeNames_,
+                                        std::move(lists.memoChimei));
+  frame_->View().centerLat = center.lat;
+  frame_->View().centerLon = center.lon;
+  paint1_->SetImage(&frame_->Display());
+  intake_.watch.SetShowBox([this](std::string_view caption, std::string_view text) { ShowWatchBox(caption, text); });
+
+  std::map<int, std::string> devices;
+  const std::map<int, std::string> iniPorts = ReadPortsSection(iniPath_);
+  for (int n = 1; n <= kPortCount; ++n) devices[n] = PortDevice(n, portsFromCommandLine_, iniPorts);
+  ports_.SetDevices(devices);
+  COM_ResetClick();
+  FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildControls() {
+  setObjectName(QStringLiteral("Form1"));
+  resize(kFormWidth, kFormHeight);
+
+  paint1_ = new PaintBox(this);
+  paint1_->setObjectName(QStringLiteral("Paint1"));
+  paint1_->setAttribute(Qt::WA_OpaquePaintEvent);
+
+  panel1_ = new QWidget(this);
+  panel1_->setObjectName(QStringLiteral("Panel1"));
+  panel1_->setGeometry(kPanelLeft, 292, kPanelWidth, 259);
+  SetBackground(panel1_, kNavy, Qt::yellow);
+  ckBigIcon_ = MakeCheck(panel1_, "CkBigIcon", "船アイコン(大)", {19, 9, 169, 20}, true);
+  ckLatLonLine_ = MakeCheck(panel1_, "CkLatLonLine", "緯線／経線", {19, 34, 175, 20}, true);
+  ckCircle_ = MakeCheck(panel1_, "CkCircle", "レンジサークル", {19, 58, 169, 20}, true);
+  ckCircle_->setEnabled(false);
+  ckDispCourse_ = MakeCheck(panel1_, "CkDispCourse", "コース (５分後)", {19, 82, 166, 20}, true);
+  ckDispWake_ = MakeCheck(panel1_, "CkDispWake", "航跡（50点）", {19, 105, 137, 20}, true);
+
+  rgWakeStep_ = new QGroupBox(QString::fromUtf8("航跡間隔(sec)"), panel1_);
+  rgWakeStep_->setObjectName(QStringLiteral("RgWakeStep"));
+  rgWakeStep_->setGeometry(33, 129, 154, 45);
+  auto* wakeGroup = new QButtonGroup(rgWakeStep_);
+  const char* steps[3] = {"2", "5", "10"};
+  for (int i = 0; i < 3; ++i) {
+    wakeStepButtons_[i] = new QRadioButton(QString::fromLatin1(steps[i]), rgWakeStep_);
+    wakeStepButtons_[i]->setGeometry(6 + i * 49, 20, 46, 20);
+    wakeGroup->addButton(wakeStepButtons_[i], i);
+  }
+  wakeStepButtons_[1]->setChecked(true);
+
+  panelAllShip_ = MakePanelButton(panel1_, "PanelAllShip", "全船表示", {8, 184, 102, 28}, true);
+  panelMyPos_ = MakePanelButton(panel1_, "PanelMyPos", "自船中心", {117, 184, 87, 28}, false);
+  panelHeadingUp_ = MakePanelButton(panel1_, "PanelHeadingUp", "Heading-Up", {8, 218, 103, 28}, false);
+  panelNorthUp_ = MakePanelButton(panel1_, "PanelNorthUp", "North-Up", {118, 218, 87, 28}, false);
+  buttonDemo_ = new QPushButton(QString::fromUtf8("デモ表示する"), panel1_);
+  buttonDemo_->setObjectName(QStringLiteral("ButtonDemo"));
+  buttonDemo_->setGeometry(48, 224, 113, 25);
+
+  panelDbg_ = new QWidget(this);
+  panelDbg_->setObjectName(QStringLiteral("PanelDbg"));
+  panelDbg_->setGeometry(kPanelLeft, 732, kPanelWidth, 203);
+  SetBackground(panelDbg_, kNavy, Qt::yellow);
+  panelDbg_->setVisible(false);
+  gboxRmc_ = new QGroupBox(QString::fromUtf8("RMC採用値"), panelDbg_);
+  gboxRmc_->setObjectName(QStringLiteral("GboxRMC"));
+  gboxRmc_->setGeometry(28, 4, 153, 60);
+  SetBackground(gboxRmc_, kNavy, Qt::yellow);
+  ckRmcSog_ = MakeCheck(gboxRmc_, "CkRmcSog", "SOG", {10, 26, 57, 25}, true);
+  ckRmcHdg_ = MakeCheck(gboxRmc_, "CkRmcHdg", "HDG", {81, 26, 57, 25}, true);
+  ckVdoEnable_ = MakeCheck(panelDbg_, "CkVdoEnable", "VDOを受信する", {26, 74, 163, 22}, false);
+  connect(ckVdoEnable_, &QCheckBox::clicked, this, [this] { CkVdoEnableClick(); });
+  comReset_ = MakePanelButton(panelDbg_, "COM_Reset", "COM-RESET", {33, 104, 151, 24}, true);
+  comReset_->onClick = [this] { COM_ResetClick(); };
+
+  auto* panel2 = new QWidget(panelDbg_);
+  panel2->setObjectName(QStringLiteral("Panel2"));
+  panel2->setGeometry(2, 139, 209, 62);
+  SetBackground(panel2, kSilver, Qt::black);
+  MakeSpeedButton(panel2, "LogPlay", "ログ再生", {6, 7, 69, 29});
+  auto* speedGroup = new QButtonGroup(panel2);
+  speedGroup->setExclusive(true);
+  QToolButton* x1 = MakeSpeedButton(panel2, "SbtnPlay1", "x1", {83, 7, 34, 27});
+  QToolButton* x2 = MakeSpeedButton(panel2, "SbtnPlay2", "x2", {123, 7, 34, 27});
+  QToolButton* x10 = MakeSpeedButton(panel2, "SpeedButton2", "x10", {164, 7, 38, 27});
+  for (auto [b, tag] : {std::pair{x1, 1}, std::pair{x2, 2}, std::pair{x10, 10}}) {
+    b->setCheckable(true);
+    speedGroup->addButton(b, tag);
+  }
+  x1->setChecked(true);
+  lbDispRate_ = new QLabel(panel2);
+  lbDispRate_->setObjectName(QStringLiteral("lbDispRate"));
+  lbDispRate_->setGeometry(41, 40, 116, 24);
+
+  idleTimer_ = new QTimer(this);
+  idleTimer_->setObjectName(QStringLiteral("AppIdle"));
+  idleTimer_->setInterval(0);
+  connect(idleTimer_, &QTimer::timeout, this, [this] { AppIdle(); });
+  timer100ms_ = new QTimer(this);
+  timer100ms_->setObjectName(QStringLiteral("Timer100ms"));
+  timer100ms_->setInterval(100);
+  connect(timer100ms_, &QTimer::timeout, this, [this] { Timer100msTimer(); });
+  timer100ms_->start();
+}
+
+void TForm1::FormCreate() {
+  paint1_->setGeometry(rect());
+  paint1_->lower();
+  setWindowTitle(FromShiftJis(WindowCaption()));
+  idleTimer_->start();
+}
+
+void TForm1::StopDrivers() {
+  idleTimer_->stop();
+  timer100ms_->stop();
+}
+
+void TForm1::AnchorPanels() {
+  panel1_->move(width() - kPanelWidth - kPanelRightGap, panel1_->y());
+  panelDbg_->move(width() - kPanelWidth - kPanelRightGap, panelDbg_->y());
+}
+
+void TForm1::resizeEvent(QResizeEvent*) {
+  if (paint1_ != nullptr) paint1_->setGeometry(rect());
+  AnchorPanels();
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+  if (!closed_) FormClose();
+  e->accept();
+}
+
+void TForm1::FormClose() {
+  closed_ = true;
+  StopDrivers();
+  SaveShipDb(table_, programFolder_);
+  const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
+  if (!error.empty()) {
+    // Said once and never waited for: the close goes on.
+    std::fprintf(stderr, "aismon: %s\n", FromShiftJis(error).toLocal8Bit().constData());
+  }
+  const ViewState& view = frame_->View();
+  WriteMapCenter(iniPath_, MapCenter{view.centerLat, view.centerLon});
+}
+
+const QImage& TForm1::FrameImage() const { return frame_->Display(); }
+
+FrameInputs TForm1::CollectInputs() const {
+  FrameInputs in;
+  in.options.bigIcon = ckBigIcon_->isChecked();
+  in.options.latLonLine = ckLatLonLine_->isChecked();
+  in.options.circleChecked = ckCircle_->isChecked();
+  in.options.dispCourse = ckDispCourse_->isChecked();
+  in.options.dispWake = ckDispWake_->isChecked();
+  in.options.debugPanelVisible = panelDbg_->isVisible();
+  in.liveDataFlag = liveDataFlag_;
+  in.startTick = startTick_;
+  for (int n = 1; n <= kPortCount; ++n) {
+    in.ports[n].open = ports_.IsOpen(n);
+    in.ports[n].lastReadTick = ports_.LastReadTick(n);
+  }
+  in.playback.playing = playback_.Playing();
+  in.playback.playbackSpeed = playback_.PlaybackSpeed();
+  return in;
+}
+
+void TForm1::AppIdle() {
+  if (inFrame_ || alertOpen_ || closed_) return;
+  inFrame_ = true;
+  PollSerialPorts();
+  FrameOutputs out;
+  frame_->Paint(paint1_->width(), paint1_->height(), CollectInputs(), out);
+  paint1_->update();
+  buttonDemo_->setVisible(out.buttonDemoVisible);
+  ckCircle_->setEnabled(out.circleEnabled);
+  panelMyPos_->setVisible(out.ownShipPanelsVisible);
+  panelHeadingUp_->setVisible(out.ownShipPanelsVisible);
+  panelNorthUp_->setVisible(out.ownShipPanelsVisible);
+  ++idlePasses_;
+  ViewState& view = frame_->View();
+  panelAllShip_->SetColor(view.fitAllShips ? kActive : kInactive);
+  panelMyPos_->SetColor(view.centerOnOwnShip ? kActive : kInactive);
+  panelHeadingUp_->SetColor(view.orientationMode == OrientationMode::HeadingUp ? kActive : kInactive);
+  panelNorthUp_->SetColor(view.orientationMode == OrientationMode::NorthUp ? kActive : kInactive);
+  if (view.centerOnOwnShip) {
+    DbDynamic own;
+    table_.GetShip(0, own);
+    view.centerLat = own.Lat;
+    view.centerLon = own.Lon;
+  }
+  inFrame_ = false;
+}
+
+void TForm1::PollSerialPorts() {
+  if (playback_.Playing() || alertOpen_) return;
+  const uint32_t deadline = clock_.TickMs() + 20;
+  while (clock_.TickMs() <= deadline) {
+    int total = 0;
+    for (int n = 1; n <= kPortCount; ++n) {
+      if (!ports_.IsOpen(n)) continue;
+      const int got = ports_.ReadPort(n);
+      const char* bytes = ports_.Buffer(n);
+      LineAssembler& assembler = ports_.Assembler(n);
+      for (int i = 0; i < got; ++i)
+        assembler.FeedByte(static_cast<uint8_t>(bytes[i]), [this](const char* line) { intake_.AcceptLine(line); });
+      total += got;
+    }
+    if (total == 0) break;
+    liveDataFlag_ = true;
+  }
+  if (receiveLog_.WantsFlush()) {
+    const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
+    if (!error.empty()) std::fprintf(stderr, "aismon: %s\n", FromShiftJis(error).toLocal8Bit().constData());
+  }
+}
+
+void TForm1::Timer100msTimer() {
+  const uint32_t t = ++timerTicks_;
+  if (t == 2) showMaximized();
+  intake_.options.vdoEnabled = ckVdoEnable_->isChecked();
+  intake_.options.rmcSogEnabled = ckRmcSog_->isChecked();
+  intake_.options.rmcHdgEnabled = ckRmcHdg_->isChecked();
+  int stepSeconds = 5;
+  if (wakeStepButtons_[0]->isChecked()) stepSeconds = 2;
+  if (wakeStepButtons_[2]->isChecked()) stepSeconds = 10;
+  WakeClockTick(table_, t, WakeTicks(stepSeconds, playback_.Playing(), playback_.PlaybackSpeed()));
+  if (t % 10 == 0) EstimateOwnMotion(table_, ownMotion_, clock_.TickMs());
+  if (t % 30 == 5) ReopenMissingPorts();
+  if (t % 3 == 0 && !alertOpen_) {
+    // Nothing plays until the log controls start a playback.
+    playback_.PlaybackStep(clock_.TickMs(), [this](const char* s) { intake_.ProcessSentence(s); });
+  }
+  if (t % 10 == 0) {
+    lbDispRate_->setText(DisplayRateText(idlePasses_ - idlePassesAtLastRate_));
+    idlePassesAtLastRate_ = idlePasses_;
+  }
+}
+
+void TForm1::ReopenMissingPorts() {
+  for (int n = 1; n <= kPortCount; ++n)
+    if (!ports_.IsOpen(n)) ports_.OpenPort(n);
+}
+
+void TForm1::COM_ResetClick() {
+  comReset_->SetColor(kResetPressed);
+  comReset_->repaint();
+  for (int n = 1; n <= kPortCount; ++n) {
+    ports_.ClosePort(n);
+    ports_.OpenPort(n);
+  }
+  clock_.SleepMs(100);
+  comReset_->SetColor(kInactive);
+}
+
+void TForm1::CkVdoEnableClick() {
+  SetBackground(gboxRmc_, ckVdoEnable_->isChecked() ? kInactive : kNavy, Qt::yellow);
+}
+
+void TForm1::ShowWatchBox(std::string_view caption, std::string_view text) {
+  alertOpen_ = true;
+  QMessageBox box(QMessageBox::NoIcon, FromShiftJis(caption), FromShiftJis(text), QMessageBox::Ok, this);
+  box.exec();
+  alertOpen_ = false;
+}
+
+}  // namespace aismon

@@ -1,0 +1,163 @@
+#pragma once
+// The main window: its controls, the start-up and shutdown steps, the idle pass (ports,
+// one chart frame, panel colours) and the 100 ms timer chores.
+#include <QColor>
+#include <QImage>
+#include <QLabel>
+#include <QWidget>
+#include <functional>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/mmsi_names.h"
+#include "app/own_motion.h"
+#include "app/playback.h"
+#include "app/receive_log.h"
+#include "app/serial_ports.h"
+#include "basechart/place_names.h"
+#include "chart/frame_context.h"
+#include "common/clock.h"
+#include "input/intake.h"
+#include "shipdb/ship_table.h"
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QToolButton;
+
+namespace aismon {
+
+class ChartCatalog;
+class ChartFrame;
+
+struct WindowSetup {
+  std::filesystem::path programFolder;           // --home, else the executable's folder
+  std::map<int, std::string> portsFromCommandLine;  // --port N=PATH
+};
+
+// A panel used as a button: coloured background, centred caption, clicked on release.
+class PanelButton : public QLabel {
+ public:
+  PanelButton(const QString& caption, QWidget* parent);
+  void SetColor(const QColor& c);
+  QColor Color() const { return color_; }
+  std::function<void()> onClick;
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  QColor color_;
+};
+
+// The paint box: shows the last composed frame.
+class PaintBox : public QWidget {
+ public:
+  explicit PaintBox(QWidget* parent) : QWidget(parent) {}
+  void SetImage(const QImage* image) { image_ = image; }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+
+ private:
+  const QImage* image_ = nullptr;
+};
+
+class TForm1 : public QWidget {
+ public:
+  TForm1(const WindowSetup& setup, Clock& clock);
+  ~TForm1() override;
+
+  void FormCreate();
+  void FormClose();
+  void AppIdle();
+  void PollSerialPorts();
+  void Timer100msTimer();
+  void COM_ResetClick();
+  void CkVdoEnableClick();
+  void ReopenMissingPorts();
+
+  // Read by tests and by the snapshot of the command line.
+  const QImage& FrameImage() const;
+  ShipTable& Table() { return table_; }
+  ChartFrame& Frame() { return *frame_; }
+  SerialPorts& Ports() { return ports_; }
+  Intake& IntakeChain() { return intake_; }
+  const std::filesystem::path& IniPath() const { return iniPath_; }
+  uint32_t TimerTicks() const { return timerTicks_; }
+  uint32_t IdlePasses() const { return idlePasses_; }
+  void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void BuildControls();
+  void AnchorPanels();
+  FrameInputs CollectInputs() const;
+  void ShowWatchBox(std::string_view caption, std::string_view text);
+
+  Clock& clock_;
+  std::map<int, std::string> portsFromCommandLine_;
+  std::filesystem::path programFolder_;
+  std::filesystem::path dataFolder_;
+  std::filesystem::path iniPath_;
+  uint32_t startTick_ = 0;
+
+  ShipTable table_;
+  Intake intake_;
+  ReceiveLog receiveLog_;
+  Playback playback_;
+  MmsiNameList mmsiNames_;
+  std::unique_ptr<ChartCatalog> catalog_;
+  PlaceNameList placeNames_;
+  std::unique_ptr<ChartFrame> frame_;
+  SerialPorts ports_;
+  OwnMotionMemory ownMotion_;
+
+  uint32_t timerTicks_ = 0;
+  uint32_t idlePasses_ = 0;
+  uint32_t idlePassesAtLastRate_ = 0;
+  bool liveDataFlag_ = false;
+  bool inFrame_ = false;     // a modal box inside a frame must not start another
+  bool alertOpen_ = false;   // no polling or decoding while the watch box is up
+  bool closed_ = false;
+  std::string lastFlushError_;
+
+  QTimer* idleTimer_ = nullptr;
+  QTimer* timer100ms_ = nullptr;
+  PaintBox* paint1_ = nullptr;
+  QWidget* panel1_ = nullptr;
+  QCheckBox* ckBigIcon_ = nullptr;
+  QCheckBox* ckLatLonLine_ = nullptr;
+  QCheckBox* ckCircle_ = nullptr;
+  QCheckBox* ckDispCourse_ = nullptr;
+  QCheckBox* ckDispWake_ = nullptr;
+  QGroupBox* rgWakeStep_ = nullptr;
+  QRadioButton* wakeStepButtons_[3] = {};
+  PanelButton* panelMyPos_ = nullptr;
+  PanelButton* panelAllShip_ = nullptr;
+  PanelButton* panelNorthUp_ = nullptr;
+  PanelButton* panelHeadingUp_ = nullptr;
+  QPushButton* buttonDemo_ = nullptr;
+  QWidget* panelDbg_ = nullptr;
+  QGroupBox* gboxRmc_ = nullptr;
+  QCheckBox* ckRmcSog_ = nullptr;
+  QCheckBox* ckRmcHdg_ = nullptr;
+  QCheckBox* ckVdoEnable_ = nullptr;
+  PanelButton* comReset_ = nullptr;
+  QLabel* lbDispRate_ = nullptr;
+};
+
+// Shift-JIS bytes to text for the screen.
+QString FromShiftJis(std::string_view sjis);
+// "表示周期：%2dHz" filled with the frames of the last second.
+QString DisplayRateText(uint32_t frames);
+
+}  // namespace aismon

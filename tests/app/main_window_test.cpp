@@ -1,0 +1,285 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QToolButton>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "chart/chart_frame.h"
+#include "shipdb/ship_db_files.h"
+#include "support/temp_files.h"
+
+namespace aismon {
+namespace {
+
+using testing::TempFolder;
+
+void EnsureWidgetApp() {
+  if (QApplication::instance() != nullptr) return;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "aisapp_tests";
+  static char* argv[] = {name, nullptr};
+  // Left alive to the end of the process: destroying it at exit runs Qt's clean-up after
+  // the statics it relies on are gone.
+  new QApplication(argc, argv);
+}
+
+// Every port mapped into the test folder, where nothing answers, unless a row says otherwise.
+WindowSetup IsolatedSetup(const std::filesystem::path& home, std::map<int, std::string> ports = {}) {
+  WindowSetup s;
+  s.programFolder = home;
+  for (int n = 1; n <= kPortCount; ++n)
+    if (!ports.count(n)) ports[n] = (home / ("no-such-port-" + std::to_string(n))).string();
+  s.portsFromCommandLine = ports;
+  return s;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { EnsureWidgetApp(); }
+  TempFolder home_;
+  ManualClock clock_{100000};
+};
+
+TEST_F(MainWindowTest, Caption) {
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  EXPECT_EQ(w.windowTitle(), QString::fromUtf8("AIS（VDM,RMC）モニター  (2025.12.17版) "));
+}
+
+struct ControlRow {
+  const char* name;
+  const char* caption;  // nullptr: not checked
+  QRect geometry;
+  bool hidden;
+  bool enabled;
+  int checked;  // -1: not a check box
+};
+
+TEST_F(MainWindowTest, ControlsAtStart) {
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  const ControlRow rows[] = {
+      {"Panel1", nullptr, {735, 292, 213, 259}, false, true, -1},
+      {"CkBigIcon", "船アイコン(大)", {19, 9, 169, 20}, false, true, 1},
+      {"CkLatLonLine", "緯線／経線", {19, 34, 175, 20}, false, true, 1},
+      {"CkCircle", "レンジサークル", {19, 58, 169, 20}, false, false, 1},
+      {"CkDispCourse", "コース (５分後)", {19, 82, 166, 20}, false, true, 1},
+      {"CkDispWake", "航跡（50点）", {19, 105, 137, 20}, false, true, 1},
+      {"RgWakeStep", "航跡間隔(sec)", {33, 129, 154, 45}, false, true, -1},
+      {"PanelAllShip", "全船表示", {8, 184, 102, 28}, false, true, -1},
+      {"PanelMyPos", "自船中心", {117, 184, 87, 28}, true, true, -1},
+      {"PanelHeadingUp", "Heading-Up", {8, 218, 103, 28}, true, true, -1},
+      {"PanelNorthUp", "North-Up", {118, 218, 87, 28}, true, true, -1},
+      {"ButtonDemo", "デモ表示する", {48, 224, 113, 25}, false, true, -1},
+      {"PanelDbg", nullptr, {735, 732, 213, 203}, true, true, -1},
+      {"GboxRMC", "RMC採用値", {28, 4, 153, 60}, false, true, -1},
+      {"CkRmcSog", "SOG", {10, 26, 57, 25}, false, true, 1},
+      {"CkRmcHdg", "HDG", {81, 26, 57, 25}, false, true, 1},
+      {"CkVdoEnable", "VDOを受信する", {26, 74, 163, 22}, false, true, 0},
+      {"COM_Reset", "COM-RESET", {33, 104, 151, 24}, false, true, -1},
+      {"Panel2", nullptr, {2, 139, 209, 62}, false, true, -1},
+      {"LogPlay", "ログ再生", {6, 7, 69, 29}, false, true, -1},
+      {"SbtnPlay1", "x1", {83, 7, 34, 27}, false, true, 1},
+      {"SbtnPlay2", "x2", {123, 7, 34, 27}, false, true, 0},
+      {"SpeedButton2", "x10", {164, 7, 38, 27}, false, true, 0},
+      {"lbDispRate", nullptr, {41, 40, 116, 24}, false, true, -1},
+  };
+  for (const ControlRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    QWidget* c = w.findChild<QWidget*>(QString::fromLatin1(r.name));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->geometry(), r.geometry);
+    EXPECT_EQ(c->isHidden(), r.hidden);
+    EXPECT_EQ(c->isEnabled(), r.enabled);
+    if (r.caption != nullptr) {
+      QString text;
+      if (auto* b = qobject_cast<QAbstractButton*>(c)) text = b->text();
+      else if (auto* g = qobject_cast<QGroupBox*>(c)) text = g->title();
+      else if (auto* l = qobject_cast<QLabel*>(c)) text = l->text();
+      EXPECT_EQ(text, QString::fromUtf8(r.caption));
+    }
+    if (r.checked >= 0) {
+      auto* b = qobject_cast<QAbstractButton*>(c);
+      ASSERT_NE(b, nullptr);
+      EXPECT_EQ(b->isChecked(), r.checked == 1);
+    }
+  }
+  // The wake step group offers 2, 5 and 10 seconds with 5 chosen.
+  const auto radios = w.findChild<QGroupBox*>("RgWakeStep")->findChildren<QRadioButton*>();
+  ASSERT_EQ(radios.size(), 3);
+  EXPECT_EQ(radios[0]->text(), "2");
+  EXPECT_EQ(radios[1]->text(), "5");
+  EXPECT_EQ(radios[2]->text(), "10");
+  EXPECT_TRUE(radios[1]->isChecked());
+  EXPECT_EQ(w.size(), QSize(967, 1022));
+  EXPECT_EQ(w.findChild<QWidget*>("Paint1")->geometry(), w.rect());
+}
+
+struct ResizeRow {
+  const char* name;
+  int width;
+  int height;
+};
+
+TEST_F(MainWindowTest, PanelsKeepTheirDistanceFromTheRightEdge) {
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  const ResizeRow rows[] = {{"wider", 1400, 1000}, {"narrower", 800, 700}, {"back", 967, 1022}};
+  for (const ResizeRow& r : rows) {
+    w.resize(r.width, r.height);
+    QResizeEvent e(QSize(r.width, r.height), w.size());
+    QApplication::sendEvent(&w, &e);
+    EXPECT_EQ(w.findChild<QWidget*>("Panel1")->geometry(), QRect(r.width - 232, 292, 213, 259)) << r.name;
+    EXPECT_EQ(w.findChild<QWidget*>("PanelDbg")->geometry(), QRect(r.width - 232, 732, 213, 203)) << r.name;
+    EXPECT_EQ(w.findChild<QWidget*>("Paint1")->geometry(), QRect(0, 0, r.width, r.height)) << r.name;
+  }
+}
+
+TEST_F(MainWindowTest, DefaultsAndViewCentreRoundTrip) {
+  {
+    TForm1 w(IsolatedSetup(home_.path()), clock_);
+    w.StopDrivers();
+    EXPECT_DOUBLE_EQ(w.Frame().View().centerLat, 34.6666);
+    EXPECT_DOUBLE_EQ(w.Frame().View().centerLon, 135.25);
+    DbDynamic own;
+    ASSERT_TRUE(w.Table().GetShip(0, own));
+    EXPECT_EQ(own.MMSI, 599999999);
+    EXPECT_DOUBLE_EQ(own.Lat, 34.6666);
+    EXPECT_DOUBLE_EQ(own.Lon, 135.25);
+    EXPECT_EQ(own.Sog, 0);
+    EXPECT_TRUE(std::filesystem::is_directory(home_.path() / "DATA"));
+    EXPECT_FALSE(std::filesystem::exists(w.IniPath()));
+    w.Frame().View().centerLat = 35.4375;
+    w.Frame().View().centerLon = 139.6812;
+    w.close();
+    EXPECT_TRUE(std::filesystem::exists(w.IniPath()));
+  }
+  TForm1 again(IsolatedSetup(home_.path()), clock_);
+  again.StopDrivers();
+  EXPECT_DOUBLE_EQ(again.Frame().View().centerLat, 35.4375);
+  EXPECT_DOUBLE_EQ(again.Frame().View().centerLon, 139.6812);
+  DbDynamic own;
+  ASSERT_TRUE(again.Table().GetShip(0, own));
+  EXPECT_DOUBLE_EQ(own.Lat, 35.4375);
+  EXPECT_DOUBLE_EQ(own.Lon, 139.6812);
+}
+
+TEST_F(MainWindowTest, PortMappingInTheWindow) {
+  std::filesystem::create_directories(home_.path() / "DATA");
+  const std::string ini = "[Ports]\nCOM2=/dev/ttyS9\nCOM3=/dev/ttyS8\n";
+  testing::WriteBytes(home_.path() / "DATA" / "aismon.ini", ini.data(), ini.size());
+  WindowSetup s;
+  s.programFolder = home_.path();
+  s.portsFromCommandLine = {{3, "/tmp/from-command-line"}};
+  TForm1 w(s, clock_);
+  w.StopDrivers();
+  struct Row {
+    const char* name;
+    int n;
+    const char* device;
+  } rows[] = {
+      {"default_usb", 1, "/dev/ttyUSB0"},
+      {"ini", 2, "/dev/ttyS9"},
+      {"command_line_over_ini", 3, "/tmp/from-command-line"},
+      {"default_acm", 12, "/dev/ttyACM1"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(w.Ports().Device(r.n), r.device) << r.name;
+}
+
+TEST_F(MainWindowTest, RateLabel) {
+  struct Row {
+    const char* name;
+    uint32_t frames;
+    const char* text;
+  } rows[] = {{"zero", 0, "表示周期： 0Hz"}, {"one_digit", 7, "表示周期： 7Hz"}, {"two_digits", 60, "表示周期：60Hz"},
+              {"three_digits", 125, "表示周期：125Hz"}};
+  for (const Row& r : rows) EXPECT_EQ(DisplayRateText(r.frames), QString::fromUtf8(r.text)) << r.name;
+
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  auto* label = w.findChild<QLabel*>("lbDispRate");
+  ASSERT_NE(label, nullptr);
+  for (int i = 0; i < 3; ++i) w.AppIdle();
+  for (int t = 1; t <= 9; ++t) w.Timer100msTimer();
+  EXPECT_EQ(label->text(), QString());  // set only once a second
+  w.Timer100msTimer();
+  EXPECT_EQ(label->text(), QString::fromUtf8("表示周期： 3Hz"));
+  for (int i = 0; i < 12; ++i) w.AppIdle();
+  for (int t = 1; t <= 10; ++t) w.Timer100msTimer();
+  EXPECT_EQ(label->text(), QString::fromUtf8("表示周期：12Hz"));
+  EXPECT_EQ(w.TimerTicks(), 20u);
+  EXPECT_EQ(w.IdlePasses(), 15u);
+}
+
+TEST_F(MainWindowTest, TimerCopiesTheReceiveOptions) {
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  EXPECT_FALSE(w.IntakeChain().options.rmcSogEnabled);  // until the first tick
+  w.findChild<QCheckBox*>("CkRmcHdg")->setChecked(false);
+  w.findChild<QCheckBox*>("CkVdoEnable")->setChecked(true);
+  w.Timer100msTimer();
+  EXPECT_TRUE(w.IntakeChain().options.rmcSogEnabled);
+  EXPECT_FALSE(w.IntakeChain().options.rmcHdgEnabled);
+  EXPECT_TRUE(w.IntakeChain().options.vdoEnabled);
+}
+
+struct Station {
+  int32_t mmsi;
+  const char* name;  // the static record's Name, blanks included
+};
+
+TEST_F(MainWindowTest, SentencesFromAPseudoTerminalReachTheSavedDatabase) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string slave = ptsname(master);
+
+  std::ifstream in(std::string(AISMON_TEST_DATA_DIR) + "/intake_sample.nmea", std::ios::binary);
+  std::stringstream sample;
+  sample << in.rdbuf();
+  ASSERT_FALSE(sample.str().empty());
+  {
+    SteadyClock clock;
+    TForm1 w(IsolatedSetup(home_.path(), {{1, slave}}), clock);
+    w.StopDrivers();
+    ASSERT_TRUE(w.Ports().IsOpen(1));
+    const std::string bytes = sample.str();
+    ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    for (int i = 0; i < 50 && w.IntakeChain().counters.vdmCount < 20; ++i) {
+      w.AppIdle();
+      usleep(5000);
+    }
+    EXPECT_GT(w.IntakeChain().counters.vdmCount, 0u);
+    w.close();
+  }
+  close(master);
+
+  ManualClock clock;
+  ShipTable saved(clock);
+  LoadShipDb(saved, home_.path());
+  const Station stations[] = {{538008984, "LEONARDO            "}, {271041815, "PROGUY              "}};
+  for (const Station& s : stations) {
+    bool existed = false;
+    const int i = saved.FindOrAddStatic(s.mmsi, &existed);
+    EXPECT_TRUE(existed) << s.mmsi;
+    EXPECT_EQ(std::string(saved.StaticEntries()[i].Name), s.name) << s.mmsi;
+  }
+}
+
+}  // namespace
+}  // namespace aismon

@@ -1,0 +1,165 @@
+#include "app/serial_ports.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/temp_files.h"
+
+namespace aismon {
+namespace {
+
+using testing::TempFolder;
+
+struct DeviceRow {
+  const char* name;
+  int port;
+  std::map<int, std::string> commandLine;
+  std::map<int, std::string> ini;
+  std::string expected;
+};
+
+TEST(PortDevice, CommandLineThenIniThenDefault) {
+  const DeviceRow rows[] = {
+      {"com1_default_usb0", 1, {}, {}, "/dev/ttyUSB0"},
+      {"com10_default_usb9", 10, {}, {}, "/dev/ttyUSB9"},
+      {"com11_default_acm0", 11, {}, {}, "/dev/ttyACM0"},
+      {"com20_default_acm9", 20, {}, {}, "/dev/ttyACM9"},
+      {"ini_replaces_default", 3, {}, {{3, "/dev/ttyS4"}}, "/dev/ttyS4"},
+      {"command_line_beats_ini", 3, {{3, "/tmp/p"}}, {{3, "/dev/ttyS4"}}, "/tmp/p"},
+      {"other_port_entries_ignored", 2, {{3, "/tmp/p"}}, {{4, "/dev/ttyS4"}}, "/dev/ttyUSB1"},
+  };
+  for (const DeviceRow& r : rows) EXPECT_EQ(PortDevice(r.port, r.commandLine, r.ini), r.expected) << r.name;
+}
+
+struct ArgRow {
+  const char* name;
+  const char* arg;
+  bool ok;
+  int n;
+  const char* path;
+};
+
+TEST(PortDevice, ParsePortArgument) {
+  const ArgRow rows[] = {
+      {"plain", "1=/dev/pts/3", true, 1, "/dev/pts/3"},
+      {"twenty", "20=/x", true, 20, "/x"},
+      {"path_with_equals", "5=/a=b", true, 5, "/a=b"},
+      {"zero", "0=/x", false, 0, ""},
+      {"twenty_one", "21=/x", false, 0, ""},
+      {"no_equals", "3", false, 0, ""},
+      {"empty_path", "3=", false, 0, ""},
+      {"not_a_number", "a=/x", false, 0, ""},
+      {"sign", "+3=/x", false, 0, ""},
+      {"com_prefix", "COM3=/x", false, 0, ""},
+  };
+  for (const ArgRow& r : rows) {
+    int n = 0;
+    std::string path;
+    ASSERT_EQ(ParsePortArgument(r.arg, n, path), r.ok) << r.name;
+    if (r.ok) {
+      EXPECT_EQ(n, r.n) << r.name;
+      EXPECT_EQ(path, r.path) << r.name;
+    }
+  }
+}
+
+TEST(PortDevice, ReadsPortsSectionOnly) {
+  TempFolder dir;
+  const auto ini = dir.path() / "aismon.ini";
+  const std::string text =
+      "[Map]\r\nLat=34.5\r\nCOM1=/not/this\r\n"
+      "[ports]\r\n com2 = /dev/ttyS1 \r\nCOM12=/dev/pts/7\r\nCOM21=/too/high\r\nCOMx=/bad\r\nCOM3=\r\n; COM4=/comment\r\n"
+      "[Other]\r\nCOM5=/not/this/either\r\n";
+  testing::WriteBytes(ini, text.data(), text.size());
+  const std::map<int, std::string> ports = ReadPortsSection(ini);
+  const std::map<int, std::string> expected{{2, "/dev/ttyS1"}, {12, "/dev/pts/7"}};
+  EXPECT_EQ(ports, expected);
+  EXPECT_TRUE(ReadPortsSection(dir.path() / "missing.ini").empty());
+}
+
+// A pseudo-terminal stands in for a receiver: its slave side is the port.
+class Pty {
+ public:
+  Pty() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) slave_ = ptsname(master_);
+  }
+  ~Pty() {
+    if (master_ >= 0) close(master_);
+  }
+  bool ok() const { return !slave_.empty(); }
+  const std::string& slave() const { return slave_; }
+  void Write(const std::string& s) { ASSERT_EQ(write(master_, s.data(), s.size()), static_cast<ssize_t>(s.size())); }
+
+ private:
+  int master_ = -1;
+  std::string slave_;
+};
+
+TEST(SerialPorts, ReadsWhatArrivesOnAPseudoTerminal) {
+  Pty pty;
+  ASSERT_TRUE(pty.ok());
+  ManualClock clock(5000);
+  SerialPorts ports(clock);
+  ports.SetDevices({{3, pty.slave()}, {4, "/nonexistent/device"}});
+  EXPECT_FALSE(ports.OpenPort(4));
+  EXPECT_FALSE(ports.IsOpen(4));
+  EXPECT_FALSE(ports.OpenPort(5));  // no device at all
+  ASSERT_TRUE(ports.OpenPort(3));
+  EXPECT_TRUE(ports.IsOpen(3));
+  EXPECT_EQ(ports.ReadPort(3), 0);
+  EXPECT_EQ(ports.LastReadTick(3), 0u);
+
+  const std::string sentence = "!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26\r\n";
+  pty.Write(sentence);
+  clock.Advance(10);
+  std::string got;
+  for (int i = 0; i < 200 && got.size() < sentence.size(); ++i) {
+    const int n = ports.ReadPort(3);
+    got.append(ports.Buffer(3), static_cast<size_t>(n));
+    if (n == 0) usleep(2000);
+  }
+  EXPECT_EQ(got, sentence);
+  EXPECT_EQ(ports.LastReadTick(3), 5010u);
+
+  // A read takes at most 1024 bytes, the rest waits for the next one.
+  const std::string burst(3000, 'x');
+  pty.Write(burst);
+  size_t total = 0;
+  for (int i = 0; i < 400 && total < burst.size(); ++i) {
+    const int n = ports.ReadPort(3);
+    EXPECT_LE(n, kReadChunk);
+    total += static_cast<size_t>(n);
+    if (n == 0) usleep(2000);
+  }
+  EXPECT_EQ(total, burst.size());
+
+  ports.ClosePort(3);
+  EXPECT_FALSE(ports.IsOpen(3));
+  EXPECT_EQ(ports.ReadPort(3), 0);
+  ports.ClosePort(3);  // closing twice is harmless
+}
+
+TEST(SerialPorts, LineAssemblerSurvivesReopening) {
+  Pty pty;
+  ASSERT_TRUE(pty.ok());
+  ManualClock clock;
+  SerialPorts ports(clock);
+  ports.SetDevices({{1, pty.slave()}});
+  ASSERT_TRUE(ports.OpenPort(1));
+  for (char c : std::string("!AIVDM,1,1")) ports.Assembler(1).FeedByte(static_cast<uint8_t>(c), [](const char*) {});
+  ports.ClosePort(1);
+  ASSERT_TRUE(ports.OpenPort(1));
+  std::string line;
+  for (char c : std::string(",,A,x*00\r"))
+    ports.Assembler(1).FeedByte(static_cast<uint8_t>(c), [&](const char* l) { line = l; });
+  EXPECT_EQ(line, "!AIVDM,1,1,,A,x*00");
+}
+
+}  // namespace
+}  // namespace aismon
