@@ -301,9 +301,11 @@ FrameInputs TForm1::CollectInputs() const {
 }
 
 void TForm1::AppIdle() {
-  if (inFrame_ || alertOpen_ || closed_) return;
-  inFrame_ = true;
+  if (inFrame_ || closed_) return;
+  // While the watch box is up this pass runs inside its modal loop, nested in the poll
+  // that raised it: it paints, but the ports wait until the box is closed.
   PollSerialPorts();
+  inFrame_ = true;
   FrameOutputs out;
   frame_->Paint(paint1_->width(), paint1_->height(), CollectInputs(), out);
   paint1_->update();
@@ -328,7 +330,8 @@ void TForm1::AppIdle() {
 }
 
 void TForm1::PollSerialPorts() {
-  if (playback_.Playing() || alertOpen_) return;
+  if (playback_.Playing() || alertOpen_ || inPoll_) return;
+  inPoll_ = true;
   const uint32_t deadline = clock_.TickMs() + 20;
   while (clock_.TickMs() <= deadline) {
     int total = 0;
@@ -348,6 +351,7 @@ void TForm1::PollSerialPorts() {
     const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
     if (!error.empty()) std::fprintf(stderr, "aismon: %s\n", FromShiftJis(error).toLocal8Bit().constData());
   }
+  inPoll_ = false;
 }
 
 void TForm1::Timer100msTimer() {

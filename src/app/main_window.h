@@ -126,6 +126,7 @@ class TForm1 : public QWidget {
   uint32_t idlePassesAtLastRate_ = 0;
   bool liveDataFlag_ = false;
   bool inFrame_ = false;     // a modal box inside a frame must not start another
+  bool inPoll_ = false;      // nor a poll inside a poll
   bool alertOpen_ = false;   // no polling or decoding while the watch box is up
   bool closed_ = false;
   std::string lastFlushError_;

@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
@@ -279,6 +281,67 @@ TEST_F(MainWindowTest, SentencesFromAPseudoTerminalReachTheSavedDatabase) {
     EXPECT_TRUE(existed) << s.mmsi;
     EXPECT_EQ(std::string(saved.StaticEntries()[i].Name), s.name) << s.mmsi;
   }
+}
+
+std::string ReadSample() {
+  std::ifstream in(std::string(AISMON_TEST_DATA_DIR) + "/intake_sample.nmea", std::ios::binary);
+  std::stringstream sample;
+  sample << in.rdbuf();
+  return sample.str();
+}
+
+TEST_F(MainWindowTest, WatchBoxHoldsThePortsButNotThePainting) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string sample = ReadSample();
+  ASSERT_FALSE(sample.empty());
+
+  SteadyClock clock;
+  TForm1 w(IsolatedSetup(home_.path(), {{1, ptsname(master)}}), clock);
+  w.StopDrivers();
+  ASSERT_TRUE(w.Ports().IsOpen(1));
+  // A station of the sample that reports its position more than once.
+  w.Table().FindOrAddStaticEntry(431023494).Watch = 1;
+
+  int boxes = 0;
+  QString title, text;
+  uint32_t vdmInside = 0, vdmAfterNestedPasses = 0, passesBefore = 0, passesAfter = 0;
+  QTimer inspector;  // runs inside the box's modal loop
+  inspector.setInterval(0);
+  QObject::connect(&inspector, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    ++boxes;
+    title = box->windowTitle();
+    text = box->text();
+    vdmInside = w.IntakeChain().counters.vdmCount;
+    passesBefore = w.IdlePasses();
+    ASSERT_EQ(write(master, sample.data(), sample.size()), static_cast<ssize_t>(sample.size()));
+    for (int i = 0; i < 5; ++i) {
+      usleep(5000);
+      w.AppIdle();
+    }
+    vdmAfterNestedPasses = w.IntakeChain().counters.vdmCount;
+    passesAfter = w.IdlePasses();
+    box->done(0);
+  });
+  inspector.start();
+
+  ASSERT_EQ(write(master, sample.data(), sample.size()), static_cast<ssize_t>(sample.size()));
+  for (int i = 0; i < 40 && boxes == 0; ++i) {
+    usleep(5000);
+    w.AppIdle();
+  }
+  inspector.stop();
+  close(master);
+  ASSERT_EQ(boxes, 1);
+  EXPECT_EQ(title, QString::fromUtf8("情報"));
+  EXPECT_TRUE(text.startsWith(QString::fromUtf8("注目船が見付かりました。(#"))) << text.toStdString();
+  EXPECT_EQ(vdmAfterNestedPasses, vdmInside);  // nothing decoded while the box was up
+  EXPECT_EQ(passesAfter, passesBefore + 5);    // but every nested pass painted
+  EXPECT_EQ(w.Table().FindOrAddStaticEntry(431023494).Watch, 2);
 }
 
 }  // namespace
