@@ -271,10 +271,7 @@ void TForm1::FormClose() {
   StopDrivers();
   SaveShipDb(table_, programFolder_);
   const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
-  if (!error.empty()) {
-    // Said once and never waited for: the close goes on.
-    std::fprintf(stderr, "aismon: %s\n", FromShiftJis(error).toLocal8Bit().constData());
-  }
+  ReportFlushError(error);
   const ViewState& view = frame_->View();
   WriteMapCenter(iniPath_, MapCenter{view.centerLat, view.centerLon});
 }
@@ -349,7 +346,7 @@ void TForm1::PollSerialPorts() {
   }
   if (receiveLog_.WantsFlush()) {
     const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
-    if (!error.empty()) std::fprintf(stderr, "aismon: %s\n", FromShiftJis(error).toLocal8Bit().constData());
+    ReportFlushError(error);
   }
   inPoll_ = false;
 }
@@ -394,6 +391,19 @@ void TForm1::COM_ResetClick() {
 
 void TForm1::CkVdoEnableClick() {
   SetBackground(gboxRmc_, ckVdoEnable_->isChecked() ? kInactive : kNavy, Qt::yellow);
+}
+
+void TForm1::ReportFlushError(const std::string& error) {
+  if (error.empty()) return;
+  const QString text = FromShiftJis(error);
+  std::fprintf(stderr, "aismon: %s\n", text.toLocal8Bit().constData());
+  // Not modal: neither the polling nor a close waits for the user. The log keeps the
+  // error to the first of a run of failures, so this appears once.
+  auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+  box->setObjectName(QStringLiteral("ReceiveLogError"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
 }
 
 void TForm1::ShowWatchBox(std::string_view caption, std::string_view text) {

@@ -101,6 +101,7 @@ class TForm1 : public QWidget {
   void BuildControls();
   void AnchorPanels();
   FrameInputs CollectInputs() const;
+  void ReportFlushError(const std::string& error);
   void ShowWatchBox(std::string_view caption, std::string_view text);
 
   Clock& clock_;

@@ -344,5 +344,36 @@ TEST_F(MainWindowTest, WatchBoxHoldsThePortsButNotThePainting) {
   EXPECT_EQ(w.Table().FindOrAddStaticEntry(431023494).Watch, 2);
 }
 
+TEST_F(MainWindowTest, ReceiveLogFailureAtCloseIsShownWithoutHoldingTheClose) {
+  // A file where the data folder should be: nothing can be written into it.
+  testing::WriteBytes(home_.path() / "DATA", "x", 1);
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string sample = ReadSample();
+
+  SteadyClock clock;
+  TForm1 w(IsolatedSetup(home_.path(), {{1, ptsname(master)}}), clock);
+  w.StopDrivers();
+  w.show();
+  w.findChild<QWidget*>("PanelDbg")->show();  // the log is written only with the debug panel up
+  ASSERT_EQ(write(master, sample.data(), sample.size()), static_cast<ssize_t>(sample.size()));
+  for (int i = 0; i < 40 && w.IntakeChain().counters.vdmCount < 15; ++i) {
+    usleep(5000);
+    w.AppIdle();
+  }
+  close(master);
+  ASSERT_GE(w.IntakeChain().counters.vdmCount, 15u);
+  EXPECT_EQ(w.findChild<QMessageBox*>("ReceiveLogError"), nullptr);
+  EXPECT_TRUE(w.close());
+  EXPECT_FALSE(w.isVisible());
+  auto* box = w.findChild<QMessageBox*>("ReceiveLogError");
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_FALSE(box->isModal());
+  EXPECT_FALSE(box->text().isEmpty());
+}
+
 }  // namespace
 }  // namespace aismon
