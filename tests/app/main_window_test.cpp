@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <fstream>
 #include <sstream>
 
@@ -28,16 +29,26 @@ namespace {
 
 using testing::TempFolder;
 
-void EnsureWidgetApp() {
-  if (QApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "aisapp_tests";
-  static char* argv[] = {name, nullptr};
-  // Left alive to the end of the process: destroying it at exit runs Qt's clean-up after
-  // the statics it relies on are gone.
-  new QApplication(argc, argv);
-}
+// One widget application for the whole test program, made before the first test and
+// destroyed after the last one, while everything it cleans up after is still alive.
+class WidgetAppEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (QCoreApplication::instance() != nullptr) return;
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[13] = "aisapp_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] const ::testing::Environment* const kWidgetApp =
+    ::testing::AddGlobalTestEnvironment(new WidgetAppEnvironment);
 
 // Every port mapped into the test folder, where nothing answers, unless a row says otherwise.
 WindowSetup IsolatedSetup(const std::filesystem::path& home, std::map<int, std::string> ports = {}) {
@@ -51,7 +62,7 @@ WindowSetup IsolatedSetup(const std::filesystem::path& home, std::map<int, std::
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { EnsureWidgetApp(); }
+  void SetUp() override { ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr); }
   TempFolder home_;
   ManualClock clock_{100000};
 };
