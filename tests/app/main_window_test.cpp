@@ -386,5 +386,104 @@ TEST_F(MainWindowTest, ReceiveLogFailureAtCloseIsShownWithoutHoldingTheClose) {
   EXPECT_FALSE(box->text().isEmpty());
 }
 
+TEST_F(MainWindowTest, MaximisedOnTheSecondTickOnly) {
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  w.show();
+  w.Timer100msTimer();
+  EXPECT_FALSE(w.isMaximized()) << "tick 1";
+  w.Timer100msTimer();
+  EXPECT_TRUE(w.isMaximized()) << "tick 2";
+  w.showNormal();
+  for (int t = 3; t <= 40; ++t) w.Timer100msTimer();
+  EXPECT_FALSE(w.isMaximized()) << "after tick 2";
+}
+
+TEST_F(MainWindowTest, WakeClockFollowsTheWakeStep) {
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  struct Row {
+    const char* name;
+    int button;  // 0: 2 s, 1: 5 s, 2: 10 s
+    int ticks;
+    int advances;
+  } rows[] = {{"two_seconds", 0, 100, 5}, {"five_seconds", 1, 100, 2}, {"ten_seconds", 2, 100, 1},
+              {"five_seconds_short", 1, 49, 0}};
+  const auto radios = w.findChild<QGroupBox*>("RgWakeStep")->findChildren<QRadioButton*>();
+  ASSERT_EQ(radios.size(), 3);
+  for (const Row& r : rows) {
+    radios[r.button]->setChecked(true);
+    // Start each row on a tick that is a multiple of every step.
+    while (w.TimerTicks() % 100 != 0) w.Timer100msTimer();
+    const int before = w.Table().wakeHead;
+    for (int i = 0; i < r.ticks; ++i) w.Timer100msTimer();
+    EXPECT_EQ((w.Table().wakeHead - before + 480) % 480, r.advances) << r.name;
+  }
+}
+
+TEST_F(MainWindowTest, PortsRetriedEveryThreeSecondsAndOnReset) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const auto link = home_.path() / "receiver";  // not there at start: "unplugged"
+  TForm1 w(IsolatedSetup(home_.path(), {{2, link.string()}}), clock_);
+  w.StopDrivers();
+  EXPECT_FALSE(w.Ports().IsOpen(2));
+  std::filesystem::create_symlink(ptsname(master), link);  // "plugged in"
+  struct Row {
+    const char* name;
+    int lastTick;
+    bool open;
+  } rows[] = {{"ticks_1_to_4", 4, false}, {"tick_5", 5, true}};
+  for (const Row& r : rows) {
+    while (w.TimerTicks() < static_cast<uint32_t>(r.lastTick)) w.Timer100msTimer();
+    EXPECT_EQ(w.Ports().IsOpen(2), r.open) << r.name;
+  }
+  // COM-RESET closes and reopens every port, then waits 100 ms and turns grey again.
+  w.Ports().ClosePort(2);
+  const uint32_t before = clock_.TickMs();
+  w.COM_ResetClick();
+  EXPECT_TRUE(w.Ports().IsOpen(2));
+  EXPECT_EQ(clock_.TickMs() - before, 100u);
+  EXPECT_EQ(w.findChild<PanelButton*>("COM_Reset")->Color(), QColor(128, 128, 128));
+  close(master);
+}
+
+TEST_F(MainWindowTest, PanelColours) {
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  const QColor active(204, 128, 204), inactive(128, 128, 128), navy(0, 0, 128);
+  struct Row {
+    const char* name;
+    bool fitAll;
+    bool onOwn;
+    OrientationMode mode;
+    QColor allShip, myPos, headingUp, northUp;
+  } rows[] = {
+      {"start", true, false, OrientationMode::NorthUp, active, inactive, inactive, active},
+      {"own_ship_heading_up", false, true, OrientationMode::HeadingUp, inactive, active, active, inactive},
+      {"free_rotation", false, false, OrientationMode::FreeRotation, inactive, inactive, inactive, inactive},
+  };
+  for (const Row& r : rows) {
+    ViewState& v = w.Frame().View();
+    v.fitAllShips = r.fitAll;
+    v.centerOnOwnShip = r.onOwn;
+    v.orientationMode = r.mode;
+    w.AppIdle();
+    EXPECT_EQ(w.findChild<PanelButton*>("PanelAllShip")->Color(), r.allShip) << r.name;
+    EXPECT_EQ(w.findChild<PanelButton*>("PanelMyPos")->Color(), r.myPos) << r.name;
+    EXPECT_EQ(w.findChild<PanelButton*>("PanelHeadingUp")->Color(), r.headingUp) << r.name;
+    EXPECT_EQ(w.findChild<PanelButton*>("PanelNorthUp")->Color(), r.northUp) << r.name;
+  }
+  // The RMC group greys out while VDO is taken.
+  auto* vdo = w.findChild<QCheckBox*>("CkVdoEnable");
+  auto* group = w.findChild<QGroupBox*>("GboxRMC");
+  vdo->click();
+  EXPECT_EQ(group->palette().color(QPalette::Window), inactive);
+  vdo->click();
+  EXPECT_EQ(group->palette().color(QPalette::Window), navy);
+}
+
 }  // namespace
 }  // namespace aismon
