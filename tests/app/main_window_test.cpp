@@ -485,5 +485,27 @@ TEST_F(MainWindowTest, PanelColours) {
   EXPECT_EQ(group->palette().color(QPalette::Window), navy);
 }
 
+TEST_F(MainWindowTest, ViewFollowsOwnShipOnlyWhenAskedTo) {
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  DbDynamic own;
+  ASSERT_TRUE(w.Table().GetShip(0, own));
+  own.Lat = 34.25;
+  own.Lon = 135.5;
+  w.Table().PutShip(0, own);
+  ViewState& v = w.Frame().View();
+  v.fitAllShips = false;
+  v.centerOnOwnShip = false;
+  v.centerLat = 34.6;
+  v.centerLon = 135.1;
+  w.AppIdle();
+  EXPECT_DOUBLE_EQ(v.centerLat, 34.6) << "not following";
+  EXPECT_DOUBLE_EQ(v.centerLon, 135.1) << "not following";
+  v.centerOnOwnShip = true;
+  w.AppIdle();
+  EXPECT_DOUBLE_EQ(v.centerLat, 34.25) << "following";
+  EXPECT_DOUBLE_EQ(v.centerLon, 135.5) << "following";
+}
+
 }  // namespace
 }  // namespace aismon
