@@ -507,5 +507,20 @@ TEST_F(MainWindowTest, ViewFollowsOwnShipOnlyWhenAskedTo) {
   EXPECT_DOUBLE_EQ(v.centerLon, 135.5) << "following";
 }
 
+TEST_F(MainWindowTest, CheckBoxesReachTheFrame) {
+  TForm1 w(IsolatedSetup(home_.path()), clock_);
+  w.StopDrivers();
+  w.AppIdle();
+  const QImage withGrid = w.FrameImage().copy();
+  ASSERT_EQ(withGrid.size(), w.findChild<QWidget*>("Paint1")->size());
+  w.findChild<QCheckBox*>("CkLatLonLine")->setChecked(false);
+  w.AppIdle();
+  const QImage withoutGrid = w.FrameImage().copy();
+  EXPECT_NE(withGrid, withoutGrid);
+  w.findChild<QCheckBox*>("CkLatLonLine")->setChecked(true);
+  w.AppIdle();
+  EXPECT_EQ(w.FrameImage(), withGrid);
+}
+
 }  // namespace
 }  // namespace aismon
