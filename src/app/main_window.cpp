@@ -134,6 +134,11 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
       [this](const char* line) { receiveLog_.Record(line, clock_.TickMs(), playback_.Playing()); });
   BuiltinLists lists = LoadBuiltinLists(dataFolder_);
   mmsiNames_ = MmsiNameList(lists.memoMmsi);
+  memoSample_ = std::move(lists.memoSample);
+  showMessage = [this](const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
+    box.exec();
+  };
   iniPath_ = dataFolder_ / "aismon.ini";
   const MapCenter center = ReadMapCenter(iniPath_);
   PrepareShipTable(table_, programFolder_, center);
@@ -192,6 +197,9 @@ void TForm1::BuildControls() {
   buttonDemo_ = new QPushButton(QString::fromUtf8("デモ表示する"), panel1_);
   buttonDemo_->setObjectName(QStringLiteral("ButtonDemo"));
   buttonDemo_->setGeometry(48, 224, 113, 25);
+  connect(buttonDemo_, &QPushButton::clicked, this, [this] { ButtonDemoClick(); });
+  panelMyPos_->onClick = [this] { PanelMyPosClick(panelMyPos_); };
+  panelAllShip_->onClick = [this] { PanelMyPosClick(panelAllShip_); };
 
   panelDbg_ = new QWidget(this);
   panelDbg_->setObjectName(QStringLiteral("PanelDbg"));
@@ -298,10 +306,15 @@ FrameInputs TForm1::CollectInputs() const {
 }
 
 void TForm1::AppIdle() {
-  if (inFrame_ || closed_) return;
+  if (inFrame_ || closed_ || demoRunning_) return;
   // While the watch box is up this pass runs inside its modal loop, nested in the poll
   // that raised it: it paints, but the ports wait until the box is closed.
   PollSerialPorts();
+  Paint1Paint();
+}
+
+void TForm1::Paint1Paint() {
+  if (inFrame_ || closed_) return;
   inFrame_ = true;
   FrameOutputs out;
   frame_->Paint(paint1_->width(), paint1_->height(), CollectInputs(), out);
@@ -324,6 +337,42 @@ void TForm1::AppIdle() {
     view.centerLon = own.Lon;
   }
   inFrame_ = false;
+}
+
+void TForm1::PanelMyPosClick(QObject* sender) {
+  ViewState& view = frame_->View();
+  if (sender == panelMyPos_) {
+    view.centerOnOwnShip = true;
+    view.fitAllShips = false;
+  } else if (sender == panelAllShip_) {
+    view.centerOnOwnShip = false;
+    view.fitAllShips = true;
+  }
+}
+
+void TForm1::ButtonDemoClick() { RunDemo(); }
+
+void TForm1::RunDemo() {
+  PanelMyPosClick(panelMyPos_);
+  intake_.ProcessSentence(kDemoOwnShipRmc);
+  DbDynamic own;
+  table_.GetShip(0, own);
+  ViewState& view = frame_->View();
+  view.centerLat = own.Lat;
+  view.centerLon = own.Lon;
+  demoRunning_ = true;
+  // The size is read on every pass: the list could change while events are handled.
+  for (size_t i = 0; i < memoSample_.size(); ++i) {
+    intake_.ProcessSentence(memoSample_[i].c_str());
+    clock_.SleepMs(50);
+    Paint1Paint();
+    paint1_->update();
+    QCoreApplication::processEvents();
+    if (closed_) break;  // the window was closed from inside the loop
+  }
+  demoRunning_ = false;
+  // The box's modal loop lets the idle pass paint again.
+  if (!closed_) showMessage(QString::fromUtf8("デモ終了"));
 }
 
 void TForm1::PollSerialPorts() {

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/mmsi_names.h"
 #include "app/own_motion.h"
@@ -81,6 +82,13 @@ class TForm1 : public QWidget {
   void COM_ResetClick();
   void CkVdoEnableClick();
   void ReopenMissingPorts();
+  void Paint1Paint();  // composes one frame and updates the controls that follow it
+  void PanelMyPosClick(QObject* sender);
+  void ButtonDemoClick();
+  void RunDemo();
+
+  // Shows a modal message with an OK button; tests replace it to observe and close it.
+  std::function<void(const QString& text)> showMessage;
 
   // Read by tests and by the snapshot of the command line.
   const QImage& FrameImage() const;
@@ -91,6 +99,9 @@ class TForm1 : public QWidget {
   const std::filesystem::path& IniPath() const { return iniPath_; }
   uint32_t TimerTicks() const { return timerTicks_; }
   uint32_t IdlePasses() const { return idlePasses_; }
+  QPushButton* DemoButton() { return buttonDemo_; }
+  PanelButton* MyPosPanel() { return panelMyPos_; }
+  PanelButton* AllShipPanel() { return panelAllShip_; }
   void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
 
  protected:
@@ -130,6 +141,8 @@ class TForm1 : public QWidget {
   bool inPoll_ = false;      // nor a poll inside a poll
   bool alertOpen_ = false;   // no polling or decoding while the watch box is up
   bool closed_ = false;
+  bool demoRunning_ = false;  // the idle pass stays out while the demo feeds its lines
+  std::vector<std::string> memoSample_;
   std::string lastFlushError_;
 
   QTimer* idleTimer_ = nullptr;
