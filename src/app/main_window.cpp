@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -135,6 +136,10 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   BuiltinLists lists = LoadBuiltinLists(dataFolder_);
   mmsiNames_ = MmsiNameList(lists.memoMmsi);
   memoSample_ = std::move(lists.memoSample);
+  chooseLogFile = [this] {
+    return QFileDialog::getOpenFileName(this, QString(), QString(),
+                                        QStringLiteral("*.txt (*.txt);;*.log (*.log)"));
+  };
   showMessage = [this](const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
     box.exec();
@@ -221,7 +226,8 @@ void TForm1::BuildControls() {
   panel2->setObjectName(QStringLiteral("Panel2"));
   panel2->setGeometry(2, 139, 209, 62);
   SetBackground(panel2, kSilver, Qt::black);
-  MakeSpeedButton(panel2, "LogPlay", "ログ再生", {6, 7, 69, 29});
+  logPlay_ = MakeSpeedButton(panel2, "LogPlay", "ログ再生", {6, 7, 69, 29});
+  connect(logPlay_, &QToolButton::clicked, this, [this] { LogPlayClick(); });
   auto* speedGroup = new QButtonGroup(panel2);
   speedGroup->setExclusive(true);
   QToolButton* x1 = MakeSpeedButton(panel2, "SbtnPlay1", "x1", {83, 7, 34, 27});
@@ -232,6 +238,11 @@ void TForm1::BuildControls() {
     speedGroup->addButton(b, tag);
   }
   x1->setChecked(true);
+  sbtnPlay1_ = x1;
+  sbtnPlay2_ = x2;
+  speedButton2_ = x10;
+  for (QToolButton* b : {x1, x2, x10})
+    connect(b, &QToolButton::clicked, this, [this, b] { PlaySpeedClick(b); });
   lbDispRate_ = new QLabel(panel2);
   lbDispRate_->setObjectName(QStringLiteral("lbDispRate"));
   lbDispRate_->setGeometry(41, 40, 116, 24);
@@ -375,6 +386,38 @@ void TForm1::RunDemo() {
   if (!closed_) showMessage(QString::fromUtf8("デモ終了"));
 }
 
+QToolButton* TForm1::SpeedButton(int tag) {
+  if (tag == 1) return sbtnPlay1_;
+  if (tag == 2) return sbtnPlay2_;
+  if (tag == 10) return speedButton2_;
+  return nullptr;
+}
+
+void TForm1::PlaySpeedClick(QToolButton* sender) {
+  int tag = 1;
+  if (sender == sbtnPlay2_) tag = 2;
+  if (sender == speedButton2_) tag = 10;
+  playback_.PlaySpeedClick(tag, clock_.TickMs());
+}
+
+void TForm1::LogPlayClick() {
+  playback_.Stop();
+  liveDataFlag_ = false;
+  const QString chosen = chooseLogFile ? chooseLogFile() : QString();
+  if (!chosen.isEmpty()) playback_.Start(fs::path(chosen.toStdString()));
+  // The dialog may have moved the working folder.
+  std::error_code ec;
+  fs::current_path(programFolder_, ec);
+  ResetTableForPlayback(table_);
+  sbtnPlay1_->setChecked(true);
+  PlaySpeedClick(sbtnPlay1_);
+  startTick_ = clock_.TickMs();
+  intake_.counters.vdmCount = 0;
+  intake_.counters.rmcCount = 0;
+  intake_.counters.rmcFixCount = 0;
+  liveDataFlag_ = true;
+}
+
 void TForm1::PollSerialPorts() {
   if (playback_.Playing() || alertOpen_ || inPoll_) return;
   inPoll_ = true;
@@ -414,7 +457,17 @@ void TForm1::Timer100msTimer() {
   if (t % 30 == 5) ReopenMissingPorts();
   if (t % 3 == 0 && !alertOpen_) {
     // Nothing plays until the log controls start a playback.
-    playback_.PlaybackStep(clock_.TickMs(), [this](const char* s) { intake_.ProcessSentence(s); });
+    const Playback::StepResult r =
+        playback_.PlaybackStep(clock_.TickMs(), [this](const char* s) { intake_.ProcessSentence(s); });
+    if (r == Playback::StepResult::Ended) {
+      StopShipsAfterPlayback(table_);
+      // Off while the box is open, so no step runs inside its modal loop; the idle pass
+      // keeps painting meanwhile.
+      timer100ms_->stop();
+      showMessage(QString::fromUtf8("再生終了"));
+      liveDataFlag_ = false;
+      timer100ms_->start();
+    }
   }
   if (t % 10 == 0) {
     lbDispRate_->setText(DisplayRateText(idlePasses_ - idlePassesAtLastRate_));

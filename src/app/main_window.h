@@ -86,6 +86,11 @@ class TForm1 : public QWidget {
   void PanelMyPosClick(QObject* sender);
   void ButtonDemoClick();
   void RunDemo();
+  void LogPlayClick();
+  void PlaySpeedClick(QToolButton* sender);
+
+  // Asks for a log file to play; an empty result means the choice was cancelled.
+  std::function<QString()> chooseLogFile;
 
   // Shows a modal message with an OK button; tests replace it to observe and close it.
   std::function<void(const QString& text)> showMessage;
@@ -102,6 +107,10 @@ class TForm1 : public QWidget {
   QPushButton* DemoButton() { return buttonDemo_; }
   PanelButton* MyPosPanel() { return panelMyPos_; }
   PanelButton* AllShipPanel() { return panelAllShip_; }
+  QToolButton* SpeedButton(int tag);  // 1, 2 or 10
+  Playback& LogPlayback() { return playback_; }
+  bool LiveDataFlag() const { return liveDataFlag_; }
+  uint32_t StartTick() const { return startTick_; }
   void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
 
  protected:
@@ -168,6 +177,10 @@ class TForm1 : public QWidget {
   QCheckBox* ckVdoEnable_ = nullptr;
   PanelButton* comReset_ = nullptr;
   QLabel* lbDispRate_ = nullptr;
+  QToolButton* logPlay_ = nullptr;
+  QToolButton* sbtnPlay1_ = nullptr;
+  QToolButton* sbtnPlay2_ = nullptr;
+  QToolButton* speedButton2_ = nullptr;
 };
 
 // Shift-JIS bytes to text for the screen.

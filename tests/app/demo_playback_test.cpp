@@ -2,12 +2,16 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
 
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/builtin_lists.h"
 #include "app/main_window.h"
 #include "chart/chart_frame.h"
 #include "support/temp_files.h"
@@ -128,6 +132,137 @@ TEST_F(DemoTest, PanelMyPosClickModes) {
     w.PanelMyPosClick(r.myPos ? static_cast<QObject*>(w.MyPosPanel()) : w.AllShipPanel());
     EXPECT_EQ(v.centerOnOwnShip, r.wantCenterOnOwn);
     EXPECT_EQ(v.fitAllShips, r.wantFitAll);
+  }
+}
+
+// Complete single-fragment position reports from the built-in sample list.
+std::vector<std::string> SampleReports(size_t n) {
+  std::vector<std::string> out;
+  for (const std::string& line : BuiltinMemoSample())
+    if (line.rfind("!AIVDM,1,1,", 0) == 0 && out.size() < n) out.push_back(line);
+  return out;
+}
+
+// The log controls change the working folder; tests put it back.
+class PlaybackTest : public DemoTest {
+ protected:
+  void TearDown() override { std::filesystem::current_path(cwd_); }
+  std::filesystem::path cwd_ = std::filesystem::current_path();
+};
+
+TEST_F(PlaybackTest, CancelEmptiesTableAndResetsCounters) {
+  TForm1 w(QuietSetup(home_.path()), clock_);
+  w.StopDrivers();
+  w.showMessage = [](const QString&) {};
+  w.ButtonDemoClick();
+  ASSERT_GT(StationsInTable(w.Table()), 0);
+  ASSERT_GT(w.IntakeChain().counters.vdmCount, 0u);
+  clock_.Advance(1234);
+  int asked = 0;
+  w.chooseLogFile = [&] {
+    ++asked;
+    return QString();
+  };
+  w.LogPlayClick();
+  w.Paint1Paint();
+  DbDynamic own;
+  w.Table().GetShip(0, own);
+  struct Row {
+    const char* name;
+    std::function<bool()> holds;
+  };
+  const Row rows[] = {
+      {"dialog asked once", [&] { return asked == 1; }},
+      {"no station left", [&] { return StationsInTable(w.Table()) == 0; }},
+      {"own ship age 0", [&] { return own.Age == 0u; }},
+      {"own ship MMSI 0", [&] { return own.MMSI == 0; }},
+      {"own ship keeps its position", [&] { return std::fabs(own.Lat - (34.0 + 35.0 / 60.0)) < 1e-9; }},
+      {"vdm count 0", [&] { return w.IntakeChain().counters.vdmCount == 0u; }},
+      {"rmc count 0", [&] { return w.IntakeChain().counters.rmcCount == 0u; }},
+      {"rmc fix count 0", [&] { return w.IntakeChain().counters.rmcFixCount == 0u; }},
+      {"start tick now", [&] { return w.StartTick() == clock_.TickMs(); }},
+      {"live data flag set", [&] { return w.LiveDataFlag(); }},
+      {"nothing plays", [&] { return !w.LogPlayback().Playing(); }},
+      {"x1 shown pressed", [&] { return w.SpeedButton(1)->isChecked(); }},
+      {"demo button shown again", [&] { return !w.DemoButton()->isHidden(); }},
+  };
+  for (const Row& r : rows) EXPECT_TRUE(r.holds()) << r.name;
+}
+
+TEST_F(PlaybackTest, ThreeLineLogPlaysAndEndsWithOneBox) {
+  const std::vector<std::string> reports = SampleReports(3);
+  ASSERT_EQ(reports.size(), 3u);
+  const std::filesystem::path log = home_.path() / "three.txt";
+  {
+    std::ofstream f(log, std::ios::binary);
+    for (size_t i = 0; i < reports.size(); ++i) f << 1000 * (i + 1) << ":\t" << reports[i] << "\r\n";
+  }
+  TForm1 w(QuietSetup(home_.path()), clock_);
+  w.StopDrivers();
+  w.chooseLogFile = [&] { return QString::fromStdString(log.string()); };
+  auto* timer = w.findChild<QTimer*>(QStringLiteral("Timer100ms"));
+  ASSERT_NE(timer, nullptr);
+  int boxes = 0;
+  bool timerOffDuringBox = false;
+  int stationsAtBox = -1;
+  w.showMessage = [&](const QString& text) {
+    if (text == QString::fromUtf8("再生終了")) ++boxes;
+    timerOffDuringBox = !timer->isActive();
+    stationsAtBox = StationsInTable(w.Table());
+  };
+  w.LogPlayClick();
+  ASSERT_TRUE(w.LogPlayback().Playing());
+  for (int i = 0; i < 100; ++i) {
+    clock_.Advance(100);
+    w.Timer100msTimer();
+  }
+  bool allStopped = true;
+  for (int i = 1; i < kDynamicEntries; ++i) {
+    const DbDynamic& d = w.Table().DynamicEntries()[i];
+    if (d.Age != 0 && (d.Sog != 0 || d.Raw.RawSog != 0)) allStopped = false;
+  }
+  struct Row {
+    const char* name;
+    std::function<bool()> holds;
+  };
+  const Row rows[] = {
+      {"end box shown once", [&] { return boxes == 1; }},
+      {"timer off while the box is open", [&] { return timerOffDuringBox; }},
+      {"timer on again afterwards", [&] { return timer->isActive(); }},
+      {"the played ships are in the table", [&] { return stationsAtBox > 0; }},
+      {"playback over", [&] { return !w.LogPlayback().Playing(); }},
+      {"live data flag cleared", [&] { return !w.LiveDataFlag(); }},
+      {"ships stopped", [&] { return allStopped; }},
+      {"vdm sentences counted", [&] { return w.IntakeChain().counters.vdmCount == 3u; }},
+  };
+  for (const Row& r : rows) EXPECT_TRUE(r.holds()) << r.name;
+  timer->stop();
+}
+
+struct SpeedRow {
+  const char* name;
+  int tag;
+};
+
+TEST_F(PlaybackTest, SpeedButtonsSetTheirTagWhilePlaying) {
+  const SpeedRow rows[] = {{"x1", 1}, {"x2", 2}, {"x10", 10}};
+  const std::filesystem::path log = home_.path() / "speed.txt";
+  {
+    std::ofstream f(log, std::ios::binary);
+    for (int i = 0; i < 5; ++i) f << 1000 * (i + 1) << ":\tx\r\n";
+  }
+  for (const SpeedRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    TForm1 w(QuietSetup(home_.path()), clock_);
+    w.StopDrivers();
+    w.PlaySpeedClick(w.SpeedButton(r.tag));
+    EXPECT_EQ(w.LogPlayback().PlaybackSpeed(), 1) << "nothing changes without a playback";
+    w.chooseLogFile = [&] { return QString::fromStdString(log.string()); };
+    w.LogPlayClick();
+    ASSERT_TRUE(w.LogPlayback().Playing());
+    EXPECT_EQ(w.LogPlayback().PlaybackSpeed(), 1) << "a new playback starts at x1";
+    w.SpeedButton(r.tag)->click();
+    EXPECT_EQ(w.LogPlayback().PlaybackSpeed(), r.tag);
   }
 }
 
