@@ -256,6 +256,7 @@ void TForm1::BuildControls() {
   timer100ms_->setInterval(100);
   connect(timer100ms_, &QTimer::timeout, this, [this] { Timer100msTimer(); });
   timer100ms_->start();
+  InstallViewControls();
 }
 
 void TForm1::FormCreate() {
@@ -306,6 +307,10 @@ FrameInputs TForm1::CollectInputs() const {
   in.options.dispWake = ckDispWake_->isChecked();
   in.options.debugPanelVisible = panelDbg_->isVisible();
   in.liveDataFlag = liveDataFlag_;
+  in.pointerX = pointerX_;
+  in.pointerY = pointerY_;
+  in.selectedShip = selectedShip_;
+  in.selectedShipName = selectedShipName_;
   in.startTick = startTick_;
   for (int n = 1; n <= kPortCount; ++n) {
     in.ports[n].open = ports_.IsOpen(n);
@@ -330,6 +335,7 @@ void TForm1::Paint1Paint() {
   FrameOutputs out;
   frame_->Paint(paint1_->width(), paint1_->height(), CollectInputs(), out);
   paint1_->update();
+  hoveredShip_ = out.hoveredShip;
   buttonDemo_->setVisible(out.buttonDemoVisible);
   ckCircle_->setEnabled(out.circleEnabled);
   panelMyPos_->setVisible(out.ownShipPanelsVisible);

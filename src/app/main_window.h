@@ -87,6 +87,30 @@ class TForm1 : public QWidget {
   void ButtonDemoClick();
   void RunDemo();
   void LogPlayClick();
+
+  // View control. Modifier keys and held buttons come with the event that triggered the
+  // handler.
+  void FormMouseWheel(int delta, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+  void FormKeyDown(int key, Qt::KeyboardModifiers mods);
+  void Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
+  void Paint1MouseMove(int x, int y);
+  void Paint1MouseUp();
+  void Paint1DblClick();
+  void PanelNorthUpClick(QObject* sender);
+  void RgWakeStepClick();
+  void Panel1DblClick(Qt::KeyboardModifiers mods);
+  void ZoomAtCursor(int direction, bool fine);
+  void PanByPixels(int dx, int dy);
+  static double NormalizeAngle(double a);
+  int32_t SelectedShip() const { return selectedShip_; }
+  const std::string& SelectedShipName() const { return selectedShipName_; }
+  int32_t HoveredShip() const { return hoveredShip_; }
+  void SetHoveredShip(int32_t index) { hoveredShip_ = index; }
+  QWidget* PaintWidget() { return paint1_; }
+  QWidget* ControlPanel() { return panel1_; }
+  QWidget* DebugPanel() { return panelDbg_; }
+  PanelButton* NorthUpPanel() { return panelNorthUp_; }
+  PanelButton* HeadingUpPanel() { return panelHeadingUp_; }
   void PlaySpeedClick(QToolButton* sender);
 
   // Asks for a log file to play; an empty result means the choice was cancelled.
@@ -115,10 +139,13 @@ class TForm1 : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
 
  private:
   void BuildControls();
+  void InstallViewControls();
   void AnchorPanels();
   FrameInputs CollectInputs() const;
   void ReportFlushError(const std::string& error);
@@ -152,6 +179,14 @@ class TForm1 : public QWidget {
   bool closed_ = false;
   bool demoRunning_ = false;  // the idle pass stays out while the demo feeds its lines
   std::vector<std::string> memoSample_;
+  int32_t pointerX_ = -100000;
+  int32_t pointerY_ = -100000;
+  int32_t pressX_ = 0;
+  int32_t pressY_ = 0;
+  bool dragging_ = false;
+  int32_t hoveredShip_ = -1;
+  int32_t selectedShip_ = 0;
+  std::string selectedShipName_;
   std::string lastFlushError_;
 
   QTimer* idleTimer_ = nullptr;

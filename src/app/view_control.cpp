@@ -1,0 +1,227 @@
+// Mouse, wheel, keyboard and panel input turned into changes of the view and the selection.
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "app/main_window.h"
+#include "chart/chart_frame.h"
+
+namespace aismon {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+std::string Trimmed(const char* text, size_t max) {
+  size_t n = 0;
+  while (n < max && text[n] != '\0') ++n;
+  size_t b = 0;
+  while (b < n && (text[b] == ' ' || text[b] == '\t')) ++b;
+  while (n > b && (text[n - 1] == ' ' || text[n - 1] == '\t')) --n;
+  return std::string(text + b, n - b);
+}
+
+}  // namespace
+
+void TForm1::InstallViewControls() {
+  paint1_->installEventFilter(this);
+  paint1_->setMouseTracking(true);  // hovering and zooming follow the pointer without a button held
+  panel1_->installEventFilter(this);
+  installEventFilter(this);
+  // Every check box passes its keys to the chart keys as well.
+  for (QCheckBox* c : findChildren<QCheckBox*>()) c->installEventFilter(this);
+  panelNorthUp_->onClick = [this] { PanelNorthUpClick(panelNorthUp_); };
+  panelHeadingUp_->onClick = [this] { PanelNorthUpClick(panelHeadingUp_); };
+  for (QRadioButton* b : wakeStepButtons_) connect(b, &QRadioButton::clicked, this, [this] { RgWakeStepClick(); });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == paint1_) {
+    switch (e->type()) {
+      case QEvent::MouseButtonPress: {
+        auto* m = static_cast<QMouseEvent*>(e);
+        const QPoint p = m->position().toPoint();
+        Paint1MouseDown(m->button(), m->buttons(), p.x(), p.y());
+        return true;
+      }
+      case QEvent::MouseMove: {
+        const QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
+        Paint1MouseMove(p.x(), p.y());
+        return true;
+      }
+      case QEvent::MouseButtonRelease:
+        Paint1MouseUp();
+        return true;
+      case QEvent::MouseButtonDblClick:
+        Paint1DblClick();
+        return true;
+      default:
+        break;
+    }
+  }
+  if (e->type() == QEvent::Wheel && (watched == paint1_ || watched == this)) {
+    wheelEvent(static_cast<QWheelEvent*>(e));
+    return true;
+  }
+  if (watched == panel1_ && e->type() == QEvent::MouseButtonDblClick) {
+    Panel1DblClick(static_cast<QMouseEvent*>(e)->modifiers());
+    return true;
+  }
+  if (e->type() == QEvent::KeyPress && (watched == this || qobject_cast<QCheckBox*>(watched) != nullptr)) {
+    auto* k = static_cast<QKeyEvent*>(e);
+    FormKeyDown(k->key(), k->modifiers());
+    return false;  // the key is not consumed
+  }
+  return QWidget::eventFilter(watched, e);
+}
+
+void TForm1::wheelEvent(QWheelEvent* e) {
+  const int delta = e->angleDelta().y() != 0 ? e->angleDelta().y() : e->angleDelta().x();
+  if (delta != 0) FormMouseWheel(delta, e->buttons(), e->modifiers());
+  e->accept();
+}
+
+double TForm1::NormalizeAngle(double a) {
+  if (a < 0 || std::isnan(a)) a += 360;
+  if (a > 360) a -= 360;
+  return a;
+}
+
+void TForm1::ZoomAtCursor(int direction, bool fine) {
+  ViewState& v = frame_->View();
+  const int cx = paint1_->width() / 2;
+  const int cy = paint1_->height() / 2;
+  const double dx = pointerX_ - cx;
+  const double dy = pointerY_ - cy;
+  const double t = v.rotationDeg * kPi / 180.0;
+  const auto px = static_cast<int32_t>(std::trunc(dx * std::cos(t) - dy * std::sin(t) + cx));
+  const auto py = static_cast<int32_t>(std::trunc(dx * std::sin(t) + dy * std::cos(t) + cy));
+  double latM = 0;
+  double lonM = 0;
+  PixelToLatLon(v, px, py, latM, lonM);
+  const double step = fine ? 1.01 : 1.09;
+  const double f = direction < 0 ? step : 1.0 / step;
+  v.centerLat = latM + f * (v.centerLat - latM);
+  v.centerLon = lonM + f * (v.centerLon - lonM);
+  v.metersPerPixel *= f;
+}
+
+void TForm1::PanByPixels(int dx, int dy) {
+  ViewState& v = frame_->View();
+  const double t = v.rotationDeg * kPi / 180.0;
+  const double rx = std::trunc(dx * std::cos(t) - dy * std::sin(t));
+  const double ry = std::trunc(dx * std::sin(t) + dy * std::cos(t));
+  const double k = std::cos(v.centerLat * kPi / 180.0);  // taken before the centre moves
+  v.centerLat += 3 * ry * v.metersPerPixel / 1852 / 60;
+  v.centerLon -= 3 * rx * v.metersPerPixel / 1852 / 60 * k;
+}
+
+void TForm1::FormMouseWheel(int delta, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+  ViewState& v = frame_->View();
+  if (buttons & Qt::RightButton) {
+    v.rotationDeg = NormalizeAngle(v.rotationDeg + (delta < 0 ? 2 : -2));
+    v.orientationMode = OrientationMode::FreeRotation;
+    return;
+  }
+  if (v.centerOnOwnShip) {
+    pointerX_ = paint1_->width() / 2;
+    pointerY_ = paint1_->height() / 2;
+  }
+  ZoomAtCursor(delta, mods & Qt::ControlModifier);
+  v.centerOnOwnShip = false;
+  v.fitAllShips = false;
+}
+
+void TForm1::Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y) {
+  dragging_ = true;
+  pointerX_ = x;
+  pointerY_ = y;
+  if (button != Qt::LeftButton) return;
+  pressX_ = x;
+  pressY_ = y;
+  selectedShip_ = hoveredShip_;
+  if (selectedShip_ < 0) return;
+  DbDynamic d;
+  table_.GetShip(selectedShip_, d);
+  selectedShipName_ = Trimmed(table_.StaticOf(d.Link).Name, sizeof(DbStatic::Name));
+  if ((buttons & Qt::RightButton) && !selectedShipName_.empty()) return;
+  // Names of these stations come from the built-in list rather than over the air.
+  if (d.MMSI / 10000000 == 43) mmsiNames_.LookupName(d.MMSI, selectedShipName_);
+}
+
+void TForm1::Paint1MouseMove(int x, int y) {
+  if (dragging_) {
+    PanByPixels(x - pointerX_, y - pointerY_);
+    frame_->View().centerOnOwnShip = false;
+    frame_->View().fitAllShips = false;
+  }
+  pointerX_ = x;
+  pointerY_ = y;
+}
+
+void TForm1::Paint1MouseUp() { dragging_ = false; }
+
+void TForm1::Paint1DblClick() {
+  ViewState& v = frame_->View();
+  double lat = 0;
+  double lon = 0;
+  PixelToLatLon(v, pressX_, pressY_, lat, lon);
+  v.centerLat = lat;
+  v.centerLon = lon;
+}
+
+void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
+  const int w = paint1_->width();
+  const int h = paint1_->height();
+  pointerX_ = w / 2;
+  pointerY_ = h / 2;
+  ViewState& v = frame_->View();
+  const bool fine = mods & Qt::ControlModifier;
+  switch (key) {
+    case Qt::Key_PageUp:
+      ZoomAtCursor(+1, fine);
+      return;
+    case Qt::Key_PageDown:
+      ZoomAtCursor(-1, fine);
+      return;
+    case Qt::Key_H:
+      PanByPixels(-(w / 60), 0);
+      break;
+    case Qt::Key_J:
+      PanByPixels(w / 60, 0);
+      break;
+    case Qt::Key_U:
+      PanByPixels(0, -(h / 60));
+      break;
+    case Qt::Key_N:
+      PanByPixels(0, h / 60);
+      break;
+    default:
+      return;
+  }
+  v.centerOnOwnShip = false;
+  v.fitAllShips = false;
+}
+
+void TForm1::PanelNorthUpClick(QObject* sender) {
+  ViewState& v = frame_->View();
+  if (sender == panelNorthUp_) {
+    v.orientationMode = OrientationMode::NorthUp;
+    v.rotationDeg = 0;
+  } else if (sender == panelHeadingUp_) {
+    v.orientationMode = OrientationMode::HeadingUp;
+  }
+  v.fitAllShips = false;
+}
+
+void TForm1::RgWakeStepClick() { ckDispCourse_->setFocus(); }
+
+void TForm1::Panel1DblClick(Qt::KeyboardModifiers mods) {
+  if (mods & Qt::ShiftModifier) intake_.counters.rmcFixCount ^= 1u;
+  if ((mods & Qt::ControlModifier) && (mods & Qt::AltModifier)) panelDbg_->setVisible(panelDbg_->isHidden());
+}
+
+}  // namespace aismon

@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "app/main_window.h"
+#include "chart/chart_frame.h"
+#include "support/temp_files.h"
+
+namespace aismon {
+namespace {
+
+using testing::TempFolder;
+
+constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
+
+WindowSetup QuietSetup(const std::filesystem::path& home) {
+  WindowSetup s;
+  s.programFolder = home;
+  for (int n = 1; n <= kPortCount; ++n) s.portsFromCommandLine[n] = (home / ("absent-" + std::to_string(n))).string();
+  return s;
+}
+
+void SendMouse(QWidget* target, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QMouseEvent e(type, QPointF(p), QPointF(target->mapToGlobal(p)), button, buttons, mods);
+  QCoreApplication::sendEvent(target, &e);
+}
+
+void SendWheel(QWidget* target, QPoint p, int delta, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+  QWheelEvent e(QPointF(p), QPointF(target->mapToGlobal(p)), QPoint(), QPoint(0, delta), buttons, mods,
+                Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(target, &e);
+}
+
+void SendKey(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QKeyEvent e(QEvent::KeyPress, key, mods);
+  QCoreApplication::sendEvent(target, &e);
+}
+
+class ViewControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr);
+    w_ = std::make_unique<TForm1>(QuietSetup(home_.path()), clock_);
+    w_->StopDrivers();
+    ViewState& v = w_->Frame().View();
+    v.fitAllShips = false;
+    w_->Paint1Paint();  // frame geometry for the pixel-to-position conversions
+    v.centerLat = 34.5;
+    v.centerLon = 135.0;
+    v.metersPerPixel = 15.0;
+    v.fitAllShips = true;
+    v.centerOnOwnShip = true;
+  }
+  ViewState& View() { return w_->Frame().View(); }
+  TempFolder home_;
+  ManualClock clock_{300000};
+  std::unique_ptr<TForm1> w_;
+};
+
+struct KeyRow {
+  const char* name;
+  int key;
+  Qt::KeyboardModifiers mods;
+  int panDx, panDy;     // pixels, when the key pans
+  double scaleFactor;   // metersPerPixel afterwards / before
+  bool clearsModes;
+};
+
+TEST_F(ViewControlTest, ChartKeys) {
+  const int W = w_->PaintWidget()->width();
+  const int H = w_->PaintWidget()->height();
+  ASSERT_GT(W / 60, 0);
+  const KeyRow rows[] = {
+      {"H pans left", Qt::Key_H, Qt::NoModifier, -(W / 60), 0, 1.0, true},
+      {"J pans right", Qt::Key_J, Qt::NoModifier, W / 60, 0, 1.0, true},
+      {"U pans up", Qt::Key_U, Qt::NoModifier, 0, -(H / 60), 1.0, true},
+      {"N pans down", Qt::Key_N, Qt::NoModifier, 0, H / 60, 1.0, true},
+      {"shifted H still pans", Qt::Key_H, Qt::ShiftModifier, -(W / 60), 0, 1.0, true},
+      {"page up zooms in", Qt::Key_PageUp, Qt::NoModifier, 0, 0, 1.0 / 1.09, false},
+      {"page down zooms out", Qt::Key_PageDown, Qt::NoModifier, 0, 0, 1.09, false},
+      {"ctrl page down zooms out finely", Qt::Key_PageDown, Qt::ControlModifier, 0, 0, 1.01, false},
+      {"other key does nothing", Qt::Key_K, Qt::NoModifier, 0, 0, 1.0, false},
+  };
+  for (const KeyRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    SetUp();
+    const double lat0 = View().centerLat, lon0 = View().centerLon, m0 = View().metersPerPixel;
+    // Keys zoom about the middle of the paint box.
+    double latM = 0, lonM = 0;
+    PixelToLatLon(View(), W / 2, H / 2, latM, lonM);
+    SendKey(w_.get(), r.key, r.mods);
+    const double step = 3 * 15.0 / 1852 / 60;
+    const double f = r.scaleFactor;
+    EXPECT_NEAR(View().centerLat, latM + f * (lat0 - latM) + r.panDy * step, 1e-9);
+    EXPECT_NEAR(View().centerLon, lonM + f * (lon0 - lonM) - r.panDx * step * std::cos(lat0 * kDegToRad), 1e-9);
+    EXPECT_NEAR(View().metersPerPixel, m0 * r.scaleFactor, 1e-9);
+    EXPECT_EQ(View().centerOnOwnShip, !r.clearsModes);
+    EXPECT_EQ(View().fitAllShips, !r.clearsModes);
+  }
+}
+
+TEST_F(ViewControlTest, CheckBoxesPassChartKeysOn) {
+  auto* box = w_->findChild<QWidget*>(QStringLiteral("CkDispCourse"));
+  ASSERT_NE(box, nullptr);
+  const double lon0 = View().centerLon;
+  SendKey(box, Qt::Key_J);
+  EXPECT_LT(View().centerLon, lon0) << "J pans the chart content right";
+  EXPECT_FALSE(View().centerOnOwnShip);
+}
+
+struct WheelRow {
+  const char* name;
+  int delta;
+  Qt::MouseButtons buttons;
+  Qt::KeyboardModifiers mods;
+  double startRotation;
+  double scaleFactor;
+  double rotation;  // expected afterwards
+  bool freeRotation;
+};
+
+TEST_F(ViewControlTest, Wheel) {
+  const WheelRow rows[] = {
+      {"towards the user zooms out", -120, Qt::NoButton, Qt::NoModifier, 0, 1.09, 0, false},
+      {"away zooms in", 120, Qt::NoButton, Qt::NoModifier, 0, 1 / 1.09, 0, false},
+      {"ctrl away zooms in finely", 120, Qt::NoButton, Qt::ControlModifier, 0, 1 / 1.01, 0, false},
+      {"right button towards turns +2", -120, Qt::RightButton, Qt::NoModifier, 359, 1.0, 1, true},
+      {"right button away turns -2", 120, Qt::RightButton, Qt::NoModifier, 1, 1.0, 359, true},
+  };
+  for (const WheelRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    SetUp();
+    View().rotationDeg = r.startRotation;
+    const double m0 = View().metersPerPixel;
+    const double lat0 = View().centerLat, lon0 = View().centerLon;
+    // Over a corner: with own-ship centring on, the zoom is about the centre anyway.
+    SendWheel(w_->PaintWidget(), QPoint(10, 10), r.delta, r.buttons, r.mods);
+    EXPECT_NEAR(View().metersPerPixel, m0 * r.scaleFactor, 1e-9);
+    EXPECT_NEAR(View().rotationDeg, r.rotation, 1e-9);
+    EXPECT_EQ(View().orientationMode == OrientationMode::FreeRotation, r.freeRotation);
+    // Turning leaves the modes alone; zooming clears them.
+    EXPECT_EQ(View().centerOnOwnShip, r.freeRotation);
+    EXPECT_EQ(View().fitAllShips, r.freeRotation);
+    if (!r.freeRotation) {
+      EXPECT_NEAR(View().centerLat, lat0, 1e-3);
+      EXPECT_NEAR(View().centerLon, lon0, 1e-3);
+    }
+  }
+}
+
+TEST_F(ViewControlTest, WheelZoomsAboutThePointer) {
+  ViewState& v = View();
+  v.centerOnOwnShip = false;
+  v.fitAllShips = false;
+  w_->Paint1Paint();
+  const QPoint p(100, 200);
+  SendMouse(w_->PaintWidget(), QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
+  double latP = 0, lonP = 0;
+  PixelToLatLon(v, p.x(), p.y(), latP, lonP);
+  const double lat0 = v.centerLat, lon0 = v.centerLon;
+  SendWheel(w_->PaintWidget(), p, -120, Qt::NoButton, Qt::NoModifier);
+  EXPECT_NEAR(v.centerLat, latP + 1.09 * (lat0 - latP), 1e-12);
+  EXPECT_NEAR(v.centerLon, lonP + 1.09 * (lon0 - lonP), 1e-12);
+  EXPECT_GT(std::fabs(v.centerLon - lon0), 1e-6) << "the centre moves away from the pointed point";
+}
+
+TEST_F(ViewControlTest, DragPansAndReleaseStops) {
+  QWidget* pb = w_->PaintWidget();
+  const double lat0 = View().centerLat, lon0 = View().centerLon;
+  SendMouse(pb, QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
+  SendMouse(pb, QEvent::MouseMove, QPoint(130, 90), Qt::NoButton, Qt::LeftButton);
+  const double step = 3 * 15.0 / 1852 / 60;
+  EXPECT_NEAR(View().centerLat, lat0 - 10 * step, 1e-9);
+  EXPECT_NEAR(View().centerLon, lon0 - 30 * step * std::cos(lat0 * kDegToRad), 1e-9);
+  EXPECT_FALSE(View().centerOnOwnShip);
+  EXPECT_FALSE(View().fitAllShips);
+  SendMouse(pb, QEvent::MouseButtonRelease, QPoint(130, 90), Qt::LeftButton, Qt::NoButton);
+  const double lat1 = View().centerLat, lon1 = View().centerLon;
+  SendMouse(pb, QEvent::MouseMove, QPoint(200, 200), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(View().centerLat, lat1);
+  EXPECT_EQ(View().centerLon, lon1);
+}
+
+TEST_F(ViewControlTest, DoubleClickCentresOnThePressPoint) {
+  QWidget* pb = w_->PaintWidget();
+  double lat = 0, lon = 0;
+  PixelToLatLon(View(), 300, 400, lat, lon);
+  SendMouse(pb, QEvent::MouseButtonPress, QPoint(300, 400), Qt::LeftButton, Qt::LeftButton);
+  SendMouse(pb, QEvent::MouseButtonRelease, QPoint(300, 400), Qt::LeftButton, Qt::NoButton);
+  SendMouse(pb, QEvent::MouseButtonDblClick, QPoint(300, 400), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_NEAR(View().centerLat, lat, 1e-12);
+  EXPECT_NEAR(View().centerLon, lon, 1e-12);
+  EXPECT_TRUE(View().centerOnOwnShip) << "the modes stay as they are";
+}
+
+struct SelectRow {
+  const char* name;
+  int32_t mmsi;  // 0: nothing under the pointer
+  const char* received;
+  Qt::MouseButtons buttons;
+  bool wantListName;
+};
+
+TEST_F(ViewControlTest, SelectionAndListNames) {
+  const SelectRow rows[] = {
+      {"listed 43 MMSI takes the list name", 431000001, "  RECEIVED  ", Qt::LeftButton, true},
+      {"right held keeps a received name", 431000001, "RECEIVED", Qt::LeftButton | Qt::RightButton, false},
+      {"right held with no name uses the list", 431000001, "", Qt::LeftButton | Qt::RightButton, true},
+      {"other MMSI keeps the received name", 231000001, "RECEIVED", Qt::LeftButton, false},
+      {"unlisted 43 MMSI keeps the received name", 439999999, "RECEIVED", Qt::LeftButton, false},
+      {"empty water selects nothing", 0, "", Qt::LeftButton, false},
+  };
+  for (const SelectRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    SetUp();
+    int index = -1;
+    if (r.mmsi != 0) {
+      index = w_->Table().FindOrAddShip(r.mmsi);
+      ASSERT_GT(index, 0);
+      DbDynamic d;
+      w_->Table().GetShip(index, d);
+      char* name = w_->Table().StaticOf(d.Link).Name;
+      std::memset(name, 0, sizeof(DbStatic::Name));
+      std::strncpy(name, r.received, sizeof(DbStatic::Name) - 1);
+    }
+    w_->SetHoveredShip(index);
+    SendMouse(w_->PaintWidget(), QEvent::MouseButtonPress, QPoint(50, 60), Qt::LeftButton, r.buttons);
+    EXPECT_EQ(w_->SelectedShip(), index);
+    if (index < 0) continue;
+    const QString got = FromShiftJis(w_->SelectedShipName());
+    if (r.wantListName)
+      EXPECT_EQ(got, QString::fromUtf8("おけさ丸"));
+    else
+      EXPECT_EQ(got, QString::fromUtf8("RECEIVED"));
+  }
+}
+
+TEST_F(ViewControlTest, RightPressDoesNotSelect) {
+  const int index = w_->Table().FindOrAddShip(231000001);
+  w_->SetHoveredShip(index);
+  SendMouse(w_->PaintWidget(), QEvent::MouseButtonPress, QPoint(5, 5), Qt::RightButton, Qt::RightButton);
+  EXPECT_EQ(w_->SelectedShip(), 0);
+}
+
+struct PanelRow {
+  const char* name;
+  bool northUp;
+  OrientationMode want;
+  double wantRotation;
+};
+
+TEST_F(ViewControlTest, OrientationPanels) {
+  const PanelRow rows[] = {
+      {"north-up resets the rotation", true, OrientationMode::NorthUp, 0},
+      {"heading-up keeps the rotation", false, OrientationMode::HeadingUp, 33},
+  };
+  for (const PanelRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    SetUp();
+    View().rotationDeg = 33;
+    View().orientationMode = OrientationMode::FreeRotation;
+    w_->PanelNorthUpClick(r.northUp ? static_cast<QObject*>(w_->NorthUpPanel()) : w_->HeadingUpPanel());
+    EXPECT_EQ(View().orientationMode, r.want);
+    EXPECT_EQ(View().rotationDeg, r.wantRotation);
+    EXPECT_FALSE(View().fitAllShips);
+    EXPECT_TRUE(View().centerOnOwnShip);
+  }
+}
+
+struct DblRow {
+  const char* name;
+  Qt::KeyboardModifiers mods;
+  uint32_t wantFix;  // from 2
+  bool debugShown;   // from hidden
+};
+
+TEST_F(ViewControlTest, ControlPanelDoubleClick) {
+  const DblRow rows[] = {
+      {"plain does nothing", Qt::NoModifier, 2, false},
+      {"shift flips the fix count's low bit", Qt::ShiftModifier, 3, false},
+      {"ctrl alone does nothing", Qt::ControlModifier, 2, false},
+      {"ctrl alt shows the debug panel", Qt::ControlModifier | Qt::AltModifier, 2, true},
+      {"shift ctrl alt does both", Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier, 3, true},
+  };
+  for (const DblRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    SetUp();
+    w_->IntakeChain().counters.rmcFixCount = 2;
+    ASSERT_TRUE(w_->DebugPanel()->isHidden());
+    SendMouse(w_->ControlPanel(), QEvent::MouseButtonDblClick, QPoint(5, 250), Qt::LeftButton, Qt::LeftButton,
+              r.mods);
+    EXPECT_EQ(w_->IntakeChain().counters.rmcFixCount, r.wantFix);
+    EXPECT_EQ(!w_->DebugPanel()->isHidden(), r.debugShown);
+  }
+}
+
+struct AngleRow {
+  const char* name;
+  double in, out;
+};
+
+TEST(NormalizeAngle, OneCorrectionEachWay) {
+  const AngleRow rows[] = {{"360 stays", 360, 360}, {"-2 wraps up", -2, 358}, {"362 wraps down", 362, 2},
+                           {"0 stays", 0, 0},       {"180 stays", 180, 180}};
+  for (const AngleRow& r : rows) EXPECT_EQ(TForm1::NormalizeAngle(r.in), r.out) << r.name;
+}
+
+}  // namespace
+}  // namespace aismon
