@@ -205,8 +205,12 @@ TEST_F(PlaybackTest, ThreeLineLogPlaysAndEndsWithOneBox) {
   int boxes = 0;
   bool timerOffDuringBox = false;
   int stationsAtBox = -1;
+  bool paintedDuringBox = false;
   w.showMessage = [&](const QString& text) {
     if (text == QString::fromUtf8("再生終了")) ++boxes;
+    const uint32_t frames = w.IdlePasses();
+    w.AppIdle();
+    paintedDuringBox = w.IdlePasses() == frames + 1;
     timerOffDuringBox = !timer->isActive();
     stationsAtBox = StationsInTable(w.Table());
   };
@@ -228,6 +232,7 @@ TEST_F(PlaybackTest, ThreeLineLogPlaysAndEndsWithOneBox) {
   const Row rows[] = {
       {"end box shown once", [&] { return boxes == 1; }},
       {"timer off while the box is open", [&] { return timerOffDuringBox; }},
+      {"painting goes on while the box is open", [&] { return paintedDuringBox; }},
       {"timer on again afterwards", [&] { return timer->isActive(); }},
       {"the played ships are in the table", [&] { return stationsAtBox > 0; }},
       {"playback over", [&] { return !w.LogPlayback().Playing(); }},
@@ -237,6 +242,36 @@ TEST_F(PlaybackTest, ThreeLineLogPlaysAndEndsWithOneBox) {
   };
   for (const Row& r : rows) EXPECT_TRUE(r.holds()) << r.name;
   timer->stop();
+}
+
+struct ClickRow {
+  const char* name;
+  std::function<void(TForm1&)> click;
+  std::function<bool(TForm1&, int boxes, int asked)> holds;
+};
+
+// The controls themselves reach their handlers.
+TEST_F(PlaybackTest, ControlsReachTheirHandlers) {
+  const ClickRow rows[] = {
+      {"demo button runs the demo", [](TForm1& w) { w.DemoButton()->click(); },
+       [](TForm1& w, int boxes, int) { return boxes == 1 && w.Frame().View().centerOnOwnShip; }},
+      {"log button asks for a file", [](TForm1& w) { w.findChild<QToolButton*>(QStringLiteral("LogPlay"))->click(); },
+       [](TForm1& w, int boxes, int asked) { return asked == 1 && boxes == 0 && w.LiveDataFlag(); }},
+  };
+  for (const ClickRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    TForm1 w(QuietSetup(home_.path()), clock_);
+    w.StopDrivers();
+    int boxes = 0;
+    int asked = 0;
+    w.showMessage = [&](const QString&) { ++boxes; };
+    w.chooseLogFile = [&] {
+      ++asked;
+      return QString();
+    };
+    r.click(w);
+    EXPECT_TRUE(r.holds(w, boxes, asked));
+  }
 }
 
 struct SpeedRow {
