@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -114,6 +115,20 @@ TEST_F(ViewControlTest, CheckBoxesPassChartKeysOn) {
   SendKey(box, Qt::Key_J);
   EXPECT_LT(View().centerLon, lon0) << "J pans the chart content right";
   EXPECT_FALSE(View().centerOnOwnShip);
+}
+
+TEST_F(ViewControlTest, WakeStepChoiceGivesTheKeysBackToTheChart) {
+  w_->show();
+  w_->activateWindow();
+  QApplication::processEvents();
+  auto* two = w_->findChild<QRadioButton*>();
+  ASSERT_NE(two, nullptr);
+  two->setFocus();
+  two->click();
+  QApplication::processEvents();
+  ASSERT_NE(QApplication::focusWidget(), nullptr);
+  EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("CkDispCourse"));
+  w_->hide();
 }
 
 struct WheelRow {
