@@ -202,6 +202,13 @@ void TForm1::BuildControls() {
   buttonDemo_ = new QPushButton(QString::fromUtf8("デモ表示する"), panel1_);
   buttonDemo_->setObjectName(QStringLiteral("ButtonDemo"));
   buttonDemo_->setGeometry(48, 224, 113, 25);
+  {
+    // A push button keeps the system's button text colour, not the panel's yellow, which
+    // would be unreadable on the button face.
+    QPalette p = buttonDemo_->palette();
+    p.setColor(QPalette::ButtonText, QApplication::palette().color(QPalette::ButtonText));
+    buttonDemo_->setPalette(p);
+  }
   connect(buttonDemo_, &QPushButton::clicked, this, [this] { ButtonDemoClick(); });
   panelMyPos_->onClick = [this] { PanelMyPosClick(panelMyPos_); };
   panelAllShip_->onClick = [this] { PanelMyPosClick(panelAllShip_); };
