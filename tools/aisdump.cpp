@@ -28,7 +28,8 @@ constexpr uint32_t kStartTick = 1000;
 constexpr uint32_t kTickPerLine = 10;
 
 int Usage(const char* message, const char* arg) {
-  std::fprintf(stderr, "aisdump: %s: %s\nusage: aisdump [--vdo] [--home DIR] [--save] [FILE ...]\n", message, arg);
+  // One line, so that scripts can show it as it is.
+  std::fprintf(stderr, "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [FILE ...])\n", message, arg);
   return 2;
 }
 

@@ -87,6 +87,15 @@ bool ParseFlag(const char* s, bool& out) {
   return false;
 }
 
+bool KnownOption(const char* a) {
+  static const char* const kOptions[] = {"--out",  "--size",  "--center", "--mpp",       "--rotation",
+                                         "--home", "--input", "--frames", "--big-icons", "--grid",
+                                         "--rings", "--course", "--wake", "--fix"};
+  for (const char* o : kOptions)
+    if (std::strcmp(a, o) == 0) return true;
+  return false;
+}
+
 struct Options {
   const char* out = nullptr;
   int32_t width = 960, height = 1000;
@@ -105,6 +114,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     if (std::strncmp(a, "--", 2) != 0) return Fail("unexpected argument", a);
+    if (!KnownOption(a)) return Fail("unknown option", a);  // even as the last argument
     if (i + 1 >= argc) return Fail("missing value after", a);
     const char* v = argv[++i];
     bool flag = false;
