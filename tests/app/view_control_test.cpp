@@ -7,8 +7,11 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/main_window.h"
 #include "chart/chart_frame.h"
@@ -263,6 +266,126 @@ TEST_F(ViewControlTest, RightPressDoesNotSelect) {
   w_->SetHoveredShip(index);
   SendMouse(w_->PaintWidget(), QEvent::MouseButtonPress, QPoint(5, 5), Qt::RightButton, Qt::RightButton);
   EXPECT_EQ(w_->SelectedShip(), 0);
+}
+
+// The ship under a real pointer, as the demo leaves the chart: a move over the paint box
+// reaches the frame's hover search, a press selects that ship, the next frame draws its
+// label, and a press on open water takes the selection and the label away again.
+class HoverOnDemoScene : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr);
+    w_ = std::make_unique<TForm1>(QuietSetup(home_.path()), clock_);
+    w_->StopDrivers();
+    w_->showMessage = [](const QString&) {};
+    w_->ButtonDemoClick();
+    w_->Paint1Paint();
+  }
+
+  // Paint-box point of a station, from its table position and the view of the last frame.
+  bool PaintBoxPoint(int slot, QPoint& p) {
+    DbDynamic d;
+    if (!w_->Table().GetShip(slot, d) || d.Age == 0) return false;
+    int32_t x = 0, y = 0;
+    if (!LatLonToPixel(w_->Frame().View(), d.Lat, d.Lon, x, y)) return false;
+    p = QPoint(x / 2, y / 2);
+    const QWidget* pb = w_->PaintWidget();
+    return p.x() >= 30 && p.y() >= 30 && p.x() < pb->width() - 30 && p.y() < pb->height() - 30;
+  }
+
+  void MoveTo(QPoint p) { SendMouse(w_->PaintWidget(), QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
+  void ClickAt(QPoint p) {
+    SendMouse(w_->PaintWidget(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(w_->PaintWidget(), QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+  }
+
+  TempFolder home_;
+  ManualClock clock_{400000};
+  std::unique_ptr<TForm1> w_;
+};
+
+TEST_F(HoverOnDemoScene, PointerHoversClickSelectsWaterClears) {
+  // The station farthest from every other one on the picture, so that hovering near it
+  // can only find it.
+  std::vector<std::pair<int, QPoint>> shown;
+  for (int slot = 1; slot < kDynamicEntries; ++slot) {
+    QPoint p;
+    if (PaintBoxPoint(slot, p)) shown.emplace_back(slot, p);
+  }
+  ASSERT_GE(shown.size(), 5u) << "the demo puts its stations on the picture";
+  int target = -1;
+  QPoint at;
+  double bestGap = 0;
+  for (const auto& [slot, p] : shown) {
+    double gap = 1e9;
+    for (const auto& [other, q] : shown)
+      if (other != slot) gap = std::min(gap, std::hypot(p.x() - q.x(), p.y() - q.y()));
+    if (gap > bestGap) {
+      bestGap = gap;
+      target = slot;
+      at = p;
+    }
+  }
+  ASSERT_GT(bestGap, 45.0) << "no station stands apart from the others";
+
+  struct Row {
+    const char* name;
+    QPoint offset;
+    int32_t want;
+  };
+  const Row rows[] = {
+      {"on the symbol", {0, 0}, target},
+      {"19 pixels right", {19, 0}, target},
+      {"13 right and 13 down", {13, 13}, target},
+      {"21 pixels up", {0, -21}, -1},
+      {"15 left and 15 up", {-15, -15}, -1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    MoveTo(at + r.offset);
+    w_->Paint1Paint();
+    EXPECT_EQ(w_->HoveredShip(), r.want);
+  }
+
+  // A frame without a selection, then the same scene with the station selected.
+  MoveTo(at);
+  w_->Paint1Paint();
+  ASSERT_EQ(w_->HoveredShip(), target);
+  const QImage unselected = w_->FrameImage().copy();
+  ClickAt(at);
+  EXPECT_EQ(w_->SelectedShip(), target);
+  w_->Paint1Paint();
+  const QImage selected = w_->FrameImage().copy();
+  // The label hangs below the symbol.
+  int changedBelow = 0;
+  for (int y = at.y() + 5; y < std::min(selected.height(), at.y() + 60); ++y)
+    for (int x = std::max(0, at.x() - 40); x < std::min(selected.width(), at.x() + 40); ++x)
+      if (selected.pixel(x, y) != unselected.pixel(x, y)) ++changedBelow;
+  EXPECT_GT(changedBelow, 50) << "the selected station's label is drawn below it";
+
+  // Open water: the point of the picture farthest from every station.
+  QPoint water;
+  double waterGap = 0;
+  const QWidget* pb = w_->PaintWidget();
+  for (int y = 40; y < pb->height() - 40; y += 10) {
+    for (int x = 40; x < pb->width() - 40; x += 10) {
+      double gap = 1e9;
+      for (const auto& [slot, p] : shown) gap = std::min(gap, std::hypot(p.x() - x, p.y() - y));
+      if (gap > waterGap) {
+        waterGap = gap;
+        water = QPoint(x, y);
+      }
+    }
+  }
+  ASSERT_GT(waterGap, 40.0);
+  MoveTo(water);
+  w_->Paint1Paint();
+  EXPECT_EQ(w_->HoveredShip(), -1);
+  ClickAt(water);
+  EXPECT_EQ(w_->SelectedShip(), -1);
+  MoveTo(at);  // the pointer back where it was, so only the selection differs
+  w_->Paint1Paint();
+  EXPECT_TRUE(w_->FrameImage() == unselected) << "the label is gone with the selection";
 }
 
 struct PanelRow {
