@@ -253,14 +253,11 @@ int Run(const fs::path& outDir, const std::string& gmtProgram) {
     tiles.emplace_back((south + kTileDegrees) * kUnitsPerDegree, west * kUnitsPerDegree, south * kUnitsPerDegree,
                        (west + kTileDegrees) * kUnitsPerDegree);
   }
-  // Bin by bin: land first, then lakes over it, then islands in the lakes.
-  std::stable_sort(rings.begin(), rings.end(), [](const CoastRing& a, const CoastRing& b) {
-    return a.bin != b.bin ? a.bin < b.bin : static_cast<int>(a.kind) < static_cast<int>(b.kind);
-  });
+  const std::vector<int> ringTiles = SortForDrawing(rings);
   size_t ringPoints = 0;
-  for (const CoastRing& r : rings) {
-    tiles[TileOf(CellOfNumber(r.bin))].AddRecord(KindLetter(r.kind), r.points);
-    ringPoints += r.points.size();
+  for (size_t i = 0; i < rings.size(); ++i) {
+    tiles[static_cast<size_t>(ringTiles[i])].AddRecord(KindLetter(rings[i].kind), rings[i].points);
+    ringPoints += rings[i].points.size();
   }
   size_t borderPoints = 0;
   for (const Segment& s : borders) {

@@ -91,7 +91,7 @@ void JoinLevel(const CoastBin& bin, int binIndex, int level, int32_t snapToleran
     if (reverse) std::reverse(pts.begin(), pts.end());
     if (pts.size() >= 2 && pts.front() == pts.back()) {
       pts.pop_back();
-      if (pts.size() >= 3) out.push_back({KindOfLevel(level), binIndex, std::move(pts)});
+      if (pts.size() >= 3) out.push_back({KindOfLevel(level), binIndex, border.Corner(0), std::move(pts)});
       continue;
     }
     pts.front() = border.Snap(pts.front(), snapTolerance);
@@ -105,7 +105,8 @@ void JoinLevel(const CoastBin& bin, int binIndex, int level, int32_t snapToleran
   const int64_t perimeter = border.Perimeter();
   if (open.empty()) {
     if (level == 1 && bin.borderOnLand)
-      out.push_back({RingKind::kLand, binIndex, {border.Corner(0), border.Corner(1), border.Corner(2), border.Corner(3)}});
+      out.push_back({RingKind::kLand, binIndex, border.Corner(0),
+                     {border.Corner(0), border.Corner(1), border.Corner(2), border.Corner(3)}});
     return;
   }
 
@@ -147,7 +148,7 @@ void JoinLevel(const CoastBin& bin, int binIndex, int level, int32_t snapToleran
       current = next;
     }
     if (ring.size() >= 2 && ring.front() == ring.back()) ring.pop_back();
-    if (ring.size() >= 3) out.push_back({KindOfLevel(level), binIndex, std::move(ring)});
+    if (ring.size() >= 3) out.push_back({KindOfLevel(level), binIndex, border.Corner(0), std::move(ring)});
   }
 }
 
@@ -245,6 +246,47 @@ int SpliceShortBorderEdges(std::vector<CoastRing>& rings) {
     if (alive[r]) kept.push_back(std::move(rings[r]));
   rings = std::move(kept);
   return splices;
+}
+
+namespace {
+
+constexpr int32_t kTileSplitLat = 400000000;   // 40 N
+constexpr int32_t kTileSplitLon = 1400000000;  // 140 E
+
+int TileOfPoint(GeoPoint p) { return (p.lat >= kTileSplitLat ? 2 : 0) + (p.lon >= kTileSplitLon ? 1 : 0); }
+
+}  // namespace
+
+std::vector<int> SortForDrawing(std::vector<CoastRing>& rings) {
+  std::vector<int> tile(rings.size());
+  for (size_t i = 0; i < rings.size(); ++i) {
+    tile[i] = TileOfPoint(rings[i].binCorner);
+    if (rings[i].kind == RingKind::kLand) continue;
+    for (const GeoPoint& p : rings[i].points) tile[i] = std::max(tile[i], TileOfPoint(p));
+  }
+  for (size_t i = 0; i < rings.size(); ++i) {
+    if (rings[i].kind != RingKind::kLakeIsland || rings[i].points.empty()) continue;
+    const GeoPoint p = rings[i].points.front();
+    for (size_t k = 0; k < rings.size(); ++k)
+      if (rings[k].kind == RingKind::kLake && RingContains(rings[k].points, p.lat * 1e-7, p.lon * 1e-7))
+        tile[i] = std::max(tile[i], tile[k]);
+  }
+  std::vector<size_t> order(rings.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    if (tile[a] != tile[b]) return tile[a] < tile[b];
+    if (rings[a].kind != rings[b].kind) return static_cast<int>(rings[a].kind) < static_cast<int>(rings[b].kind);
+    return rings[a].bin < rings[b].bin;
+  });
+  std::vector<CoastRing> sorted;
+  std::vector<int> sortedTile;
+  sorted.reserve(rings.size());
+  for (size_t i : order) {
+    sorted.push_back(std::move(rings[i]));
+    sortedTile.push_back(tile[i]);
+  }
+  rings = std::move(sorted);
+  return sortedTile;
 }
 
 bool RingContains(const GeoRing& ring, double lat, double lon) {

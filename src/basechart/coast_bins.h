@@ -43,6 +43,7 @@ enum class RingKind { kLand, kLake, kLakeIsland };
 struct CoastRing {
   RingKind kind = RingKind::kLand;
   int bin = 0;  // index of the bin it came from (the first one, after splicing)
+  GeoPoint binCorner;  // south-west corner of that bin
   GeoRing points;
 };
 
@@ -59,6 +60,14 @@ bool IsSeam(GeoPoint a, GeoPoint b);
 // two become one ring without that edge. Land rings are spliced only where that edge is
 // no seam; lakes and lake islands wherever they meet. Returns how many splices were made.
 int SpliceShortBorderEdges(std::vector<CoastRing>& rings);
+
+// Orders rings as they are to be written and gives each its 20-degree tile (0 to 3:
+// N20E120, N20E140, N40E120, N40E140): tile by tile, and within a tile all land, then all
+// lakes, then all lake islands (each drawn over the one before), bin by bin. Land goes
+// with the bin it came from. A lake may have been spliced across bins: it goes to the last
+// tile, in the order tiles are merged, that any of its points reaches, so that no land
+// drawn after it can cover it; an island in it goes no earlier than the lake.
+std::vector<int> SortForDrawing(std::vector<CoastRing>& rings);
 
 // Even-odd point in ring test (for checks and tests).
 bool RingContains(const GeoRing& ring, double lat, double lon);

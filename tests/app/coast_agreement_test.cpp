@@ -65,6 +65,8 @@ const View kViews[] = {
     {"tokyo_bay", 35.5, 139.8, 40},
     {"kanmon_strait", 33.95, 130.95, 8},
     {"all_japan", 37, 137, 2500},
+    // A lake across a bin border, drawn over the land of both bins.
+    {"lake_biwa", 35.25, 136.05, 80},
 };
 
 class CoastAgreementTest : public ::testing::TestWithParam<View> {};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "basechart/chart_catalog.h"
@@ -243,6 +244,34 @@ TEST(SpliceTest, RingsOfDifferentKindsAreNotSpliced) {
   rings[1].kind = RingKind::kLakeIsland;
   EXPECT_EQ(SpliceShortBorderEdges(rings), 0);
   EXPECT_EQ(rings.size(), 2u);
+}
+
+// ---------------------------------------------------------------------------------------
+// Tiles and drawing order.
+
+CoastRing RingOf(RingKind kind, int bin, GeoPoint corner, GeoRing points) { return {kind, bin, corner, std::move(points)}; }
+
+TEST(DrawingOrderTest, TilesAndKinds) {
+  std::vector<CoastRing> rings = {
+      // An island in the lake below, itself west of 140 E.
+      RingOf(RingKind::kLakeIsland, 1, P(38, 138), {P(38.52, 139.6), P(38.52, 139.7), P(38.58, 139.7)}),
+      // A lake spliced from a bin west of 140 E into one east of it.
+      RingOf(RingKind::kLake, 1, P(38, 138), {P(38.5, 139.5), P(38.5, 140.5), P(38.6, 140.5), P(38.6, 139.5)}),
+      RingOf(RingKind::kLand, 2, P(38, 140), {P(38, 140), P(38, 142), P(40, 142)}),
+      // Land reaching the border line stays with its bin.
+      RingOf(RingKind::kLand, 1, P(38, 138), {P(38, 138), P(38, 140), P(40, 140)}),
+      RingOf(RingKind::kLakeIsland, 0, P(40, 120), {P(40.52, 120.52), P(40.52, 120.55), P(40.55, 120.55)}),
+      RingOf(RingKind::kLand, 0, P(40, 120), {P(40, 120), P(40, 122), P(42, 122)}),
+      RingOf(RingKind::kLake, 0, P(40, 120), {P(40.5, 120.5), P(40.5, 120.6), P(40.6, 120.6), P(40.6, 120.5)}),
+  };
+  const std::vector<int> tiles = SortForDrawing(rings);
+  std::vector<std::tuple<RingKind, int, int>> order;  // kind, bin, tile
+  for (size_t i = 0; i < rings.size(); ++i) order.emplace_back(rings[i].kind, rings[i].bin, tiles[i]);
+  const std::vector<std::tuple<RingKind, int, int>> expected = {
+      {RingKind::kLand, 1, 0},  {RingKind::kLand, 2, 1},       {RingKind::kLake, 1, 1},
+      {RingKind::kLakeIsland, 1, 1}, {RingKind::kLand, 0, 2},  {RingKind::kLake, 0, 2},
+      {RingKind::kLakeIsland, 0, 2}};
+  EXPECT_EQ(order, expected);
 }
 
 // ---------------------------------------------------------------------------------------
