@@ -107,7 +107,10 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
           bounds.bottom = std::max(bounds.bottom, s[i].y);
         }
         if (r.kind == kKindArea) {
-          c.SetPenColor(v.coastColor);
+          // The fill's own outline takes the land colour: the coast is drawn by the outline
+          // pass, which leaves out the seams where land is cut along bin borders. Outlined in
+          // the coast colour, every bin border would show as a line across the land.
+          c.SetPenColor(v.landColor);
           c.SetBrushColor(v.landColor);
         } else if (r.kind == kKindW) {
           c.SetPenColor(kWaterPen);

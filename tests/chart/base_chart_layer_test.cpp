@@ -290,7 +290,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, CatalogRangeTest, testing::ValuesIn(kCatalogRang
 // Kinds, colours and the pen and brush carried between records.
 
 TEST(BaseChartLayerTest, AreaIsFilledGreyAndOutlinedSilver) {
-  auto s = MakeScene(200, 200, 35, 135, 100);
+  // At 15 m per pixel the 100-pixel edges are 0.0135 degree long: no seams.
+  auto s = MakeScene(200, 200, 35, 135, 15);
   const auto image = ToChartImage(MakeImage({MakeRecord('A', "<R>", s->At({50, 50, 150, 50, 150, 150, 50, 150}))}));
   FrameContext f = s->Context();
   s->layer.DrawBaseChart(f, image.get());
@@ -302,6 +303,34 @@ TEST(BaseChartLayerTest, AreaIsFilledGreyAndOutlinedSilver) {
   EXPECT_EQ(s->Px(30, 100), Rgb24(kSea));
   EXPECT_EQ(s->Px(170, 170), Rgb24(kSea));
   EXPECT_EQ(s->CountColor(kRed), 0) << "an area's own pen replaces its colour tag";
+}
+
+// Land cut along bin borders: the straight border edges (seams) are not outlined, by the
+// fill or by the outline pass, so neighbouring bins' land meets without a line between.
+TEST(BaseChartLayerTest, SeamsOfLandAreNotOutlined) {
+  // At 100 m per pixel: the west and south edges (0.09 degree, straight) are seams, the
+  // diagonal is a coast.
+  auto s = MakeScene(200, 200, 35, 135, 100);
+  const auto image = ToChartImage(MakeImage({MakeRecord('A', "", s->At({50, 50, 150, 150, 50, 150}))}));
+  FrameContext f = s->Context();
+  s->layer.DrawBaseChart(f, image.get());
+  EXPECT_EQ(s->Px(50, 100), Rgb24(kLand));   // west edge: seam
+  EXPECT_EQ(s->Px(100, 150), Rgb24(kLand));  // south edge: seam
+  EXPECT_EQ(s->Px(100, 100), Rgb24(kCoast)); // the diagonal
+  EXPECT_EQ(s->Px(70, 120), Rgb24(kLand));
+  EXPECT_EQ(s->Px(120, 70), Rgb24(kSea));
+  EXPECT_EQ(s->CountColor(kCoast), 101) << "only the diagonal, end points included";
+}
+
+TEST(BaseChartLayerTest, LandDrawnInTheCoastColourIsOutlinedAllRound) {
+  auto s = MakeScene(200, 200, 35, 135, 100);
+  s->view.landColor = kCoast;
+  const auto image = ToChartImage(MakeImage({MakeRecord('A', "", s->At({50, 50, 150, 150, 50, 150}))}));
+  FrameContext f = s->Context();
+  s->layer.DrawBaseChart(f, image.get());
+  EXPECT_EQ(s->Px(50, 100), Rgb24(kCoast));
+  EXPECT_EQ(s->Px(70, 120), Rgb24(kCoast));
+  EXPECT_EQ(s->Px(120, 70), Rgb24(kSea));
 }
 
 struct KindCase {
@@ -321,7 +350,7 @@ class AreaKindTest : public testing::TestWithParam<KindCase> {};
 
 TEST_P(AreaKindTest, PenAndBrush) {
   const KindCase& c = GetParam();
-  auto s = MakeScene(120, 120, 35, 135, 100);
+  auto s = MakeScene(120, 120, 35, 135, 15);  // edges too short to be seams
   DrawWords(*s, MakeImage({MakeRecord(c.kind, "<Y>", s->At({20, 20, 100, 20, 100, 100, 20, 100}))}));
   EXPECT_EQ(s->Px(60, 60), Rgb24(c.fill));
   EXPECT_EQ(s->Px(20, 60), Rgb24(c.outline));
