@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -131,6 +132,35 @@ TEST_P(JoinTest, RingsCoverTheLand) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, JoinTest, ::testing::ValuesIn(kJoins),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A coast as the shoreline data has it, in short steps: every edge the join adds along the
+// border is a seam, which the coastline outline leaves out, and no edge of the coast is.
+TEST(JoinTest, BorderEdgesAreSeamsAndCoastEdgesAreNot) {
+  ShorePiece coast{1, {}};
+  for (int i = 0; i <= 200; ++i) {  // from (34, 135.5) on the south edge to (35.3, 134) on the west edge
+    const double t = i / 200.0;
+    coast.points.push_back(P(34 + 1.3 * t + (i % 2 ? 0.001 : 0) * (i < 200), 135.5 - 1.5 * t));
+  }
+  ShorePiece cape{1, {}};  // a cape reaching in from the north edge
+  for (int i = 0; i <= 100; ++i) {
+    const double t = i / 100.0;
+    cape.points.push_back(P(36 - 0.5 * std::sin(t * M_PI), 135.2 + 0.4 * t));
+  }
+  const std::vector<CoastRing> rings = JoinBinPieces(Bin(34, 134, {coast, cape}), 0);
+  ASSERT_EQ(rings.size(), 2u);
+  int borderEdges = 0;
+  for (const CoastRing& r : rings) {
+    for (size_t i = 0; i < r.points.size(); ++i) {
+      const GeoPoint a = r.points[i], b = r.points[(i + 1) % r.points.size()];
+      const bool alongBorder = (a.lat == b.lat && (a.lat == 34 * kDeg || a.lat == 36 * kDeg)) ||
+                               (a.lon == b.lon && (a.lon == 134 * kDeg || a.lon == 136 * kDeg));
+      EXPECT_EQ(IsSeam(a, b), alongBorder) << "edge " << i;
+      borderEdges += alongBorder;
+    }
+  }
+  // South-west land: west edge down, south edge east. The cape: along the north edge.
+  EXPECT_EQ(borderEdges, 3);
+}
 
 TEST(JoinTest, LakeWithAnIslandInsideLand) {
   // A lake in a land bin (its shore runs with the lake on the right, as GSHHG has it)
