@@ -14,6 +14,8 @@
 #include <QStringDecoder>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <system_error>
 
@@ -137,7 +139,9 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   mmsiNames_ = MmsiNameList(lists.memoMmsi);
   memoSample_ = std::move(lists.memoSample);
   chooseLogFile = [this] {
-    return QFileDialog::getOpenFileName(this, QString(), QString(),
+    // Opens where the receive logs are written, not in whatever folder the program was
+    // started from.
+    return QFileDialog::getOpenFileName(this, QString(), QString::fromStdString(dataFolder_.string()),
                                         QStringLiteral("*.txt (*.txt);;*.log (*.log)"));
   };
   showMessage = [this](const QString& text) {
@@ -325,6 +329,12 @@ FrameInputs TForm1::CollectInputs() const {
   }
   in.playback.playing = playback_.Playing();
   in.playback.playbackSpeed = playback_.PlaybackSpeed();
+  // The histogram panel and the running-time read-out follow the log, not the wall clock.
+  in.playback.playbackElapsedMs = playback_.PlaybackElapsedMs();
+  in.playback.playbackFileName = playback_.PlaybackFileName();
+  in.playback.playbackPos = static_cast<int32_t>(playback_.PlaybackPos());
+  const std::array<int32_t, 60>& histogram = playback_.MinuteHistogram();
+  std::copy(histogram.begin(), histogram.end(), std::begin(in.playback.minuteHistogram));
   return in;
 }
 
