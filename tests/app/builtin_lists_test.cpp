@@ -269,8 +269,9 @@ TEST(MemoChimei, PlaceLinesInTheListFormat) {
     ASSERT_GE(f.size(), 9u);
     EXPECT_EQ(f[0], "P");
     const double lat = ParseReal(f[1]), lon = ParseReal(f[2]);
-    EXPECT_TRUE(lat > 24 && lat < 46) << lat;
-    EXPECT_TRUE(lon > 122 && lon < 146) << lon;
+    // Japan and the neighbouring coasts, inside the chart's 20-60N 120-160E.
+    EXPECT_TRUE(lat > 20 && lat < 60) << lat;
+    EXPECT_TRUE(lon > 120 && lon < 160) << lon;
     const int level = static_cast<int>(ParseReal(f[4]));
     EXPECT_TRUE(level >= 0 && level <= 5);
     EXPECT_FALSE(f[6].empty());
