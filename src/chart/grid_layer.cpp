@@ -152,7 +152,9 @@ void DrawGrid(FrameContext& f, RotatePixelCache& rot, bool northUp, double rotat
   if (!northUp) {
     // On a turned chart the labels would not sit on their lines: show the spacing instead.
     std::snprintf(buf, sizeof buf, "GRID SIZE : %02d'%02d\"", (step % 3600) / 60, step % 60);
-    c.TextOut(3, H - 14, buf);
+    // Set above the bottom edge by its own height, as the labels of a north-up chart are:
+    // at 14 pixels from the edge, as first laid out, half of it fell off the bitmap.
+    c.TextOut(3, H - c.TextHeight("@") - 2, buf);
   }
 
   std::snprintf(buf, sizeof buf, "%0.0f%c", v.rotationDeg, kDegreeMark);

@@ -204,6 +204,8 @@ TEST_F(GridDrawTest, TurnedChartShowsCaptionInsteadOfLabels) {
   DrawGrid(f, rot, false, 30);
   EXPECT_EQ(Count(kLabelFill, 0, 0, 800, 760), 0);      // no labels beside the lines
   EXPECT_GT(Count(kLabelFill, 0, 780, 400, 800), 50);   // "GRID SIZE" at the bottom left
+  EXPECT_GE(LabelBoxRows(4, 740, 800), 25) << "the whole caption box, above the bottom edge";
+  EXPECT_EQ(LabelBoxRows(4, 798, 800), 0) << "two rows clear of the edge";
   EXPECT_GT(Count(kGridLine, 0, 0, 800, 800), 1000);    // the lines are still there
   // Through the centre the latitude line is turned: row 400 is no longer grey across.
   EXPECT_LT(Count(kGridLine, 0, 400, 800, 401), 20);
