@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "chart/ellipse_fill.h"
+#include "chart/thin_line.h"
 #include "text/sjis.h"
 
 namespace aismon {
@@ -146,7 +148,22 @@ void Canvas::SetFontHeight(int pixels) {
 void Canvas::SetFontPoints(int points) { SetFontHeight(static_cast<int>(std::lround(points * 96.0 / 72.0))); }
 void Canvas::SetFontColor(Rgb c) { fontColor_ = c; }
 
+PixelTarget Canvas::Target() {
+  return PixelTarget{reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.width(),
+                     image_.height()};
+}
+
 void Canvas::Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  // The painter's box: x1 and y1 exclusive, and the outline covers its right and bottom.
+  const int64_t w = int64_t{x1} - x0 - 1, h = int64_t{y1} - y0 - 1;
+  const bool near = x0 > -kEllipseLimit && y0 > -kEllipseLimit && x1 < image_.width() + kEllipseLimit &&
+                    y1 < image_.height() + kEllipseLimit;
+  if (ThinPenPlainBrush() && near && w >= 1 && h >= 1 && w < kEllipseLimit && h < kEllipseLimit) {
+    const uint32_t fill = Pixel(brushColor_);
+    DrawEllipse(Target(), x0, y0, static_cast<int32_t>(w), static_cast<int32_t>(h),
+                brushStyle_ == BrushStyle::Solid ? &fill : nullptr, Pixel(penColor_));
+    return;
+  }
   Begin();
   painter_->drawEllipse(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1));
 }
@@ -159,46 +176,75 @@ bool Canvas::InsideGuard(const PixelPoint* pts, int n) const {
   return true;
 }
 
-void Canvas::Polygon(const PixelPoint* pts, int n) {
-  if (n < 2) return;
+// Points within the guard: even-odd fill, then the closed one-pixel outline over it.
+void Canvas::DrawPolygon(const PixelPoint* pts, int n) {
+  static_assert(sizeof(PixelPoint) == 2 * sizeof(int32_t));
+  if (ThinPenPlainBrush()) {
+    const PixelTarget target = Target();
+    const int32_t* xy = reinterpret_cast<const int32_t*>(pts);
+    if (brushStyle_ == BrushStyle::Solid) spanFill_.FillPolygon(target, xy, n, FillRule::EvenOdd, Pixel(brushColor_));
+    ThinLine(target, Pixel(penColor_), true).Path(xy, n, true);
+    return;
+  }
   Begin();
   static_assert(sizeof(PixelPoint) == sizeof(QPoint));
+  painter_->drawPolygon(reinterpret_cast<const QPoint*>(pts), n, Qt::OddEvenFill);
+}
+
+// Points within the guard, as the painter's polyline.
+void Canvas::DrawPolyline(const PixelPoint* pts, int n) {
+  if (penWidth_ == 1) {
+    ThinLine(Target(), Pixel(penColor_), true).Path(reinterpret_cast<const int32_t*>(pts), n, false);
+    return;
+  }
+  if (n == 2) {
+    // A two-point polyline strokes exactly as a line.
+    wideLine_.Draw(Target(), pts[0].x, pts[0].y, pts[1].x, pts[1].y, penWidth_, Pixel(penColor_));
+    return;
+  }
+  Begin();
+  painter_->drawPolyline(reinterpret_cast<const QPoint*>(pts), n);
+}
+
+void Canvas::Polygon(const PixelPoint* pts, int n) {
+  if (n < 2) return;
   if (InsideGuard(pts, n)) {
-    painter_->drawPolygon(reinterpret_cast<const QPoint*>(pts), n, Qt::OddEvenFill);
+    DrawPolygon(pts, n);
     return;
   }
   // Clipping against a convex box keeps the even-odd parity of every point inside it, and
   // the edges it adds run along the guard, outside the image.
   const std::vector<PixelPoint>& clipped = polygonClipper_.Clip(pts, n, GuardRect(Width(), Height(), kGuardMargin));
   if (clipped.size() < 3) return;
-  painter_->drawPolygon(reinterpret_cast<const QPoint*>(clipped.data()), static_cast<int>(clipped.size()),
-                        Qt::OddEvenFill);
+  DrawPolygon(clipped.data(), static_cast<int>(clipped.size()));
 }
 
 void Canvas::DrawClippedPolyline(const PixelPoint* pts, int n) {
   polylineClipper_.Clip(pts, n, GuardRect(Width(), Height(), kGuardMargin));
   for (int k = 0; k < polylineClipper_.PieceCount(); ++k)
-    painter_->drawPolyline(reinterpret_cast<const QPoint*>(polylineClipper_.Piece(k)), polylineClipper_.PieceLength(k));
+    DrawPolyline(polylineClipper_.Piece(k), polylineClipper_.PieceLength(k));
 }
 
 void Canvas::Polyline(const PixelPoint* pts, int n) {
   if (n < 2) return;
-  Begin();
   if (InsideGuard(pts, n)) {
-    painter_->drawPolyline(reinterpret_cast<const QPoint*>(pts), n);
+    DrawPolyline(pts, n);
     return;
   }
   DrawClippedPolyline(pts, n);
 }
 
 void Canvas::Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  Begin();
   const PixelPoint pts[2] = {{x0, y0}, {x1, y1}};
-  if (InsideGuard(pts, 2)) {
-    painter_->drawLine(x0, y0, x1, y1);
+  if (!InsideGuard(pts, 2)) {
+    DrawClippedPolyline(pts, 2);
     return;
   }
-  DrawClippedPolyline(pts, 2);
+  if (penWidth_ == 1) {
+    ThinLine(Target(), Pixel(penColor_), true).Line(x0, y0, x1, y1);
+  } else {
+    wideLine_.Draw(Target(), x0, y0, x1, y1, penWidth_, Pixel(penColor_));
+  }
 }
 
 void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey) {
@@ -214,6 +260,18 @@ void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int
 
 void Canvas::FillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   if (brushStyle_ == BrushStyle::Clear) return;
+  if (brushStyle_ == BrushStyle::Solid) {
+    // Whole pixels of one colour: the rows themselves, no painter needed.
+    x0 = std::clamp(x0, 0, image_.width());
+    x1 = std::clamp(x1, 0, image_.width());
+    y0 = std::clamp(y0, 0, image_.height());
+    y1 = std::clamp(y1, 0, image_.height());
+    if (x1 <= x0 || y1 <= y0) return;
+    const PixelTarget target = Target();
+    const uint32_t pixel = Pixel(brushColor_);
+    for (int32_t y = y0; y < y1; ++y) FillPixels(target.Row(y) + x0, x1 - x0, pixel);
+    return;
+  }
   Begin();
   // Clamped first: a rectangle far outside must not overflow the painter's arithmetic.
   x0 = std::clamp(x0, -1, image_.width() + 1);

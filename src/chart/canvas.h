@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "chart/clip.h"
+#include "chart/span_fill.h"
 #include "chart/view_state.h"
+#include "chart/wide_line.h"
 
 namespace aismon {
 
@@ -92,6 +94,13 @@ class Canvas {
   const QString& Text(std::string_view sjis);
   bool InsideGuard(const PixelPoint* pts, int n) const;
   void DrawClippedPolyline(const PixelPoint* pts, int n);
+  // The image's rows for the rasterisers that write into them directly.
+  PixelTarget Target();
+  // Whether the pen and brush are ones the direct rasterisers draw exactly as the painter:
+  // a one-pixel pen, and a solid or no brush.
+  bool ThinPenPlainBrush() const { return penWidth_ == 1 && brushStyle_ != BrushStyle::DiagCross; }
+  void DrawPolygon(const PixelPoint* pts, int n);
+  void DrawPolyline(const PixelPoint* pts, int n);
 
   QImage image_;
   std::unique_ptr<QPainter> painter_;
@@ -108,6 +117,9 @@ class Canvas {
   // Clipping buffers, kept so that drawing allocates nothing once they have grown.
   PolygonClipper polygonClipper_;
   PolylineClipper polylineClipper_;
+  // Direct rasterisers, with their buffers.
+  SpanFill spanFill_;
+  WideLine wideLine_;
   // Shift-JIS texts already converted: the same names and labels come back every frame.
   struct TextHash {
     using is_transparent = void;

@@ -1,0 +1,81 @@
+#pragma once
+// Filling of polygons straight into the rows of a 32-bit image, setting exactly the pixels
+// the painter's aliased rasteriser sets: a pixel is filled when its centre lies inside by
+// the fill rule, the edges are stepped in the same 16.16 fixed point from vertices given
+// in 26.6 fixed point, and edges beyond the left or right border are folded onto it the
+// same way. Buffers are kept between calls and only grow.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace aismon {
+
+// The image being drawn on: width x height pixels, row y at bits + y * stride.
+struct PixelTarget {
+  uint32_t* bits = nullptr;
+  ptrdiff_t stride = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  uint32_t* Row(int32_t y) const { return bits + static_cast<ptrdiff_t>(y) * stride; }
+};
+
+// Sets n pixels from p on to one value.
+void FillLongRun(uint32_t* p, int32_t n, uint32_t pixel);
+inline void FillPixels(uint32_t* p, int32_t n, uint32_t pixel) {
+  if (n >= 8) {
+    FillLongRun(p, n, pixel);
+    return;
+  }
+  // Short runs (the rows of a wide line, the tips of shapes) are most runs.
+  for (int32_t i = 0; i < n; ++i) p[i] = pixel;
+}
+
+// A point in 26.6 fixed point (1/64 pixel).
+struct FixedPoint {
+  int64_t x;
+  int64_t y;
+};
+
+enum class FillRule { EvenOdd, Winding };
+
+class SpanFill {
+ public:
+  // Starts a shape to be drawn on an image of the given size.
+  void Begin(int32_t width, int32_t height);
+  // Adds one edge; the direction matters for the winding rule only.
+  void AddEdge(FixedPoint a, FixedPoint b);
+  // Adds the closed contour through pts[0..n-1].
+  void AddContour(const FixedPoint* pts, int n);
+  // Fills what was added with one pixel value and forgets the shape.
+  void Fill(const PixelTarget& target, FillRule rule, uint32_t pixel);
+
+  // Fills the closed polygon through integer pixel corners pts (x, y pairs), n points.
+  void FillPolygon(const PixelTarget& target, const int32_t* xy, int n, FillRule rule, uint32_t pixel);
+
+ private:
+  struct Edge {
+    int64_t x;      // 16.16 at the centre of row top
+    int64_t delta;  // per row
+    int32_t top;
+    int32_t bottom;  // inclusive
+    int32_t winding;
+  };
+  struct Crossing {
+    int32_t x;
+    int32_t winding;
+  };
+  bool FoldAt(int64_t& x, int32_t& top, int32_t& bottom, int64_t slope, int64_t edge, int32_t winding);
+  void Add(int64_t x, int64_t delta, int32_t top, int32_t bottom, int32_t winding);
+  void Row(const PixelTarget& target, int32_t y, int32_t mask, uint32_t pixel);
+  void TwoEdgeRows(const PixelTarget& target, int32_t y, int32_t last, int32_t mask, uint32_t pixel);
+
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  int64_t leftFP_ = 0;
+  int64_t rightFP_ = 0;
+  std::vector<Edge> edges_;
+  std::vector<Edge*> active_;
+  std::vector<Crossing> crossings_;
+};
+
+}  // namespace aismon

@@ -1,0 +1,53 @@
+#pragma once
+// One-pixel lines, polylines and polygon outlines written straight into the rows of a
+// 32-bit image, setting exactly the pixels the painter's aliased one-pixel pen sets: the
+// same 26.6 fixed-point stepping along the major axis, the same half-pixel extension of
+// square caps, the same care at the joints (no pixel twice, no gap where the direction
+// turns), and the same clipping one pixel outside the image.
+#include <cstdint>
+
+#include "chart/span_fill.h"
+
+namespace aismon {
+
+class ThinLine {
+ public:
+  // squareCaps: the ends of open lines reach half a pixel further (square cap) rather than
+  // stopping at the end point (flat cap).
+  ThinLine(const PixelTarget& target, uint32_t pixel, bool squareCaps);
+
+  // A single line from (x0, y0) to (x1, y1); equal points set one pixel.
+  void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+  // The polyline through xy (x, y pairs), n >= 2 points; closed adds the edge back to the
+  // first point, as a polygon's outline has. An open polyline that ends where it starts
+  // counts as closed (no caps), as it does for the painter.
+  void Path(const int32_t* xy, int n, bool closed);
+
+  // Points further than this outside the image make the lines inexact; callers clip first.
+  static constexpr int32_t kCoordinateLimit = 1 << 20;
+
+ private:
+  enum Direction { kNoDirection = 0, kTopToBottom = 1, kBottomToTop = 2, kLeftToRight = 4, kRightToLeft = 8 };
+  enum Caps { kNoCaps = 0, kCapBegin = 1, kCapEnd = 2 };
+  struct Point {
+    int32_t x, y;
+  };
+
+  bool ClipLine(double& x1, double& y1, double& x2, double& y2);
+  void LastPointOf(double x1, double y1, double x2, double y2);
+  bool Stroke(double x1, double y1, double x2, double y2, int caps);
+  void Plot(int32_t x, int32_t y) {
+    if (x < 0 || x >= target_.width || y < 0 || y >= target_.height) return;
+    target_.Row(y)[x] = pixel_;
+  }
+
+  PixelTarget target_;
+  uint32_t pixel_;
+  bool caps_;
+  double xmin_, xmax_, ymin_, ymax_;
+  Point lastPixel_{-1, -1};
+  int lastDir_ = kNoDirection;
+  bool lastAxisAligned_ = false;
+};
+
+}  // namespace aismon
