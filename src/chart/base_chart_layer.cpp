@@ -43,6 +43,38 @@ bool IsSeamEdge(int32_t lat0, int32_t lon0, int32_t lat1, int32_t lon1) {
   return (small < kSeamStraightSmall && big > kSeamStraightBig) || big > kSeamLong;
 }
 
+// The projection is monotonic in latitude and in longitude, each step of it (turning and
+// rounding included), so the points land within the box spanned by the projected corners
+// of their own extremes. Near the far side of the world the longitude wraps and that no
+// longer holds.
+bool PointsSurelyOutside(const ViewState& v, const int32_t* points, int32_t n, const ClipRect& r) {
+  if (n <= 0) return false;
+  int32_t latMin = INT32_MAX, latMax = INT32_MIN, lonMin = INT32_MAX, lonMax = INT32_MIN;
+  for (int32_t i = 0; i < n; ++i) {
+    latMin = std::min(latMin, points[2 * i]);
+    latMax = std::max(latMax, points[2 * i]);
+    lonMin = std::min(lonMin, points[2 * i + 1]);
+    lonMax = std::max(lonMax, points[2 * i + 1]);
+  }
+  const double south = latMin * kStoredToDegrees, north = latMax * kStoredToDegrees;
+  const double west = lonMin * kStoredToDegrees, east = lonMax * kStoredToDegrees;
+  const double h = v.halfWorldPixels;
+  const double xWest = (west - v.centerLon) * v.pixelsPerDegLon, xEast = (east - v.centerLon) * v.pixelsPerDegLon;
+  if (!(xWest > -h / 2 && xEast < h / 2)) return false;
+  ClipRect corners{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  for (const double lat : {south, north}) {
+    for (const double lon : {west, east}) {
+      int32_t x, y;
+      LatLonToPixel(v, lat, lon, x, y);
+      corners.left = std::min(corners.left, x);
+      corners.right = std::max(corners.right, x);
+      corners.top = std::min(corners.top, y);
+      corners.bottom = std::max(corners.bottom, y);
+    }
+  }
+  return Disjoint(corners, r);
+}
+
 bool BoxNearView(const ViewState& v, double north, double west, double south, double east) {
   const double m = (v.eastLon - v.westLon) * 0.25;
   if (v.northLat + m < south) return false;
@@ -93,19 +125,11 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
     }
 
     PixelPoint* s = screen_.data();
+    const ClipRect shapeGuard = GuardRect(c.Width(), c.Height(), kChartGuardMargin);
     switch (r.kind) {
       case kKindArea:
       case kKindW:
       case kKindS: {
-        ClipRect bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-        for (int32_t i = 0; i < n; ++i) {
-          LatLonToPixel(v, r.points[2 * i] * kStoredToDegrees, r.points[2 * i + 1] * kStoredToDegrees, s[i].x,
-                        s[i].y);
-          bounds.left = std::min(bounds.left, s[i].x);
-          bounds.right = std::max(bounds.right, s[i].x);
-          bounds.top = std::min(bounds.top, s[i].y);
-          bounds.bottom = std::max(bounds.bottom, s[i].y);
-        }
         if (r.kind == kKindArea) {
           // The fill's own outline takes the land colour: the coast is drawn by the outline
           // pass, which leaves out the seams where land is cut along bin borders. Outlined in
@@ -119,11 +143,26 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
           c.SetPenColor(kGreenPen);
           c.SetBrushColor(kGreenBrush);
         }
+        // Most of a catalog lies beside the view: such records leave only their colours.
+        if (PointsSurelyOutside(v, r.points, n, shapeGuard)) {
+          if (r.kind == kKindArea && !(v.landColor == v.coastColor)) c.SetPenColor(v.coastColor);
+          break;
+        }
+        ClipRect bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (int32_t i = 0; i < n; ++i) {
+          LatLonToPixel(v, r.points[2 * i] * kStoredToDegrees, r.points[2 * i + 1] * kStoredToDegrees, s[i].x,
+                        s[i].y);
+          bounds.left = std::min(bounds.left, s[i].x);
+          bounds.right = std::max(bounds.right, s[i].x);
+          bounds.top = std::min(bounds.top, s[i].y);
+          bounds.bottom = std::max(bounds.bottom, s[i].y);
+        }
         DrawPolygon(f, s, n, bounds);
         if (r.kind == kKindArea && !(v.landColor == v.coastColor)) DrawAreaOutline(f, r.points, s, n);
         break;
       }
       case kKindLine:
+        if (PointsSurelyOutside(v, r.points, n, shapeGuard)) break;
         for (int32_t i = 0; i < n; ++i)
           LatLonToPixel(v, r.points[2 * i] * kStoredToDegrees, r.points[2 * i + 1] * kStoredToDegrees, s[i].x,
                         s[i].y);
