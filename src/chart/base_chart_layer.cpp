@@ -87,11 +87,13 @@ BaseChartLayer::BaseChartLayer() : screen_(static_cast<size_t>(kChartPointRoom) 
 
 void BaseChartLayer::DrawBaseChart(FrameContext& f, const ChartImage* image) {
   Canvas& c = f.canvas;
+  // The sea and the land over it are written out row by row, once.
+  c.BeginBatch();
   c.SetBrushStyle(BrushStyle::Solid);
   c.SetBrushColor(f.view.seaColor);
   c.FillRect(0, 0, c.Width(), c.Height());
-  if (image == nullptr) return;
-  DrawChartImage(f, *image);
+  if (image != nullptr) DrawChartImage(f, *image);
+  c.EndBatch();
 }
 
 void BaseChartLayer::DrawChartImage(FrameContext& f, const ChartImage& image) {
@@ -103,6 +105,7 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
   Canvas& c = f.canvas;
   ChartWalk walk(words, wordCount);
   if (!walk.HeaderValid() || !BoxNear(v, walk.Bounds())) return;
+  c.BeginBatch();
 
   c.SetPenWidth(1);
   c.SetBrushStyle(BrushStyle::Solid);
@@ -157,8 +160,14 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
           bounds.top = std::min(bounds.top, s[i].y);
           bounds.bottom = std::max(bounds.bottom, s[i].y);
         }
-        DrawPolygon(f, s, n, bounds);
-        if (r.kind == kKindArea && !(v.landColor == v.coastColor)) DrawAreaOutline(f, r.points, s, n);
+        const bool coast = r.kind == kKindArea && !(v.landColor == v.coastColor);
+        // When the coast goes round the whole area in one run through the same points, it
+        // sets every pixel of the fill's own outline again (the same segments in the same
+        // order): the fill alone does.
+        const bool coastCoversOutline = coast && n >= 2 && Inside(bounds, shapeGuard) &&
+                                        (s[n - 1].x != s[0].x || s[n - 1].y != s[0].y) && !HasSeam(r.points, n);
+        DrawPolygon(f, s, n, bounds, !coastCoversOutline);
+        if (coast) DrawAreaOutline(f, r.points, s, n);
         break;
       }
       case kKindLine:
@@ -181,6 +190,15 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
         break;  // a kind this program does not draw
     }
   }
+  c.EndBatch();
+}
+
+bool BaseChartLayer::HasSeam(const int32_t* g, int32_t n) {
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t j = i + 1 < n ? i + 1 : 0;
+    if (IsSeamEdge(g[2 * i], g[2 * i + 1], g[2 * j], g[2 * j + 1])) return true;
+  }
+  return false;
 }
 
 void BaseChartLayer::DrawAreaOutline(FrameContext& f, const int32_t* g, PixelPoint* s, int32_t n) {
@@ -199,12 +217,17 @@ void BaseChartLayer::DrawAreaOutline(FrameContext& f, const int32_t* g, PixelPoi
   if (start < n) DrawPolyline(f, s + start, n - start + 1);
 }
 
-void BaseChartLayer::DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds) {
+void BaseChartLayer::DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds,
+                                 bool outline) {
   Canvas& c = f.canvas;
   const ClipRect guard = GuardRect(c.Width(), c.Height(), kChartGuardMargin);
   if (Disjoint(bounds, guard)) return;  // the whole shape, fill and outline, lies outside
   if (Inside(bounds, guard)) {
-    c.Polygon(s, n);
+    if (outline) {
+      c.Polygon(s, n);
+    } else {
+      c.FillPolygon(s, n);
+    }
     return;
   }
   if (n < 3) {

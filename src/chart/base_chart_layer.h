@@ -56,7 +56,11 @@ class BaseChartLayer {
   int32_t PointRoom() const { return room_; }
 
  private:
-  void DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds);
+  // The polygon filled, and outlined with the pen unless outline is false; clipped to the
+  // guard when it reaches beyond.
+  void DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds, bool outline);
+  // Whether any edge of the area's ring (stored points) is a seam.
+  static bool HasSeam(const int32_t* g, int32_t n);
   void DrawPolyline(FrameContext& f, const PixelPoint* s, int32_t n);
 
   std::vector<PixelPoint> screen_;

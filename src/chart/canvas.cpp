@@ -46,15 +46,34 @@ void Canvas::Resize(int32_t width, int32_t height) {
   if (width < 1) width = 1;
   if (height < 1) height = 1;
   if (width == image_.width() && height == image_.height()) return;
+  SettleBatch();
   if (painter_) {
     painter_->end();
     painter_.reset();
   }
   image_ = QImage(width, height, QImage::Format_RGB32);
   image_.fill(0xFF000000u);
+  if (batchDepth_ > 0) batch_.Start(width, height);
+}
+
+void Canvas::BeginBatch() {
+  if (batchDepth_++ == 0) batch_.Start(image_.width(), image_.height());
+}
+
+void Canvas::EndBatch() {
+  if (batchDepth_ > 0 && --batchDepth_ == 0) SettleBatch();
+}
+
+void Canvas::ApplyBatch() const {
+  // The image is this canvas's own; reading it through a const canvas still has to show
+  // what was drawn.
+  QImage& image = const_cast<QImage&>(image_);
+  batch_.Apply(reinterpret_cast<uint32_t*>(image.bits()), image.bytesPerLine() / 4);
 }
 
 void Canvas::Begin() {
+  // Whatever the painter draws goes over what was drawn before it.
+  SettleBatch();
   if (painter_) return;
   painter_ = std::make_unique<QPainter>(&image_);
   painter_->setRenderHint(QPainter::Antialiasing, false);
@@ -149,8 +168,9 @@ void Canvas::SetFontPoints(int points) { SetFontHeight(static_cast<int>(std::lro
 void Canvas::SetFontColor(Rgb c) { fontColor_ = c; }
 
 PixelTarget Canvas::Target() {
+  const bool batched = batchDepth_ > 0 && RowBatch::Fits(image_.width());
   return PixelTarget{reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.width(),
-                     image_.height()};
+                     image_.height(), batched ? &batch_ : nullptr};
 }
 
 void Canvas::Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -177,18 +197,20 @@ bool Canvas::InsideGuard(const PixelPoint* pts, int n) const {
 }
 
 // Points within the guard: even-odd fill, then the closed one-pixel outline over it.
-void Canvas::DrawPolygon(const PixelPoint* pts, int n) {
+void Canvas::DrawPolygon(const PixelPoint* pts, int n, bool outline) {
   static_assert(sizeof(PixelPoint) == 2 * sizeof(int32_t));
   if (ThinPenPlainBrush()) {
     const PixelTarget target = Target();
     const int32_t* xy = reinterpret_cast<const int32_t*>(pts);
     if (brushStyle_ == BrushStyle::Solid) spanFill_.FillPolygon(target, xy, n, FillRule::EvenOdd, Pixel(brushColor_));
-    ThinLine(target, Pixel(penColor_), true).Path(xy, n, true);
+    if (outline) ThinLine(target, Pixel(penColor_), true).Path(xy, n, true);
     return;
   }
   Begin();
   static_assert(sizeof(PixelPoint) == sizeof(QPoint));
+  if (!outline) painter_->setPen(Qt::NoPen);
   painter_->drawPolygon(reinterpret_cast<const QPoint*>(pts), n, Qt::OddEvenFill);
+  if (!outline) ApplyPen();
 }
 
 // Points within the guard, as the painter's polyline.
@@ -206,17 +228,21 @@ void Canvas::DrawPolyline(const PixelPoint* pts, int n) {
   painter_->drawPolyline(reinterpret_cast<const QPoint*>(pts), n);
 }
 
-void Canvas::Polygon(const PixelPoint* pts, int n) {
+void Canvas::Polygon(const PixelPoint* pts, int n) { ClipAndDrawPolygon(pts, n, true); }
+
+void Canvas::FillPolygon(const PixelPoint* pts, int n) { ClipAndDrawPolygon(pts, n, false); }
+
+void Canvas::ClipAndDrawPolygon(const PixelPoint* pts, int n, bool outline) {
   if (n < 2) return;
   if (InsideGuard(pts, n)) {
-    DrawPolygon(pts, n);
+    DrawPolygon(pts, n, outline);
     return;
   }
   // Clipping against a convex box keeps the even-odd parity of every point inside it, and
   // the edges it adds run along the guard, outside the image.
   const std::vector<PixelPoint>& clipped = polygonClipper_.Clip(pts, n, GuardRect(Width(), Height(), kGuardMargin));
   if (clipped.size() < 3) return;
-  DrawPolygon(clipped.data(), static_cast<int>(clipped.size()));
+  DrawPolygon(clipped.data(), static_cast<int>(clipped.size()), outline);
 }
 
 void Canvas::DrawClippedPolyline(const PixelPoint* pts, int n) {
@@ -269,7 +295,7 @@ void Canvas::FillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     if (x1 <= x0 || y1 <= y0) return;
     const PixelTarget target = Target();
     const uint32_t pixel = Pixel(brushColor_);
-    for (int32_t y = y0; y < y1; ++y) FillPixels(target.Row(y) + x0, x1 - x0, pixel);
+    for (int32_t y = y0; y < y1; ++y) target.Put(y, x0, x1 - x0, pixel);
     return;
   }
   Begin();

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "chart/clip.h"
+#include "chart/pixel_target.h"
 #include "chart/span_fill.h"
 #include "chart/view_state.h"
 #include "chart/wide_line.h"
@@ -37,8 +38,14 @@ class Canvas {
   int32_t Width() const { return image_.width(); }
   int32_t Height() const { return image_.height(); }
   // Direct access to row y (Width() pixels, 0xFFRRGGBB). Valid until the next Resize.
-  uint32_t* Row(int32_t y) { return reinterpret_cast<uint32_t*>(image_.scanLine(y)); }
-  const QImage& Image() const { return image_; }
+  uint32_t* Row(int32_t y) {
+    SettleBatch();
+    return reinterpret_cast<uint32_t*>(image_.scanLine(y));
+  }
+  const QImage& Image() const {
+    SettleBatch();
+    return image_;
+  }
   // A colour as a pixel of the image. The top byte is set because the image format asks
   // for opaque pixels; readers of colours mask it off.
   static uint32_t Pixel(Rgb c) { return 0xFF000000u | (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
@@ -46,11 +53,18 @@ class Canvas {
     return Rgb{static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8), static_cast<uint8_t>(pixel)};
   }
   Rgb PixelAt(int32_t x, int32_t y) const {
+    SettleBatch();
     return ColorOf(reinterpret_cast<const uint32_t*>(image_.constScanLine(y))[x]);
   }
   // Points further than this outside the image are clipped away before the painter sees
   // them, so coordinates millions of pixels out neither overflow nor distort a shape.
   static constexpr int32_t kGuardMargin = 4096;
+
+  // Between these, shapes drawn without the painter are collected row by row and written
+  // out at the end (or before anything else reads or paints the image), so that a layer
+  // painting large shapes over each other writes each row out once. Pairs may nest.
+  void BeginBatch();
+  void EndBatch();
 
   // Pen.
   void SetPenColor(Rgb c);
@@ -74,6 +88,7 @@ class Canvas {
   // Shapes: outlined with the pen, filled with the brush (none when Clear).
   void Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1);  // bounding box, x1/y1 exclusive
   void Polygon(const PixelPoint* pts, int n);                    // even-odd fill, closed
+  void FillPolygon(const PixelPoint* pts, int n);                // the same fill, no outline
   void Polyline(const PixelPoint* pts, int n);                   // open
   void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
   // Full or partial ellipse outline in the bounding box, counter-clockwise from the
@@ -94,12 +109,18 @@ class Canvas {
   const QString& Text(std::string_view sjis);
   bool InsideGuard(const PixelPoint* pts, int n) const;
   void DrawClippedPolyline(const PixelPoint* pts, int n);
-  // The image's rows for the rasterisers that write into them directly.
+  // The image's rows for the rasterisers that write into them directly (or the batch).
   PixelTarget Target();
+  // Writes out what the batch holds; const so that reads can see all that was drawn.
+  void SettleBatch() const {
+    if (!batch_.Empty()) ApplyBatch();
+  }
+  void ApplyBatch() const;
   // Whether the pen and brush are ones the direct rasterisers draw exactly as the painter:
   // a one-pixel pen, and a solid or no brush.
   bool ThinPenPlainBrush() const { return penWidth_ == 1 && brushStyle_ != BrushStyle::DiagCross; }
-  void DrawPolygon(const PixelPoint* pts, int n);
+  void ClipAndDrawPolygon(const PixelPoint* pts, int n, bool outline);
+  void DrawPolygon(const PixelPoint* pts, int n, bool outline);
   void DrawPolyline(const PixelPoint* pts, int n);
 
   QImage image_;
@@ -120,6 +141,8 @@ class Canvas {
   // Direct rasterisers, with their buffers.
   SpanFill spanFill_;
   WideLine wideLine_;
+  mutable RowBatch batch_;
+  int batchDepth_ = 0;
   // Shift-JIS texts already converted: the same names and labels come back every frame.
   struct TextHash {
     using is_transparent = void;

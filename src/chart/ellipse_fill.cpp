@@ -23,7 +23,7 @@ struct EllipseDraw {
       if (s.y >= target.height) break;
       if (s.y < 0) continue;
       const int32_t from = std::max(s.x, 0), to = std::min(s.x + s.len, target.width);
-      if (to > from) FillPixels(target.Row(s.y) + from, to - from, pixel);
+      if (to > from) target.Put(s.y, from, to - from, pixel);
     }
   }
 

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace aismon {
 
@@ -17,22 +14,6 @@ constexpr int64_t kHalf = kOne / 2;
 int64_t MulFixed(int64_t a, int64_t b) { return (a * b) >> 16; }
 
 }  // namespace
-
-void FillLongRun(uint32_t* p, int32_t n, uint32_t pixel) {
-#if defined(__SSE2__)
-  if (n >= 8) {
-    const __m128i v = _mm_set1_epi32(static_cast<int>(pixel));
-    uint32_t* end = p + n;
-    // One unaligned store up front, then aligned ones; the overlap is harmless.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-    uint32_t* q = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(p) + 16) & ~uintptr_t{15});
-    for (; q + 4 <= end; q += 4) _mm_store_si128(reinterpret_cast<__m128i*>(q), v);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(end - 4), v);
-    return;
-  }
-#endif
-  for (int32_t i = 0; i < n; ++i) p[i] = pixel;
-}
 
 void SpanFill::Begin(int32_t width, int32_t height) {
   width_ = width;
@@ -132,7 +113,6 @@ void SpanFill::Row(const PixelTarget& target, int32_t y, int32_t mask, uint32_t 
     for (; j > 0 && e->x < active_[j - 1]->x; --j) active_[j] = active_[j - 1];
     active_[j] = e;
   }
-  uint32_t* row = target.Row(y);
   int32_t x = 0;
   int32_t winding = 0;
   size_t kept = 0;
@@ -142,7 +122,7 @@ void SpanFill::Row(const PixelTarget& target, int32_t y, int32_t mask, uint32_t 
     if ((winding & mask) != 0) {
       // Clamped only for safety: folded edges keep every span inside the row.
       const int32_t from = std::max(x, 0), to = std::min(cur, width_);
-      if (to > from) FillPixels(row + from, to - from, pixel);
+      if (to > from) target.Put(y, from, to - from, pixel);
     }
     x = cur;
     winding += e->winding;
@@ -162,14 +142,24 @@ void SpanFill::TwoEdgeRows(const PixelTarget& target, int32_t y, int32_t last, i
   int64_t ax = a->x, bx = b->x;
   const int64_t ad = a->delta, bd = b->delta;
   const bool aFills = (a->winding & mask) != 0, bFills = (b->winding & mask) != 0;
-  uint32_t* row = target.Row(y);
-  for (; y <= last; ++y, row += target.stride, ax += ad, bx += bd) {
-    // Equal positions leave an empty span whichever comes first.
-    const bool aLeft = ax <= bx;
-    if (!(aLeft ? aFills : bFills)) continue;
-    const int32_t from = std::max(static_cast<int32_t>((aLeft ? ax : bx) >> 16), 0);
-    const int32_t to = std::min(static_cast<int32_t>((aLeft ? bx : ax) >> 16), width_);
-    if (to > from) FillPixels(row + from, to - from, pixel);
+  // Equal positions leave an empty span whichever comes first.
+  if (target.batch == nullptr) {
+    uint32_t* row = target.Row(y);
+    for (; y <= last; ++y, row += target.stride, ax += ad, bx += bd) {
+      const bool aLeft = ax <= bx;
+      if (!(aLeft ? aFills : bFills)) continue;
+      const int32_t from = std::max(static_cast<int32_t>((aLeft ? ax : bx) >> 16), 0);
+      const int32_t to = std::min(static_cast<int32_t>((aLeft ? bx : ax) >> 16), width_);
+      if (to > from) FillPixels(row + from, to - from, pixel);
+    }
+  } else {
+    for (; y <= last; ++y, ax += ad, bx += bd) {
+      const bool aLeft = ax <= bx;
+      if (!(aLeft ? aFills : bFills)) continue;
+      const int32_t from = std::max(static_cast<int32_t>((aLeft ? ax : bx) >> 16), 0);
+      const int32_t to = std::min(static_cast<int32_t>((aLeft ? bx : ax) >> 16), width_);
+      if (to > from) target.batch->Add(y, from, to - from, pixel);
+    }
   }
   a->x = ax;
   b->x = bx;

@@ -1,5 +1,5 @@
 #pragma once
-// Filling of polygons straight into the rows of a 32-bit image, setting exactly the pixels
+// Filling of polygons into the rows of a 32-bit image, setting exactly the pixels
 // the painter's aliased rasteriser sets: a pixel is filled when its centre lies inside by
 // the fill rule, the edges are stepped in the same 16.16 fixed point from vertices given
 // in 26.6 fixed point, and edges beyond the left or right border are folded onto it the
@@ -8,27 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "chart/pixel_target.h"
+
 namespace aismon {
-
-// The image being drawn on: width x height pixels, row y at bits + y * stride.
-struct PixelTarget {
-  uint32_t* bits = nullptr;
-  ptrdiff_t stride = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-  uint32_t* Row(int32_t y) const { return bits + static_cast<ptrdiff_t>(y) * stride; }
-};
-
-// Sets n pixels from p on to one value.
-void FillLongRun(uint32_t* p, int32_t n, uint32_t pixel);
-inline void FillPixels(uint32_t* p, int32_t n, uint32_t pixel) {
-  if (n >= 8) {
-    FillLongRun(p, n, pixel);
-    return;
-  }
-  // Short runs (the rows of a wide line, the tips of shapes) are most runs.
-  for (int32_t i = 0; i < n; ++i) p[i] = pixel;
-}
 
 // A point in 26.6 fixed point (1/64 pixel).
 struct FixedPoint {

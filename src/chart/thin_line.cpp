@@ -14,8 +14,10 @@ constexpr int kHorizontalMask = 0xc;
 // Pixel coordinate to 26.6, truncating toward zero as the painter does.
 int32_t ToFixed(double v) { return static_cast<int32_t>(v * 64.0); }
 
-// 26.6 divided by 26.6 into 16.16.
-int64_t DivFixed(int32_t x, int32_t y) { return int64_t{x} * 65536 / y; }
+// 26.6 divided by 26.6 into 16.16, truncated toward zero. In double: the dividend stays
+// below 2^53, so the rounded quotient never crosses an integer and truncates to exactly
+// what the integer division gives, several times faster.
+int64_t DivFixed(int32_t x, int32_t y) { return static_cast<int64_t>(static_cast<double>(x) * 65536.0 / y); }
 
 int SwapCaps(int caps) { return ((caps & 1) << 1) | ((caps & 2) >> 1); }
 
@@ -136,9 +138,18 @@ void ThinLine::LastPointOf(double rx1, double ry1, double rx2, double ry2) {
 // One segment, stepping one pixel per row (steep) or per column (flat). Returns false
 // only for a segment too short to count, so that a path keeps its previous point.
 bool ThinLine::Stroke(double rx1, double ry1, double rx2, double ry2, int caps) {
-  bool didDraw = std::abs(rx2 - rx1) + std::abs(ry2 - ry1) >= 1.0;
+  const bool didDraw = std::abs(rx2 - rx1) + std::abs(ry2 - ry1) >= 1.0;
   if (ClipLine(rx1, ry1, rx2, ry2)) return true;
-  int32_t x1 = ToFixed(rx1), y1 = ToFixed(ry1), x2 = ToFixed(rx2), y2 = ToFixed(ry2);
+  return StrokeFixed(ToFixed(rx1), ToFixed(ry1), ToFixed(rx2), ToFixed(ry2), caps, didDraw);
+}
+
+bool ThinLine::Unclipped(const int32_t* xy, int n) const {
+  for (int i = 0; i < n; ++i)
+    if (xy[2 * i] < xmin_ || xy[2 * i] > xmax_ || xy[2 * i + 1] < ymin_ || xy[2 * i + 1] > ymax_) return false;
+  return true;
+}
+
+bool ThinLine::StrokeFixed(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int caps, bool didDraw) {
   const int32_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
   Point last = lastPixel_;
 
@@ -296,6 +307,17 @@ void ThinLine::Path(const int32_t* xy, int n, bool closed) {
     const bool repeats = xy[0] == xy[2 * (n - 1)] && xy[1] == xy[2 * (n - 1) + 1];
     const int k = repeats && n > 2 ? n - 2 : n - 1;
     LastPointOf(xy[2 * k], xy[2 * k + 1], px, py);
+  }
+  if (Unclipped(xy, n)) {
+    // Whole pixels inside the clipping bounds: nothing is clipped and every segment counts
+    // as drawn, so the path is stroked straight from the 26.6 points.
+    for (int i = 1; i < n; ++i) {
+      if (!ringed && caps_ && i == n - 1) caps |= kCapEnd;
+      StrokeFixed(xy[2 * i - 2] * 64, xy[2 * i - 1] * 64, xy[2 * i] * 64, xy[2 * i + 1] * 64, caps, true);
+      caps = kNoCaps;
+    }
+    if (closed) StrokeFixed(xy[2 * n - 2] * 64, xy[2 * n - 1] * 64, xy[0] * 64, xy[1] * 64, kNoCaps, true);
+    return;
   }
   for (int i = 1; i < n; ++i) {
     const double qx = xy[2 * i], qy = xy[2 * i + 1];

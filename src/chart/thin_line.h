@@ -23,9 +23,6 @@ class ThinLine {
   // counts as closed (no caps), as it does for the painter.
   void Path(const int32_t* xy, int n, bool closed);
 
-  // Points further than this outside the image make the lines inexact; callers clip first.
-  static constexpr int32_t kCoordinateLimit = 1 << 20;
-
  private:
   enum Direction { kNoDirection = 0, kTopToBottom = 1, kBottomToTop = 2, kLeftToRight = 4, kRightToLeft = 8 };
   enum Caps { kNoCaps = 0, kCapBegin = 1, kCapEnd = 2 };
@@ -36,9 +33,19 @@ class ThinLine {
   bool ClipLine(double& x1, double& y1, double& x2, double& y2);
   void LastPointOf(double x1, double y1, double x2, double y2);
   bool Stroke(double x1, double y1, double x2, double y2, int caps);
+  // The segment between 26.6 end points already inside the clipping bounds.
+  bool StrokeFixed(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int caps, bool didDraw);
+  // Whether the clipping one pixel outside the image leaves all n points alone.
+  bool Unclipped(const int32_t* xy, int n) const;
   void Plot(int32_t x, int32_t y) {
-    if (x < 0 || x >= target_.width || y < 0 || y >= target_.height) return;
-    target_.Row(y)[x] = pixel_;
+    if (static_cast<uint32_t>(x) >= static_cast<uint32_t>(target_.width) ||
+        static_cast<uint32_t>(y) >= static_cast<uint32_t>(target_.height))
+      return;
+    if (target_.batch != nullptr) {
+      target_.batch->Add(y, x, 1, pixel_);
+    } else {
+      target_.Row(y)[x] = pixel_;
+    }
   }
 
   PixelTarget target_;

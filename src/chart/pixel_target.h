@@ -1,0 +1,83 @@
+#pragma once
+// Where the direct rasterisers put their pixels: straight into the rows of a 32-bit image,
+// or, while a batch is open, into per-row lists of runs that are written out row by row
+// later. A layer that floods the picture and then paints large shapes over it touches
+// every pixel several times; collected per row, each row takes all of them while it is in
+// the cache and goes out to memory once. Runs keep their order within a row, and rows are
+// independent, so the result is the same pixels.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace aismon {
+
+// Sets n pixels from p on to one value.
+void FillLongRun(uint32_t* p, int32_t n, uint32_t pixel);
+inline void FillPixels(uint32_t* p, int32_t n, uint32_t pixel) {
+  if (n >= 8) {
+    FillLongRun(p, n, pixel);
+    return;
+  }
+  // Short runs (the rows of a wide line, the tips of shapes) are most runs.
+  for (int32_t i = 0; i < n; ++i) p[i] = pixel;
+}
+
+class RowBatch {
+ public:
+  // Opens the batch for an image of the given size. Widths beyond 65535 cannot be batched.
+  void Start(int32_t width, int32_t height);
+  static bool Fits(int32_t width) { return width <= 65535; }
+  bool Empty() const { return count_ == 0; }
+  // A run already inside the image. One that continues the row's last run in the same
+  // colour joins it.
+  void Add(int32_t y, int32_t x, int32_t n, uint32_t pixel) {
+    std::vector<Run>& row = rows_[static_cast<size_t>(y)];
+    if (!row.empty()) {
+      Run& last = row.back();
+      const int32_t end = last.x + last.n;
+      if (last.pixel == pixel && x <= end && x + n >= last.x) {
+        const int32_t from = x < last.x ? x : last.x;
+        const int32_t to = x + n > end ? x + n : end;
+        last.x = static_cast<uint16_t>(from);
+        last.n = static_cast<uint16_t>(to - from);
+        return;
+      }
+    }
+    Append(row, x, n, pixel);
+  }
+  // Writes every row's runs in order into rows bits + y * stride and empties the batch.
+  void Apply(uint32_t* bits, ptrdiff_t stride);
+
+ private:
+  struct Run {
+    uint16_t x;
+    uint16_t n;
+    uint32_t pixel;
+  };
+  void Append(std::vector<Run>& row, int32_t x, int32_t n, uint32_t pixel);
+  int32_t width_ = 0;
+  size_t count_ = 0;
+  // Kept with their capacity from frame to frame.
+  std::vector<std::vector<Run>> rows_;
+};
+
+// The image being drawn on: width x height pixels, row y at bits + y * stride; runs go to
+// batch instead when there is one.
+struct PixelTarget {
+  uint32_t* bits = nullptr;
+  ptrdiff_t stride = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  RowBatch* batch = nullptr;
+  uint32_t* Row(int32_t y) const { return bits + static_cast<ptrdiff_t>(y) * stride; }
+  // n pixels of row y from x on, all inside the image.
+  void Put(int32_t y, int32_t x, int32_t n, uint32_t pixel) const {
+    if (batch != nullptr) {
+      batch->Add(y, x, n, pixel);
+    } else {
+      FillPixels(Row(y) + x, n, pixel);
+    }
+  }
+};
+
+}  // namespace aismon
