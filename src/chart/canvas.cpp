@@ -74,17 +74,21 @@ void Canvas::ApplyBatch() const {
 void Canvas::Begin() {
   // Whatever the painter draws goes over what was drawn before it.
   SettleBatch();
-  if (painter_) return;
-  painter_ = std::make_unique<QPainter>(&image_);
-  painter_->setRenderHint(QPainter::Antialiasing, false);
-  painter_->setRenderHint(QPainter::TextAntialiasing, false);
-  ApplyPen();
-  ApplyBrush();
-  fontDirty_ = true;
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>(&image_);
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setRenderHint(QPainter::TextAntialiasing, false);
+    penDirty_ = brushDirty_ = fontDirty_ = true;
+  }
+  // Pen and brush reach the painter only when it draws: the direct rasterisers read them
+  // from here, and a thousand ships change them many times a frame.
+  if (penDirty_) ApplyPen();
+  if (brushDirty_) ApplyBrush();
 }
 
 void Canvas::ApplyPen() {
   if (!painter_) return;
+  penDirty_ = false;
   QPen pen(ToQColor(penColor_));
   pen.setWidth(penWidth_);
   pen.setStyle(Qt::SolidLine);
@@ -96,6 +100,7 @@ void Canvas::ApplyPen() {
 
 void Canvas::ApplyBrush() {
   if (!painter_) return;
+  brushDirty_ = false;
   switch (brushStyle_) {
     case BrushStyle::Solid:
       painter_->setBrush(QBrush(ToQColor(brushColor_), Qt::SolidPattern));
@@ -134,25 +139,25 @@ const QString& Canvas::Text(std::string_view sjis) {
 }
 
 void Canvas::SetPenColor(Rgb c) {
-  if (c == penColor_ && painter_) return;
+  if (c == penColor_) return;
   penColor_ = c;
-  ApplyPen();
+  penDirty_ = true;
 }
 void Canvas::SetPenWidth(int w) {
   w = w < 1 ? 1 : w;
-  if (w == penWidth_ && painter_) return;
+  if (w == penWidth_) return;
   penWidth_ = w;
-  ApplyPen();
+  penDirty_ = true;
 }
 void Canvas::SetBrushColor(Rgb c) {
-  if (c == brushColor_ && painter_) return;
+  if (c == brushColor_) return;
   brushColor_ = c;
-  ApplyBrush();
+  brushDirty_ = true;
 }
 void Canvas::SetBrushStyle(BrushStyle s) {
-  if (s == brushStyle_ && painter_) return;
+  if (s == brushStyle_) return;
   brushStyle_ = s;
-  ApplyBrush();
+  brushDirty_ = true;
 }
 void Canvas::SetFontFace(std::string_view faceSjis) {
   if (faceSjis_ == faceSjis) return;

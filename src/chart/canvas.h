@@ -135,6 +135,8 @@ class Canvas {
   QFont font_;
   std::optional<QFontMetrics> metrics_;
   bool fontDirty_ = true;
+  bool penDirty_ = true;
+  bool brushDirty_ = true;
   // Clipping buffers, kept so that drawing allocates nothing once they have grown.
   PolygonClipper polygonClipper_;
   PolylineClipper polylineClipper_;

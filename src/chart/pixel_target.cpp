@@ -25,7 +25,24 @@ void FillLongRun(uint32_t* p, int32_t n, uint32_t pixel) {
 void RowBatch::Start(int32_t width, int32_t height) {
   width_ = width;
   if (rows_.size() < static_cast<size_t>(height)) rows_.resize(static_cast<size_t>(height));
+  // Room for a row and for aligning its start.
+  if (scratch_.size() < static_cast<size_t>(width) + 4) scratch_.resize(static_cast<size_t>(width) + 4);
 }
+
+namespace {
+
+// Copies n pixels to a row without reading the row first.
+void StreamRow(uint32_t* to, const uint32_t* from, int32_t n) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  for (; i < n && (reinterpret_cast<uintptr_t>(to + i) & 15) != 0; ++i) to[i] = from[i];
+  for (; i + 4 <= n; i += 4)
+    _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+#endif
+  for (; i < n; ++i) to[i] = from[i];
+}
+
+}  // namespace
 
 void RowBatch::Append(std::vector<Run>& row, int32_t x, int32_t n, uint32_t pixel) {
   // A run over the whole row hides all before it.
@@ -43,9 +60,18 @@ void RowBatch::Apply(uint32_t* bits, ptrdiff_t stride) {
     std::vector<Run>& row = rows_[y];
     if (row.empty()) continue;
     uint32_t* p = bits + static_cast<ptrdiff_t>(y) * stride;
-    for (const Run& r : row) FillPixels(p + r.x, r.n, r.pixel);
+    if (row.front().x == 0 && row.front().n == width_) {
+      uint32_t* s = scratch_.data();
+      for (const Run& r : row) FillPixels(s + r.x, r.n, r.pixel);
+      StreamRow(p, s, width_);
+    } else {
+      for (const Run& r : row) FillPixels(p + r.x, r.n, r.pixel);
+    }
     row.clear();
   }
+#if defined(__SSE2__)
+  _mm_sfence();
+#endif
   count_ = 0;
 }
 

@@ -46,6 +46,8 @@ class RowBatch {
     Append(row, x, n, pixel);
   }
   // Writes every row's runs in order into rows bits + y * stride and empties the batch.
+  // A row whose runs start with one over the whole row is made up in a scratch row and
+  // streamed out, so that the old row is never read in.
   void Apply(uint32_t* bits, ptrdiff_t stride);
 
  private:
@@ -59,6 +61,7 @@ class RowBatch {
   size_t count_ = 0;
   // Kept with their capacity from frame to frame.
   std::vector<std::vector<Run>> rows_;
+  std::vector<uint32_t> scratch_;
 };
 
 // The image being drawn on: width x height pixels, row y at bits + y * stride; runs go to

@@ -3,6 +3,10 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace aismon {
 
 namespace {
@@ -66,15 +70,23 @@ bool PaintSmallDisc(const PixelRows& rows, int32_t x, int32_t y, int32_t radius,
     // Wholly inside: fixed shapes, unrolled.
     uint32_t* row = rows.base + static_cast<ptrdiff_t>(yy) * rows.width + x;
     const ptrdiff_t w = rows.width;
+#if defined(__SSE2__)
+    // Four pixels in one store.
+    const __m128i v = _mm_set1_epi32(static_cast<int>(pixel));
+    auto fill4 = [v](uint32_t* p) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p - 2), v); };
+    auto fill6 = [v](uint32_t* p) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p - 3), v);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p - 1), v);
+    };
+#else
     auto fill4 = [pixel](uint32_t* p) { p[-2] = p[-1] = p[0] = p[1] = pixel; };
+    auto fill6 = [pixel](uint32_t* p) { p[-3] = p[-2] = p[-1] = p[0] = p[1] = p[2] = pixel; };
+#endif
     if (radius == 2) {
       for (int i = 0; i < 4; ++i) fill4(row + i * w);
     } else {
       fill4(row);
-      for (int i = 1; i < 5; ++i) {
-        fill4(row + i * w);
-        row[i * w - 3] = row[i * w + 2] = pixel;
-      }
+      for (int i = 1; i < 5; ++i) fill6(row + i * w);
       fill4(row + 5 * w);
     }
     return true;

@@ -91,6 +91,12 @@ void SpanFill::AddEdge(FixedPoint a, FixedPoint b) {
   const double slope = static_cast<double>(b.x - a.x) / static_cast<double>(b.y - a.y);
   const int64_t slopeFP = static_cast<int64_t>(slope * 65536.0);
   int64_t x = aFP + MulFixed(slopeFP, int64_t{first} * kOne + kHalf - a.y * 1024);
+  // Inside the borders at both ends: nothing to fold.
+  const int64_t last = x + slopeFP * (bottom - first);
+  if (x > leftFP_ && x < rightFP_ && last > leftFP_ && last < rightFP_) {
+    Add(x, slopeFP, first, bottom, winding);
+    return;
+  }
   if (FoldAt(x, first, bottom, slopeFP, leftFP_, winding)) return;
   if (FoldAt(x, first, bottom, slopeFP, rightFP_, winding)) return;
   Add(x, slopeFP, first, bottom, winding);

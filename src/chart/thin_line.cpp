@@ -269,11 +269,19 @@ bool ThinLine::StrokeFixed(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int c
       }
       lastDir_ = dir;
       lastAxisAligned_ = axisAligned;
-      // A flat run: each row's pixels are contiguous, so most runs are plain spans.
+      // A flat run: the pixels of each row are contiguous, so they go out as one span.
+      int32_t runStart = x;
+      int32_t runRow = static_cast<int32_t>(y >> 16);
       do {
-        Plot(x, static_cast<int32_t>(y >> 16));
+        const int32_t row = static_cast<int32_t>(y >> 16);
+        if (row != runRow) {
+          Span(runRow, runStart, x);
+          runStart = x;
+          runRow = row;
+        }
         y += yinc;
       } while (++x < xs);
+      Span(runRow, runStart, x);
       didDraw = true;
     }
   }

@@ -48,6 +48,14 @@ class ThinLine {
     }
   }
 
+  // Pixels x0 .. x1 - 1 of row y, the part inside the image.
+  void Span(int32_t y, int32_t x0, int32_t x1) {
+    if (static_cast<uint32_t>(y) >= static_cast<uint32_t>(target_.height)) return;
+    if (x0 < 0) x0 = 0;
+    if (x1 > target_.width) x1 = target_.width;
+    if (x1 > x0) target_.Put(y, x0, x1 - x0, pixel_);
+  }
+
   PixelTarget target_;
   uint32_t pixel_;
   bool caps_;

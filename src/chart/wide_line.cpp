@@ -94,7 +94,8 @@ void WideLine::CubicTo(QPointF c1, QPointF c2, QPointF e) {
   const Bezier b{s.x(), s.y(), c1.x(), c1.y(), c2.x(), c2.y(), e.x(), e.y()};
   const QRectF clip(0, 0, clipWidth_, clipHeight_);
   bool outside = false;
-  if (!clip.contains(e)) {
+  // The end point outside the image (edges included, as the rectangle test has it).
+  if (e.x() < 0 || e.x() > clipWidth_ || e.y() < 0 || e.y() > clipHeight_) {
     const double left = std::min({b.x1, b.x2, b.x3, b.x4}), right = std::max({b.x1, b.x2, b.x3, b.x4});
     const double top = std::min({b.y1, b.y2, b.y3, b.y4}), bottom = std::max({b.y1, b.y2, b.y3, b.y4});
     outside = !QRectF(left, top, right - left, bottom - top).intersects(clip);
