@@ -14,6 +14,13 @@ void FillLongRun(uint32_t* p, int32_t n, uint32_t pixel) {
     // One unaligned store up front, then aligned ones; the overlap is harmless.
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
     uint32_t* q = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(p) + 16) & ~uintptr_t{15});
+    // Four stores a turn: rows of thousands of pixels are common (the sea, large land).
+    for (; q + 16 <= end; q += 16) {
+      _mm_store_si128(reinterpret_cast<__m128i*>(q), v);
+      _mm_store_si128(reinterpret_cast<__m128i*>(q + 4), v);
+      _mm_store_si128(reinterpret_cast<__m128i*>(q + 8), v);
+      _mm_store_si128(reinterpret_cast<__m128i*>(q + 12), v);
+    }
     for (; q + 4 <= end; q += 4) _mm_store_si128(reinterpret_cast<__m128i*>(q), v);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(end - 4), v);
     return;
@@ -36,8 +43,16 @@ void StreamRow(uint32_t* to, const uint32_t* from, int32_t n) {
   int32_t i = 0;
 #if defined(__SSE2__)
   for (; i < n && (reinterpret_cast<uintptr_t>(to + i) & 15) != 0; ++i) to[i] = from[i];
-  for (; i + 4 <= n; i += 4)
-    _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+  auto copy4 = [to, from](int32_t k) {
+    _mm_stream_si128(reinterpret_cast<__m128i*>(to + k), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k)));
+  };
+  for (; i + 16 <= n; i += 16) {
+    copy4(i);
+    copy4(i + 4);
+    copy4(i + 8);
+    copy4(i + 12);
+  }
+  for (; i + 4 <= n; i += 4) copy4(i);
 #endif
   for (; i < n; ++i) to[i] = from[i];
 }

@@ -174,7 +174,7 @@ void SpanFill::TwoEdgeRows(const PixelTarget& target, int32_t y, int32_t last, i
 void SpanFill::Fill(const PixelTarget& target, FillRule rule, uint32_t pixel) {
   if (edges_.empty()) return;
   const int32_t mask = rule == FillRule::Winding ? ~0 : 1;
-  std::sort(edges_.begin(), edges_.end(), [](const Edge& p, const Edge& q) { return p.top < q.top; });
+  SortByTop();
   active_.clear();
   size_t next = 0;
   const size_t count = edges_.size();
@@ -186,17 +186,40 @@ void SpanFill::Fill(const PixelTarget& target, FillRule rule, uint32_t pixel) {
       y = edges_[next].top;
       continue;
     }
-    // The rows until an edge starts or ends share one set of active edges.
-    int32_t last = next < count ? edges_[next].top - 1 : height_ - 1;
-    for (const Edge* e : active_) last = std::min(last, e->bottom);
-    if (active_.size() == 2 && last > y) {
-      TwoEdgeRows(target, y, last - 1, mask, pixel);
-      y = last;
+    if (active_.size() == 2) {
+      // The rows until an edge starts or ends share these two edges.
+      const int32_t last = std::min({next < count ? edges_[next].top - 1 : height_ - 1, active_[0]->bottom,
+                                     active_[1]->bottom});
+      if (last > y) {
+        TwoEdgeRows(target, y, last - 1, mask, pixel);
+        y = last;
+      }
     }
     Row(target, y, mask, pixel);
     ++y;
   }
   edges_.clear();
+}
+
+// Edges in order of their first row. Shapes of many edges (a coastline of hundreds of
+// points) are sorted by counting, in one pass over their height; small ones by comparison.
+void SpanFill::SortByTop() {
+  const size_t n = edges_.size();
+  if (n < 64) {
+    std::sort(edges_.begin(), edges_.end(), [](const Edge& p, const Edge& q) { return p.top < q.top; });
+    return;
+  }
+  int32_t lo = edges_[0].top, hi = lo;
+  for (const Edge& e : edges_) {
+    lo = std::min(lo, e.top);
+    hi = std::max(hi, e.top);
+  }
+  starts_.assign(static_cast<size_t>(hi - lo) + 2, 0);
+  for (const Edge& e : edges_) ++starts_[static_cast<size_t>(e.top - lo) + 1];
+  for (size_t i = 1; i < starts_.size(); ++i) starts_[i] += starts_[i - 1];
+  sorted_.resize(n);
+  for (const Edge& e : edges_) sorted_[static_cast<size_t>(starts_[static_cast<size_t>(e.top - lo)]++)] = e;
+  edges_.swap(sorted_);
 }
 
 void SpanFill::FillPolygon(const PixelTarget& target, const int32_t* xy, int n, FillRule rule, uint32_t pixel) {

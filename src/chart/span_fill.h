@@ -50,12 +50,15 @@ class SpanFill {
   void Add(int64_t x, int64_t delta, int32_t top, int32_t bottom, int32_t winding);
   void Row(const PixelTarget& target, int32_t y, int32_t mask, uint32_t pixel);
   void TwoEdgeRows(const PixelTarget& target, int32_t y, int32_t last, int32_t mask, uint32_t pixel);
+  void SortByTop();
 
   int32_t width_ = 0;
   int32_t height_ = 0;
   int64_t leftFP_ = 0;
   int64_t rightFP_ = 0;
   std::vector<Edge> edges_;
+  std::vector<Edge> sorted_;
+  std::vector<int32_t> starts_;
   std::vector<Edge*> active_;
   std::vector<Crossing> crossings_;
 };
