@@ -6,7 +6,52 @@
 
 namespace aismon {
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define AISMON_WIDE_STORES 1
+namespace {
+
+// Thirty-two bytes a store where the processor has them (checked once, at run time).
+const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+
+__attribute__((target("avx2"))) void FillLongRunAvx2(uint32_t* p, int32_t n, uint32_t pixel) {
+  const __m256i v = _mm256_set1_epi32(static_cast<int>(pixel));
+  uint32_t* end = p + n;
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+  uint32_t* q = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(p) + 32) & ~uintptr_t{31});
+  for (; q + 32 <= end; q += 32) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q), v);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q + 8), v);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q + 16), v);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q + 24), v);
+  }
+  for (; q + 8 <= end; q += 8) _mm256_store_si256(reinterpret_cast<__m256i*>(q), v);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(end - 8), v);
+}
+
+__attribute__((target("avx2"))) void StreamRowAvx2(uint32_t* to, const uint32_t* from, int32_t n) {
+  int32_t i = 0;
+  for (; i < n && (reinterpret_cast<uintptr_t>(to + i) & 31) != 0; ++i) to[i] = from[i];
+  for (; i + 32 <= n; i += 32) {
+    for (int k = 0; k < 32; k += 8)
+      _mm256_stream_si256(reinterpret_cast<__m256i*>(to + i + k),
+                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i + k)));
+  }
+  for (; i + 8 <= n; i += 8)
+    _mm256_stream_si256(reinterpret_cast<__m256i*>(to + i), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
+  for (; i < n; ++i) to[i] = from[i];
+}
+
+}  // namespace
+#endif
+
 void FillLongRun(uint32_t* p, int32_t n, uint32_t pixel) {
+#if defined(AISMON_WIDE_STORES)
+  if (n >= 16 && kHaveAvx2) {
+    FillLongRunAvx2(p, n, pixel);
+    return;
+  }
+#endif
 #if defined(__SSE2__)
   if (n >= 8) {
     const __m128i v = _mm_set1_epi32(static_cast<int>(pixel));
@@ -40,6 +85,12 @@ namespace {
 
 // Copies n pixels to a row without reading the row first.
 void StreamRow(uint32_t* to, const uint32_t* from, int32_t n) {
+#if defined(AISMON_WIDE_STORES)
+  if (kHaveAvx2) {
+    StreamRowAvx2(to, from, n);
+    return;
+  }
+#endif
   int32_t i = 0;
 #if defined(__SSE2__)
   for (; i < n && (reinterpret_cast<uintptr_t>(to + i) & 15) != 0; ++i) to[i] = from[i];
