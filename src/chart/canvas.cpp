@@ -279,14 +279,21 @@ void Canvas::Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
 }
 
 void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey) {
-  Begin();
-  const QRect box(x0, y0, x1 - x0 - 1, y1 - y0 - 1);
   const double cx = (x0 + x1) / 2.0, cy = (y0 + y1) / 2.0;
   const double a0 = std::atan2(cy - sy, sx - cx) * 180 / kPi;
   const double a1 = std::atan2(cy - ey, ex - cx) * 180 / kPi;
   double span = a1 - a0;
   if (span <= 0) span += 360;
-  painter_->drawArc(box, static_cast<int>(std::lround(a0 * 16)), static_cast<int>(std::lround(span * 16)));
+  const int start = static_cast<int>(std::lround(a0 * 16)), sweep = static_cast<int>(std::lround(span * 16));
+  // A whole ellipse from angle 0 (the range rings) is stroked directly.
+  const int64_t w = int64_t{x1} - x0 - 1, h = int64_t{y1} - y0 - 1;
+  const bool near = x0 > -kEllipseLimit && y0 > -kEllipseLimit && x1 < image_.width() + kEllipseLimit &&
+                    y1 < image_.height() + kEllipseLimit;
+  if (penWidth_ == 1 && start == 0 && sweep == 360 * 16 && near && w >= 0 && h >= 0 &&
+      ThinLine(Target(), Pixel(penColor_), true).Ring(x0, y0, static_cast<double>(w), static_cast<double>(h)))
+    return;
+  Begin();
+  painter_->drawArc(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1), start, sweep);
 }
 
 void Canvas::FillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {

@@ -341,4 +341,87 @@ void ThinLine::Path(const int32_t* xy, int n, bool closed) {
   if (closed) Stroke(px, py, startX, startY, kNoCaps);
 }
 
+namespace {
+
+// Control arm of a cubic quarter circle, per unit radius, as the painter's arcs have it.
+constexpr double kKappa = 0.5522847498;
+
+// de Casteljau halving in place: points[0..3] (end first) become the two halves
+// points[0..3] and points[3..6], as the painter's stroker lays them out.
+void SplitCubic(double* x, double* y) {
+  for (double* v : {x, y}) {
+    const double half = .5;
+    v[6] = v[3];
+    double c = v[1];
+    const double d = v[2];
+    double a, b;
+    v[1] = a = (v[0] + c) * half;
+    v[5] = b = (v[3] + d) * half;
+    c = (c + d) * half;
+    v[2] = a = (a + c) * half;
+    v[4] = b = (b + c) * half;
+    v[3] = (a + b) * half;
+  }
+}
+
+}  // namespace
+
+// points[3] is the start, points[0] the end; halved while either control point lies off
+// the chord by a quarter of its taxicab length or more.
+void ThinLine::Cubic(CurvePoint* points, int level) {
+  if (level) {
+    const double dx = points[3].x - points[0].x;
+    const double dy = points[3].y - points[0].y;
+    const double len = .25 * (std::abs(dx) + std::abs(dy));
+    if (std::abs(dx * (points[0].y - points[2].y) - dy * (points[0].x - points[2].x)) >= len ||
+        std::abs(dx * (points[0].y - points[1].y) - dy * (points[0].x - points[1].x)) >= len) {
+      double xs[7], ys[7];
+      for (int i = 0; i < 4; ++i) {
+        xs[i] = points[i].x;
+        ys[i] = points[i].y;
+      }
+      SplitCubic(xs, ys);
+      for (int i = 0; i < 7; ++i) points[i] = CurvePoint{xs[i], ys[i]};
+      --level;
+      Cubic(points + 3, level);
+      Cubic(points, level);
+      return;
+    }
+  }
+  Stroke(points[3].x, points[3].y, points[0].x, points[0].y, kNoCaps);
+}
+
+bool ThinLine::Ring(double x, double y, double w, double h) {
+  if (w == 0 && h == 0) return true;  // an empty box has no arc
+  const double w2 = w / 2, w2k = w2 * kKappa;
+  const double h2 = h / 2, h2k = h2 * kKappa;
+  // The quarters from angle 0 counter-clockwise (up on the screen first), each as two
+  // control points and an end.
+  const CurvePoint curves[12] = {
+      {x + w, y + h2 - h2k}, {x + w2 + w2k, y}, {x + w2, y},      {x + w2 - w2k, y},
+      {x, y + h2 - h2k},     {x, y + h2},       {x, y + h2 + h2k}, {x + w2 - w2k, y + h},
+      {x + w2, y + h},       {x + w2 + w2k, y + h}, {x + w, y + h2 + h2k}, {x + w, y + h2},
+  };
+  // The start, where the angle-0 point of the ellipse lies: the centre plus the half
+  // width (and a negative zero of height).
+  const CurvePoint start{x + w / 2 + w2 * 1.0, y + h / 2 + h2 * -0.0};
+  if (!(start.x == curves[11].x && start.y == curves[11].y)) return false;
+  lastDir_ = kNoDirection;
+  lastAxisAligned_ = false;
+  // Closed: the joint at the start is judged against the last piece of the last quarter,
+  // taken as the line from its second control point to its end.
+  LastPointOf(curves[10].x, curves[10].y, curves[11].x, curves[11].y);
+  CurvePoint from = start;
+  for (int k = 0; k < 12; k += 3) {
+    CurvePoint points[3 * 6 + 4];
+    points[3] = from;
+    points[2] = curves[k];
+    points[1] = curves[k + 1];
+    points[0] = curves[k + 2];
+    Cubic(points, 6);
+    from = curves[k + 2];
+  }
+  return true;
+}
+
 }  // namespace aismon

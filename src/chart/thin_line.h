@@ -22,6 +22,11 @@ class ThinLine {
   // first point, as a polygon's outline has. An open polyline that ends where it starts
   // counts as closed (no caps), as it does for the painter.
   void Path(const int32_t* xy, int n, bool closed);
+  // The whole outline of the ellipse in the box (x, y, w, h) as the painter strokes a
+  // full-turn arc from angle 0: four cubic quarters from the right-hand point, each halved
+  // until flat (at most six times). Returns false, drawing nothing, for a box whose arc
+  // would not close exactly (the painter then strokes it with caps).
+  bool Ring(double x, double y, double w, double h);
 
  private:
   enum Direction { kNoDirection = 0, kTopToBottom = 1, kBottomToTop = 2, kLeftToRight = 4, kRightToLeft = 8 };
@@ -30,6 +35,10 @@ class ThinLine {
     int32_t x, y;
   };
 
+  struct CurvePoint {
+    double x, y;
+  };
+  void Cubic(CurvePoint* points, int level);
   bool ClipLine(double& x1, double& y1, double& x2, double& y2);
   void LastPointOf(double x1, double y1, double x2, double y2);
   bool Stroke(double x1, double y1, double x2, double y2, int caps);

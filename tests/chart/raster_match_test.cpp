@@ -291,6 +291,36 @@ TEST_F(RasterMatchFixture, Ellipses) {
   ExpectMostDrew();
 }
 
+// Whole-turn arcs (the range rings): every box size from a pixel to larger than the
+// image, centred inside, on and beyond the borders, against the painter's arc.
+TEST_F(RasterMatchFixture, WholeTurnArcs) {
+  RandomShapes r(18);
+  Canvas c;
+  c.Resize(kWidth, kHeight);
+  c.SetPenColor(Canvas::ColorOf(kPenPixel));
+  c.SetPenWidth(1);
+  c.SetBrushStyle(BrushStyle::Clear);
+  for (int k = 0; k < kCases; ++k) {
+    const int32_t radius = k % 3 == 0 ? 1 + r.Below(8) : 1 + r.Below(k % 3 == 1 ? 60 : 400);
+    const int32_t ry = k % 5 == 0 ? 1 + r.Below(90) : radius;  // now and then an ellipse
+    const int32_t x = r.Coordinate(kWidth, kWidth / 2), y = r.Coordinate(kHeight, kHeight / 2);
+    Reset();
+    for (int row = 0; row < kHeight; ++row)
+      std::copy_n(reinterpret_cast<const uint32_t*>(background_.constScanLine(row)), kWidth, c.Row(row));
+    c.Arc(x - radius, y - ry, x + radius, y + ry, x + radius, y, x + radius, y);
+    {
+      QPainter p(&expected_);
+      Configure(p, 1, false);
+      p.drawArc(QRect(x - radius, y - ry, 2 * radius - 1, 2 * ry - 1), 0, 360 * 16);
+    }
+    for (int row = 0; row < kHeight; ++row)
+      std::copy_n(reinterpret_cast<const uint32_t*>(c.Image().constScanLine(row)), kWidth,
+                  reinterpret_cast<uint32_t*>(actual_.scanLine(row)));
+    Check("arc " + Describe({x, y, radius, ry}));
+  }
+  ExpectMostDrew();
+}
+
 // The canvas as a whole against the painter it used to hand everything to: guard clipping
 // of far shapes first, then fill and outline, lines of both widths, dots and rectangles.
 TEST_F(RasterMatchFixture, CanvasShapesMatchThePainter) {
