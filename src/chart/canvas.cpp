@@ -124,6 +124,9 @@ void Canvas::ApplyFont() {
   font_.setHintingPreference(QFont::PreferFullHinting);
   painter_->setFont(font_);
   metrics_.emplace(font_);
+  // Each metrics query looks the font engine up again: the fixed ones are kept here.
+  fontHeight_ = metrics_->height();
+  fontAscent_ = metrics_->ascent();
   fontDirty_ = false;
 }
 
@@ -325,21 +328,37 @@ void Canvas::TextOut(int32_t x, int32_t y, std::string_view sjis) {
   ApplyFont();
   const QString& text = Text(sjis);
   if (brushStyle_ == BrushStyle::Solid)
-    painter_->fillRect(QRect(x, y, metrics_->horizontalAdvance(text), metrics_->height()), ToQColor(brushColor_));
+    painter_->fillRect(QRect(x, y, Advance(sjis, text), fontHeight_), ToQColor(brushColor_));
   const QPen pen = painter_->pen();
   painter_->setPen(ToQColor(fontColor_));
-  painter_->drawText(x, y + metrics_->ascent(), text);
+  painter_->drawText(x, y + fontAscent_, text);
   painter_->setPen(pen);
 }
 
 int32_t Canvas::TextWidth(std::string_view sjis) {
   ApplyFont();
-  return metrics_->horizontalAdvance(Text(sjis));
+  return Advance(sjis, Text(sjis));
 }
 
 int32_t Canvas::TextHeight(std::string_view) {
   ApplyFont();
-  return metrics_->height();
+  return fontHeight_;
+}
+
+// The width of a text in the current font; the same labels are measured every frame, in
+// a handful of fonts, and each measurement costs the painter a font-engine lookup.
+int32_t Canvas::Advance(std::string_view sjis, const QString& text) {
+  widthKey_.assign(faceSjis_);
+  widthKey_.push_back('\0');
+  widthKey_.append(std::to_string(fontPixels_));
+  widthKey_.push_back('\0');
+  widthKey_.append(sjis);
+  const auto it = widthCache_.find(std::string_view(widthKey_));
+  if (it != widthCache_.end()) return it->second;
+  if (widthCache_.size() >= kTextCacheLimit) widthCache_.clear();
+  const int32_t width = metrics_->horizontalAdvance(text);
+  widthCache_.emplace(widthKey_, width);
+  return width;
 }
 
 }  // namespace aismon

@@ -134,6 +134,8 @@ class Canvas {
   Rgb fontColor_{0, 0, 0};
   QFont font_;
   std::optional<QFontMetrics> metrics_;
+  int32_t fontHeight_ = 0;
+  int32_t fontAscent_ = 0;
   bool fontDirty_ = true;
   bool penDirty_ = true;
   bool brushDirty_ = true;
@@ -151,6 +153,10 @@ class Canvas {
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
   std::unordered_map<std::string, QString, TextHash, std::equal_to<>> textCache_;
+  // Widths by face, pixel height and text.
+  int32_t Advance(std::string_view sjis, const QString& text);
+  std::unordered_map<std::string, int32_t, TextHash, std::equal_to<>> widthCache_;
+  std::string widthKey_;
   QString scratch_;
 };
 
