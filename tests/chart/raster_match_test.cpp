@@ -493,6 +493,28 @@ TEST_F(RasterMatchFixture, BatchedDrawingMatchesDirectDrawing) {
   }
 }
 
+// Text measured again and again, in changing faces and sizes, measures what a canvas that
+// never measured anything before says.
+TEST_F(RasterMatchFixture, TextMetricsFollowTheFont) {
+  const char* const kFaces[] = {"Arial", "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e"};
+  const char* const kTexts[] = {"Ag", "123", "34\xDF" "40'", "\x89\xdd\x95\xa8\x91\x44", "W"};
+  const int kHeights[] = {12, 36, 20};
+  Canvas measured;
+  RandomShapes r(19);
+  for (int k = 0; k < 200; ++k) {
+    const char* face = kFaces[r.Below(2)];
+    const int height = kHeights[r.Below(3)];
+    const char* text = kTexts[r.Below(5)];
+    measured.SetFontFace(face);
+    measured.SetFontHeight(height);
+    Canvas fresh;
+    fresh.SetFontFace(face);
+    fresh.SetFontHeight(height);
+    ASSERT_EQ(measured.TextWidth(text), fresh.TextWidth(text)) << face << " " << height << " " << text;
+    ASSERT_EQ(measured.TextHeight(text), fresh.TextHeight(text)) << face << " " << height;
+  }
+}
+
 // The pen and brush the canvas keeps are what its direct drawing uses, so that drawing
 // with the painter afterwards (text, hatched brushes) carries on from the same state.
 TEST_F(RasterMatchFixture, PainterStateFollowsDirectDrawing) {
