@@ -1,5 +1,6 @@
 #include "chart/thin_line.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <utility>
@@ -210,10 +211,21 @@ bool ThinLine::StrokeFixed(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int c
       }
       lastDir_ = dir;
       lastAxisAligned_ = axisAligned;
-      do {
-        Plot(static_cast<int32_t>(x >> 16), y);
-        x += xinc;
-      } while (++y < ys);
+      // One pixel a row, at least one. Inside the image and written straight to it, the
+      // rows are walked by pointer.
+      const int32_t yEnd = std::max(ys, y + 1);
+      const int32_t xa = static_cast<int32_t>(x >> 16);
+      const int32_t xb = static_cast<int32_t>((x + (yEnd - 1 - y) * xinc) >> 16);
+      if (target_.batch == nullptr && y >= 0 && yEnd <= target_.height && std::min(xa, xb) >= 0 &&
+          std::max(xa, xb) < target_.width) {
+        uint32_t* row = target_.Row(y);
+        for (; y < yEnd; ++y, row += target_.stride, x += xinc) row[x >> 16] = pixel_;
+      } else {
+        do {
+          Plot(static_cast<int32_t>(x >> 16), y);
+          x += xinc;
+        } while (++y < ys);
+      }
       didDraw = true;
     }
   } else {
