@@ -164,7 +164,9 @@ void FillScene(ShipTable& table, int ships, double halfLatSpan, double halfLonSp
 }
 
 int Usage(const char* message, const char* arg) {
-  std::fprintf(stderr, "aismon-bench frame: %s: %s\nusage: aismon-bench frame [--size WxH] [--ships N] [--home DIR] [--frames N]\n",
+  std::fprintf(stderr,
+               "aismon-bench frame: %s: %s\nusage: aismon-bench frame [--size WxH] [--ships N] [--home DIR] [--frames N] "
+               "[--dump FILE.png]\n",
                message, arg);
   return 2;
 }
@@ -174,6 +176,7 @@ int Usage(const char* message, const char* arg) {
 int RunFrameBench(int argc, char** argv) {
   int width = 960, height = 1000, ships = 1024, frames = 200;
   const char* home = nullptr;
+  const char* dump = nullptr;  // the last frame's work bitmap, to compare renderers by
   for (int i = 0; i < argc; ++i) {
     const char* a = argv[i];
     if (i + 1 >= argc) return Usage("missing value after", a);
@@ -189,6 +192,8 @@ int RunFrameBench(int argc, char** argv) {
       if (frames < 1) return Usage("bad --frames", v);
     } else if (std::strcmp(a, "--home") == 0) {
       home = v;
+    } else if (std::strcmp(a, "--dump") == 0) {
+      dump = v;
     } else {
       return Usage("unknown option", a);
     }
@@ -254,6 +259,9 @@ int RunFrameBench(int argc, char** argv) {
     total.push_back(t1 - t0);
     for (int l = 0; l < kFrameLayerCount; ++l) layers[static_cast<size_t>(l)].push_back(timings.ms[l]);
   }
+
+  if (dump != nullptr && !frame.Work().Image().save(QString::fromLocal8Bit(dump)))
+    std::fprintf(stderr, "aismon-bench frame: cannot write %s\n", dump);
 
   // The floor: fill the work bitmap, average it down.
   QImage work(2 * width, 2 * height, QImage::Format_RGB32);
