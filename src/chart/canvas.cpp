@@ -16,6 +16,7 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr size_t kTextCacheLimit = 8192;
+constexpr size_t kFontCacheLimit = 64;
 
 QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
@@ -117,16 +118,24 @@ void Canvas::ApplyBrush() {
 void Canvas::ApplyFont() {
   Begin();
   if (!fontDirty_) return;
-  font_ = QFont();
-  font_.setFamilies(FamiliesFor(faceSjis_));
-  font_.setPixelSize(fontPixels_ < 1 ? 1 : fontPixels_);
-  font_.setStyleStrategy(QFont::NoAntialias);
-  font_.setHintingPreference(QFont::PreferFullHinting);
-  painter_->setFont(font_);
-  metrics_.emplace(font_);
-  // Each metrics query looks the font engine up again: the fixed ones are kept here.
-  fontHeight_ = metrics_->height();
-  fontAscent_ = metrics_->ascent();
+  // The layers switch between a few faces and sizes many times a frame; each is built,
+  // and its metrics asked (every query looks the font engine up again), once.
+  fontKey_.assign(faceSjis_);
+  fontKey_.push_back('\0');
+  fontKey_.append(std::to_string(fontPixels_));
+  auto it = fonts_.find(std::string_view(fontKey_));
+  if (it == fonts_.end()) {
+    if (fonts_.size() >= kFontCacheLimit) fonts_.clear();
+    QFont font;
+    font.setFamilies(FamiliesFor(faceSjis_));
+    font.setPixelSize(fontPixels_ < 1 ? 1 : fontPixels_);
+    font.setStyleStrategy(QFont::NoAntialias);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    const QFontMetrics metrics(font);
+    it = fonts_.emplace(fontKey_, BuiltFont{font, metrics, metrics.height(), metrics.ascent()}).first;
+  }
+  font_ = &it->second;
+  painter_->setFont(font_->font);
   fontDirty_ = false;
 }
 
@@ -328,10 +337,10 @@ void Canvas::TextOut(int32_t x, int32_t y, std::string_view sjis) {
   ApplyFont();
   const QString& text = Text(sjis);
   if (brushStyle_ == BrushStyle::Solid)
-    painter_->fillRect(QRect(x, y, Advance(sjis, text), fontHeight_), ToQColor(brushColor_));
+    painter_->fillRect(QRect(x, y, Advance(sjis, text), font_->height), ToQColor(brushColor_));
   const QPen pen = painter_->pen();
   painter_->setPen(ToQColor(fontColor_));
-  painter_->drawText(x, y + fontAscent_, text);
+  painter_->drawText(x, y + font_->ascent, text);
   painter_->setPen(pen);
 }
 
@@ -342,7 +351,7 @@ int32_t Canvas::TextWidth(std::string_view sjis) {
 
 int32_t Canvas::TextHeight(std::string_view) {
   ApplyFont();
-  return fontHeight_;
+  return font_->height;
 }
 
 // The width of a text in the current font; the same labels are measured every frame, in
@@ -356,7 +365,7 @@ int32_t Canvas::Advance(std::string_view sjis, const QString& text) {
   const auto it = widthCache_.find(std::string_view(widthKey_));
   if (it != widthCache_.end()) return it->second;
   if (widthCache_.size() >= kTextCacheLimit) widthCache_.clear();
-  const int32_t width = metrics_->horizontalAdvance(text);
+  const int32_t width = font_->metrics.horizontalAdvance(text);
   widthCache_.emplace(widthKey_, width);
   return width;
 }

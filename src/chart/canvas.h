@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -132,10 +131,20 @@ class Canvas {
   std::string faceSjis_;
   int fontPixels_ = 16;
   Rgb fontColor_{0, 0, 0};
-  QFont font_;
-  std::optional<QFontMetrics> metrics_;
-  int32_t fontHeight_ = 0;
-  int32_t fontAscent_ = 0;
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  // Fonts built so far, by face and pixel height, with the metrics the canvas uses.
+  struct BuiltFont {
+    QFont font;
+    QFontMetrics metrics;
+    int32_t height;
+    int32_t ascent;
+  };
+  std::unordered_map<std::string, BuiltFont, TextHash, std::equal_to<>> fonts_;
+  std::string fontKey_;
+  const BuiltFont* font_ = nullptr;  // the one the painter has, once a text was drawn or measured
   bool fontDirty_ = true;
   bool penDirty_ = true;
   bool brushDirty_ = true;
@@ -148,10 +157,6 @@ class Canvas {
   mutable RowBatch batch_;
   int batchDepth_ = 0;
   // Shift-JIS texts already converted: the same names and labels come back every frame.
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-  };
   std::unordered_map<std::string, QString, TextHash, std::equal_to<>> textCache_;
   // Widths by face, pixel height and text.
   int32_t Advance(std::string_view sjis, const QString& text);
