@@ -3,7 +3,9 @@
 // the painter's aliased rasteriser sets: a pixel is filled when its centre lies inside by
 // the fill rule, the edges are stepped in the same 16.16 fixed point from vertices given
 // in 26.6 fixed point, and edges beyond the left or right border are folded onto it the
-// same way. Buffers are kept between calls and only grow.
+// same way. Buffers are kept between calls and only grow. Nothing is written outside the
+// image; vertices must lie within a few million pixels of it (the canvas clips far shapes
+// to its guard first), or the fixed-point products overflow.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
