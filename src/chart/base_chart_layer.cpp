@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "basechart/chart_walk.h"
+#include "chart/point_cull.h"
 
 namespace aismon {
 
@@ -32,6 +33,15 @@ bool BoxNear(const ViewState& v, const ChartBox& b) {
 
 Rgb ToRgb(TagColor c) { return Rgb{c.red, c.green, c.blue}; }
 
+// Whether any edge of an area's ring (stored points) is a seam.
+bool HasSeam(const int32_t* g, int32_t n) {
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t j = i + 1 < n ? i + 1 : 0;
+    if (IsSeamEdge(g[2 * i], g[2 * i + 1], g[2 * j], g[2 * j + 1])) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool IsSeamEdge(int32_t lat0, int32_t lon0, int32_t lat1, int32_t lon1) {
@@ -41,38 +51,6 @@ bool IsSeamEdge(int32_t lat0, int32_t lon0, int32_t lat1, int32_t lon1) {
   const int64_t big = std::max(dLat, dLon);
   const int64_t small = std::min(dLat, dLon);
   return (small < kSeamStraightSmall && big > kSeamStraightBig) || big > kSeamLong;
-}
-
-// The projection is monotonic in latitude and in longitude, each step of it (turning and
-// rounding included), so the points land within the box spanned by the projected corners
-// of their own extremes. Near the far side of the world the longitude wraps and that no
-// longer holds.
-bool PointsSurelyOutside(const ViewState& v, const int32_t* points, int32_t n, const ClipRect& r) {
-  if (n <= 0) return false;
-  int32_t latMin = INT32_MAX, latMax = INT32_MIN, lonMin = INT32_MAX, lonMax = INT32_MIN;
-  for (int32_t i = 0; i < n; ++i) {
-    latMin = std::min(latMin, points[2 * i]);
-    latMax = std::max(latMax, points[2 * i]);
-    lonMin = std::min(lonMin, points[2 * i + 1]);
-    lonMax = std::max(lonMax, points[2 * i + 1]);
-  }
-  const double south = latMin * kStoredToDegrees, north = latMax * kStoredToDegrees;
-  const double west = lonMin * kStoredToDegrees, east = lonMax * kStoredToDegrees;
-  const double h = v.halfWorldPixels;
-  const double xWest = (west - v.centerLon) * v.pixelsPerDegLon, xEast = (east - v.centerLon) * v.pixelsPerDegLon;
-  if (!(xWest > -h / 2 && xEast < h / 2)) return false;
-  ClipRect corners{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-  for (const double lat : {south, north}) {
-    for (const double lon : {west, east}) {
-      int32_t x, y;
-      LatLonToPixel(v, lat, lon, x, y);
-      corners.left = std::min(corners.left, x);
-      corners.right = std::max(corners.right, x);
-      corners.top = std::min(corners.top, y);
-      corners.bottom = std::max(corners.bottom, y);
-    }
-  }
-  return Disjoint(corners, r);
 }
 
 bool BoxNearView(const ViewState& v, double north, double west, double south, double east) {
@@ -166,7 +144,11 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
         // order): the fill alone does.
         const bool coastCoversOutline = coast && n >= 2 && Inside(bounds, shapeGuard) &&
                                         (s[n - 1].x != s[0].x || s[n - 1].y != s[0].y) && !HasSeam(r.points, n);
-        DrawPolygon(f, s, n, bounds, !coastCoversOutline);
+        if (coastCoversOutline) {
+          c.FillPolygon(s, n);  // wholly inside the guard, so unclipped, as DrawPolygon would
+        } else {
+          DrawPolygon(f, s, n, bounds);
+        }
         if (coast) DrawAreaOutline(f, r.points, s, n);
         break;
       }
@@ -193,14 +175,6 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
   c.EndBatch();
 }
 
-bool BaseChartLayer::HasSeam(const int32_t* g, int32_t n) {
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t j = i + 1 < n ? i + 1 : 0;
-    if (IsSeamEdge(g[2 * i], g[2 * i + 1], g[2 * j], g[2 * j + 1])) return true;
-  }
-  return false;
-}
-
 void BaseChartLayer::DrawAreaOutline(FrameContext& f, const int32_t* g, PixelPoint* s, int32_t n) {
   if (n <= 0) return;
   f.canvas.SetPenColor(f.view.coastColor);
@@ -217,17 +191,12 @@ void BaseChartLayer::DrawAreaOutline(FrameContext& f, const int32_t* g, PixelPoi
   if (start < n) DrawPolyline(f, s + start, n - start + 1);
 }
 
-void BaseChartLayer::DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds,
-                                 bool outline) {
+void BaseChartLayer::DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds) {
   Canvas& c = f.canvas;
   const ClipRect guard = GuardRect(c.Width(), c.Height(), kChartGuardMargin);
   if (Disjoint(bounds, guard)) return;  // the whole shape, fill and outline, lies outside
   if (Inside(bounds, guard)) {
-    if (outline) {
-      c.Polygon(s, n);
-    } else {
-      c.FillPolygon(s, n);
-    }
+    c.Polygon(s, n);
     return;
   }
   if (n < 3) {

@@ -30,11 +30,6 @@ bool IsSeamEdge(int32_t lat0, int32_t lon0, int32_t lat1, int32_t lon1);
 // both sides at once is refused.
 bool BoxNearView(const ViewState& v, double north, double west, double south, double east);
 
-// Whether all n stored points (latitude, longitude pairs in 1e-7 degree) project outside
-// the rectangle r, decided from the projections of the corners of their extremes alone;
-// false when it cannot be told that way (near the longitude where the world wraps).
-bool PointsSurelyOutside(const ViewState& v, const int32_t* points, int32_t n, const ClipRect& r);
-
 // Draws the base chart. One per canvas: it keeps the screen point buffer and the clipping
 // buffers between frames, so a frame allocates nothing once they have grown.
 class BaseChartLayer {
@@ -56,11 +51,7 @@ class BaseChartLayer {
   int32_t PointRoom() const { return room_; }
 
  private:
-  // The polygon filled, and outlined with the pen unless outline is false; clipped to the
-  // guard when it reaches beyond.
-  void DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds, bool outline);
-  // Whether any edge of the area's ring (stored points) is a seam.
-  static bool HasSeam(const int32_t* g, int32_t n);
+  void DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds);
   void DrawPolyline(FrameContext& f, const PixelPoint* s, int32_t n);
 
   std::vector<PixelPoint> screen_;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "chart/base_chart_layer.h"
+#include "chart/point_cull.h"
 #include "chart/canvas.h"
 #include "chart/clip.h"
 #include "chart/frame_context.h"
