@@ -73,8 +73,14 @@ inline bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x
   // Points millions of pixels away (or not a number) are pinned far outside instead of
   // overflowing the conversion; they are never near the picture.
   constexpr double kFar = 1e9;
-  x = std::isnan(fx) ? static_cast<int32_t>(kFar) : static_cast<int32_t>(std::fmax(-kFar, std::fmin(kFar, fx)));
-  y = std::isnan(fy) ? static_cast<int32_t>(kFar) : static_cast<int32_t>(std::fmax(-kFar, std::fmin(kFar, fy)));
+  // Plain comparisons rather than fmin/fmax, which are library calls here: this runs for
+  // every point of every frame. Not a number is sorted out first.
+  auto pin = [](double v) {
+    if (std::isnan(v)) return static_cast<int32_t>(kFar);
+    return static_cast<int32_t>(v < -kFar ? -kFar : (v > kFar ? kFar : v));
+  };
+  x = pin(fx);
+  y = pin(fy);
   return x >= -100 && x <= v.width + 100 && y >= -100 && y <= v.height + 100;
 }
 

@@ -59,6 +59,28 @@ INSTANTIATE_TEST_SUITE_P(
                     ProjectionCase{"rot0_centre_exact_with_rotation_flag", 0.0, 0, 0, kW / 2, kH / 2, 0}),
     [](const testing::TestParamInfo<ProjectionCase>& i) { return i.param.name; });
 
+// Positions no pixel can hold are pinned a billion pixels out, never near the picture.
+TEST(Projection, UnrepresentablePositionsArePinnedFarOutside) {
+  const double nan = std::nan(""), inf = INFINITY;
+  struct Case {
+    double lat, lon;
+    int32_t x, y;
+  };
+  const Case cases[] = {
+      {nan, 135.0, 960, 1000000000},        {34.7, nan, 1000000000, 1000},
+      {1e300, 135.0, 960, -1000000000},     {-1e300, 135.0, 960, 1000000000},
+      {inf, 135.0, 960, -1000000000},       {-inf, 135.0, 960, 1000000000},
+      {34.7, inf, 1000000000, 1000},
+  };
+  const ViewState v = ViewAt(34.7, 135.0, 0, 15);
+  for (const Case& c : cases) {
+    int32_t x = 0, y = 0;
+    EXPECT_FALSE(LatLonToPixel(v, c.lat, c.lon, x, y)) << c.lat << "," << c.lon;
+    EXPECT_EQ(x, c.x) << c.lat << "," << c.lon;
+    EXPECT_EQ(y, c.y) << c.lat << "," << c.lon;
+  }
+}
+
 TEST(Projection, OneNauticalMileNorthAt15IsHalfHeightMinus123) {
   const ViewState v = ViewAt(kLat, kLon, 0, 15);
   int32_t x = 0, y = 0;
