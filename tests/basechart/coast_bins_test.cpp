@@ -253,7 +253,9 @@ TEST_P(SpliceTest, BorderEdgeBetweenBins) {
   const RingKind kind = rings[0].kind;
   EXPECT_EQ(SpliceShortBorderEdges(rings), c.splices);
   ASSERT_EQ(rings.size(), 2u - c.splices);
-  if (c.level == 1) EXPECT_EQ(ShortBorderEdges(rings), 0);
+  if (c.level == 1) {
+    EXPECT_EQ(ShortBorderEdges(rings), 0);
+  }
   // The same area, whichever way it is cut.
   const double mid = 35 + c.width / 2;
   EXPECT_TRUE(Covered(rings, kind, mid, 135.7));
