@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "basechart/chart_walk.h"
+#include "basechart/coast_bins.h"
 #include "chart/point_cull.h"
 
 namespace aismon {
@@ -13,10 +14,6 @@ namespace {
 
 constexpr double kStoredToDegrees = 1e-7;
 
-// Seam thresholds in 1e-7 degree.
-constexpr int64_t kSeamStraightSmall = 20;
-constexpr int64_t kSeamStraightBig = 179985;
-constexpr int64_t kSeamLong = 1799856;
 
 // A point record's dot: radius 1 below this value, else 2.
 constexpr int32_t kLargeDotValue = 10;
@@ -45,12 +42,8 @@ bool HasSeam(const int32_t* g, int32_t n) {
 }  // namespace
 
 bool IsSeamEdge(int32_t lat0, int32_t lon0, int32_t lat1, int32_t lon1) {
-  // 64 bits: the difference of two stored angles can exceed the int32 range.
-  const int64_t dLat = std::llabs(int64_t{lat1} - lat0);
-  const int64_t dLon = std::llabs(int64_t{lon1} - lon0);
-  const int64_t big = std::max(dLat, dLon);
-  const int64_t small = std::min(dLat, dLon);
-  return (small < kSeamStraightSmall && big > kSeamStraightBig) || big > kSeamLong;
+  // The same rule the tile maker splices by: one definition for both.
+  return IsSeam(GeoPoint{lat0, lon0}, GeoPoint{lat1, lon1});
 }
 
 bool BoxNearView(const ViewState& v, double north, double west, double south, double east) {
