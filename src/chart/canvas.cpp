@@ -290,6 +290,33 @@ void Canvas::Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   }
 }
 
+void Canvas::KeepLines(int32_t keys) { keptLines_ = std::make_unique<LineSpanCache>(keys); }
+
+void Canvas::KeptLine(int32_t key, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  const PixelPoint pts[2] = {{x0, y0}, {x1, y1}};
+  if (keptLines_ == nullptr || penWidth_ < 2 || !InsideGuard(pts, 2)) {
+    Line(x0, y0, x1, y1);
+    return;
+  }
+  const LineShape shape{x0, y0, x1, y1, penWidth_, image_.width(), image_.height()};
+  const PixelTarget target = Target();
+  const uint32_t pixel = Pixel(penColor_);
+  int32_t count = 0;
+  const RowSpan* spans = keptLines_->Find(key, shape, count);
+  if (spans == nullptr) {
+    lineSpans_.clear();
+    wideLine_.Spans(image_.width(), image_.height(), x0, y0, x1, y1, penWidth_, lineSpans_);
+    keptLines_->Store(key, shape, lineSpans_.data(), static_cast<int32_t>(lineSpans_.size()));
+    spans = lineSpans_.data();
+    count = static_cast<int32_t>(lineSpans_.size());
+  }
+  if (target.batch != nullptr) {
+    for (int32_t i = 0; i < count; ++i) target.batch->Add(spans[i].y, spans[i].x, spans[i].n, pixel);
+    return;
+  }
+  for (int32_t i = 0; i < count; ++i) FillPixels(target.Row(spans[i].y) + spans[i].x, spans[i].n, pixel);
+}
+
 void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey) {
   const double cx = (x0 + x1) / 2.0, cy = (y0 + y1) / 2.0;
   const double a0 = std::atan2(cy - sy, sx - cx) * 180 / kPi;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "chart/clip.h"
+#include "chart/line_span_cache.h"
 #include "chart/pixel_target.h"
 #include "chart/span_fill.h"
 #include "chart/view_state.h"
@@ -90,6 +91,12 @@ class Canvas {
   void FillPolygon(const PixelPoint* pts, int n);                // the same fill, no outline
   void Polyline(const PixelPoint* pts, int n);                   // open
   void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+  // The same line, drawn again frame after frame under key (0 .. keys - 1 of
+  // KeepLines): a wide line whose shape is unchanged since its key last drew is written
+  // from its kept spans.
+  void KeptLine(int32_t key, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+  // Room for keys 0 .. keys - 1, made once; without it KeptLine is Line.
+  void KeepLines(int32_t keys);
   // Full or partial ellipse outline in the bounding box, counter-clockwise from the
   // direction of (sx, sy) to that of (ex, ey); equal points draw the whole ellipse.
   void Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey);
@@ -154,6 +161,8 @@ class Canvas {
   // Direct rasterisers, with their buffers.
   SpanFill spanFill_;
   WideLine wideLine_;
+  std::unique_ptr<LineSpanCache> keptLines_;
+  std::vector<RowSpan> lineSpans_;
   mutable RowBatch batch_;
   int batchDepth_ = 0;
   // Shift-JIS texts already converted: the same names and labels come back every frame.

@@ -73,6 +73,8 @@ ChartFrame::ChartFrame(ShipTable& table, const IntakeCounters& counters, Clock& 
       placeNames_(placeNames),
       placeNameLines_(std::move(placeNameLines)) {
   baseChart_ = std::make_unique<BaseChartLayer>();
+  // One kept course line per slot of the ship table.
+  canvas_.KeepLines(kDynamicEntries);
   ResetScreenPositions();
 }
 

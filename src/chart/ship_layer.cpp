@@ -241,7 +241,7 @@ void DrawCourseVector(FrameContext& f, int32_t slot) {
     const int32_t ex = Trunc(length * std::sin(theta) + x);
     const int32_t ey = Trunc(y - length * std::cos(theta));
     // Odd coordinates keep the 3-pixel line centred on a 2x2 block of the averaging.
-    c.Line(x | 1, y | 1, ex | 1, ey | 1);
+    c.KeptLine(slot, x | 1, y | 1, ex | 1, ey | 1);
   }
   UsePenWidth(c, 1);
 }

@@ -13,6 +13,19 @@ constexpr int64_t kHalf = kOne / 2;
 // 16.16 multiplication, rounding toward minus infinity as the shift does.
 int64_t MulFixed(int64_t a, int64_t b) { return (a * b) >> 16; }
 
+// Spans straight into the image (or its batch) in one colour.
+struct ImageSink {
+  const PixelTarget& target;
+  uint32_t pixel;
+  void Put(int32_t y, int32_t x, int32_t n) const { target.Put(y, x, n, pixel); }
+};
+
+// Spans into a list.
+struct ListSink {
+  std::vector<RowSpan>& out;
+  void Put(int32_t y, int32_t x, int32_t n) const { out.push_back(RowSpan{y, x, n}); }
+};
+
 }  // namespace
 
 void SpanFill::Begin(int32_t width, int32_t height) {
@@ -110,7 +123,8 @@ void SpanFill::AddContour(const FixedPoint* pts, int n) {
 
 // One row with any number of active edges: order them by x, fill between crossings where
 // the fill rule says inside, drop the edges that end here and step the others.
-void SpanFill::Row(const PixelTarget& target, int32_t y, int32_t mask, uint32_t pixel) {
+template <class Sink>
+void SpanFill::Row(Sink& sink, int32_t y, int32_t mask) {
   // From row to row the order barely changes, so insertion sort.
   const size_t n = active_.size();
   for (size_t i = 1; i < n; ++i) {
@@ -128,7 +142,7 @@ void SpanFill::Row(const PixelTarget& target, int32_t y, int32_t mask, uint32_t 
     if ((winding & mask) != 0) {
       // Clamped only for safety: folded edges keep every span inside the row.
       const int32_t from = std::max(x, 0), to = std::min(cur, width_);
-      if (to > from) target.Put(y, from, to - from, pixel);
+      if (to > from) sink.Put(y, from, to - from);
     }
     x = cur;
     winding += e->winding;
@@ -142,36 +156,27 @@ void SpanFill::Row(const PixelTarget& target, int32_t y, int32_t mask, uint32_t 
 
 // Rows y .. last with the same two active edges, none ending before last: one span per row
 // between them, filled when the left one makes the inside. Same result as Row, less work.
-void SpanFill::TwoEdgeRows(const PixelTarget& target, int32_t y, int32_t last, int32_t mask, uint32_t pixel) {
+template <class Sink>
+void SpanFill::TwoEdgeRows(Sink& sink, int32_t y, int32_t last, int32_t mask) {
   Edge* a = active_[0];
   Edge* b = active_[1];
   int64_t ax = a->x, bx = b->x;
   const int64_t ad = a->delta, bd = b->delta;
   const bool aFills = (a->winding & mask) != 0, bFills = (b->winding & mask) != 0;
   // Equal positions leave an empty span whichever comes first.
-  if (target.batch == nullptr) {
-    uint32_t* row = target.Row(y);
-    for (; y <= last; ++y, row += target.stride, ax += ad, bx += bd) {
-      const bool aLeft = ax <= bx;
-      if (!(aLeft ? aFills : bFills)) continue;
-      const int32_t from = std::max(static_cast<int32_t>((aLeft ? ax : bx) >> 16), 0);
-      const int32_t to = std::min(static_cast<int32_t>((aLeft ? bx : ax) >> 16), width_);
-      if (to > from) FillPixels(row + from, to - from, pixel);
-    }
-  } else {
-    for (; y <= last; ++y, ax += ad, bx += bd) {
-      const bool aLeft = ax <= bx;
-      if (!(aLeft ? aFills : bFills)) continue;
-      const int32_t from = std::max(static_cast<int32_t>((aLeft ? ax : bx) >> 16), 0);
-      const int32_t to = std::min(static_cast<int32_t>((aLeft ? bx : ax) >> 16), width_);
-      if (to > from) target.batch->Add(y, from, to - from, pixel);
-    }
+  for (; y <= last; ++y, ax += ad, bx += bd) {
+    const bool aLeft = ax <= bx;
+    if (!(aLeft ? aFills : bFills)) continue;
+    const int32_t from = std::max(static_cast<int32_t>((aLeft ? ax : bx) >> 16), 0);
+    const int32_t to = std::min(static_cast<int32_t>((aLeft ? bx : ax) >> 16), width_);
+    if (to > from) sink.Put(y, from, to - from);
   }
   a->x = ax;
   b->x = bx;
 }
 
-void SpanFill::Fill(const PixelTarget& target, FillRule rule, uint32_t pixel) {
+template <class Sink>
+void SpanFill::Scan(FillRule rule, Sink& sink) {
   if (edges_.empty()) return;
   const int32_t mask = rule == FillRule::Winding ? ~0 : 1;
   SortByTop();
@@ -191,14 +196,24 @@ void SpanFill::Fill(const PixelTarget& target, FillRule rule, uint32_t pixel) {
       const int32_t last = std::min({next < count ? edges_[next].top - 1 : height_ - 1, active_[0]->bottom,
                                      active_[1]->bottom});
       if (last > y) {
-        TwoEdgeRows(target, y, last - 1, mask, pixel);
+        TwoEdgeRows(sink, y, last - 1, mask);
         y = last;
       }
     }
-    Row(target, y, mask, pixel);
+    Row(sink, y, mask);
     ++y;
   }
   edges_.clear();
+}
+
+void SpanFill::Fill(const PixelTarget& target, FillRule rule, uint32_t pixel) {
+  ImageSink sink{target, pixel};
+  Scan(rule, sink);
+}
+
+void SpanFill::FillSpans(FillRule rule, std::vector<RowSpan>& out) {
+  ListSink sink{out};
+  Scan(rule, sink);
 }
 
 // Edges in order of their first row. Shapes of many edges (a coastline of hundreds of

@@ -22,6 +22,13 @@ struct FixedPoint {
 
 enum class FillRule { EvenOdd, Winding };
 
+// Pixels x .. x + n - 1 of row y: what a fill sets, kept to be written again later.
+struct RowSpan {
+  int32_t y;
+  int32_t x;
+  int32_t n;
+};
+
 class SpanFill {
  public:
   // Starts a shape to be drawn on an image of the given size.
@@ -32,6 +39,9 @@ class SpanFill {
   void AddContour(const FixedPoint* pts, int n);
   // Fills what was added with one pixel value and forgets the shape.
   void Fill(const PixelTarget& target, FillRule rule, uint32_t pixel);
+  // The same, appending the spans it would set, in the order it would set them, to out
+  // instead of writing them.
+  void FillSpans(FillRule rule, std::vector<RowSpan>& out);
 
   // Fills the closed polygon through integer pixel corners pts (x, y pairs), n points.
   void FillPolygon(const PixelTarget& target, const int32_t* xy, int n, FillRule rule, uint32_t pixel);
@@ -50,8 +60,13 @@ class SpanFill {
   };
   bool FoldAt(int64_t& x, int32_t& top, int32_t& bottom, int64_t slope, int64_t edge, int32_t winding);
   void Add(int64_t x, int64_t delta, int32_t top, int32_t bottom, int32_t winding);
-  void Row(const PixelTarget& target, int32_t y, int32_t mask, uint32_t pixel);
-  void TwoEdgeRows(const PixelTarget& target, int32_t y, int32_t last, int32_t mask, uint32_t pixel);
+  // Sink: where the spans go (the image, or a list); Put(y, x, n).
+  template <class Sink>
+  void Scan(FillRule rule, Sink& sink);
+  template <class Sink>
+  void Row(Sink& sink, int32_t y, int32_t mask);
+  template <class Sink>
+  void TwoEdgeRows(Sink& sink, int32_t y, int32_t last, int32_t mask);
   void SortByTop();
 
   int32_t width_ = 0;

@@ -154,12 +154,12 @@ void WideLine::Cap(QPointF focal, const QLineF& next) {
   CubicTo(l2.p2(), l1.p2(), l1.p1());
 }
 
-void WideLine::Draw(const PixelTarget& target, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int width,
-                    uint32_t pixel) {
-  if (x0 == x1 && y0 == y1) return;
+bool WideLine::Outline(int32_t imageWidth, int32_t imageHeight, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                       int width) {
+  if (x0 == x1 && y0 == y1) return false;
   offset_ = width / 2.0;
-  clipWidth_ = target.width;
-  clipHeight_ = target.height;
+  clipWidth_ = imageWidth;
+  clipHeight_ = imageHeight;
   outline_.clear();
   back1_ = back2_ = QPointF();
   const QPointF p1(x0, y0), p2(x1, y1);
@@ -183,9 +183,19 @@ void WideLine::Draw(const PixelTarget& target, int32_t x0, int32_t y0, int32_t x
   if (outline_.back() != outline_.front()) outline_.push_back(outline_.front());
   fixed_.clear();
   for (const QPointF& p : outline_) fixed_.push_back(FixedPoint{qRound(p.x() * 64), qRound(p.y() * 64)});
-  fill_.Begin(target.width, target.height);
+  fill_.Begin(imageWidth, imageHeight);
   for (size_t i = 0; i + 1 < fixed_.size(); ++i) fill_.AddEdge(fixed_[i], fixed_[i + 1]);
-  fill_.Fill(target, FillRule::Winding, pixel);
+  return true;
+}
+
+void WideLine::Draw(const PixelTarget& target, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int width,
+                    uint32_t pixel) {
+  if (Outline(target.width, target.height, x0, y0, x1, y1, width)) fill_.Fill(target, FillRule::Winding, pixel);
+}
+
+void WideLine::Spans(int32_t imageWidth, int32_t imageHeight, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                     int width, std::vector<RowSpan>& out) {
+  if (Outline(imageWidth, imageHeight, x0, y0, x1, y1, width)) fill_.FillSpans(FillRule::Winding, out);
 }
 
 }  // namespace aismon

@@ -19,8 +19,13 @@ class WideLine {
   // The line from (x0, y0) to (x1, y1), width pixels wide (2 or more); a line whose ends
   // coincide draws nothing, as with the painter. Coordinates within a few million pixels.
   void Draw(const PixelTarget& target, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int width, uint32_t pixel);
+  // The spans Draw would set on an image of imageWidth x imageHeight, appended to out.
+  void Spans(int32_t imageWidth, int32_t imageHeight, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int width,
+             std::vector<RowSpan>& out);
 
  private:
+  // The outline's edges, added to fill_; false for a line that draws nothing.
+  bool Outline(int32_t imageWidth, int32_t imageHeight, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int width);
   void MoveTo(QPointF p);
   void LineTo(QPointF p);
   void CubicTo(QPointF c1, QPointF c2, QPointF e);
