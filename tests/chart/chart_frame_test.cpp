@@ -32,11 +32,13 @@ class DownsampleTest : public testing::TestWithParam<BlockCase> {};
 
 TEST_P(DownsampleTest, AveragesEveryBlockExactly) {
   const BlockCase& c = GetParam();
-  // 11 display pixels wide, so blocks go through both the four-at-a-time loop and the
-  // rest; the block is put at every column in turn over a background of other values.
-  QImage work(22, 4, QImage::Format_RGB32);
-  QImage display(11, 2, QImage::Format_RGB32);
-  for (int col = 0; col < 11; ++col) {
+  // 23 display pixels wide, so blocks go through the eight-at-a-time loop (where the
+  // processor has it), the four-at-a-time loop and the rest; the block is put at every
+  // column in turn over a background of other values.
+  constexpr int kWidth = 23;
+  QImage work(2 * kWidth, 4, QImage::Format_RGB32);
+  QImage display(kWidth, 2, QImage::Format_RGB32);
+  for (int col = 0; col < kWidth; ++col) {
     work.fill(Canvas::Pixel(Rgb{40, 80, 120}));
     auto set = [&](int x, int y, Rgb p) { reinterpret_cast<uint32_t*>(work.scanLine(y))[x] = Canvas::Pixel(p); };
     set(2 * col, 2, c.tl);
@@ -44,7 +46,7 @@ TEST_P(DownsampleTest, AveragesEveryBlockExactly) {
     set(2 * col, 3, c.bl);
     set(2 * col + 1, 3, c.br);
     Downsample2x2(work, display);
-    for (int x = 0; x < 11; ++x) {
+    for (int x = 0; x < kWidth; ++x) {
       EXPECT_EQ(At(display, x, 0), (Rgb{40, 80, 120})) << "col " << col << " x " << x;
       EXPECT_EQ(At(display, x, 1), (x == col ? c.expected : Rgb{40, 80, 120})) << "col " << col << " x " << x;
     }
@@ -66,6 +68,30 @@ INSTANTIATE_TEST_SUITE_P(
         BlockCase{"one_red_pixel", {255, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {63, 0, 0}},
         BlockCase{"full_channels_no_carry", {255, 0, 255}, {255, 0, 255}, {255, 0, 255}, {255, 0, 255}, {252, 0, 252}}),
     [](const testing::TestParamInfo<BlockCase>& i) { return i.param.name; });
+
+TEST(Downsample, RandomPixelsAverageAsTheSumOfMaskedChannels) {
+  // Widths that end in every loop: eight, four and one at a time.
+  for (const int width : {1, 4, 8, 13, 37}) {
+    QImage work(2 * width, 6, QImage::Format_RGB32);
+    QImage display(width, 3, QImage::Format_RGB32);
+    uint32_t s = 12345u + static_cast<uint32_t>(width);
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 2 * width; ++x) {
+        s = s * 1664525u + 1013904223u;
+        reinterpret_cast<uint32_t*>(work.scanLine(y))[x] = s;
+      }
+    Downsample2x2(work, display);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < width; ++x) {
+        auto w = [&](int dx, int dy) {
+          return reinterpret_cast<const uint32_t*>(work.constScanLine(2 * y + dy))[2 * x + dx] & 0x00FCFCFCu;
+        };
+        const uint32_t want = ((w(0, 0) + w(1, 0) + w(0, 1) + w(1, 1)) >> 2) | 0xFF000000u;
+        ASSERT_EQ(reinterpret_cast<const uint32_t*>(display.constScanLine(y))[x], want)
+            << "width " << width << " x " << x << " y " << y;
+      }
+  }
+}
 
 TEST(Downsample, IgnoresTheTopByteOfWorkPixels) {
   QImage work(8, 2, QImage::Format_RGB32);
