@@ -25,10 +25,6 @@ constexpr Rgb kShade{0, 0, 128};
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kYellow{255, 255, 0};
 
-Rgb ColorOf(uint32_t pixel) {
-  return Rgb{static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8), static_cast<uint8_t>(pixel)};
-}
-
 std::string Show(Rgb c) {
   return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
 }
