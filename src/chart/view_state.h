@@ -68,19 +68,17 @@ inline bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x
     x0 = std::floor(a / 4096.0);
     y0 = std::floor(b / 4096.0);
   }
-  const double fx = std::trunc(v.width / 2 + x0 + 0.5);
-  const double fy = std::trunc(v.height / 2 - y0 + 0.5);
-  // Points millions of pixels away (or not a number) are pinned far outside instead of
-  // overflowing the conversion; they are never near the picture.
+  // Truncated toward zero. Points millions of pixels away (or not a number) are pinned far
+  // outside instead of overflowing the conversion; they are never near the picture. The
+  // pin comes before the truncation, which gives the same: the bounds are whole numbers.
+  // Plain comparisons and one conversion, as this runs for every point of every frame.
   constexpr double kFar = 1e9;
-  // Plain comparisons rather than fmin/fmax, which are library calls here: this runs for
-  // every point of every frame. Not a number is sorted out first.
   auto pin = [](double v) {
-    if (std::isnan(v)) return static_cast<int32_t>(kFar);
-    return static_cast<int32_t>(v < -kFar ? -kFar : (v > kFar ? kFar : v));
+    if (v >= -kFar && v <= kFar) return static_cast<int32_t>(v);
+    return static_cast<int32_t>(std::isnan(v) || v > 0 ? kFar : -kFar);
   };
-  x = pin(fx);
-  y = pin(fy);
+  x = pin(v.width / 2 + x0 + 0.5);
+  y = pin(v.height / 2 - y0 + 0.5);
   return x >= -100 && x <= v.width + 100 && y >= -100 && y <= v.height + 100;
 }
 
