@@ -11,6 +11,7 @@
 
 #include "basechart/place_names.h"
 #include "chart/base_chart_layer.h"
+#include "chart/cpu_features.h"
 #include "chart/place_names_layer.h"
 
 #if defined(__SSE2__)
@@ -182,10 +183,8 @@ int32_t FindHoveredShip(const PixelPoint* screenPositions, int32_t pointerX, int
 #define AISMON_AVERAGE_AVX2 1
 namespace {
 
-const bool kHaveAvx2 = [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}();
+// Asked once: the averaging runs a thousand rows a frame.
+const bool kHaveAvx2 = HaveAvx2();
 
 // Eight display pixels at a time where the processor has the wide registers; returns how
 // many pixels of the row it did.

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "chart/cpu_features.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -16,10 +18,7 @@ namespace aismon {
 namespace {
 
 // Thirty-two bytes a store where the processor has them (checked once, at run time).
-const bool kHaveAvx2 = [] {
-  __builtin_cpu_init();  // static initialisers may run before the compiler's own
-  return __builtin_cpu_supports("avx2") != 0;
-}();
+const bool kHaveAvx2 = HaveAvx2();
 
 __attribute__((target("avx2"))) void FillLongRunAvx2(uint32_t* p, int32_t n, uint32_t pixel) {
   const __m256i v = _mm256_set1_epi32(static_cast<int>(pixel));
