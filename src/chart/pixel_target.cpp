@@ -1,9 +1,5 @@
 #include "chart/pixel_target.h"
 
-#include <unistd.h>
-
-#include <cstring>
-
 #include "chart/cpu_features.h"
 
 #if defined(__SSE2__)
@@ -48,13 +44,6 @@ __attribute__((target("avx2"))) void StreamRowAvx2(uint32_t* to, const uint32_t*
   for (; i < n; ++i) to[i] = from[i];
 }
 
-__attribute__((target("avx2"))) void CopyRowAvx2(uint32_t* to, const uint32_t* from, int32_t n) {
-  int32_t i = 0;
-  for (; i + 8 <= n; i += 8)
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + i), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
-  for (; i < n; ++i) to[i] = from[i];
-}
-
 }  // namespace
 #endif
 
@@ -89,7 +78,6 @@ void FillLongRun(uint32_t* p, int32_t n, uint32_t pixel) {
 
 void RowBatch::Start(int32_t width, int32_t height) {
   width_ = width;
-  height_ = height;
   if (rows_.size() < static_cast<size_t>(height)) rows_.resize(static_cast<size_t>(height));
   // Room for a row and for aligning its start.
   if (scratch_.size() < static_cast<size_t>(width) + 4) scratch_.resize(static_cast<size_t>(width) + 4);
@@ -134,33 +122,8 @@ void RowBatch::Append(std::vector<Run>& row, int32_t x, int32_t n, uint32_t pixe
   ++count_;
 }
 
-namespace {
-
-// The largest picture kept in the cache while its rows are written out: about half the
-// last-level cache, so that what the layers after the base chart draw and the averaging
-// reads is still there. A larger picture would only push itself out, so its rows go
-// straight to memory instead. 8 MiB where the cache size is not known.
-const size_t kCachedPictureBytes = [] {
-  const long llc = sysconf(_SC_LEVEL3_CACHE_SIZE);
-  return llc > 0 ? static_cast<size_t>(llc) / 2 : size_t{8} << 20;
-}();
-
-// Copies n pixels to a row through the cache.
-void CopyRow(uint32_t* to, const uint32_t* from, int32_t n) {
-#if defined(AISMON_WIDE_STORES)
-  if (kHaveAvx2) {
-    CopyRowAvx2(to, from, n);
-    return;
-  }
-#endif
-  std::memcpy(to, from, static_cast<size_t>(n) * sizeof(uint32_t));
-}
-
-}  // namespace
-
 void RowBatch::Apply(uint32_t* bits, ptrdiff_t stride) {
   if (count_ == 0) return;
-  const bool stream = static_cast<size_t>(width_) * static_cast<size_t>(height_) * sizeof(uint32_t) > kCachedPictureBytes;
   for (size_t y = 0; y < rows_.size(); ++y) {
     std::vector<Run>& row = rows_[y];
     if (row.empty()) continue;
@@ -168,11 +131,7 @@ void RowBatch::Apply(uint32_t* bits, ptrdiff_t stride) {
     if (row.front().x == 0 && row.front().n == width_) {
       uint32_t* s = scratch_.data();
       for (const Run& r : row) FillPixels(s + r.x, r.n, r.pixel);
-      if (stream) {
-        StreamRow(p, s, width_);
-      } else {
-        CopyRow(p, s, width_);
-      }
+      StreamRow(p, s, width_);
     } else {
       for (const Run& r : row) FillPixels(p + r.x, r.n, r.pixel);
     }

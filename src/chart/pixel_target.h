@@ -47,8 +47,7 @@ class RowBatch {
   }
   // Writes every row's runs in order into rows bits + y * stride and empties the batch.
   // A row whose runs start with one over the whole row is made up in a scratch row and
-  // copied out in one go; when the picture is too large to stay in the cache, streamed
-  // out, so that the old row is never read in.
+  // streamed out, so that the old row is never read in.
   void Apply(uint32_t* bits, ptrdiff_t stride);
 
  private:
@@ -59,7 +58,6 @@ class RowBatch {
   };
   void Append(std::vector<Run>& row, int32_t x, int32_t n, uint32_t pixel);
   int32_t width_ = 0;
-  int32_t height_ = 0;
   size_t count_ = 0;
   // Kept with their capacity from frame to frame.
   std::vector<std::vector<Run>> rows_;
