@@ -16,6 +16,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "basechart/chart_catalog.h"
@@ -208,6 +209,14 @@ int RunFrameBench(int argc, char** argv) {
   fs::path folder;
   if (home != nullptr) {
     folder = home;
+    // The catalog is built into the folder from the tiles beside it: a folder that does not
+    // exist yet (build/home before the first start) is made.
+    std::error_code made;
+    fs::create_directories(folder, made);
+    if (made) {
+      std::fprintf(stderr, "aismon-bench frame: cannot make %s: %s\n", folder.c_str(), made.message().c_str());
+      return 1;
+    }
     BuildChartCatalog(folder);
   } else {
     folder = fs::temp_directory_path() / ("aismon-bench-" + std::to_string(::getpid()));
