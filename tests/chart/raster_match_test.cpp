@@ -493,6 +493,35 @@ TEST_F(RasterMatchFixture, BatchedDrawingMatchesDirectDrawing) {
   }
 }
 
+// Narrow images, where outlines run along and across the borders and a pixel can be a whole
+// row: batched outlines come out as drawn one by one there too.
+TEST_F(RasterMatchFixture, BatchedOutlinesOnNarrowImagesMatchDirectDrawing) {
+  RandomShapes r(23);
+  for (const int32_t width : {1, 2, 3}) {
+    Canvas direct, batched;
+    for (Canvas* c : {&direct, &batched}) c->Resize(width, 40);
+    for (int round = 0; round < 100; ++round) {
+      batched.BeginBatch();
+      for (int op = 0; op < 6; ++op) {
+        // Steep shapes across the narrow image, in changing colours, over a solid fill.
+        const int32_t x0 = r.Below(width + 4) - 2, x1 = r.Below(width + 4) - 2;
+        const int32_t y0 = r.Below(40), y1 = r.Below(40);
+        const PixelPoint pts[3] = {{x0, y0}, {x1, y1}, {x0, (y0 + y1) / 2}};
+        const uint32_t colour = 0xFF000000u | static_cast<uint32_t>(r.Below(1 << 24));
+        for (Canvas* c : {&direct, &batched}) {
+          c->SetPenColor(Canvas::ColorOf(colour));
+          c->SetBrushColor(Canvas::ColorOf(colour ^ 0x00FFFFFFu));
+          c->SetBrushStyle(BrushStyle::Solid);
+          if (op == 0) c->FillRect(0, 0, width, 40);
+          c->Polygon(pts, 3);
+        }
+      }
+      batched.EndBatch();
+      ASSERT_TRUE(direct.Image() == batched.Image()) << "width " << width << " round " << round;
+    }
+  }
+}
+
 // Text measured again and again, in changing faces and sizes, measures what a canvas that
 // measured each font's texts together, once, says.
 TEST_F(RasterMatchFixture, TextMetricsFollowTheFont) {
