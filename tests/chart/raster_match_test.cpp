@@ -349,17 +349,21 @@ TEST_F(RasterMatchFixture, CanvasShapesMatchThePainter) {
     QPainter p(&expected_);
     Configure(p, width, filled);
     const bool inside = Inside(BoundsOf(pts, n), guard);
+    // The painter's polygon, given what the canvas gives it: the points, or their clip.
+    auto paintPolygon = [&] {
+      if (inside) {
+        p.drawPolygon(reinterpret_cast<const QPoint*>(pts), n, Qt::OddEvenFill);
+        return;
+      }
+      const std::vector<PixelPoint>& clipped = polygonClipper.Clip(pts, n, guard);
+      if (clipped.size() >= 3)
+        p.drawPolygon(reinterpret_cast<const QPoint*>(clipped.data()), static_cast<int>(clipped.size()),
+                      Qt::OddEvenFill);
+    };
     switch (shape) {
       case 0: {
         c.Polygon(pts, n);
-        if (inside) {
-          p.drawPolygon(reinterpret_cast<const QPoint*>(pts), n, Qt::OddEvenFill);
-        } else {
-          const std::vector<PixelPoint>& clipped = polygonClipper.Clip(pts, n, guard);
-          if (clipped.size() >= 3)
-            p.drawPolygon(reinterpret_cast<const QPoint*>(clipped.data()), static_cast<int>(clipped.size()),
-                          Qt::OddEvenFill);
-        }
+        paintPolygon();
         break;
       }
       case 1:
@@ -395,14 +399,7 @@ TEST_F(RasterMatchFixture, CanvasShapesMatchThePainter) {
         // The fill alone, as the painter draws it without a pen.
         c.FillPolygon(pts, n);
         p.setPen(Qt::NoPen);
-        if (inside) {
-          p.drawPolygon(reinterpret_cast<const QPoint*>(pts), n, Qt::OddEvenFill);
-        } else {
-          const std::vector<PixelPoint>& clipped = polygonClipper.Clip(pts, n, guard);
-          if (clipped.size() >= 3)
-            p.drawPolygon(reinterpret_cast<const QPoint*>(clipped.data()), static_cast<int>(clipped.size()),
-                          Qt::OddEvenFill);
-        }
+        paintPolygon();
         break;
       }
       default: {
