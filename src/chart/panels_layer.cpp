@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "chart/ship_layer.h"
+#include "shipdb/received_position.h"
 
 namespace aismon {
 
@@ -251,6 +252,7 @@ int FormatShipLabelLines(const DbDynamic& ship, const DbStatic& info, std::strin
 void DrawShipLabel(FrameContext& f, int32_t slot) {
   DbDynamic ship;
   if (!f.table.GetShip(slot, ship)) return;  // a free entry has nothing to label
+  if (!HasReceivedPosition(ship)) return;     // nor a station with no position of its own
   int32_t x, y;
   if (!LatLonToPixel(f.view, ship.Lat, ship.Lon, x, y)) return;
   ShipLabelLines lines;
@@ -310,7 +312,7 @@ void DrawInfoPanels(FrameContext& f, bool debugVisible) {
   c.SetFontPoints(Trunc(lineH * 1.2));
   c.SetFontColor(kYellow);
   char buf[64];
-  c.TextOut(x0, y, Format(buf, kShipCountFormat, static_cast<int>(f.table.ShipCount),
+  c.TextOut(x0, y, Format(buf, kShipCountFormat, f.table.TakenCount(),
                           static_cast<int>(f.table.StaticCount)));
 
   if (ownFix) DrawOwnShipPanel(f, x0, lineH, rowH);
