@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStringDecoder>
 #include <QTimer>
 #include <QToolButton>
@@ -38,6 +39,10 @@ const QColor kActive(204, 128, 204);
 const QColor kInactive(128, 128, 128);
 const QColor kResetPressed(192, 192, 192);
 const QColor kSilver(192, 192, 192);
+
+// Input is read this often whatever the frame rate: below the 20 ms a reading pass may
+// take, so a receiver's stream never waits on painting.
+constexpr int kPollIntervalMs = 15;
 
 constexpr int kFormWidth = 967;
 constexpr int kFormHeight = 1022;
@@ -260,8 +265,17 @@ void TForm1::BuildControls() {
 
   idleTimer_ = new QTimer(this);
   idleTimer_->setObjectName(QStringLiteral("AppIdle"));
+  idleTimer_->setSingleShot(true);
+  idleTimer_->setTimerType(Qt::PreciseTimer);
   idleTimer_->setInterval(0);
   connect(idleTimer_, &QTimer::timeout, this, [this] { AppIdle(); });
+  pollTimer_ = new QTimer(this);
+  pollTimer_->setObjectName(QStringLiteral("PollPorts"));
+  pollTimer_->setTimerType(Qt::PreciseTimer);
+  pollTimer_->setInterval(kPollIntervalMs);
+  connect(pollTimer_, &QTimer::timeout, this, [this] {
+    if (!closed_ && !demoRunning_) PollSerialPorts();
+  });
   timer100ms_ = new QTimer(this);
   timer100ms_->setObjectName(QStringLiteral("Timer100ms"));
   timer100ms_->setInterval(100);
@@ -274,12 +288,41 @@ void TForm1::FormCreate() {
   paint1_->setGeometry(rect());
   paint1_->lower();
   setWindowTitle(FromShiftJis(WindowCaption()));
-  idleTimer_->start();
+  if (QScreen* s = screen()) pacer_.SetRefreshRate(s->refreshRate());
+  idleTimer_->start(0);
+  pollTimer_->start();
 }
 
 void TForm1::StopDrivers() {
+  driversStopped_ = true;
   idleTimer_->stop();
+  pollTimer_->stop();
   timer100ms_->stop();
+}
+
+void TForm1::ScheduleNextFrame(uint32_t frameStartMs) {
+  if (driversStopped_ || closed_) return;
+  PaceState s;
+  s.playing = playback_.Playing();
+  s.fastPlayback = s.playing && playback_.PlaybackSpeed() >= 10;
+  s.shipsMoving = liveDataFlag_ && shipsMoving_;
+  s.newData = newData_;
+  const uint32_t now = clock_.TickMs();
+  const FramePace pace = pacer_.PaceFor(s, now);
+  idleTimer_->start(static_cast<int>(pacer_.DelayAfterFrame(frameStartMs, now, pace)));
+}
+
+void TForm1::RequestFrameWithin(uint32_t ms) {
+  if (driversStopped_ || closed_) return;
+  if (!idleTimer_->isActive() || idleTimer_->remainingTime() > static_cast<int>(ms)) idleTimer_->start(static_cast<int>(ms));
+}
+
+void TForm1::NoteInteraction() {
+  const uint32_t now = clock_.TickMs();
+  pacer_.NoteInteraction(now);
+  const uint32_t since = now - lastFrameStart_;
+  const uint32_t period = static_cast<uint32_t>(pacer_.RefreshPeriodMs());
+  RequestFrameWithin(since >= period ? 0 : period - since);
 }
 
 void TForm1::AnchorPanels() {
@@ -290,6 +333,7 @@ void TForm1::AnchorPanels() {
 void TForm1::resizeEvent(QResizeEvent*) {
   if (paint1_ != nullptr) paint1_->setGeometry(rect());
   AnchorPanels();
+  if (idleTimer_ != nullptr) NoteInteraction();
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
@@ -339,20 +383,32 @@ FrameInputs TForm1::CollectInputs() const {
 }
 
 void TForm1::AppIdle() {
-  if (inFrame_ || closed_ || demoRunning_) return;
+  if (closed_) return;
+  if (inFrame_ || demoRunning_) {
+    // The demo and a box raised inside a frame paint for themselves; come back later.
+    if (!driversStopped_) idleTimer_->start(static_cast<int>(FramePacer::kShipsIntervalMs));
+    return;
+  }
   // While the watch box is up this pass runs inside its modal loop, nested in the poll
   // that raised it: it paints, but the ports wait until the box is closed.
   PollSerialPorts();
+  const uint32_t start = clock_.TickMs();
   Paint1Paint();
+  ScheduleNextFrame(start);
 }
 
 void TForm1::Paint1Paint() {
   if (inFrame_ || closed_) return;
   inFrame_ = true;
+  FollowSelection();
+  lastFrameStart_ = clock_.TickMs();
+  newData_ = false;
   FrameOutputs out;
   frame_->Paint(paint1_->width(), paint1_->height(), CollectInputs(), out);
   paint1_->update();
   hoveredShip_ = out.hoveredShip;
+  shipsMoving_ = out.shipsMoving;
+  frameRate_.NoteFrame(clock_.TickMs());
   buttonDemo_->setVisible(out.buttonDemoVisible);
   ckCircle_->setEnabled(out.circleEnabled);
   panelMyPos_->setVisible(out.ownShipPanelsVisible);
@@ -382,6 +438,7 @@ void TForm1::PanelMyPosClick(QObject* sender) {
     view.centerOnOwnShip = false;
     view.fitAllShips = true;
   }
+  NoteInteraction();
 }
 
 void TForm1::ButtonDemoClick() { RunDemo(); }
@@ -458,6 +515,12 @@ void TForm1::PollSerialPorts() {
     }
     if (total == 0) break;
     liveDataFlag_ = true;
+    if (!newData_) {
+      // A fresh report shows (and flashes) within a ship-paced frame.
+      newData_ = true;
+      const uint32_t since = clock_.TickMs() - lastFrameStart_;
+      RequestFrameWithin(since >= FramePacer::kShipsIntervalMs ? 0 : FramePacer::kShipsIntervalMs - since);
+    }
   }
   if (receiveLog_.WantsFlush()) {
     const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
@@ -493,7 +556,8 @@ void TForm1::Timer100msTimer() {
     }
   }
   if (t % 10 == 0) {
-    lbDispRate_->setText(DisplayRateText(idlePasses_ - idlePassesAtLastRate_));
+    // The frames of the last real second, however long the timer stood still.
+    lbDispRate_->setText(DisplayRateText(frameRate_.FramesInLastSecond(clock_.TickMs())));
     idlePassesAtLastRate_ = idlePasses_;
   }
 }

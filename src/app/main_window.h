@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_pacer.h"
 #include "app/mmsi_names.h"
 #include "app/own_motion.h"
 #include "app/playback.h"
@@ -91,6 +92,8 @@ class TForm1 : public QWidget {
   // View control. Modifier keys and held buttons come with the event that triggered the
   // handler.
   void FormMouseWheel(int delta, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+  // The chart follows the user's hand at the screen's rate for a moment.
+  void NoteInteraction();
   void FormKeyDown(int key, Qt::KeyboardModifiers mods);
   void Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
   void Paint1MouseMove(int x, int y);
@@ -149,6 +152,12 @@ class TForm1 : public QWidget {
   void AnchorPanels();
   FrameInputs CollectInputs() const;
   void ReportFlushError(const std::string& error);
+  void ScheduleNextFrame(uint32_t frameStartMs);
+  void RequestFrameWithin(uint32_t ms);
+  // Keeps the selection on the vessel picked (by MMSI) and its name current; ends it when
+  // the vessel has left the table.
+  void FollowSelection();
+  std::string SelectedNameOf(const DbDynamic& d, bool keepReceivedName);
   void ShowWatchBox(std::string_view caption, std::string_view text);
 
   Clock& clock_;
@@ -178,6 +187,14 @@ class TForm1 : public QWidget {
   bool alertOpen_ = false;   // no polling or decoding while the watch box is up
   bool closed_ = false;
   bool demoRunning_ = false;  // the idle pass stays out while the demo feeds its lines
+  bool driversStopped_ = false;
+  FramePacer pacer_;
+  FrameRateCounter frameRate_;
+  bool newData_ = false;      // sentences arrived since the last frame
+  bool shipsMoving_ = false;  // the last frame moved a ship
+  uint32_t lastFrameStart_ = 0;
+  int32_t selectedMmsi_ = 0;
+  bool selectedKeepsReceivedName_ = false;
   std::vector<std::string> memoSample_;
   int32_t pointerX_ = -100000;
   int32_t pointerY_ = -100000;
@@ -189,7 +206,8 @@ class TForm1 : public QWidget {
   std::string selectedShipName_;
   std::string lastFlushError_;
 
-  QTimer* idleTimer_ = nullptr;
+  QTimer* idleTimer_ = nullptr;  // the next frame, single-shot, re-armed by the pacing
+  QTimer* pollTimer_ = nullptr;  // reads the ports whatever the frame rate
   QTimer* timer100ms_ = nullptr;
   PaintBox* paint1_ = nullptr;
   QWidget* panel1_ = nullptr;

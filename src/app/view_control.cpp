@@ -1,4 +1,5 @@
 // Mouse, wheel, keyboard and panel input turned into changes of the view and the selection.
+#include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -30,15 +31,29 @@ void TForm1::InstallViewControls() {
   paint1_->installEventFilter(this);
   paint1_->setMouseTracking(true);  // hovering and zooming follow the pointer without a button held
   panel1_->installEventFilter(this);
+  // Keys reach the window from whichever control has the focus (check boxes leave the
+  // chart keys to it).
   installEventFilter(this);
-  // Every check box passes its keys to the chart keys as well.
-  for (QCheckBox* c : findChildren<QCheckBox*>()) c->installEventFilter(this);
   panelNorthUp_->onClick = [this] { PanelNorthUpClick(panelNorthUp_); };
   panelHeadingUp_->onClick = [this] { PanelNorthUpClick(panelHeadingUp_); };
   for (QRadioButton* b : wakeStepButtons_) connect(b, &QRadioButton::clicked, this, [this] { RgWakeStepClick(); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+  switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+      if (watched == paint1_) NoteInteraction();
+      break;
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+      NoteInteraction();
+      break;
+    default:
+      break;
+  }
   if (watched == paint1_) {
     switch (e->type()) {
       case QEvent::MouseButtonPress: {
@@ -70,7 +85,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     Panel1DblClick(static_cast<QMouseEvent*>(e)->modifiers());
     return true;
   }
-  if (e->type() == QEvent::KeyPress && (watched == this || qobject_cast<QCheckBox*>(watched) != nullptr)) {
+  if (e->type() == QEvent::KeyPress && watched == this) {
+    // Acted on here only: a key the focused check box does not use travels on to the
+    // window as the same event, so acting where it was first seen as well did it twice.
     auto* k = static_cast<QKeyEvent*>(e);
     FormKeyDown(k->key(), k->modifiers());
     return false;  // the key is not consumed
@@ -146,10 +163,34 @@ void TForm1::Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, i
   if (selectedShip_ < 0) return;
   DbDynamic d;
   table_.GetShip(selectedShip_, d);
-  selectedShipName_ = Trimmed(table_.StaticOf(d.Link).Name, sizeof(DbStatic::Name));
-  if ((buttons & Qt::RightButton) && !selectedShipName_.empty()) return;
+  selectedMmsi_ = d.MMSI;
+  selectedKeepsReceivedName_ = (buttons & Qt::RightButton) != 0;
+  selectedShipName_ = SelectedNameOf(d, selectedKeepsReceivedName_);
+}
+
+std::string TForm1::SelectedNameOf(const DbDynamic& d, bool keepReceivedName) {
+  std::string name = Trimmed(table_.StaticOf(d.Link).Name, sizeof(DbStatic::Name));
+  if (keepReceivedName && !name.empty()) return name;
   // Names of these stations come from the built-in list rather than over the air.
-  if (d.MMSI / 10000000 == 43) mmsiNames_.LookupName(d.MMSI, selectedShipName_);
+  if (d.MMSI / 10000000 == 43) mmsiNames_.LookupName(d.MMSI, name);
+  return name;
+}
+
+void TForm1::FollowSelection() {
+  if (selectedShip_ <= 0) return;
+  DbDynamic d;
+  if (!table_.GetShip(selectedShip_, d) || d.MMSI != selectedMmsi_) {
+    // Its entry went to another station: find the vessel again, or end the selection.
+    const int slot = table_.FindShip(selectedMmsi_);
+    if (slot < 1 || !table_.GetShip(slot, d)) {
+      selectedShip_ = -1;
+      selectedShipName_.clear();
+      return;
+    }
+    selectedShip_ = slot;
+  }
+  // A name received after the click shows too.
+  selectedShipName_ = SelectedNameOf(d, selectedKeepsReceivedName_);
 }
 
 void TForm1::Paint1MouseMove(int x, int y) {
@@ -215,6 +256,7 @@ void TForm1::PanelNorthUpClick(QObject* sender) {
     v.orientationMode = OrientationMode::HeadingUp;
   }
   v.fitAllShips = false;
+  NoteInteraction();
 }
 
 void TForm1::RgWakeStepClick() { ckDispCourse_->setFocus(); }

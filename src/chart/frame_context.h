@@ -55,6 +55,7 @@ struct FrameOutputs {
   bool buttonDemoVisible = true;
   bool circleEnabled = false;
   bool ownShipPanelsVisible = false;
+  bool shipsMoving = false;  // dead reckoning moved a drawn ship: the next frame differs
 };
 
 inline constexpr int32_t kNotDrawn = static_cast<int32_t>(0x80808080u);
@@ -74,6 +75,10 @@ struct FrameContext {
   double elapsedHours = 0;
   double inverseCos = 1;
   int iconScale = 2;
+  // Own ship's entry is never aged, so whether a report of it has just arrived is decided
+  // by the frame (a new fix or a new raw report since the previous frame).
+  bool ownReportFresh = false;
+  bool shipsMoved = false;  // set by the ship layer
 };
 
 }  // namespace aismon
