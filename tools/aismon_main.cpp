@@ -5,6 +5,8 @@
 // --home is the program folder (default: the executable's folder). --port maps COM N to a
 // device. --exit-after-ms closes the window as a user would after MS milliseconds, first
 // saving the chart image to --snapshot when given. SIGINT and SIGTERM close it the same way.
+// --frame-counts FILE appends, once a second, the steady clock in ms and the number of
+// frames painted so far, for measuring the frame rate from outside.
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -38,10 +40,11 @@ struct Options {
   std::map<int, std::string> ports;
   std::optional<long> exitAfterMs;
   std::optional<std::string> snapshot;
+  std::optional<std::string> frameCounts;
 };
 
 int Usage(const char* what, const char* arg) {
-  std::fprintf(stderr, "aismon: %s: %s (usage: aismon [--home DIR] [--port N=PATH]... [--exit-after-ms MS] [--snapshot FILE.png])\n",
+  std::fprintf(stderr, "aismon: %s: %s (usage: aismon [--home DIR] [--port N=PATH]... [--exit-after-ms MS] [--snapshot FILE.png] [--frame-counts FILE])\n",
                what, arg);
   return 2;
 }
@@ -50,7 +53,8 @@ int ParseArgs(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     const bool known = std::strcmp(a, "--home") == 0 || std::strcmp(a, "--port") == 0 ||
-                       std::strcmp(a, "--exit-after-ms") == 0 || std::strcmp(a, "--snapshot") == 0;
+                       std::strcmp(a, "--exit-after-ms") == 0 || std::strcmp(a, "--snapshot") == 0 ||
+                       std::strcmp(a, "--frame-counts") == 0;
     if (!known) return Usage("unknown argument", a);
     if (i + 1 >= argc) return Usage("missing value after", a);
     const char* v = argv[++i];
@@ -67,6 +71,9 @@ int ParseArgs(int argc, char** argv, Options& o) {
       const long ms = std::strtol(v, &end, 10);
       if (end == v || *end != '\0' || ms < 0 || ms > 86400000L) return Usage("bad --exit-after-ms", v);
       o.exitAfterMs = ms;
+    } else if (std::strcmp(a, "--frame-counts") == 0) {
+      if (*v == '\0') return Usage("empty file name for", a);
+      o.frameCounts = std::string(v);
     } else {
       if (*v == '\0') return Usage("empty file name for", a);
       o.snapshot = std::string(v);
@@ -105,6 +112,21 @@ int main(int argc, char** argv) {
     });
     signalWatch.start(50);
 
+    std::FILE* counts = nullptr;
+    QTimer countWatch;
+    if (o.frameCounts) {
+      counts = std::fopen(o.frameCounts->c_str(), "a");
+      if (counts == nullptr) {
+        std::fprintf(stderr, "aismon: cannot write --frame-counts %s\n", o.frameCounts->c_str());
+        return 1;
+      }
+      QObject::connect(&countWatch, &QTimer::timeout, &window, [&] {
+        std::fprintf(counts, "%u %u\n", clock.TickMs(), window.IdlePasses());
+        std::fflush(counts);
+      });
+      countWatch.start(1000);
+    }
+
     bool snapshotFailed = false;
     if (o.exitAfterMs) {
       QTimer::singleShot(static_cast<int>(*o.exitAfterMs), &window, [&] {
@@ -117,6 +139,7 @@ int main(int argc, char** argv) {
     }
     window.show();
     app.exec();
+    if (counts != nullptr) std::fclose(counts);
     return snapshotFailed ? 1 : 0;
   } catch (const std::exception& e) {
     QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromLocal8Bit(e.what()));
