@@ -21,15 +21,17 @@ void ReceiveLog::Append(uint32_t tick, const char* line) {
 }
 
 void ReceiveLog::Record(const char* line, uint32_t tick, bool playingBack) {
-  if (playingBack || line == nullptr) return;
-  if (std::strncmp(line, "!AIVDM", 6) == 0) {
+  if (playingBack || line == nullptr || std::strlen(line) < 6) return;
+  // The type follows the start character and the two-letter talker. Every talker's AIS
+  // sentences are kept (BS, AB, SA, "--" and the transponder's own VDO as well as AI):
+  // a playback must show what was seen live.
+  const char* type = line + 3;
+  if (std::strncmp(type, "VDM", 3) == 0 || std::strncmp(type, "VDO", 3) == 0) {
     Append(tick, line);
     return;
   }
-  // Type after the start character and the two-letter talker; compared without
-  // wrap-around, as the 32-bit sum comes out.
-  if (std::strlen(line) >= 6 && std::strncmp(line + 3, "RMC", 3) == 0 &&
-      tick >= static_cast<uint32_t>(lastRmcLogTick + kRmcLogSpacingMs)) {
+  // Compared without wrap-around, as the 32-bit sum comes out.
+  if (std::strncmp(type, "RMC", 3) == 0 && tick >= static_cast<uint32_t>(lastRmcLogTick + kRmcLogSpacingMs)) {
     Append(tick, line);
     lastRmcLogTick = tick;
   }
