@@ -10,6 +10,11 @@
 #include "common/clock.h"
 #include "text/sjis.h"
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace aismon {
 
 void ReceiveLog::Append(uint32_t tick, const char* line) {
@@ -45,8 +50,9 @@ std::string ReceiveLogFileName(const LocalDateTime& t) {
 
 namespace {
 
-// Writes old contents plus the lines to a file beside path and renames it over path, so
-// a crash never leaves a half-written log in place of a good one. Empty on success.
+// Writes old contents plus the lines to a file beside path, brings it to the disk and
+// renames it over path, so that a crash at any moment leaves either the old file or the
+// new one, whole. Empty on success.
 std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std::string>& lines) {
   std::error_code ec;
   std::string old;
@@ -58,18 +64,23 @@ std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std
   }
   std::filesystem::path temp = path;
   temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return std::strerror(errno);
-    out << old;
-    for (const std::string& line : lines) out << line << "\r\n";
-    out.flush();
-    if (!out) {
-      const std::string why = std::strerror(errno);
-      out.close();
-      std::filesystem::remove(temp, ec);
-      return why.empty() ? "write error" : why;
-    }
+  std::FILE* out = std::fopen(temp.string().c_str(), "wb");
+  if (out == nullptr) return std::strerror(errno);
+  errno = 0;
+  bool ok = std::fwrite(old.data(), 1, old.size(), out) == old.size();
+  for (const std::string& line : lines) {
+    ok = ok && std::fwrite(line.data(), 1, line.size(), out) == line.size();
+    ok = ok && std::fwrite("\r\n", 1, 2, out) == 2;
+  }
+  ok = ok && std::fflush(out) == 0;
+#if defined(__unix__) || defined(__APPLE__)
+  ok = ok && fsync(fileno(out)) == 0;
+#endif
+  const std::string why = ok ? std::string() : std::string(errno != 0 ? std::strerror(errno) : "write error");
+  ok = std::fclose(out) == 0 && ok;
+  if (!ok) {
+    std::filesystem::remove(temp, ec);
+    return why.empty() ? "write error" : why;
   }
   std::filesystem::rename(temp, path, ec);
   if (ec) {
@@ -77,6 +88,14 @@ std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std
     std::filesystem::remove(temp, ignored);
     return ec.message();
   }
+#if defined(__unix__) || defined(__APPLE__)
+  // The rename itself reaches the disk with the folder.
+  const int dir = open(path.parent_path().string().c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+#endif
   return {};
 }
 
