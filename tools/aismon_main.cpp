@@ -22,6 +22,7 @@
 
 #include "app/caption.h"
 #include "app/main_window.h"
+#include "app/qt_translations.h"
 #include "app/serial_ports.h"
 #include "app/stop_signals.h"
 #include "common/clock.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(FromShiftJis(ApplicationTitle()));
+  InstallQtJapanese(app);
   try {
     WindowSetup setup;
     setup.programFolder = o.home ? *o.home : ExecutableFolder(argv[0]);
