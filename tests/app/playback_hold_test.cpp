@@ -34,6 +34,11 @@ TEST(PlaybackHold, WatchBoxOpenForAMinuteDoesNotPourOutTheLog) {
   constexpr int kLines = 2000;  // two minutes of a log as the program records one
   constexpr uint32_t kGapMs = 66;
   constexpr uint32_t kHoldMs = 60000;
+  // The log controls move the working folder into the test's home; it is put back.
+  struct KeepWorkingFolder {
+    std::filesystem::path cwd = std::filesystem::current_path();
+    ~KeepWorkingFolder() { std::filesystem::current_path(cwd); }
+  } keepCwd;
   TempFolder home;
   const std::filesystem::path log = home.path() / "held.txt";
   {
