@@ -4,13 +4,15 @@
 //
 // --home is the program folder (default: the executable's folder). --port maps COM N to a
 // device. --exit-after-ms closes the window as a user would after MS milliseconds, first
-// saving the chart image to --snapshot when given. SIGINT and SIGTERM close it the same way.
+// saving the chart image to --snapshot when given. SIGTERM, SIGINT and SIGHUP close it the
+// same way, as does the end of the session, so the ship database, the receive log and the
+// settings are written.
 // --frame-counts FILE appends, once a second, the steady clock in ms and the number of
 // frames painted so far, for measuring the frame rate from outside.
 #include <QApplication>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,18 +24,15 @@
 
 #include "app/caption.h"
 #include "app/main_window.h"
+#include "app/qt_translations.h"
 #include "app/serial_ports.h"
+#include "app/stop_signals.h"
 #include "common/clock.h"
 
 namespace fs = std::filesystem;
 using namespace aismon;
 
 namespace {
-
-// Set by the signal handler, read by a timer on the event loop.
-volatile std::sig_atomic_t gStopRequested = 0;
-
-void OnStopSignal(int) { gStopRequested = 1; }
 
 struct Options {
   std::optional<fs::path> home;
@@ -97,6 +96,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(FromShiftJis(ApplicationTitle()));
+  InstallQtJapanese(app);
   try {
     WindowSetup setup;
     setup.programFolder = o.home ? *o.home : ExecutableFolder(argv[0]);
@@ -104,13 +104,17 @@ int main(int argc, char** argv) {
     SteadyClock clock;
     TForm1 window(setup, clock);
 
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
-    QTimer signalWatch;
-    QObject::connect(&signalWatch, &QTimer::timeout, &window, [&window] {
-      if (gStopRequested != 0) window.close();
+    // Closed the normal way, from the event loop, so everything is saved; quitting too
+    // ends a modal box's loop that may be open meanwhile.
+    StopSignals stopSignals([&window](int) {
+      window.close();
+      QCoreApplication::quit();
     });
-    signalWatch.start(50);
+    // Logging out: save when asked (the logout may yet be cancelled), close on the way out.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) {
+      window.SaveState();
+    });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.close(); });
 
     std::FILE* counts = nullptr;
     QTimer countWatch;

@@ -129,7 +129,8 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
       programFolder_(setup.programFolder),
       table_(clock),
       intake_(table_),
-      ports_(clock) {
+      ports_(clock),
+      autoSave_(table_, setup.programFolder, clock) {
   BuildControls();
   BuildChartCatalog(programFolder_);
   catalog_ = std::make_unique<ChartCatalog>(programFolder_);
@@ -344,7 +345,11 @@ void TForm1::closeEvent(QCloseEvent* e) {
 void TForm1::FormClose() {
   closed_ = true;
   StopDrivers();
-  SaveShipDb(table_, programFolder_);
+  SaveState();
+}
+
+void TForm1::SaveState() {
+  autoSave_.SaveNow();
   const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
   ReportFlushError(error);
   const ViewState& view = frame_->View();
@@ -541,6 +546,7 @@ void TForm1::Timer100msTimer() {
   WakeClockTick(table_, t, WakeTicks(stepSeconds, playback_.Playing(), playback_.PlaybackSpeed()));
   if (t % 10 == 0) EstimateOwnMotion(table_, ownMotion_, clock_.TickMs());
   if (t % 30 == 5) ReopenMissingPorts();
+  autoSave_.TimerTick(t);  // every 10 minutes, in two steps a second apart
   if (t % 3 == 0 && !alertOpen_) {
     // Nothing plays until the log controls start a playback.
     const Playback::StepResult r =

@@ -19,6 +19,7 @@
 #include "app/playback.h"
 #include "app/receive_log.h"
 #include "app/serial_ports.h"
+#include "app/ship_db_autosave.h"
 #include "basechart/place_names.h"
 #include "chart/frame_context.h"
 #include "common/clock.h"
@@ -77,6 +78,9 @@ class TForm1 : public QWidget {
 
   void FormCreate();
   void FormClose();
+  // What closing saves (ship database, receive log, settings), without closing: also run
+  // when the session ends, which may yet be cancelled.
+  void SaveState();
   void AppIdle();
   void PollSerialPorts();
   void Timer100msTimer();
@@ -138,6 +142,7 @@ class TForm1 : public QWidget {
   Playback& LogPlayback() { return playback_; }
   bool LiveDataFlag() const { return liveDataFlag_; }
   uint32_t StartTick() const { return startTick_; }
+  const ShipDbAutoSave& AutoSave() const { return autoSave_; }
   void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
 
  protected:
@@ -177,6 +182,7 @@ class TForm1 : public QWidget {
   std::unique_ptr<ChartFrame> frame_;
   SerialPorts ports_;
   OwnMotionMemory ownMotion_;
+  ShipDbAutoSave autoSave_;
 
   uint32_t timerTicks_ = 0;
   uint32_t idlePasses_ = 0;
