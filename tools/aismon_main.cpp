@@ -1,9 +1,10 @@
 // aismon: the AIS monitor window.
 //
-//   aismon [--home DIR] [--port N=PATH]... [--exit-after-ms MS] [--snapshot FILE.png]
+//   aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png]
 //
 // --home is the program folder (default: the executable's folder). --port maps COM N to a
-// device. --exit-after-ms closes the window as a user would after MS milliseconds, first
+// device. --source reads a network source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT,
+// tcp:HOST:PORT) instead of those of the settings file. --exit-after-ms closes the window as a user would after MS milliseconds, first
 // saving the chart image to --snapshot when given. SIGINT and SIGTERM close it the same way.
 #include <QApplication>
 #include <QMessageBox>
@@ -17,11 +18,13 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/caption.h"
 #include "app/main_window.h"
 #include "app/serial_ports.h"
 #include "common/clock.h"
+#include "net/source_name.h"
 
 namespace fs = std::filesystem;
 using namespace aismon;
@@ -36,12 +39,13 @@ void OnStopSignal(int) { gStopRequested = 1; }
 struct Options {
   std::optional<fs::path> home;
   std::map<int, std::string> ports;
+  std::vector<std::string> sources;
   std::optional<long> exitAfterMs;
   std::optional<std::string> snapshot;
 };
 
 int Usage(const char* what, const char* arg) {
-  std::fprintf(stderr, "aismon: %s: %s (usage: aismon [--home DIR] [--port N=PATH]... [--exit-after-ms MS] [--snapshot FILE.png])\n",
+  std::fprintf(stderr, "aismon: %s: %s (usage: aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png])\n",
                what, arg);
   return 2;
 }
@@ -49,7 +53,7 @@ int Usage(const char* what, const char* arg) {
 int ParseArgs(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
-    const bool known = std::strcmp(a, "--home") == 0 || std::strcmp(a, "--port") == 0 ||
+    const bool known = std::strcmp(a, "--home") == 0 || std::strcmp(a, "--port") == 0 || std::strcmp(a, "--source") == 0 ||
                        std::strcmp(a, "--exit-after-ms") == 0 || std::strcmp(a, "--snapshot") == 0;
     if (!known) return Usage("unknown argument", a);
     if (i + 1 >= argc) return Usage("missing value after", a);
@@ -62,6 +66,11 @@ int ParseArgs(int argc, char** argv, Options& o) {
       std::string path;
       if (!ParsePortArgument(v, n, path)) return Usage("bad --port (want N=PATH, N from 1 to 20)", v);
       o.ports[n] = path;
+    } else if (std::strcmp(a, "--source") == 0) {
+      SourceAddress address;
+      if (!ParseSourceName(v, address)) return Usage("bad --source (want udp:PORT or tcp:HOST:PORT)", v);
+      if (o.sources.size() >= static_cast<size_t>(kMaxNetworkSources)) return Usage("more than 8 of", a);
+      o.sources.push_back(SourceName(address));
     } else if (std::strcmp(a, "--exit-after-ms") == 0) {
       char* end = nullptr;
       const long ms = std::strtol(v, &end, 10);
@@ -94,6 +103,9 @@ int main(int argc, char** argv) {
     WindowSetup setup;
     setup.programFolder = o.home ? *o.home : ExecutableFolder(argv[0]);
     setup.portsFromCommandLine = o.ports;
+    setup.sourcesFromCommandLine = o.sources;
+    // A receiver or SDR decoder left at its defaults sends here.
+    setup.defaultSources = {kDefaultSourceName};
     SteadyClock clock;
     TForm1 window(setup, clock);
 
