@@ -172,10 +172,15 @@ void DrawSourceRows(FrameContext& f, int32_t x0) {
     c.SetBrushColor(fill);
     c.SetFontColor(text);
     const std::string_view name(s.name, strnlen(s.name, sizeof s.name));
-    c.TextOut(x0 + 64, y, name);
-    c.SetBrushStyle(BrushStyle::Clear);
-    c.SetFontColor(s.state == SourcePanelState::Waiting ? Rgb{255, 128, 128} : kWhite);
-    c.TextOut(x0 + kPanelTextWidth - c.TextWidth(word) - 8, y, word);
+    c.TextOut(x0 + kSourceNameIndent, y, name);
+    // The state word at the right, where a long host name leaves room for it; the colour
+    // and the tooltip tell the state in any case.
+    const int32_t wordX = x0 + kPanelTextWidth - c.TextWidth(word) - 8;
+    if (x0 + kSourceNameIndent + c.TextWidth(name) + 16 <= wordX) {
+      c.SetBrushStyle(BrushStyle::Clear);
+      c.SetFontColor(s.state == SourcePanelState::Waiting ? Rgb{255, 128, 128} : kWhite);
+      c.TextOut(wordX, y, word);
+    }
   }
 }
 

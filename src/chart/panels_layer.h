@@ -38,6 +38,7 @@ extern const LegendRow kLegend[kLegendRows];
 // and, below the legend, one row per network source.
 inline constexpr int32_t kSourceBlockTop = 600;
 inline constexpr int32_t kSourceRowHeight = 40;
+inline constexpr int32_t kSourceNameIndent = 16;  // a source's name box, right of x0
 enum class PortPanelKind { None, ComCaption, ComPort, SourceCaption, Source };
 struct PortPanelHit {
   PortPanelKind kind = PortPanelKind::None;

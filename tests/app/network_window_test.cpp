@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -88,8 +89,8 @@ TEST_F(NetworkWindowTest, SourcesFeedTheIntakeAndShowTheirStateAndReason) {
   w.Paint1Paint();
 
   const int32_t x0 = WorkX0(w);
-  const QPoint first = DisplayPoint(x0 + 64, kSourceBlockTop + kSourceRowHeight);
-  const QPoint second = DisplayPoint(x0 + 64, kSourceBlockTop + 2 * kSourceRowHeight);
+  const QPoint first = DisplayPoint(x0 + kSourceNameIndent, kSourceBlockTop + kSourceRowHeight);
+  const QPoint second = DisplayPoint(x0 + kSourceNameIndent, kSourceBlockTop + 2 * kSourceRowHeight);
   EXPECT_TRUE(Near(w.FrameImage().pixel(first), 0xFF0000FFu)) << "receiving, blue";
   EXPECT_TRUE(Near(w.FrameImage().pixel(second), kFailedRgb)) << "the port is in use";
   const QString tip1 = w.PortAreaToolTipAt(first.x(), first.y());
@@ -100,6 +101,29 @@ TEST_F(NetworkWindowTest, SourcesFeedTheIntakeAndShowTheirStateAndReason) {
   EXPECT_TRUE(tip2.contains(QString::fromUtf8("秒後に再試行"))) << tip2.toStdString();
   w.FormClose();
   EXPECT_EQ(ReadSourcesSection(w.IniPath()), std::nullopt) << "command-line sources are not written";
+}
+
+TEST_F(NetworkWindowTest, NetworkLinesReachTheReceiveLogAsSerialLinesDo) {
+  const uint16_t port = FreeUdpPort();
+  WindowSetup setup = QuietWindow(home_.path());
+  setup.sourcesFromCommandLine = {"udp:[::1]:" + std::to_string(port)};
+  TForm1 w(setup, clock_);
+  w.StopDrivers();
+  w.show();
+  w.DebugPanel()->setVisible(true);  // the log is written only while it is shown
+  QUdpSocket sender;
+  std::string burst;
+  for (int i = 0; i < 12; ++i) burst += std::string(kVdm) + "\r\n";
+  sender.writeDatagram(burst.data(), static_cast<qint64>(burst.size()), QHostAddress::LocalHostIPv6, port);
+  ASSERT_TRUE(PollUntil(w, [&] { return w.IntakeChain().counters.vdmCount == 12; }));
+  w.FormClose();
+  int logged = 0;
+  for (const auto& e : std::filesystem::directory_iterator(home_.path() / "DATA")) {
+    if (e.path().filename().string().rfind("!AIS", 0) != 0) continue;
+    std::ifstream in(e.path());
+    for (std::string line; std::getline(in, line);) logged += line.find(std::string(":\t") + kVdm) != std::string::npos;
+  }
+  EXPECT_EQ(logged, 12);
 }
 
 TEST_F(NetworkWindowTest, ANamedPortThatDoesNotOpenIsShownWithItsPathAndReason) {

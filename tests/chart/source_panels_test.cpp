@@ -39,7 +39,7 @@ struct Scene : testing::ChartScene {
 // The box of row i (0-based) of the source block: its fill is seen left of the text.
 int RowFill(Scene& s, int row, Rgb c) {
   const int32_t y = kSourceBlockTop + kSourceRowHeight * (row + 1);
-  return s.Count(Scene::kX0 + 64, y, Scene::kX0 + 64 + 120, y + 30, c);
+  return s.Count(Scene::kX0 + kSourceNameIndent, y, Scene::kX0 + kSourceNameIndent + 120, y + 30, c);
 }
 
 struct SourceCase {
