@@ -1,12 +1,13 @@
 // aismon: the AIS monitor window.
 //
-//   aismon [--home DIR] [--port N=PATH]... [--exit-after-ms MS] [--snapshot FILE.png]
+//   aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png]
 //
 // --home is the program folder (default: the executable's folder). --port maps COM N to a
-// device. --exit-after-ms closes the window as a user would after MS milliseconds, first
-// saving the chart image to --snapshot when given. SIGTERM, SIGINT and SIGHUP close it the
-// same way, as does the end of the session, so the ship database, the receive log and the
-// settings are written.
+// device. --source reads a network source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT,
+// tcp:HOST:PORT) instead of those of the settings file. --exit-after-ms closes the window as a
+// user would after MS milliseconds, first saving the chart image to --snapshot when given.
+// SIGTERM, SIGINT and SIGHUP close it the same way, as does the end of the session, so the
+// ship database, the receive log and the settings are written.
 // --frame-counts FILE appends, once a second, the steady clock in ms and the number of
 // frames painted so far, for measuring the frame rate from outside.
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/caption.h"
 #include "app/main_window.h"
@@ -28,6 +30,7 @@
 #include "app/serial_ports.h"
 #include "app/stop_signals.h"
 #include "common/clock.h"
+#include "net/source_name.h"
 
 namespace fs = std::filesystem;
 using namespace aismon;
@@ -37,13 +40,14 @@ namespace {
 struct Options {
   std::optional<fs::path> home;
   std::map<int, std::string> ports;
+  std::vector<std::string> sources;
   std::optional<long> exitAfterMs;
   std::optional<std::string> snapshot;
   std::optional<std::string> frameCounts;
 };
 
 int Usage(const char* what, const char* arg) {
-  std::fprintf(stderr, "aismon: %s: %s (usage: aismon [--home DIR] [--port N=PATH]... [--exit-after-ms MS] [--snapshot FILE.png] [--frame-counts FILE])\n",
+  std::fprintf(stderr, "aismon: %s: %s (usage: aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png] [--frame-counts FILE])\n",
                what, arg);
   return 2;
 }
@@ -51,7 +55,7 @@ int Usage(const char* what, const char* arg) {
 int ParseArgs(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
-    const bool known = std::strcmp(a, "--home") == 0 || std::strcmp(a, "--port") == 0 ||
+    const bool known = std::strcmp(a, "--home") == 0 || std::strcmp(a, "--port") == 0 || std::strcmp(a, "--source") == 0 ||
                        std::strcmp(a, "--exit-after-ms") == 0 || std::strcmp(a, "--snapshot") == 0 ||
                        std::strcmp(a, "--frame-counts") == 0;
     if (!known) return Usage("unknown argument", a);
@@ -65,6 +69,11 @@ int ParseArgs(int argc, char** argv, Options& o) {
       std::string path;
       if (!ParsePortArgument(v, n, path)) return Usage("bad --port (want N=PATH, N from 1 to 20)", v);
       o.ports[n] = path;
+    } else if (std::strcmp(a, "--source") == 0) {
+      SourceAddress address;
+      if (!ParseSourceName(v, address)) return Usage("bad --source (want udp:PORT or tcp:HOST:PORT)", v);
+      if (o.sources.size() >= static_cast<size_t>(kMaxNetworkSources)) return Usage("more than 8 of", a);
+      o.sources.push_back(SourceName(address));
     } else if (std::strcmp(a, "--exit-after-ms") == 0) {
       char* end = nullptr;
       const long ms = std::strtol(v, &end, 10);
@@ -101,6 +110,9 @@ int main(int argc, char** argv) {
     WindowSetup setup;
     setup.programFolder = o.home ? *o.home : ExecutableFolder(argv[0]);
     setup.portsFromCommandLine = o.ports;
+    setup.sourcesFromCommandLine = o.sources;
+    // A receiver or SDR decoder left at its defaults sends here.
+    setup.defaultSources = {kDefaultSourceName};
     SteadyClock clock;
     TForm1 window(setup, clock);
 

@@ -130,7 +130,8 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
       table_(clock),
       intake_(table_),
       ports_(clock),
-      autoSave_(table_, setup.programFolder, clock) {
+      autoSave_(table_, setup.programFolder, clock),
+      network_(clock, [this](const char* line) { intake_.AcceptLine(line); }) {
   BuildControls();
   BuildChartCatalog(programFolder_);
   catalog_ = std::make_unique<ChartCatalog>(programFolder_);
@@ -168,7 +169,13 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   const std::map<int, std::string> iniPorts = ReadPortsSection(iniPath_);
   for (int n = 1; n <= kPortCount; ++n) devices[n] = PortDevice(n, portsFromCommandLine_, iniPorts);
   ports_.SetDevices(devices);
+  for (const auto& named : {portsFromCommandLine_, iniPorts})
+    for (const auto& [n, path] : named) namedPorts_.insert(n);
   COM_ResetClick();
+  bool anyPortOpen = false;
+  for (int n = 1; n <= kPortCount; ++n) anyPortOpen = anyPortOpen || ports_.IsOpen(n);
+  network_.Start(setup.sourcesFromCommandLine, iniPath_,
+                 anyPortOpen ? std::vector<std::string>{} : setup.defaultSources);
   FormCreate();
 }
 
@@ -352,6 +359,7 @@ void TForm1::SaveState() {
   autoSave_.SaveNow();
   const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
   ReportFlushError(error);
+  network_.SaveAtClose();
   const ViewState& view = frame_->View();
   WriteMapCenter(iniPath_, MapCenter{view.centerLat, view.centerLon});
 }
@@ -375,7 +383,9 @@ FrameInputs TForm1::CollectInputs() const {
   for (int n = 1; n <= kPortCount; ++n) {
     in.ports[n].open = ports_.IsOpen(n);
     in.ports[n].lastReadTick = ports_.LastReadTick(n);
+    in.ports[n].missing = !in.ports[n].open && namedPorts_.count(n) != 0;
   }
+  network_.FillInputs(in);
   in.playback.playing = playback_.Playing();
   in.playback.playbackSpeed = playback_.PlaybackSpeed();
   // The histogram panel and the running-time read-out follow the log, not the wall clock.
@@ -518,6 +528,7 @@ void TForm1::PollSerialPorts() {
         assembler.FeedByte(static_cast<uint8_t>(bytes[i]), [this](const char* line) { intake_.AcceptLine(line); });
       total += got;
     }
+    total += network_.Sweep();
     if (total == 0) break;
     liveDataFlag_ = true;
     if (!newData_) {
@@ -547,6 +558,7 @@ void TForm1::Timer100msTimer() {
   if (t % 10 == 0) EstimateOwnMotion(table_, ownMotion_, clock_.TickMs());
   if (t % 30 == 5) ReopenMissingPorts();
   autoSave_.TimerTick(t);  // every 10 minutes, in two steps a second apart
+  network_.Tick();
   if (t % 3 == 0 && !alertOpen_) {
     // Nothing plays until the log controls start a playback.
     const Playback::StepResult r =

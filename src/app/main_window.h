@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/frame_pacer.h"
 #include "app/mmsi_names.h"
+#include "app/network_input.h"
 #include "app/own_motion.h"
 #include "app/playback.h"
 #include "app/receive_log.h"
@@ -37,10 +39,15 @@ namespace aismon {
 
 class ChartCatalog;
 class ChartFrame;
+class SourceDialog;
 
 struct WindowSetup {
   std::filesystem::path programFolder;           // --home, else the executable's folder
   std::map<int, std::string> portsFromCommandLine;  // --port N=PATH
+  std::vector<std::string> sourcesFromCommandLine;  // --source NAME
+  // Listened to when no source is configured and no serial port opened; the program gives
+  // udp:10110, tests built on the window leave it empty.
+  std::vector<std::string> defaultSources;
 };
 
 // A panel used as a button: coloured background, centred caption, clicked on release.
@@ -131,6 +138,13 @@ class TForm1 : public QWidget {
   ShipTable& Table() { return table_; }
   ChartFrame& Frame() { return *frame_; }
   SerialPorts& Ports() { return ports_; }
+  NetworkInput& Network() { return network_; }
+  // The port panel area of the chart (paint-box pixels): a click opens the source dialog,
+  // a resting pointer shows the panel's tooltip. False where there is no panel.
+  bool PortAreaClick(int x, int y);
+  QString PortAreaToolTipAt(int x, int y) const;
+  void OpenSourceDialog();
+  SourceDialog* SourceDialogWindow() { return sourceDialog_; }
   Intake& IntakeChain() { return intake_; }
   const std::filesystem::path& IniPath() const { return iniPath_; }
   uint32_t TimerTicks() const { return timerTicks_; }
@@ -181,6 +195,9 @@ class TForm1 : public QWidget {
   PlaceNameList placeNames_;
   std::unique_ptr<ChartFrame> frame_;
   SerialPorts ports_;
+  NetworkInput network_;
+  std::set<int> namedPorts_;  // ports given a device by --port or the settings file
+  SourceDialog* sourceDialog_ = nullptr;
   OwnMotionMemory ownMotion_;
   ShipDbAutoSave autoSave_;
 

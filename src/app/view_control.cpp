@@ -1,9 +1,11 @@
 // Mouse, wheel, keyboard and panel input turned into changes of the view and the selection.
 #include <QApplication>
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -59,6 +61,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
       case QEvent::MouseButtonPress: {
         auto* m = static_cast<QMouseEvent*>(e);
         const QPoint p = m->position().toPoint();
+        if (m->button() == Qt::LeftButton && PortAreaClick(p.x(), p.y())) return true;
         Paint1MouseDown(m->button(), m->buttons(), p.x(), p.y());
         return true;
       }
@@ -73,6 +76,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
       case QEvent::MouseButtonDblClick:
         Paint1DblClick();
         return true;
+      case QEvent::ToolTip: {
+        auto* h = static_cast<QHelpEvent*>(e);
+        const QString tip = PortAreaToolTipAt(h->pos().x(), h->pos().y());
+        if (tip.isEmpty())
+          QToolTip::hideText();
+        else
+          QToolTip::showText(h->globalPos(), tip, paint1_);
+        return true;
+      }
       default:
         break;
     }

@@ -26,6 +26,19 @@ struct DisplayOptions {
 struct PortStatus {
   bool open = false;
   uint32_t lastReadTick = 0;
+  // Not open although a device was named for it (--port or the settings file): shown
+  // as failed instead of left out.
+  bool missing = false;
+};
+
+// A network source as its panel shows it.
+enum class SourcePanelState : uint8_t { Connecting, Listening, Connected, Waiting };
+inline constexpr int kMaxSourcePanels = 8;
+struct SourceStatus {
+  char name[48] = {};  // "UDP10110", "TCP host:port" (ASCII)
+  SourcePanelState state = SourcePanelState::Waiting;
+  uint32_t lastReadTick = 0;
+  uint32_t retryDueTick = 0;  // while Waiting
 };
 
 struct PlaybackView {
@@ -46,6 +59,8 @@ struct FrameInputs {
   bool liveDataFlag = false;
   PlaybackView playback;
   PortStatus ports[21];  // 1..20
+  SourceStatus sources[kMaxSourcePanels];
+  int32_t sourceCount = 0;
   uint32_t startTick = 0;
 };
 
