@@ -17,3 +17,5 @@ ensure_packages() {
 BUILD_PACKAGES=(g++ cmake ninja-build libgtest-dev gpsd-clients python3 qt6-base-dev qt6-serialport-dev libgl-dev fonts-ipafont-gothic fonts-liberation gmt gmt-gshhg-high gmt-gshhg-full)
 # What the libFuzzer campaigns need besides.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# What making and checking the Debian package needs besides (scripts/package).
+PACKAGE_PACKAGES=(dpkg-dev lintian)

@@ -2,11 +2,14 @@
 //
 //   aismon [--home DIR] [--port N=PATH]... [--exit-after-ms MS] [--snapshot FILE.png]
 //
-// --home is the program folder (default: the executable's folder). --port maps COM N to a
+// --home is the program folder (default: the executable's folder, or, for an installed
+// program, the user's data folder, ~/.local/share/aismon, with the tiles and lists taken
+// from PREFIX/share/aismon). --port maps COM N to a
 // device. --exit-after-ms closes the window as a user would after MS milliseconds, first
 // saving the chart image to --snapshot when given. SIGINT and SIGTERM close it the same way.
 #include <QApplication>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -17,9 +20,11 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "app/caption.h"
 #include "app/main_window.h"
+#include "app/program_folders.h"
 #include "app/serial_ports.h"
 #include "common/clock.h"
 
@@ -89,10 +94,23 @@ int main(int argc, char** argv) {
   if (const int status = ParseArgs(argc, argv, o); status != 0) return status;
 
   QApplication app(argc, argv);
+  // The user's data folder is named after the program, not after its Japanese title.
+  QApplication::setApplicationName(QStringLiteral("aismon"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("aismon"));
+  const fs::path userData =
+      fs::path(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
   QApplication::setApplicationName(FromShiftJis(ApplicationTitle()));
   try {
+    const ProgramFolders folders = ChooseProgramFolders(o.home, ExecutableFolder(argv[0]), userData);
+    if (folders.installed) {
+      // The catalog is built there before the window makes DATA.
+      std::error_code ec;
+      fs::create_directories(folders.programFolder, ec);
+    }
     WindowSetup setup;
-    setup.programFolder = o.home ? *o.home : ExecutableFolder(argv[0]);
+    setup.programFolder = folders.programFolder;
+    setup.tileFolder = folders.tileFolder;
+    setup.sharedFolder = folders.sharedFolder;
     setup.portsFromCommandLine = o.ports;
     SteadyClock clock;
     TForm1 window(setup, clock);

@@ -38,6 +38,8 @@ class ChartFrame;
 
 struct WindowSetup {
   std::filesystem::path programFolder;           // --home, else the executable's folder
+  std::filesystem::path tileFolder;              // empty: the tile folder seen from programFolder
+  std::filesystem::path sharedFolder;            // installed lists, consulted after DATA; may be empty
   std::map<int, std::string> portsFromCommandLine;  // --port N=PATH
 };
 
