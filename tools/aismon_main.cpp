@@ -2,7 +2,9 @@
 //
 //   aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png]
 //
-// --home is the program folder (default: the executable's folder). --port maps COM N to a
+// --home is the program folder (default: the executable's folder, or, for an installed
+// program, the user's data folder, ~/.local/share/aismon, with the tiles and lists taken
+// from PREFIX/share/aismon). --port maps COM N to a
 // device. --source reads a network source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT,
 // tcp:HOST:PORT) instead of those of the settings file. --exit-after-ms closes the window as a
 // user would after MS milliseconds, first saving the chart image to --snapshot when given.
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -22,11 +25,13 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/caption.h"
 #include "app/main_window.h"
 #include "app/qt_translations.h"
+#include "app/program_folders.h"
 #include "app/serial_ports.h"
 #include "app/stop_signals.h"
 #include "common/clock.h"
@@ -104,11 +109,24 @@ int main(int argc, char** argv) {
   if (const int status = ParseArgs(argc, argv, o); status != 0) return status;
 
   QApplication app(argc, argv);
+  // The user's data folder is named after the program, not after its Japanese title.
+  QApplication::setApplicationName(QStringLiteral("aismon"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("aismon"));
+  const fs::path userData =
+      fs::path(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
   QApplication::setApplicationName(FromShiftJis(ApplicationTitle()));
   InstallQtJapanese(app);
   try {
+    const ProgramFolders folders = ChooseProgramFolders(o.home, ExecutableFolder(argv[0]), userData);
+    if (folders.installed) {
+      // The catalog is built there before the window makes DATA.
+      std::error_code ec;
+      fs::create_directories(folders.programFolder, ec);
+    }
     WindowSetup setup;
-    setup.programFolder = o.home ? *o.home : ExecutableFolder(argv[0]);
+    setup.programFolder = folders.programFolder;
+    setup.tileFolder = folders.tileFolder;
+    setup.sharedFolder = folders.sharedFolder;
     setup.portsFromCommandLine = o.ports;
     setup.sourcesFromCommandLine = o.sources;
     // A receiver or SDR decoder left at its defaults sends here.

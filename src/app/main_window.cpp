@@ -133,7 +133,7 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
       autoSave_(table_, setup.programFolder, clock),
       network_(clock, [this](const char* line) { intake_.AcceptLine(line); }) {
   BuildControls();
-  BuildChartCatalog(programFolder_);
+  BuildChartCatalog(programFolder_, setup.tileFolder.empty() ? TileFolder(programFolder_) : setup.tileFolder);
   catalog_ = std::make_unique<ChartCatalog>(programFolder_);
   startTick_ = clock_.TickMs();
   dataFolder_ = programFolder_ / "DATA";
@@ -142,7 +142,7 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   // The receive log starts empty (a member); lines from the ports are offered to it.
   intake_.sentences.SetRecorder(
       [this](const char* line) { receiveLog_.Record(line, clock_.TickMs(), playback_.Playing()); });
-  BuiltinLists lists = LoadBuiltinLists(dataFolder_);
+  BuiltinLists lists = LoadBuiltinLists(dataFolder_, setup.sharedFolder);
   mmsiNames_ = MmsiNameList(lists.memoMmsi);
   memoSample_ = std::move(lists.memoSample);
   chooseLogFile = [this] {

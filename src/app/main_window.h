@@ -43,6 +43,8 @@ class SourceDialog;
 
 struct WindowSetup {
   std::filesystem::path programFolder;           // --home, else the executable's folder
+  std::filesystem::path tileFolder;              // empty: the tile folder seen from programFolder
+  std::filesystem::path sharedFolder;            // installed lists, consulted after DATA; may be empty
   std::map<int, std::string> portsFromCommandLine;  // --port N=PATH
   std::vector<std::string> sourcesFromCommandLine;  // --source NAME
   // Listened to when no source is configured and no serial port opened; the program gives
