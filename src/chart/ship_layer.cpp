@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "watch/traffic_watch.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -186,6 +188,8 @@ void DrawShipPass(FrameContext& f, int32_t slot) {
     f.table.Commit(slot);
     if (e->Age > kShipLostAgeMs) return;
     colour = TypeColor(f.table.StaticOf(e->Link).Type);
+    // A station the watch counts as lost is greyed until it vanishes.
+    if (f.in.watch != nullptr && f.in.watch->Target(slot).lost) colour = kLostShipColor;
   }
   if (!Drawable(*e)) return;
   if (f.in.options.dispWake) DrawWake(f, slot, *e, colour);
