@@ -35,6 +35,7 @@ namespace aismon {
 
 class ChartCatalog;
 class ChartFrame;
+class WatchController;
 
 struct WindowSetup {
   std::filesystem::path programFolder;           // --home, else the executable's folder
@@ -136,6 +137,9 @@ class TForm1 : public QWidget {
   bool LiveDataFlag() const { return liveDataFlag_; }
   uint32_t StartTick() const { return startTick_; }
   void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
+  WatchController& Watch() { return *watch_; }
+  // Selects a station as a click on it would, and centres the chart on it.
+  void SelectShipFromList(int32_t slot);
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
@@ -150,6 +154,7 @@ class TForm1 : public QWidget {
   FrameInputs CollectInputs() const;
   void ReportFlushError(const std::string& error);
   void ShowWatchBox(std::string_view caption, std::string_view text);
+  void SelectShip(int32_t slot, Qt::MouseButtons buttons);
 
   Clock& clock_;
   std::map<int, std::string> portsFromCommandLine_;
@@ -168,6 +173,7 @@ class TForm1 : public QWidget {
   std::unique_ptr<ChartFrame> frame_;
   SerialPorts ports_;
   OwnMotionMemory ownMotion_;
+  std::unique_ptr<WatchController> watch_;
 
   uint32_t timerTicks_ = 0;
   uint32_t idlePasses_ = 0;
