@@ -60,13 +60,13 @@ struct Lcg {
 
 // A plain (unscrambled) catalog of wobbly islands around the scene, each a closed land
 // area, with well over 80,000 points in all; most of them near the view.
-void WriteSyntheticCatalog(const fs::path& folder) {
+void WriteSyntheticCatalog(const fs::path& folder, double centerLat, double centerLon) {
   Lcg rng;
   std::vector<int32_t> words = {0x0033745A, 10, 600000000, 1200000000, 200000000, 1600000000, 8, 10, 0, 0};
   int64_t points = 0;
   for (int area = 0; area < 240; ++area) {
-    const double clat = kCenterLat + (rng.Next() - 0.5) * 0.6;
-    const double clon = kCenterLon + (rng.Next() - 0.5) * 0.8;
+    const double clat = centerLat + (rng.Next() - 0.5) * 0.6;
+    const double clon = centerLon + (rng.Next() - 0.5) * 0.8;
     const double radius = 0.005 + rng.Next() * 0.03;
     const int n = 360;
     const double phase = rng.Next() * 6.283;
@@ -107,29 +107,30 @@ void WriteSyntheticCatalog(const fs::path& folder) {
 }
 
 // Place names around the scene at every level, Shift-JIS as the built-in list is.
-std::vector<std::string> SyntheticPlaceNames() {
+std::vector<std::string> SyntheticPlaceNames(double centerLat, double centerLon) {
   static const char* const kNames[] = {"大阪港", "神戸港", "淡路島", "明石海峡", "関西空港", "堺泉北港", "和歌山",
                                        "友ヶ島", "洲本", "岸和田", "尼崎", "西宮", "芦屋", "泉佐野"};
   Lcg rng;
   std::vector<std::string> lines = {"//,LEVEL,99999,1500,500,200,10"};
   for (int i = 0; i < 860; ++i) {
     char buf[160];
-    const double lat = kCenterLat + (rng.Next() - 0.5) * 2;
-    const double lon = kCenterLon + (rng.Next() - 0.5) * 2;
+    const double lat = centerLat + (rng.Next() - 0.5) * 2;
+    const double lon = centerLon + (rng.Next() - 0.5) * 2;
     std::snprintf(buf, sizeof buf, "P,%.4f,%.4f,,%d,1,%s,@@@,日本", lat, lon, i % 6, kNames[i % 14]);
     lines.push_back(Utf8ToShiftJis(buf));
   }
   return lines;
 }
 
-void FillScene(ShipTable& table, int ships, double halfLatSpan, double halfLonSpan) {
+void FillScene(ShipTable& table, int ships, double centerLat, double centerLon, double halfLatSpan,
+               double halfLonSpan) {
   static const int16_t kTypes[] = {70, 80, 60, 40, 52, 30, 37, 0, 71, 89};
   Lcg rng;
   DbDynamic own;
   table.GetShip(0, own);
   own.MMSI = kOwnShipPlaceholderMMSI;
-  own.Lat = kCenterLat;
-  own.Lon = kCenterLon;
+  own.Lat = centerLat;
+  own.Lon = centerLon;
   own.Sog = 12;
   own.Cog = own.Hdg = 45;
   table.PutShip(0, own);
@@ -139,8 +140,8 @@ void FillScene(ShipTable& table, int ships, double halfLatSpan, double halfLonSp
     DbDynamic e;
     if (slot <= 0 || !table.GetShip(slot, e)) continue;
     e.Age = 1000 + static_cast<uint32_t>(rng.Next() * 100000);
-    e.Lat = kCenterLat + (rng.Next() - 0.5) * 1.8 * halfLatSpan;
-    e.Lon = kCenterLon + (rng.Next() - 0.5) * 1.8 * halfLonSpan;
+    e.Lat = centerLat + (rng.Next() - 0.5) * 1.8 * halfLatSpan;
+    e.Lon = centerLon + (rng.Next() - 0.5) * 1.8 * halfLonSpan;
     e.Sog = 3 + rng.Next() * 17;
     e.Cog = e.Hdg = rng.Next() * 360;
     e.Rot = (rng.Next() - 0.5) * 10;
@@ -167,7 +168,7 @@ void FillScene(ShipTable& table, int ships, double halfLatSpan, double halfLonSp
 int Usage(const char* message, const char* arg) {
   std::fprintf(stderr,
                "aismon-bench frame: %s: %s\nusage: aismon-bench frame [--size WxH] [--ships N] [--home DIR] [--frames N] "
-               "[--dump FILE.png]\n",
+               "[--center LAT,LON] [--mpp M] [--dump FILE.png]\n",
                message, arg);
   return 2;
 }
@@ -176,6 +177,7 @@ int Usage(const char* message, const char* arg) {
 
 int RunFrameBench(int argc, char** argv) {
   int width = 960, height = 1000, ships = 1024, frames = 200;
+  double centerLat = kCenterLat, centerLon = kCenterLon, metersPerPixel = kMetersPerPixel;
   const char* home = nullptr;
   const char* dump = nullptr;  // the last frame's work bitmap, to compare renderers by
   for (int i = 0; i < argc; ++i) {
@@ -191,6 +193,13 @@ int RunFrameBench(int argc, char** argv) {
     } else if (std::strcmp(a, "--frames") == 0) {
       frames = std::atoi(v);
       if (frames < 1) return Usage("bad --frames", v);
+    } else if (std::strcmp(a, "--center") == 0) {
+      if (std::sscanf(v, "%lf,%lf", &centerLat, &centerLon) != 2 || !(std::abs(centerLat) <= 80) ||
+          !(std::abs(centerLon) <= 180))
+        return Usage("bad --center (LAT,LON in degrees)", v);
+    } else if (std::strcmp(a, "--mpp") == 0) {
+      metersPerPixel = std::atof(v);
+      if (!(metersPerPixel >= 0.5 && metersPerPixel <= 100000)) return Usage("bad --mpp (0.5 to 100000)", v);
     } else if (std::strcmp(a, "--home") == 0) {
       home = v;
     } else if (std::strcmp(a, "--dump") == 0) {
@@ -221,7 +230,7 @@ int RunFrameBench(int argc, char** argv) {
   } else {
     folder = fs::temp_directory_path() / ("aismon-bench-" + std::to_string(::getpid()));
     fs::create_directories(folder);
-    WriteSyntheticCatalog(folder);
+    WriteSyntheticCatalog(folder, centerLat, centerLon);
   }
   ChartCatalog catalog(folder);
   if (catalog.Load() == nullptr) std::fprintf(stderr, "aismon-bench frame: no catalog in %s\n", folder.c_str());
@@ -232,18 +241,18 @@ int RunFrameBench(int argc, char** argv) {
   counters.vdmCount = 100000;
   counters.rmcCount = 1000;
   counters.rmcFixCount = 1;  // own ship, its panel, the compass and the rings are drawn
-  const double halfLat = height * kMetersPerPixel / 1852 / 60;
-  const double halfLon = width * kMetersPerPixel / 1852 / 60 / std::cos(kCenterLat * 3.141592653589793 / 180);
-  FillScene(table, ships, halfLat, halfLon);
+  const double halfLat = height * metersPerPixel / 1852 / 60;
+  const double halfLon = width * metersPerPixel / 1852 / 60 / std::cos(centerLat * 3.141592653589793 / 180);
+  FillScene(table, ships, centerLat, centerLon, halfLat, halfLon);
 
   PlaceNameList names;
   PlaceNameList* namesPtr = &names;
-  ChartFrame frame(table, counters, clock, &catalog, namesPtr, SyntheticPlaceNames());
+  ChartFrame frame(table, counters, clock, &catalog, namesPtr, SyntheticPlaceNames(centerLat, centerLon));
   ViewState& view = frame.View();
   view.fitAllShips = false;
-  view.centerLat = kCenterLat;
-  view.centerLon = kCenterLon;
-  view.metersPerPixel = kMetersPerPixel;
+  view.centerLat = centerLat;
+  view.centerLon = centerLon;
+  view.metersPerPixel = metersPerPixel;
 
   FrameInputs in;
   in.liveDataFlag = true;
@@ -286,7 +295,8 @@ int RunFrameBench(int argc, char** argv) {
   }
 
   if (home == nullptr) fs::remove_all(folder);
-  std::printf("frame %dx%d ships %d frames %d\n", width, height, ships, frames);
+  std::printf("frame %dx%d ships %d frames %d center %.4f,%.4f mpp %g\n", width, height, ships, frames, centerLat,
+              centerLon, metersPerPixel);
   for (int l = 0; l < kFrameLayerCount; ++l)
     std::printf("layer %-12s median_ms %.3f\n", FrameLayerName(static_cast<FrameLayer>(l)), Median(layers[static_cast<size_t>(l)]));
   std::printf("median_frame_ms %.3f floor_ms %.3f\n", Median(total), Median(floor));

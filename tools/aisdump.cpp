@@ -2,7 +2,16 @@
 // the resulting ship table as JSON lines.
 //
 //   aisdump [--vdo] [--home DIR] [--save] [FILE ...]     (no FILE, or "-": standard input)
+//   aisdump [--vdo] [--home DIR] [--save] --source NAME... [--exit-after-ms MS]
+//
+// With --source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT, tcp:HOST:PORT; repeatable) the
+// lines come from the network instead, read as the monitor reads them, until MS
+// milliseconds have passed or SIGINT/SIGTERM arrives; files are then not read.
+#include <QCoreApplication>
+#include <QTimer>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -13,6 +22,8 @@
 #include "common/settings_file.h"
 #include "input/intake.h"
 #include "input/log_line.h"
+#include "net/qt/network_sources.h"
+#include "net/source_name.h"
 #include "shipdb/ship_db_files.h"
 #include "shipdb/ship_table.h"
 #include "shipdb/table_startup.h"
@@ -29,8 +40,55 @@ constexpr uint32_t kTickPerLine = 10;
 
 int Usage(const char* message, const char* arg) {
   // One line, so that scripts can show it as it is.
-  std::fprintf(stderr, "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [FILE ...])\n", message, arg);
+  std::fprintf(stderr,
+               "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [FILE ...] | "
+               "--source NAME... [--exit-after-ms MS])\n",
+               message, arg);
   return 2;
+}
+
+volatile std::sig_atomic_t gStopRequested = 0;
+
+void OnStopSignal(int) { gStopRequested = 1; }
+
+// Reads the sources through the intake until the time is up or a signal arrives. Each
+// line advances the table's clock as a file line does, so the output stays repeatable.
+void FeedSources(int argc, char** argv, const std::vector<SourceAddress>& addresses, long exitAfterMs,
+                 Intake& intake, ManualClock& tableClock) {
+  QCoreApplication app(argc, argv);
+  SteadyClock realClock;
+  NetworkSources sources(realClock);
+  sources.SetSources(addresses);
+  const LineSink accept = [&](const char* line) {
+    tableClock.Advance(kTickPerLine);
+    intake.AcceptLine(line);
+  };
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
+  std::vector<std::string> reported(sources.Count());
+  QTimer poll;
+  uint32_t sweeps = 0;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    while (sources.Sweep(accept) > 0) {
+    }
+    if (++sweeps % 10 == 0) sources.Tick();
+    // Each new reason a source gives is told once.
+    for (size_t i = 0; i < sources.Count(); ++i) {
+      const NetworkSource& s = sources.At(i);
+      const std::string& why = s.State() == SourceState::Waiting ? s.LastError() : std::string();
+      if (why != reported[i] && !why.empty())
+        std::fprintf(stderr, "aisdump: %s: %s\n", SourceName(s.Address()).c_str(), why.c_str());
+      reported[i] = why;
+    }
+    if (gStopRequested != 0) app.quit();
+  });
+  poll.start(10);
+  if (exitAfterMs >= 0) QTimer::singleShot(static_cast<int>(exitAfterMs), &app, [&] {
+      while (sources.Sweep(accept) > 0) {
+      }
+      app.quit();
+    });
+  app.exec();
 }
 
 LocalDateTime LocalNow() {
@@ -100,6 +158,8 @@ int main(int argc, char** argv) {
   bool vdo = false, save = false;
   const char* home = nullptr;
   std::vector<const char*> files;
+  std::vector<SourceAddress> sources;
+  long exitAfterMs = -1;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     if (std::strcmp(a, "--vdo") == 0) {
@@ -109,6 +169,17 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(a, "--home") == 0) {
       if (i + 1 >= argc) return Usage("missing folder after", a);
       home = argv[++i];
+    } else if (std::strcmp(a, "--source") == 0) {
+      if (i + 1 >= argc) return Usage("missing source after", a);
+      SourceAddress address;
+      if (!ParseSourceName(argv[++i], address)) return Usage("bad --source (want udp:PORT or tcp:HOST:PORT)", argv[i]);
+      sources.push_back(address);
+    } else if (std::strcmp(a, "--exit-after-ms") == 0) {
+      if (i + 1 >= argc) return Usage("missing value after", a);
+      const char* v = argv[++i];
+      char* end = nullptr;
+      exitAfterMs = std::strtol(v, &end, 10);
+      if (end == v || *end != '\0' || exitAfterMs < 0 || exitAfterMs > 86400000L) return Usage("bad --exit-after-ms", v);
     } else if (std::strncmp(a, "--", 2) == 0) {
       return Usage("unknown option", a);
     } else {
@@ -116,7 +187,9 @@ int main(int argc, char** argv) {
     }
   }
   if (save && home == nullptr) return Usage("needs --home DIR", "--save");
-  if (files.empty()) files.push_back("-");
+  if (exitAfterMs >= 0 && sources.empty()) return Usage("needs --source", "--exit-after-ms");
+  if (!sources.empty() && !files.empty()) return Usage("files and --source together", files.front());
+  if (files.empty() && sources.empty()) files.push_back("-");
 
   // Open every input first, so that a bad name stops the run before any output.
   std::vector<std::FILE*> inputs;
@@ -163,6 +236,7 @@ int main(int argc, char** argv) {
     FeedFile(f, intake, clock);
     if (f != stdin) std::fclose(f);
   }
+  if (!sources.empty()) FeedSources(argc, argv, sources, exitAfterMs, intake, clock);
 
   if (save) {
     // A failed save leaves the previous files as they were, as the program does.

@@ -3,7 +3,10 @@
 //
 //   aisrender --out FILE.png [--size WxH] [--center LAT,LON] [--mpp M] [--rotation DEG]
 //             [--home DIR] [--input FILE]... [--frames N] [--big-icons 0|1] [--grid 0|1]
-//             [--rings 0|1] [--course 0|1] [--wake 0|1] [--fix 0|1]
+//             [--rings 0|1] [--course 0|1] [--wake 0|1] [--fix 0|1] [--report FILE]
+//
+// --report writes the last frame's view as one line of JSON (centre, scale, rotation, the
+// work bitmap's size and edges), so a test can tell where the picture lies on the earth.
 //
 // --home plays the program folder (its catalog, built from the tiles when missing, its ship
 // database, its settings and its place-name list DATA/MemoChimei.txt). --center is the
@@ -90,7 +93,7 @@ bool ParseFlag(const char* s, bool& out) {
 bool KnownOption(const char* a) {
   static const char* const kOptions[] = {"--out",  "--size",  "--center", "--mpp",       "--rotation",
                                          "--home", "--input", "--frames", "--big-icons", "--grid",
-                                         "--rings", "--course", "--wake", "--fix"};
+                                         "--rings", "--course", "--wake", "--fix", "--report"};
   for (const char* o : kOptions)
     if (std::strcmp(a, o) == 0) return true;
   return false;
@@ -107,6 +110,7 @@ struct Options {
   long frames = 2;
   DisplayOptions display;
   std::optional<bool> fix;
+  const char* report = nullptr;
 };
 
 // 0 when the arguments are good, else the exit status after the message.
@@ -151,6 +155,9 @@ int ParseArgs(int argc, char** argv, Options& o) {
       if (!ParseFlag(v, o.display.dispCourse)) return Fail("bad --course (want 0 or 1)", v);
     } else if (std::strcmp(a, "--wake") == 0) {
       if (!ParseFlag(v, o.display.dispWake)) return Fail("bad --wake (want 0 or 1)", v);
+    } else if (std::strcmp(a, "--report") == 0) {
+      if (*v == '\0') return Fail("empty file name for", a);
+      o.report = v;
     } else if (std::strcmp(a, "--fix") == 0) {
       if (!ParseFlag(v, flag)) return Fail("bad --fix (want 0 or 1)", v);
       o.fix = flag;
@@ -244,6 +251,24 @@ int main(int argc, char** argv) {
   if (!frame.Display().save(QString::fromLocal8Bit(o.out), "PNG")) {
     std::fprintf(stderr, "aisrender: cannot write --out %s\n", o.out);
     return 1;
+  }
+  if (o.report != nullptr) {
+    std::FILE* r = std::fopen(o.report, "w");
+    if (r == nullptr) {
+      std::fprintf(stderr, "aisrender: cannot write --report %s: %s\n", o.report, std::strerror(errno));
+      return 1;
+    }
+    const ViewState& v = frame.View();
+    std::fprintf(r,
+                 "{\"centerLat\":%.9f,\"centerLon\":%.9f,\"metersPerPixel\":%.9g,\"rotationDeg\":%.9g,"
+                 "\"width\":%d,\"height\":%d,\"northLat\":%.9f,\"southLat\":%.9f,\"westLon\":%.9f,"
+                 "\"eastLon\":%.9f,\"fitAllShips\":%s}\n",
+                 v.centerLat, v.centerLon, v.metersPerPixel, v.rotationDeg, v.width, v.height, v.northLat, v.southLat,
+                 v.westLon, v.eastLon, v.fitAllShips ? "true" : "false");
+    if (std::fclose(r) != 0) {
+      std::fprintf(stderr, "aisrender: cannot write --report %s\n", o.report);
+      return 1;
+    }
   }
   return 0;
 }

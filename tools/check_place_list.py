@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Checks the built-in place-name list against the GSHHG coastline (developer tool).
 
-    tools/check_place_list.py [LIST] [--overlaps]
+    tools/check_place_list.py [LIST] [--overlaps] [--full WEST/EAST/SOUTH/NORTH|none]
 
 LIST defaults to src/app/memo_chimei.inc (the raw string literal is unwrapped) and may
-also be a plain list file. Needs GMT with the high-resolution GSHHG coastline
-(packages gmt and gmt-gshhg-high). Prints every failing entry with the reason and ends
+also be a plain list file. Needs GMT with the GSHHG coastline (packages gmt,
+gmt-gshhg-high and gmt-gshhg-full). The shoreline is the one the tiles are made of: full
+resolution inside the --full box (default 126/146/30/46, as the build makes them), high
+resolution outside it; --full none checks against the high resolution everywhere. Prints every failing entry with the reason and ends
 with a summary; the exit status is 1 when anything failed.
 
 Rules, by the kind code of field 5 and the romanised name of field 7:
@@ -126,10 +128,20 @@ def run_gmt(args, stdin=None):
     return subprocess.run(["gmt"] + args, input=stdin, capture_output=True, text=True, check=True).stdout
 
 
-def coast_segments():
+def in_box(box, lat, lon):
+    return box is not None and box[0] <= lon < box[1] and box[2] <= lat < box[3]
+
+
+def coast_segments(box):
     """Shoreline pieces of every level (sea, lake, island-in-lake, pond) as point lists."""
-    w, e, s, n = REGION
-    out = run_gmt(["coast", f"-R{w}/{e}/{s}/{n}", "-Dh", "-A0", "-W", "-M"])
+    high = [seg for seg in gmt_segments(REGION, "h")
+            if not in_box(box, sum(p[0] for p in seg) / len(seg), sum(p[1] for p in seg) / len(seg))]
+    return high + (gmt_segments(box, "f") if box is not None else [])
+
+
+def gmt_segments(region, resolution):
+    w, e, s, n = region
+    out = run_gmt(["coast", f"-R{w}/{e}/{s}/{n}", f"-D{resolution}", "-A0", "-W", "-M"])
     segments, cur = [], []
     for line in out.splitlines():
         if line.startswith(">"):
@@ -183,22 +195,26 @@ class ShoreIndex:
         return best
 
 
-def land_flags(entries):
+def land_flags(entries, box):
     """True for points on land (islands in lakes included), false in the sea, lakes, ponds."""
-    text = "".join(f"{e.lon} {e.lat} {i}\n" for i, e in enumerate(entries))
-    w, e, s, n = REGION
-    out = run_gmt(["select", f"-R{w}/{e}/{s}/{n}", "-Dh", "-A0", "-Ns/k/s/k/s"], stdin=text)
     on_land = set()
-    for line in out.splitlines():
-        parts = line.split()
-        if len(parts) >= 3:
-            on_land.add(int(float(parts[2])))
+    for resolution in "hf":
+        text = "".join(f"{e.lon} {e.lat} {i}\n" for i, e in enumerate(entries)
+                       if in_box(box, e.lat, e.lon) == (resolution == "f"))
+        if not text:
+            continue
+        w, e, s, n = REGION
+        out = run_gmt(["select", f"-R{w}/{e}/{s}/{n}", f"-D{resolution}", "-A0", "-Ns/k/s/k/s"], stdin=text)
+        for line in out.splitlines():
+            parts = line.split()
+            if len(parts) >= 3:
+                on_land.add(int(float(parts[2])))
     return [i in on_land for i in range(len(entries))]
 
 
-def coast_failures(entries, failures):
-    land = land_flags(entries)
-    index = ShoreIndex(coast_segments())
+def coast_failures(entries, failures, box):
+    land = land_flags(entries, box)
+    index = ShoreIndex(coast_segments(box))
     for e, on_land in zip(entries, land):
         d = index.distance_km(e.lat, e.lon)
         where = f"{'land' if on_land else 'water'}, {d:.2f} km from the shore"
@@ -259,12 +275,14 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("list", nargs="?", default=os.path.join(here, "..", "src", "app", "memo_chimei.inc"))
     ap.add_argument("--overlaps", action="store_true", help="also list names that cover each other")
+    ap.add_argument("--full", default="126/146/30/46", help="the full-resolution box, or none")
     args = ap.parse_args()
+    box = None if args.full == "none" else tuple(float(v) for v in args.full.split("/"))
 
     failures = []
     entries = parse(args.list, failures)
     duplicate_failures(entries, failures)
-    coast_failures(entries, failures)
+    coast_failures(entries, failures, box)
     for no, line, why in sorted(failures):
         print(f"line {no}: {why}: {line}")
     levels = [sum(1 for e in entries if e.level == lv) for lv in range(6)]

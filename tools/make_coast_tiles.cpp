@@ -1,14 +1,18 @@
 // make_coast_tiles: writes the four coastline tiles (N20E120, N20E140, N40E120, N40E140)
-// from the GSHHG high-resolution shorelines, asking GMT for them:
+// from the GSHHG shorelines, asking GMT for them:
 //
-//   make_coast_tiles --out DIR [--gmt PROGRAM]
+//   make_coast_tiles --out DIR [--gmt PROGRAM] [--full WEST/EAST/SOUTH/NORTH]
 //
-// `gmt coast -Dh -W -M` hands the shorelines out in 2-degree bins, each piece with land
-// on its left. Pieces are joined along their bin's edges into land, lake and lake-island
-// rings; a bin no shoreline crosses is land or sea as GMT says of a point on its border.
-// The land-on-the-left rule is checked against `gmt select` before anything is written,
-// and national borders are added as red lines. Exit status 0 when the tiles were
-// written, 1 when GMT failed or its data broke a rule, 2 on bad arguments.
+// `gmt coast -Dh -W -M` hands the high-resolution shorelines out in 2-degree bins, each
+// piece with land on its left; `-Df` the full resolution in 1-degree bins. With --full,
+// the box given (whole even degrees) takes the full resolution and the rest the high one.
+// Pieces are joined along their bin's edges into land, lake and lake-island rings; a bin
+// no shoreline crosses is land or sea as GMT says of a point on its border. Where a
+// shoreline leaves the full box, the high-resolution piece outside is made to meet the
+// full-resolution one at the same border point, so the two join without a step. The
+// land-on-the-left rule is checked against `gmt select` before anything is written, and
+// national borders are added as red lines. Exit status 0 when the tiles were written,
+// 1 when GMT failed or its data broke a rule, 2 on bad arguments.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -32,6 +36,9 @@ namespace {
 
 constexpr int kBinDegrees = 2;  // bin size of GMT's high-resolution shorelines
 constexpr int kBinColumns = 360 / kBinDegrees;
+constexpr int kFullBinDegrees = 1;  // and of the full resolution
+// Full-resolution bins are keyed apart from the high-resolution ones.
+constexpr int kFullKeyOffset = 1000000;
 constexpr int kSouth = 20, kNorth = 60, kWest = 120, kEast = 160;
 constexpr int kTileDegrees = 20;
 constexpr int32_t kUnitsPerDegree = 10000000;
@@ -64,7 +71,7 @@ struct Segment {
 };
 
 // Parses GMT's multi-segment text: "> Shore Bin # N, Level L" headers, "lon<TAB>lat" rows.
-std::vector<Segment> ParseSegments(const std::string& text, std::string_view headerWord) {
+std::vector<Segment> ParseSegments(const std::string& text, std::string_view headerWord, int keyOffset = 0) {
   std::vector<Segment> segments;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -78,6 +85,7 @@ std::vector<Segment> ParseSegments(const std::string& text, std::string_view hea
       if (std::sscanf(line.c_str(), "> %*s Bin # %d, Level %d", &s.bin, &s.level) != 2 ||
           line.find(headerWord) == std::string::npos)
         throw std::runtime_error("unexpected segment header from gmt: " + line);
+      s.bin += keyOffset;
       segments.push_back(std::move(s));
       continue;
     }
@@ -91,23 +99,35 @@ std::vector<Segment> ParseSegments(const std::string& text, std::string_view hea
 
 struct BinCell {
   int row = 0, column = 0;  // row 0 is the band just south of the north pole
-  int Number() const { return row * kBinColumns + column; }
-  int South() const { return 90 - kBinDegrees * (row + 1); }
-  int West() const { return kBinDegrees * column; }
+  int degrees = kBinDegrees;
+  int Columns() const { return 360 / degrees; }
+  int Number() const { return row * Columns() + column + (degrees == kFullBinDegrees ? kFullKeyOffset : 0); }
+  int South() const { return 90 - degrees * (row + 1); }
+  int West() const { return degrees * column; }
 };
 
 BinCell CellOfNumber(int number) { return {number / kBinColumns, number % kBinColumns}; }
 
+// The box, in whole degrees, that takes the full resolution (empty: none).
+struct FullBox {
+  int west = 0, east = 0, south = 0, north = 0;
+  bool Empty() const { return west >= east || south >= north; }
+  bool Contains(const BinCell& c) const {
+    return !Empty() && c.West() >= west && c.West() + c.degrees <= east && c.South() >= south &&
+           c.South() + c.degrees <= north;
+  }
+};
+
 // Asks `gmt select` which of the points (latitude, longitude in degrees) lie inside
 // GSHHG's land (lakes count as inside, they lie within the land's shoreline).
 std::vector<bool> OnLand(const std::string& gmt, const std::vector<std::pair<double, double>>& points,
-                         const fs::path& scratch) {
+                         char resolution, const fs::path& scratch) {
   const fs::path file = scratch / "points.txt";
   std::FILE* f = std::fopen(file.c_str(), "w");
   if (f == nullptr) throw std::runtime_error("cannot write " + file.string());
   for (size_t i = 0; i < points.size(); ++i) std::fprintf(f, "%.9f %.9f %zu\n", points[i].second, points[i].first, i);
   std::fclose(f);
-  const std::string out = RunCommand(gmt + " select " + Quote(file.string()) + " -Ns/k/k/k/k -Dh");
+  const std::string out = RunCommand(gmt + " select " + Quote(file.string()) + " -Ns/k/k/k/k -D" + resolution);
   std::vector<bool> land(points.size(), false);
   size_t pos = 0;
   while (pos < out.size()) {
@@ -152,7 +172,136 @@ char KindLetter(RingKind k) {
   }
 }
 
-int Run(const fs::path& outDir, const std::string& gmtProgram) {
+
+constexpr int32_t kBorderSnap = 2;  // as JoinBinPieces snaps piece ends onto the border
+
+bool IsFullKey(int key) { return key >= kFullKeyOffset; }
+
+// One end of an open shoreline piece lying on a line where the two resolutions meet.
+struct BorderEnd {
+  int level;
+  int64_t along;  // position along the line
+  bool leavesHigh;  // the shoreline runs out of the high-resolution side here
+  GeoPoint* point;
+};
+
+// The ends of the bin's open pieces that lie on the line lat = value (or lon = value)
+// between from and to. `high` says from which side the bin lies: a piece that starts on
+// the line enters its bin.
+void CollectBorderEnds(CoastBin& bin, bool alongLat, int32_t value, int32_t from, int32_t to, bool high,
+                       std::vector<BorderEnd>& out) {
+  for (ShorePiece& piece : bin.pieces) {
+    if (piece.points.size() < 2 || piece.points.front() == piece.points.back()) continue;
+    for (int end = 0; end < 2; ++end) {
+      GeoPoint& p = end == 0 ? piece.points.front() : piece.points.back();
+      const int32_t across = alongLat ? p.lat : p.lon, along = alongLat ? p.lon : p.lat;
+      if (std::abs(int64_t{across} - value) > kBorderSnap || along < from || along > to) continue;
+      const bool starts = end == 0;
+      out.push_back({piece.level, along, high ? !starts : starts, &p});
+    }
+  }
+}
+
+struct MeetingReport {
+  size_t moved = 0;
+  double maxMetres = 0;
+  std::vector<std::string> mismatches;
+};
+
+// Where a shoreline crosses the edge of the full box, GMT's two resolutions cross it at
+// slightly different points: each high-resolution end on that edge is moved onto the
+// full-resolution end it stands for, the n-th of its level along the edge.
+MeetingReport MeetAtFullBox(std::map<int, CoastBin>& bins, const FullBox& box) {
+  MeetingReport report;
+  for (auto& [key, high] : bins) {
+    if (IsFullKey(key)) continue;
+    const int hs = high.south / kUnitsPerDegree, hw = high.west / kUnitsPerDegree;
+    struct Side {
+      bool alongLat;
+      int32_t value;
+      int acrossSouth, acrossWest;  // the first full bin across, then one degree along
+    };
+    const Side sides[] = {{true, high.north, hs + kBinDegrees, hw},
+                          {true, high.south, hs - kFullBinDegrees, hw},
+                          {false, high.east, hs, hw + kBinDegrees},
+                          {false, high.west, hs, hw - kFullBinDegrees}};
+    for (const Side& side : sides) {
+      const BinCell first{(90 - side.acrossSouth) / kFullBinDegrees - 1, side.acrossWest / kFullBinDegrees,
+                          kFullBinDegrees};
+      if (!box.Contains(first)) continue;
+      const int32_t from = side.alongLat ? high.west : high.south, to = side.alongLat ? high.east : high.north;
+      std::vector<BorderEnd> highEnds, fullEnds;
+      CollectBorderEnds(high, side.alongLat, side.value, from, to, true, highEnds);
+      for (int k = 0; k < kBinDegrees / kFullBinDegrees; ++k) {
+        BinCell cell = first;
+        if (side.alongLat)
+          cell.column += k;
+        else
+          cell.row -= k;
+        const auto it = bins.find(cell.Number());
+        if (it != bins.end()) CollectBorderEnds(it->second, side.alongLat, side.value, from, to, false, fullEnds);
+      }
+      for (int level = 1; level <= 4; ++level) {
+        std::vector<BorderEnd> h, f;
+        for (const BorderEnd& e : highEnds)
+          if (e.level == level) h.push_back(e);
+        for (const BorderEnd& e : fullEnds)
+          if (e.level == level) f.push_back(e);
+        const auto byPosition = [](const BorderEnd& a, const BorderEnd& b) { return a.along < b.along; };
+        std::sort(h.begin(), h.end(), byPosition);
+        std::sort(f.begin(), f.end(), byPosition);
+        bool same = h.size() == f.size();
+        for (size_t i = 0; same && i < h.size(); ++i) same = h[i].leavesHigh == f[i].leavesHigh;
+        if (!same) {
+          report.mismatches.push_back("bin " + std::to_string(key) + " level " + std::to_string(level) + " " +
+                                      (side.alongLat ? "lat " : "lon ") + std::to_string(side.value * 1e-7) + ": " +
+                                      std::to_string(h.size()) + " high against " + std::to_string(f.size()) +
+                                      " full crossings");
+          continue;
+        }
+        for (size_t i = 0; i < h.size(); ++i) {
+          const double metres = std::abs(h[i].along - f[i].along) * 1e-7 * 111320.0;
+          report.maxMetres = std::max(report.maxMetres, metres);
+          *h[i].point = *f[i].point;
+          (side.alongLat ? h[i].point->lat : h[i].point->lon) = side.value;
+          ++report.moved;
+        }
+      }
+    }
+  }
+  return report;
+}
+
+// Puts the full box's whole-degree points into high-resolution ring edges that run along
+// the box's edge, so that such an edge and the full-resolution bins' edges along it are
+// the same edges and the rings on the two sides can be spliced where they meet.
+void AddFullGridPoints(CoastRing& ring, const FullBox& box) {
+  GeoRing out;
+  const GeoRing& g = ring.points;
+  out.reserve(g.size());
+  const int32_t south = box.south * kUnitsPerDegree, north = box.north * kUnitsPerDegree;
+  const int32_t west = box.west * kUnitsPerDegree, east = box.east * kUnitsPerDegree;
+  for (size_t i = 0; i < g.size(); ++i) {
+    const GeoPoint a = g[i], b = g[(i + 1) % g.size()];
+    out.push_back(a);
+    const bool onLatLine = a.lat == b.lat && (a.lat == south || a.lat == north);
+    const bool onLonLine = a.lon == b.lon && (a.lon == west || a.lon == east);
+    if (!onLatLine && !onLonLine) continue;
+    const int32_t from = onLatLine ? a.lon : a.lat, to = onLatLine ? b.lon : b.lat;
+    const int32_t lo = onLatLine ? west : south, hi = onLatLine ? east : north;
+    const int step = from < to ? 1 : -1;
+    // Whole degrees strictly between from and to, within the box's side.
+    int d = from < to ? static_cast<int>(std::floor(from / 1e7)) + 1 : static_cast<int>(std::ceil(from / 1e7)) - 1;
+    for (; step > 0 ? int64_t{d} * kUnitsPerDegree < to : int64_t{d} * kUnitsPerDegree > to; d += step) {
+      const int32_t v = d * kUnitsPerDegree;
+      if (v <= lo || v >= hi) continue;
+      out.push_back(onLatLine ? GeoPoint{a.lat, v} : GeoPoint{v, a.lon});
+    }
+  }
+  ring.points = std::move(out);
+}
+
+int Run(const fs::path& outDir, const std::string& gmtProgram, const FullBox& box) {
   const fs::path scratch = fs::temp_directory_path() / ("make_coast_tiles." + std::to_string(getpid()));
   fs::create_directories(scratch);
   struct Cleanup {
@@ -166,22 +315,39 @@ int Run(const fs::path& outDir, const std::string& gmtProgram) {
   const std::string gmt = "cd " + Quote(scratch.string()) + " && " + Quote(gmtProgram);
   const std::string region = " -R" + std::to_string(kWest) + "/" + std::to_string(kEast) + "/" +
                              std::to_string(kSouth) + "/" + std::to_string(kNorth);
-  const std::vector<Segment> shore =
-      ParseSegments(RunCommand(gmt + " coast" + region + " -Dh -W -M"), "Shore");
+  std::vector<Segment> shore = ParseSegments(RunCommand(gmt + " coast" + region + " -Dh -W -M"), "Shore");
+  if (!box.Empty()) {
+    // Inside the box the high-resolution pieces give way to the full-resolution ones.
+    std::erase_if(shore, [&](const Segment& s) { return box.Contains(CellOfNumber(s.bin)); });
+    const std::string fullRegion = " -R" + std::to_string(box.west) + "/" + std::to_string(box.east) + "/" +
+                                   std::to_string(box.south) + "/" + std::to_string(box.north);
+    std::vector<Segment> full =
+        ParseSegments(RunCommand(gmt + " coast" + fullRegion + " -Df -W -M"), "Shore", kFullKeyOffset);
+    shore.insert(shore.end(), std::make_move_iterator(full.begin()), std::make_move_iterator(full.end()));
+  }
   const std::vector<Segment> borders =
       ParseSegments(RunCommand(gmt + " coast" + region + " -Dh -N1 -M"), "Border");
 
   std::map<int, CoastBin> bins;
+  const auto addBin = [&bins](const BinCell& cell) {
+    CoastBin& b = bins[cell.Number()];
+    b.south = cell.South() * kUnitsPerDegree;
+    b.north = (cell.South() + cell.degrees) * kUnitsPerDegree;
+    b.west = cell.West() * kUnitsPerDegree;
+    b.east = (cell.West() + cell.degrees) * kUnitsPerDegree;
+  };
   for (int row = (90 - kNorth) / kBinDegrees; row < (90 - kSouth) / kBinDegrees; ++row)
     for (int column = kWest / kBinDegrees; column < kEast / kBinDegrees; ++column) {
       const BinCell cell{row, column};
-      CoastBin& b = bins[cell.Number()];
-      b.south = cell.South() * kUnitsPerDegree;
-      b.north = (cell.South() + kBinDegrees) * kUnitsPerDegree;
-      b.west = cell.West() * kUnitsPerDegree;
-      b.east = (cell.West() + kBinDegrees) * kUnitsPerDegree;
+      if (!box.Contains(cell)) {
+        addBin(cell);
+        continue;
+      }
+      for (int r = 0; r < kBinDegrees / kFullBinDegrees; ++r)
+        for (int c = 0; c < kBinDegrees / kFullBinDegrees; ++c)
+          addBin({(90 - cell.South()) / kFullBinDegrees - 1 - r, cell.West() / kFullBinDegrees + c, kFullBinDegrees});
     }
-  size_t shorePoints = 0;
+  size_t shorePoints = 0, fullPoints = 0;
   for (const Segment& s : shore) {
     const auto it = bins.find(s.bin);
     if (it == bins.end() || s.level < 1 || s.level > 4 || s.points.size() < 2)
@@ -192,18 +358,29 @@ int Run(const fs::path& outDir, const std::string& gmtProgram) {
         throw std::runtime_error("a point of bin " + std::to_string(s.bin) + " lies outside the bin");
     it->second.pieces.push_back({s.level, s.points});
     shorePoints += s.points.size();
+    if (IsFullKey(s.bin)) fullPoints += s.points.size();
+  }
+  MeetingReport meeting;
+  if (!box.Empty()) {
+    meeting = MeetAtFullBox(bins, box);
+    for (const std::string& m : meeting.mismatches) std::fprintf(stderr, "full box edge: %s\n", m.c_str());
+    if (!meeting.mismatches.empty())
+      throw std::runtime_error("the two resolutions cross the full box's edge differently");
+    std::fprintf(stderr, "%zu shoreline ends moved onto the full resolution's at the box's edge (at most %.0f m)\n",
+                 meeting.moved, meeting.maxMetres);
   }
 
-  // The land-on-the-left rule, piece by piece, and the border of bins no level-1 piece crosses.
-  std::vector<std::pair<double, double>> probes;
-  std::vector<int> probeBin;
-  size_t leftProbes = 0;
+  // The land-on-the-left rule, piece by piece, and the border of bins no level-1 piece
+  // crosses, each asked of the resolution the piece or bin comes from.
+  struct Probe {
+    std::pair<double, double> at;
+    int bin;
+    bool land = false;
+  };
+  std::vector<Probe> probes;
   for (const Segment& s : shore)
-    if (s.level == 1) {
-      probes.push_back(LeftOf(s.points));
-      probeBin.push_back(s.bin);
-    }
-  leftProbes = probes.size();
+    if (s.level == 1) probes.push_back({LeftOf(s.points), s.bin});
+  const size_t leftProbes = probes.size();
   std::map<int, size_t> borderProbe;
   for (auto& [number, bin] : bins) {
     bool crossed = false;
@@ -220,28 +397,37 @@ int Run(const fs::path& outDir, const std::string& gmtProgram) {
       for (const ShorePiece& p : bin.pieces) enclosed = enclosed || (p.level == 1 && RingContains(p.points, c.first, c.second));
       if (enclosed) continue;
       borderProbe[number] = probes.size();
-      probes.push_back(c);
-      probeBin.push_back(number);
+      probes.push_back({c, number});
       break;
     }
     if (!borderProbe.count(number)) throw std::runtime_error("no free border point in bin " + std::to_string(number));
   }
-  const std::vector<bool> land = OnLand(gmt, probes, scratch);
+  for (const bool full : {false, true}) {
+    std::vector<std::pair<double, double>> points;
+    std::vector<size_t> index;
+    for (size_t i = 0; i < probes.size(); ++i)
+      if (IsFullKey(probes[i].bin) == full) points.push_back(probes[i].at), index.push_back(i);
+    if (points.empty()) continue;
+    const std::vector<bool> land = OnLand(gmt, points, full ? 'f' : 'h', scratch);
+    for (size_t k = 0; k < index.size(); ++k) probes[index[k]].land = land[k];
+  }
   size_t leftOnLand = 0;
-  for (size_t i = 0; i < leftProbes; ++i) leftOnLand += land[i];
+  for (size_t i = 0; i < leftProbes; ++i) leftOnLand += probes[i].land;
   std::fprintf(stderr, "land on the left of %zu of %zu sea shoreline pieces\n", leftOnLand, leftProbes);
   // A few probes may fall across a neighbouring shore in narrow waters; more means the
   // rule does not hold and the tiles would be wrong.
   if (leftOnLand * 100 < leftProbes * 98) throw std::runtime_error("the land-on-the-left rule does not hold");
   size_t landBins = 0;
   for (const auto& [number, index] : borderProbe) {
-    bins[number].borderOnLand = land[index];
-    landBins += land[index];
+    bins[number].borderOnLand = probes[index].land;
+    landBins += probes[index].land;
   }
 
   std::vector<CoastRing> rings;
   for (const auto& [number, bin] : bins) {
     std::vector<CoastRing> r = JoinBinPieces(bin, number);
+    if (!box.Empty() && !IsFullKey(number))
+      for (CoastRing& ring : r) AddFullGridPoints(ring, box);
     rings.insert(rings.end(), std::make_move_iterator(r.begin()), std::make_move_iterator(r.end()));
   }
   const size_t joined = rings.size();
@@ -265,20 +451,21 @@ int Run(const fs::path& outDir, const std::string& gmtProgram) {
     borderPoints += s.points.size();
   }
 
-  fs::create_directories(outDir);
+  // The catalog holds its header, every tile's records without their headers and end
+  // markers, and one end marker.
   size_t totalWords = 10 + 1;
-  for (size_t t = 0; t < tiles.size(); ++t) {
+  for (const ChartFileWriter& tile : tiles) totalWords += tile.Words().size() - 11;
+  fs::create_directories(outDir);
+  for (size_t t = 0; t < tiles.size() && totalWords <= kChartImageWords; ++t) {
     std::string error;
     const fs::path path = outDir / (std::string(kTileNames[t]) + kTileExtension);
     if (!tiles[t].Save(path, error)) throw std::runtime_error(error);
-    const size_t words = tiles[t].Words().size();
-    totalWords += words - 11;
-    std::printf("%s: %zu records, %zu words\n", path.c_str(), tiles[t].RecordCount(), words);
+    std::printf("%s: %zu records, %zu words\n", path.c_str(), tiles[t].RecordCount(), tiles[t].Words().size());
   }
   std::printf(
-      "%zu shoreline pieces (%zu points), %zu whole-land bins, %zu rings joined, %d spliced, %zu rings "
+      "%zu shoreline pieces (%zu points, %zu of them full resolution), %zu whole-land bins, %zu rings joined, %d spliced, %zu rings "
       "(%zu points), %zu border lines (%zu points); catalog %zu words of %zu\n",
-      shore.size(), shorePoints, landBins, joined, splices, rings.size(), ringPoints, borders.size(), borderPoints,
+      shore.size(), shorePoints, fullPoints, landBins, joined, splices, rings.size(), ringPoints, borders.size(), borderPoints,
       totalWords, kChartImageWords);
   if (totalWords > kChartImageWords) throw std::runtime_error("the tiles do not fit the catalog image");
   return 0;
@@ -289,12 +476,20 @@ int Run(const fs::path& outDir, const std::string& gmtProgram) {
 int main(int argc, char** argv) {
   fs::path outDir;
   std::string gmt = "gmt";
+  FullBox box;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     if (a == "--out" && i + 1 < argc) {
       outDir = argv[++i];
     } else if (a == "--gmt" && i + 1 < argc) {
       gmt = argv[++i];
+    } else if (a == "--full" && i + 1 < argc) {
+      if (std::sscanf(argv[++i], "%d/%d/%d/%d", &box.west, &box.east, &box.south, &box.north) != 4 || box.Empty() ||
+          box.west < kWest || box.east > kEast || box.south < kSouth || box.north > kNorth || box.west % kBinDegrees ||
+          box.east % kBinDegrees || box.south % kBinDegrees || box.north % kBinDegrees) {
+        std::fprintf(stderr, "make_coast_tiles: --full wants WEST/EAST/SOUTH/NORTH in even degrees within 120/160/20/60\n");
+        return 2;
+      }
     } else {
       std::fprintf(stderr, "make_coast_tiles: unknown or incomplete argument: %s\n", argv[i]);
       return 2;
@@ -305,7 +500,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    return Run(outDir, gmt);
+    return Run(outDir, gmt, box);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_coast_tiles: %s\n", e.what());
     return 1;

@@ -55,10 +55,14 @@ std::vector<std::string> LoadListOrBuiltin(const std::filesystem::path& dataFold
   return SplitListLines(text);
 }
 
-BuiltinLists LoadBuiltinLists(const std::filesystem::path& dataFolder) {
+BuiltinLists LoadBuiltinLists(const std::filesystem::path& dataFolder, const std::filesystem::path& sharedFolder) {
+  const auto load = [&](std::string_view fileName, const std::vector<std::string>& builtin) {
+    if (sharedFolder.empty()) return LoadListOrBuiltin(dataFolder, fileName, builtin);
+    return LoadListOrBuiltin(dataFolder, fileName, LoadListOrBuiltin(sharedFolder, fileName, builtin));
+  };
   BuiltinLists lists;
-  lists.memoMmsi = LoadListOrBuiltin(dataFolder, kMemoMmsiFileName, BuiltinMemoMmsi());
-  lists.memoChimei = LoadListOrBuiltin(dataFolder, kMemoChimeiFileName, BuiltinMemoChimei());
+  lists.memoMmsi = load(kMemoMmsiFileName, BuiltinMemoMmsi());
+  lists.memoChimei = load(kMemoChimeiFileName, BuiltinMemoChimei());
   lists.memoSample = BuiltinMemoSample();
   return lists;
 }

@@ -32,7 +32,8 @@ struct BuiltinLists {
   std::vector<std::string> memoSample;
 };
 
-// All three, the name lists taken from the data folder where the user put replacements.
-BuiltinLists LoadBuiltinLists(const std::filesystem::path& dataFolder);
+// All three, the name lists taken from the data folder where the user put replacements,
+// else from sharedFolder (the installed lists) when given.
+BuiltinLists LoadBuiltinLists(const std::filesystem::path& dataFolder, const std::filesystem::path& sharedFolder = {});
 
 }  // namespace aismon

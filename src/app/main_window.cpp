@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStringDecoder>
 #include <QTimer>
 #include <QToolButton>
@@ -39,6 +40,10 @@ const QColor kActive(204, 128, 204);
 const QColor kInactive(128, 128, 128);
 const QColor kResetPressed(192, 192, 192);
 const QColor kSilver(192, 192, 192);
+
+// Input is read this often whatever the frame rate: below the 20 ms a reading pass may
+// take, so a receiver's stream never waits on painting.
+constexpr int kPollIntervalMs = 15;
 
 constexpr int kFormWidth = 967;
 constexpr int kFormHeight = 1022;
@@ -125,9 +130,11 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
       programFolder_(setup.programFolder),
       table_(clock),
       intake_(table_),
-      ports_(clock) {
+      ports_(clock),
+      autoSave_(table_, setup.programFolder, clock),
+      network_(clock, [this](const char* line) { intake_.AcceptLine(line); }) {
   BuildControls();
-  BuildChartCatalog(programFolder_);
+  BuildChartCatalog(programFolder_, setup.tileFolder.empty() ? TileFolder(programFolder_) : setup.tileFolder);
   catalog_ = std::make_unique<ChartCatalog>(programFolder_);
   startTick_ = clock_.TickMs();
   dataFolder_ = programFolder_ / "DATA";
@@ -136,7 +143,7 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   // The receive log starts empty (a member); lines from the ports are offered to it.
   intake_.sentences.SetRecorder(
       [this](const char* line) { receiveLog_.Record(line, clock_.TickMs(), playback_.Playing()); });
-  BuiltinLists lists = LoadBuiltinLists(dataFolder_);
+  BuiltinLists lists = LoadBuiltinLists(dataFolder_, setup.sharedFolder);
   mmsiNames_ = MmsiNameList(lists.memoMmsi);
   memoSample_ = std::move(lists.memoSample);
   chooseLogFile = [this] {
@@ -165,7 +172,13 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   const std::map<int, std::string> iniPorts = ReadPortsSection(iniPath_);
   for (int n = 1; n <= kPortCount; ++n) devices[n] = PortDevice(n, portsFromCommandLine_, iniPorts);
   ports_.SetDevices(devices);
+  for (const auto& named : {portsFromCommandLine_, iniPorts})
+    for (const auto& [n, path] : named) namedPorts_.insert(n);
   COM_ResetClick();
+  bool anyPortOpen = false;
+  for (int n = 1; n <= kPortCount; ++n) anyPortOpen = anyPortOpen || ports_.IsOpen(n);
+  network_.Start(setup.sourcesFromCommandLine, iniPath_,
+                 anyPortOpen ? std::vector<std::string>{} : setup.defaultSources);
   FormCreate();
 }
 
@@ -263,8 +276,17 @@ void TForm1::BuildControls() {
 
   idleTimer_ = new QTimer(this);
   idleTimer_->setObjectName(QStringLiteral("AppIdle"));
+  idleTimer_->setSingleShot(true);
+  idleTimer_->setTimerType(Qt::PreciseTimer);
   idleTimer_->setInterval(0);
   connect(idleTimer_, &QTimer::timeout, this, [this] { AppIdle(); });
+  pollTimer_ = new QTimer(this);
+  pollTimer_->setObjectName(QStringLiteral("PollPorts"));
+  pollTimer_->setTimerType(Qt::PreciseTimer);
+  pollTimer_->setInterval(kPollIntervalMs);
+  connect(pollTimer_, &QTimer::timeout, this, [this] {
+    if (!closed_ && !demoRunning_) PollSerialPorts();
+  });
   timer100ms_ = new QTimer(this);
   timer100ms_->setObjectName(QStringLiteral("Timer100ms"));
   timer100ms_->setInterval(100);
@@ -277,12 +299,41 @@ void TForm1::FormCreate() {
   paint1_->setGeometry(rect());
   paint1_->lower();
   setWindowTitle(FromShiftJis(WindowCaption()));
-  idleTimer_->start();
+  if (QScreen* s = screen()) pacer_.SetRefreshRate(s->refreshRate());
+  idleTimer_->start(0);
+  pollTimer_->start();
 }
 
 void TForm1::StopDrivers() {
+  driversStopped_ = true;
   idleTimer_->stop();
+  pollTimer_->stop();
   timer100ms_->stop();
+}
+
+void TForm1::ScheduleNextFrame(uint32_t frameStartMs) {
+  if (driversStopped_ || closed_) return;
+  PaceState s;
+  s.playing = playback_.Playing();
+  s.fastPlayback = s.playing && playback_.PlaybackSpeed() >= 10;
+  s.shipsMoving = liveDataFlag_ && shipsMoving_;
+  s.newData = newData_;
+  const uint32_t now = clock_.TickMs();
+  const FramePace pace = pacer_.PaceFor(s, now);
+  idleTimer_->start(static_cast<int>(pacer_.DelayAfterFrame(frameStartMs, now, pace)));
+}
+
+void TForm1::RequestFrameWithin(uint32_t ms) {
+  if (driversStopped_ || closed_) return;
+  if (!idleTimer_->isActive() || idleTimer_->remainingTime() > static_cast<int>(ms)) idleTimer_->start(static_cast<int>(ms));
+}
+
+void TForm1::NoteInteraction() {
+  const uint32_t now = clock_.TickMs();
+  pacer_.NoteInteraction(now);
+  const uint32_t since = now - lastFrameStart_;
+  const uint32_t period = static_cast<uint32_t>(pacer_.RefreshPeriodMs());
+  RequestFrameWithin(since >= period ? 0 : period - since);
 }
 
 void TForm1::AnchorPanels() {
@@ -293,6 +344,7 @@ void TForm1::AnchorPanels() {
 void TForm1::resizeEvent(QResizeEvent*) {
   if (paint1_ != nullptr) paint1_->setGeometry(rect());
   AnchorPanels();
+  if (idleTimer_ != nullptr) NoteInteraction();
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
@@ -303,9 +355,14 @@ void TForm1::closeEvent(QCloseEvent* e) {
 void TForm1::FormClose() {
   closed_ = true;
   StopDrivers();
-  SaveShipDb(table_, programFolder_);
+  SaveState();
+}
+
+void TForm1::SaveState() {
+  autoSave_.SaveNow();
   const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
   ReportFlushError(error);
+  network_.SaveAtClose();
   const ViewState& view = frame_->View();
   WriteMapCenter(iniPath_, MapCenter{view.centerLat, view.centerLon});
 }
@@ -330,7 +387,9 @@ FrameInputs TForm1::CollectInputs() const {
   for (int n = 1; n <= kPortCount; ++n) {
     in.ports[n].open = ports_.IsOpen(n);
     in.ports[n].lastReadTick = ports_.LastReadTick(n);
+    in.ports[n].missing = !in.ports[n].open && namedPorts_.count(n) != 0;
   }
+  network_.FillInputs(in);
   in.playback.playing = playback_.Playing();
   in.playback.playbackSpeed = playback_.PlaybackSpeed();
   // The histogram panel and the running-time read-out follow the log, not the wall clock.
@@ -343,21 +402,33 @@ FrameInputs TForm1::CollectInputs() const {
 }
 
 void TForm1::AppIdle() {
-  if (inFrame_ || closed_ || demoRunning_) return;
+  if (closed_) return;
+  if (inFrame_ || demoRunning_) {
+    // The demo and a box raised inside a frame paint for themselves; come back later.
+    if (!driversStopped_) idleTimer_->start(static_cast<int>(FramePacer::kShipsIntervalMs));
+    return;
+  }
   // While the watch box is up this pass runs inside its modal loop, nested in the poll
   // that raised it: it paints, but the ports wait until the box is closed.
   PollSerialPorts();
+  const uint32_t start = clock_.TickMs();
   Paint1Paint();
+  ScheduleNextFrame(start);
 }
 
 void TForm1::Paint1Paint() {
   if (inFrame_ || closed_) return;
   inFrame_ = true;
+  FollowSelection();
+  lastFrameStart_ = clock_.TickMs();
+  newData_ = false;
   FrameOutputs out;
   frame_->Paint(paint1_->width(), paint1_->height(), CollectInputs(), out);
   paint1_->update();
   watch_->AfterFrame(out);
   hoveredShip_ = out.hoveredShip;
+  shipsMoving_ = out.shipsMoving;
+  frameRate_.NoteFrame(clock_.TickMs());
   buttonDemo_->setVisible(out.buttonDemoVisible);
   ckCircle_->setEnabled(out.circleEnabled);
   panelMyPos_->setVisible(out.ownShipPanelsVisible);
@@ -387,6 +458,7 @@ void TForm1::PanelMyPosClick(QObject* sender) {
     view.centerOnOwnShip = false;
     view.fitAllShips = true;
   }
+  NoteInteraction();
 }
 
 void TForm1::ButtonDemoClick() { RunDemo(); }
@@ -461,8 +533,15 @@ void TForm1::PollSerialPorts() {
         assembler.FeedByte(static_cast<uint8_t>(bytes[i]), [this](const char* line) { intake_.AcceptLine(line); });
       total += got;
     }
+    total += network_.Sweep();
     if (total == 0) break;
     liveDataFlag_ = true;
+    if (!newData_) {
+      // A fresh report shows (and flashes) within a ship-paced frame.
+      newData_ = true;
+      const uint32_t since = clock_.TickMs() - lastFrameStart_;
+      RequestFrameWithin(since >= FramePacer::kShipsIntervalMs ? 0 : FramePacer::kShipsIntervalMs - since);
+    }
   }
   if (receiveLog_.WantsFlush()) {
     const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
@@ -484,6 +563,8 @@ void TForm1::Timer100msTimer() {
   if (t % 10 == 0) EstimateOwnMotion(table_, ownMotion_, clock_.TickMs());
   watch_->Tick();
   if (t % 30 == 5) ReopenMissingPorts();
+  autoSave_.TimerTick(t);  // every 10 minutes, in two steps a second apart
+  network_.Tick();
   if (t % 3 == 0 && !alertOpen_) {
     // Nothing plays until the log controls start a playback.
     const Playback::StepResult r =
@@ -499,7 +580,8 @@ void TForm1::Timer100msTimer() {
     }
   }
   if (t % 10 == 0) {
-    lbDispRate_->setText(DisplayRateText(idlePasses_ - idlePassesAtLastRate_));
+    // The frames of the last real second, however long the timer stood still.
+    lbDispRate_->setText(DisplayRateText(frameRate_.FramesInLastSecond(clock_.TickMs())));
     idlePassesAtLastRate_ = idlePasses_;
   }
 }

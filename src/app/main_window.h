@@ -10,14 +10,18 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "app/frame_pacer.h"
 #include "app/mmsi_names.h"
+#include "app/network_input.h"
 #include "app/own_motion.h"
 #include "app/playback.h"
 #include "app/receive_log.h"
 #include "app/serial_ports.h"
+#include "app/ship_db_autosave.h"
 #include "basechart/place_names.h"
 #include "chart/frame_context.h"
 #include "common/clock.h"
@@ -36,10 +40,17 @@ namespace aismon {
 class ChartCatalog;
 class ChartFrame;
 class WatchController;
+class SourceDialog;
 
 struct WindowSetup {
   std::filesystem::path programFolder;           // --home, else the executable's folder
+  std::filesystem::path tileFolder;              // empty: the tile folder seen from programFolder
+  std::filesystem::path sharedFolder;            // installed lists, consulted after DATA; may be empty
   std::map<int, std::string> portsFromCommandLine;  // --port N=PATH
+  std::vector<std::string> sourcesFromCommandLine;  // --source NAME
+  // Listened to when no source is configured and no serial port opened; the program gives
+  // udp:10110, tests built on the window leave it empty.
+  std::vector<std::string> defaultSources;
 };
 
 // A panel used as a button: coloured background, centred caption, clicked on release.
@@ -77,6 +88,9 @@ class TForm1 : public QWidget {
 
   void FormCreate();
   void FormClose();
+  // What closing saves (ship database, receive log, settings), without closing: also run
+  // when the session ends, which may yet be cancelled.
+  void SaveState();
   void AppIdle();
   void PollSerialPorts();
   void Timer100msTimer();
@@ -92,6 +106,8 @@ class TForm1 : public QWidget {
   // View control. Modifier keys and held buttons come with the event that triggered the
   // handler.
   void FormMouseWheel(int delta, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+  // The chart follows the user's hand at the screen's rate for a moment.
+  void NoteInteraction();
   void FormKeyDown(int key, Qt::KeyboardModifiers mods);
   void Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
   void Paint1MouseMove(int x, int y);
@@ -125,6 +141,13 @@ class TForm1 : public QWidget {
   ShipTable& Table() { return table_; }
   ChartFrame& Frame() { return *frame_; }
   SerialPorts& Ports() { return ports_; }
+  NetworkInput& Network() { return network_; }
+  // The port panel area of the chart (paint-box pixels): a click opens the source dialog,
+  // a resting pointer shows the panel's tooltip. False where there is no panel.
+  bool PortAreaClick(int x, int y);
+  QString PortAreaToolTipAt(int x, int y) const;
+  void OpenSourceDialog();
+  SourceDialog* SourceDialogWindow() { return sourceDialog_; }
   Intake& IntakeChain() { return intake_; }
   const std::filesystem::path& IniPath() const { return iniPath_; }
   uint32_t TimerTicks() const { return timerTicks_; }
@@ -136,6 +159,7 @@ class TForm1 : public QWidget {
   Playback& LogPlayback() { return playback_; }
   bool LiveDataFlag() const { return liveDataFlag_; }
   uint32_t StartTick() const { return startTick_; }
+  const ShipDbAutoSave& AutoSave() const { return autoSave_; }
   void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
   WatchController& Watch() { return *watch_; }
   // Selects a station as a click on it would, and centres the chart on it.
@@ -153,6 +177,12 @@ class TForm1 : public QWidget {
   void AnchorPanels();
   FrameInputs CollectInputs() const;
   void ReportFlushError(const std::string& error);
+  void ScheduleNextFrame(uint32_t frameStartMs);
+  void RequestFrameWithin(uint32_t ms);
+  // Keeps the selection on the vessel picked (by MMSI) and its name current; ends it when
+  // the vessel has left the table.
+  void FollowSelection();
+  std::string SelectedNameOf(const DbDynamic& d, bool keepReceivedName);
   void ShowWatchBox(std::string_view caption, std::string_view text);
   void SelectShip(int32_t slot, Qt::MouseButtons buttons);
 
@@ -172,8 +202,12 @@ class TForm1 : public QWidget {
   PlaceNameList placeNames_;
   std::unique_ptr<ChartFrame> frame_;
   SerialPorts ports_;
+  NetworkInput network_;
+  std::set<int> namedPorts_;  // ports given a device by --port or the settings file
+  SourceDialog* sourceDialog_ = nullptr;
   OwnMotionMemory ownMotion_;
   std::unique_ptr<WatchController> watch_;
+  ShipDbAutoSave autoSave_;
 
   uint32_t timerTicks_ = 0;
   uint32_t idlePasses_ = 0;
@@ -184,6 +218,14 @@ class TForm1 : public QWidget {
   bool alertOpen_ = false;   // no polling or decoding while the watch box is up
   bool closed_ = false;
   bool demoRunning_ = false;  // the idle pass stays out while the demo feeds its lines
+  bool driversStopped_ = false;
+  FramePacer pacer_;
+  FrameRateCounter frameRate_;
+  bool newData_ = false;      // sentences arrived since the last frame
+  bool shipsMoving_ = false;  // the last frame moved a ship
+  uint32_t lastFrameStart_ = 0;
+  int32_t selectedMmsi_ = 0;
+  bool selectedKeepsReceivedName_ = false;
   std::vector<std::string> memoSample_;
   int32_t pointerX_ = -100000;
   int32_t pointerY_ = -100000;
@@ -195,7 +237,8 @@ class TForm1 : public QWidget {
   std::string selectedShipName_;
   std::string lastFlushError_;
 
-  QTimer* idleTimer_ = nullptr;
+  QTimer* idleTimer_ = nullptr;  // the next frame, single-shot, re-armed by the pacing
+  QTimer* pollTimer_ = nullptr;  // reads the ports whatever the frame rate
   QTimer* timer100ms_ = nullptr;
   PaintBox* paint1_ = nullptr;
   QWidget* panel1_ = nullptr;

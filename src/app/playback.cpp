@@ -48,7 +48,8 @@ void Playback::StartLines(const std::string& path, std::vector<std::string> line
   fileName_ = path;
   elapsedMs_ = 0;
   speed_ = 1;
-  anchorLogTime_ = firstLogTime_ = lines_.empty() ? 0 : LineTimeStamp(lines_[0]);
+  anchorLogTime_ = lastStamp_ = lines_.empty() ? 0 : LineTimeStamp(lines_[0]);
+  playedMs_ = 0;
   anchorWallTick_ = 0;
   FillHistogram();
 }
@@ -81,6 +82,14 @@ void Playback::End() {
 
 Playback::StepResult Playback::PlaybackStep(uint32_t now, const Feed& feed) {
   if (!playing_) return StepResult::Idle;
+  // A step run from inside the feed (a box opened while decoding lets the timer run)
+  // would start from the line the outer step is feeding and play it again.
+  if (inStep_) return StepResult::Playing;
+  struct StepGuard {
+    bool& flag;
+    explicit StepGuard(bool& f) : flag(f) { flag = true; }
+    ~StepGuard() { flag = false; }
+  } guard(inStep_);
   if (lines_.empty()) {  // an empty file has nothing to pace
     pos_ = 0;
     End();
@@ -90,21 +99,33 @@ Playback::StepResult Playback::PlaybackStep(uint32_t now, const Feed& feed) {
   uint32_t t = LineTimeStamp(lines_[i]);
   if (i == 0) {
     anchorLogTime_ = t;
-    firstLogTime_ = t;
+    lastStamp_ = t;
+    playedMs_ = 0;
     anchorWallTick_ = now;
   }
   const uint32_t speed = static_cast<uint32_t>(speed_);
-  // A stamp before the anchor (a hand-edited log, a restarted tick) is due at once at
-  // every speed, instead of days later once the unsigned difference is divided.
-  auto dueOf = [&](uint32_t stamp) -> uint32_t {
-    const uint32_t d = stamp - anchorLogTime_;
-    return static_cast<int32_t>(d) < 0 ? 0u : d / speed;
-  };
-  uint32_t due = dueOf(t);
-  const uint32_t elapsed = now - anchorWallTick_;
+  uint32_t elapsed = now - anchorWallTick_;
   const uint32_t generation = generation_;
   std::string sentence;
-  while (static_cast<int32_t>(due) <= static_cast<int32_t>(elapsed)) {
+  for (;;) {
+    const uint32_t sinceAnchor = t - anchorLogTime_;
+    // Two cases anchor the pacing afresh at this line, which is then due at once:
+    // - its stamp lies before the anchor (two recordings in one file, a hand-edited
+    //   log): every line up to the old anchor's time would otherwise fall due together;
+    // - it fell due long ago: the steps were held up (a modal box, a frame that took
+    //   seconds, a stopped process), and the playback resumes from here at its pace
+    //   instead of pouring out everything it missed at once.
+    const bool before = static_cast<int32_t>(sinceAnchor) < 0;
+    const uint32_t due = before ? 0u : sinceAnchor / speed;
+    if (static_cast<int32_t>(due) > static_cast<int32_t>(elapsed)) break;
+    if (before || static_cast<int32_t>(elapsed - due) > static_cast<int32_t>(kPlaybackMaxLagMs)) {
+      anchorLogTime_ = t;
+      anchorWallTick_ = now;
+      elapsed = 0;
+    }
+    // The running time counts the log's forward steps only.
+    if (static_cast<int32_t>(t - lastStamp_) > 0) playedMs_ += t - lastStamp_;
+    lastStamp_ = t;
     const std::string& line = lines_[i];
     const size_t tab = line.find('\t');
     if (tab != std::string::npos) {
@@ -116,15 +137,16 @@ Playback::StepResult Playback::PlaybackStep(uint32_t now, const Feed& feed) {
     ++i;
     if (i >= lines_.size()) {
       pos_ = i;
-      elapsedMs_ = static_cast<int32_t>(t - firstLogTime_);
+      elapsedMs_ = static_cast<int32_t>(playedMs_);
       End();
       return StepResult::Ended;
     }
     t = LineTimeStamp(lines_[i]);
-    due = dueOf(t);
   }
   pos_ = i;
-  elapsedMs_ = static_cast<int32_t>(t - firstLogTime_);
+  // As far as the line looked at next, when it lies ahead.
+  const uint32_t ahead = static_cast<int32_t>(t - lastStamp_) > 0 ? t - lastStamp_ : 0u;
+  elapsedMs_ = static_cast<int32_t>(playedMs_ + ahead);
   return StepResult::Playing;
 }
 

@@ -14,6 +14,9 @@ namespace aismon {
 class ShipTable;
 
 inline constexpr size_t kPlaybackMaxSentence = 999;  // characters of a line handed on
+// Wall time a line may be overdue before the pacing is anchored afresh at it: more than a
+// few late steps, less than anything a person would call a jump.
+inline constexpr uint32_t kPlaybackMaxLagMs = 2000;
 
 class Playback {
  public:
@@ -60,12 +63,14 @@ class Playback {
   std::string fileName_;
   uint32_t anchorLogTime_ = 0;
   uint32_t anchorWallTick_ = 0;
-  uint32_t firstLogTime_ = 0;
+  uint32_t lastStamp_ = 0;   // stamp of the last line played
+  uint32_t playedMs_ = 0;    // log time played so far, forward steps only
   int32_t elapsedMs_ = 0;
   int speed_ = 1;
   std::array<int32_t, 60> histogram_{};
   // Changes whenever a playback starts or stops, so a step notices when the feed did so.
   uint32_t generation_ = 0;
+  bool inStep_ = false;
 };
 
 // The table resets of a playback start (also after a cancelled file choice): every

@@ -10,6 +10,11 @@
 #include "common/clock.h"
 #include "text/sjis.h"
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace aismon {
 
 void ReceiveLog::Append(uint32_t tick, const char* line) {
@@ -21,15 +26,17 @@ void ReceiveLog::Append(uint32_t tick, const char* line) {
 }
 
 void ReceiveLog::Record(const char* line, uint32_t tick, bool playingBack) {
-  if (playingBack || line == nullptr) return;
-  if (std::strncmp(line, "!AIVDM", 6) == 0) {
+  if (playingBack || line == nullptr || std::strlen(line) < 6) return;
+  // The type follows the start character and the two-letter talker. Every talker's AIS
+  // sentences are kept (BS, AB, SA, "--" and the transponder's own VDO as well as AI):
+  // a playback must show what was seen live.
+  const char* type = line + 3;
+  if (std::strncmp(type, "VDM", 3) == 0 || std::strncmp(type, "VDO", 3) == 0) {
     Append(tick, line);
     return;
   }
-  // Type after the start character and the two-letter talker; compared without
-  // wrap-around, as the 32-bit sum comes out.
-  if (std::strlen(line) >= 6 && std::strncmp(line + 3, "RMC", 3) == 0 &&
-      tick >= static_cast<uint32_t>(lastRmcLogTick + kRmcLogSpacingMs)) {
+  // Compared without wrap-around, as the 32-bit sum comes out.
+  if (std::strncmp(type, "RMC", 3) == 0 && tick >= static_cast<uint32_t>(lastRmcLogTick + kRmcLogSpacingMs)) {
     Append(tick, line);
     lastRmcLogTick = tick;
   }
@@ -43,8 +50,9 @@ std::string ReceiveLogFileName(const LocalDateTime& t) {
 
 namespace {
 
-// Writes old contents plus the lines to a file beside path and renames it over path, so
-// a crash never leaves a half-written log in place of a good one. Empty on success.
+// Writes old contents plus the lines to a file beside path, brings it to the disk and
+// renames it over path, so that a crash at any moment leaves either the old file or the
+// new one, whole. Empty on success.
 std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std::string>& lines) {
   std::error_code ec;
   std::string old;
@@ -56,18 +64,23 @@ std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std
   }
   std::filesystem::path temp = path;
   temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return std::strerror(errno);
-    out << old;
-    for (const std::string& line : lines) out << line << "\r\n";
-    out.flush();
-    if (!out) {
-      const std::string why = std::strerror(errno);
-      out.close();
-      std::filesystem::remove(temp, ec);
-      return why.empty() ? "write error" : why;
-    }
+  std::FILE* out = std::fopen(temp.string().c_str(), "wb");
+  if (out == nullptr) return std::strerror(errno);
+  errno = 0;
+  bool ok = std::fwrite(old.data(), 1, old.size(), out) == old.size();
+  for (const std::string& line : lines) {
+    ok = ok && std::fwrite(line.data(), 1, line.size(), out) == line.size();
+    ok = ok && std::fwrite("\r\n", 1, 2, out) == 2;
+  }
+  ok = ok && std::fflush(out) == 0;
+#if defined(__unix__) || defined(__APPLE__)
+  ok = ok && fsync(fileno(out)) == 0;
+#endif
+  const std::string why = ok ? std::string() : std::string(errno != 0 ? std::strerror(errno) : "write error");
+  ok = std::fclose(out) == 0 && ok;
+  if (!ok) {
+    std::filesystem::remove(temp, ec);
+    return why.empty() ? "write error" : why;
   }
   std::filesystem::rename(temp, path, ec);
   if (ec) {
@@ -75,6 +88,14 @@ std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std
     std::filesystem::remove(temp, ignored);
     return ec.message();
   }
+#if defined(__unix__) || defined(__APPLE__)
+  // The rename itself reaches the disk with the folder.
+  const int dir = open(path.parent_path().string().c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+#endif
   return {};
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// ReceiveLog: the sentences kept for the receive-log files, and their writing. Only
-// "!AIVDM" lines and, at most every 5 s, an RMC line are kept; they are written when the
-// debug panel is visible.
+// ReceiveLog: the sentences kept for the receive-log files, and their writing. Every VDM
+// and VDO line of any talker and, at most every 5 s, an RMC line are kept; they are
+// written when the debug panel is visible.
 #include <cstddef>
 #include <cstdint>
 #include <deque>

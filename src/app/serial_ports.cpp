@@ -30,6 +30,17 @@ bool ParsePortNumber(const std::string& s, int& n) {
   return n >= 1 && n <= kPortCount;
 }
 
+std::string OpenErrorText(const QSerialPort& port) {
+  const char* why = "開けません";
+  switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError: why = "デバイスがありません"; break;
+    case QSerialPort::PermissionError: why = "開く権限がないか、他のプログラムが使用中です"; break;
+    case QSerialPort::UnsupportedOperationError: why = "この設定 (38400 8N1) にできません"; break;
+    default: break;
+  }
+  return std::string(why) + " (" + port.errorString().toStdString() + ")";
+}
+
 }  // namespace
 
 std::string DefaultPortDevice(int n) {
@@ -87,17 +98,23 @@ bool SerialPorts::OpenPort(int n) {
   Slot& s = slots_[Index(n)];
   s.port.reset();
   const std::string& device = Device(n);
+  s.openError = "デバイスの指定がありません";
   if (device.empty()) return false;
   auto port = std::make_unique<QSerialPort>();
   port->setPortName(QString::fromStdString(device));
   port->setReadBufferSize(kPortBufferBytes);
-  if (!port->open(QIODevice::ReadOnly)) return false;
+  if (!port->open(QIODevice::ReadOnly)) {
+    s.openError = OpenErrorText(*port);
+    return false;
+  }
   if (!port->setBaudRate(38400) || !port->setDataBits(QSerialPort::Data8) || !port->setParity(QSerialPort::NoParity) ||
       !port->setStopBits(QSerialPort::OneStop) || !port->setFlowControl(QSerialPort::NoFlowControl)) {
+    s.openError = OpenErrorText(*port);
     port->close();
     return false;
   }
   port->clear(QSerialPort::AllDirections);
+  s.openError.clear();
   s.port = std::move(port);
   return true;
 }

@@ -53,6 +53,8 @@ class SerialPorts {
   const char* Buffer(int n) const { return slots_[Index(n)].buffer; }
   uint32_t LastReadTick(int n) const { return slots_[Index(n)].lastReadTick; }
   LineAssembler& Assembler(int n) { return slots_[Index(n)].assembler; }
+  // Why the last OpenPort(n) failed, in Japanese (UTF-8); empty after a success.
+  const std::string& OpenError(int n) const { return slots_[Index(n)].openError; }
 
  private:
   struct Slot {
@@ -60,6 +62,7 @@ class SerialPorts {
     char buffer[kReadChunk] = {};
     uint32_t lastReadTick = 0;
     LineAssembler assembler;
+    std::string openError;
   };
   static size_t Index(int n) { return static_cast<size_t>(n - 1); }
 

@@ -1,8 +1,11 @@
 // Mouse, wheel, keyboard and panel input turned into changes of the view and the selection.
+#include <QApplication>
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -32,20 +35,35 @@ void TForm1::InstallViewControls() {
   paint1_->installEventFilter(this);
   paint1_->setMouseTracking(true);  // hovering and zooming follow the pointer without a button held
   panel1_->installEventFilter(this);
+  // Keys reach the window from whichever control has the focus (check boxes leave the
+  // chart keys to it).
   installEventFilter(this);
-  // Every check box passes its keys to the chart keys as well.
-  for (QCheckBox* c : findChildren<QCheckBox*>()) c->installEventFilter(this);
   panelNorthUp_->onClick = [this] { PanelNorthUpClick(panelNorthUp_); };
   panelHeadingUp_->onClick = [this] { PanelNorthUpClick(panelHeadingUp_); };
   for (QRadioButton* b : wakeStepButtons_) connect(b, &QRadioButton::clicked, this, [this] { RgWakeStepClick(); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+  switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+      if (watched == paint1_) NoteInteraction();
+      break;
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+      NoteInteraction();
+      break;
+    default:
+      break;
+  }
   if (watched == paint1_) {
     switch (e->type()) {
       case QEvent::MouseButtonPress: {
         auto* m = static_cast<QMouseEvent*>(e);
         const QPoint p = m->position().toPoint();
+        if (m->button() == Qt::LeftButton && PortAreaClick(p.x(), p.y())) return true;
         Paint1MouseDown(m->button(), m->buttons(), p.x(), p.y());
         return true;
       }
@@ -60,6 +78,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
       case QEvent::MouseButtonDblClick:
         Paint1DblClick();
         return true;
+      case QEvent::ToolTip: {
+        auto* h = static_cast<QHelpEvent*>(e);
+        const QString tip = PortAreaToolTipAt(h->pos().x(), h->pos().y());
+        if (tip.isEmpty())
+          QToolTip::hideText();
+        else
+          QToolTip::showText(h->globalPos(), tip, paint1_);
+        return true;
+      }
       default:
         break;
     }
@@ -72,7 +99,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     Panel1DblClick(static_cast<QMouseEvent*>(e)->modifiers());
     return true;
   }
-  if (e->type() == QEvent::KeyPress && (watched == this || qobject_cast<QCheckBox*>(watched) != nullptr)) {
+  if (e->type() == QEvent::KeyPress && watched == this) {
+    // Acted on here only: a key the focused check box does not use travels on to the
+    // window as the same event, so acting where it was first seen as well did it twice.
     auto* k = static_cast<QKeyEvent*>(e);
     FormKeyDown(k->key(), k->modifiers());
     return false;  // the key is not consumed
@@ -153,10 +182,34 @@ void TForm1::SelectShip(int32_t slot, Qt::MouseButtons buttons) {
   if (selectedShip_ < 0) return;
   DbDynamic d;
   table_.GetShip(selectedShip_, d);
-  selectedShipName_ = Trimmed(table_.StaticOf(d.Link).Name, sizeof(DbStatic::Name));
-  if ((buttons & Qt::RightButton) && !selectedShipName_.empty()) return;
+  selectedMmsi_ = d.MMSI;
+  selectedKeepsReceivedName_ = (buttons & Qt::RightButton) != 0;
+  selectedShipName_ = SelectedNameOf(d, selectedKeepsReceivedName_);
+}
+
+std::string TForm1::SelectedNameOf(const DbDynamic& d, bool keepReceivedName) {
+  std::string name = Trimmed(table_.StaticOf(d.Link).Name, sizeof(DbStatic::Name));
+  if (keepReceivedName && !name.empty()) return name;
   // Names of these stations come from the built-in list rather than over the air.
-  if (d.MMSI / 10000000 == 43) mmsiNames_.LookupName(d.MMSI, selectedShipName_);
+  if (d.MMSI / 10000000 == 43) mmsiNames_.LookupName(d.MMSI, name);
+  return name;
+}
+
+void TForm1::FollowSelection() {
+  if (selectedShip_ <= 0) return;
+  DbDynamic d;
+  if (!table_.GetShip(selectedShip_, d) || d.MMSI != selectedMmsi_) {
+    // Its entry went to another station: find the vessel again, or end the selection.
+    const int slot = table_.FindShip(selectedMmsi_);
+    if (slot < 1 || !table_.GetShip(slot, d)) {
+      selectedShip_ = -1;
+      selectedShipName_.clear();
+      return;
+    }
+    selectedShip_ = slot;
+  }
+  // A name received after the click shows too.
+  selectedShipName_ = SelectedNameOf(d, selectedKeepsReceivedName_);
 }
 
 void TForm1::SelectShipFromList(int32_t slot) {
@@ -236,6 +289,7 @@ void TForm1::PanelNorthUpClick(QObject* sender) {
     v.orientationMode = OrientationMode::HeadingUp;
   }
   v.fitAllShips = false;
+  NoteInteraction();
 }
 
 void TForm1::RgWakeStepClick() { ckDispCourse_->setFocus(); }

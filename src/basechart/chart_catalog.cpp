@@ -77,10 +77,14 @@ fs::path CatalogPath(const fs::path& programFolder) { return programFolder / kCa
 fs::path TilePath(const fs::path& programFolder, std::string_view tileName) {
   std::string file(tileName);
   file += kTileExtension;
-  return programFolder / kTileFolder / file;
+  return TileFolder(programFolder) / file;
 }
 
-void BuildChartCatalog(const fs::path& programFolder) {
+fs::path TileFolder(const fs::path& programFolder) { return programFolder / kTileFolder; }
+
+void BuildChartCatalog(const fs::path& programFolder) { BuildChartCatalog(programFolder, TileFolder(programFolder)); }
+
+void BuildChartCatalog(const fs::path& programFolder, const fs::path& tileFolder) {
   const fs::path catalog = CatalogPath(programFolder);
   std::error_code ec;
   // Anything by that name counts, and so does a name that cannot be looked at.
@@ -100,7 +104,7 @@ void BuildChartCatalog(const fs::path& programFolder) {
   // Only ever written by reads before it is used, so it need not be cleared.
   const auto body = std::make_unique_for_overwrite<int32_t[]>(kChartBodyBufferWords);
   for (std::string_view name : kTileNames) {
-    std::FILE* tile = OpenFile(TilePath(programFolder, name), "rb");
+    std::FILE* tile = OpenFile(tileFolder / (std::string(name) + kTileExtension), "rb");
     if (tile == nullptr) continue;
     CopyTileRecords(tile, body.get(), out);
     std::fclose(tile);

@@ -24,10 +24,14 @@ inline constexpr uint32_t kChartMagic = 0x0033745A;
 
 std::filesystem::path CatalogPath(const std::filesystem::path& programFolder);
 std::filesystem::path TilePath(const std::filesystem::path& programFolder, std::string_view tileName);
+// The folder the tiles are taken from when no other is given.
+std::filesystem::path TileFolder(const std::filesystem::path& programFolder);
 
 // Builds the catalog when it does not exist yet; an existing one is left untouched.
 // Missing tiles are skipped; nothing is reported.
 void BuildChartCatalog(const std::filesystem::path& programFolder);
+// The same from the tiles in tileFolder (an installed program keeps them apart from its data).
+void BuildChartCatalog(const std::filesystem::path& programFolder, const std::filesystem::path& tileFolder);
 
 // The loaded catalog: the unscrambled words read, then zeros to the end of the buffer.
 struct ChartImage {

@@ -30,15 +30,6 @@ bool BoxNear(const ViewState& v, const ChartBox& b) {
 
 Rgb ToRgb(TagColor c) { return Rgb{c.red, c.green, c.blue}; }
 
-// Whether any edge of an area's ring (stored points) is a seam.
-bool HasSeam(const int32_t* g, int32_t n) {
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t j = i + 1 < n ? i + 1 : 0;
-    if (IsSeamEdge(g[2 * i], g[2 * i + 1], g[2 * j], g[2 * j + 1])) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool IsSeamEdge(int32_t lat0, int32_t lon0, int32_t lat1, int32_t lon1) {
@@ -54,7 +45,10 @@ bool BoxNearView(const ViewState& v, double north, double west, double south, do
   return true;
 }
 
-BaseChartLayer::BaseChartLayer() : screen_(static_cast<size_t>(kChartPointRoom) + 1), room_(kChartPointRoom) {}
+BaseChartLayer::BaseChartLayer()
+    : screen_(static_cast<size_t>(kChartPointRoom) + 1),
+      seamAfter_(static_cast<size_t>(kChartPointRoom) + 1),
+      room_(kChartPointRoom) {}
 
 void BaseChartLayer::DrawBaseChart(FrameContext& f, const ChartImage* image) {
   Canvas& c = f.canvas;
@@ -91,6 +85,7 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
     if (n > room_) {
       room_ = n + kChartPointGrowth;
       screen_.resize(static_cast<size_t>(room_) + 1);
+      seamAfter_.resize(static_cast<size_t>(room_) + 1);
     }
     int32_t pointValue = 0;
     if (r.hasText) {
@@ -122,27 +117,42 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
           if (r.kind == kKindArea && !(v.landColor == v.coastColor)) c.SetPenColor(v.coastColor);
           break;
         }
+        // A point on the same pixel as the one kept before it adds nothing to the fill or
+        // the outline: at coarse scales most of a detailed shore is such points. Each edge
+        // kept is a seam as the stored edge that reaches its end is; the ones skipped lie
+        // within one pixel.
         ClipRect bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        uint8_t* seam = seamAfter_.data();
+        int32_t m = 0;
+        bool anySeam = false;
         for (int32_t i = 0; i < n; ++i) {
-          LatLonToPixel(v, r.points[2 * i] * kStoredToDegrees, r.points[2 * i + 1] * kStoredToDegrees, s[i].x,
-                        s[i].y);
-          bounds.left = std::min(bounds.left, s[i].x);
-          bounds.right = std::max(bounds.right, s[i].x);
-          bounds.top = std::min(bounds.top, s[i].y);
-          bounds.bottom = std::max(bounds.bottom, s[i].y);
+          PixelPoint p;
+          LatLonToPixel(v, r.points[2 * i] * kStoredToDegrees, r.points[2 * i + 1] * kStoredToDegrees, p.x, p.y);
+          if (m > 0 && p.x == s[m - 1].x && p.y == s[m - 1].y) continue;
+          if (m > 0) {
+            seam[m - 1] = IsSeamEdge(r.points[2 * i - 2], r.points[2 * i - 1], r.points[2 * i], r.points[2 * i + 1]);
+            anySeam = anySeam || seam[m - 1];
+          }
+          s[m++] = p;
+          bounds.left = std::min(bounds.left, p.x);
+          bounds.right = std::max(bounds.right, p.x);
+          bounds.top = std::min(bounds.top, p.y);
+          bounds.bottom = std::max(bounds.bottom, p.y);
         }
+        seam[m - 1] = IsSeamEdge(r.points[2 * n - 2], r.points[2 * n - 1], r.points[0], r.points[1]);
+        anySeam = anySeam || seam[m - 1];
         const bool coast = r.kind == kKindArea && !(v.landColor == v.coastColor);
         // When the coast goes round the whole area in one run through the same points, it
         // sets every pixel of the fill's own outline again (the same segments in the same
         // order): the fill alone does.
-        const bool coastCoversOutline = coast && n >= 2 && Inside(bounds, shapeGuard) &&
-                                        (s[n - 1].x != s[0].x || s[n - 1].y != s[0].y) && !HasSeam(r.points, n);
+        const bool coastCoversOutline = coast && m >= 2 && Inside(bounds, shapeGuard) &&
+                                        (s[m - 1].x != s[0].x || s[m - 1].y != s[0].y) && !anySeam;
         if (coastCoversOutline) {
-          c.FillPolygon(s, n);  // wholly inside the guard, so unclipped, as DrawPolygon would
+          c.FillPolygon(s, m);  // wholly inside the guard, so unclipped, as DrawPolygon would
         } else {
-          DrawPolygon(f, s, n, bounds);
+          DrawPolygon(f, s, m, bounds);
         }
-        if (coast) DrawAreaOutline(f, r.points, s, n);
+        if (coast) DrawOutlineRuns(f, s, seam, m);
         break;
       }
       case kKindLine:
@@ -170,12 +180,21 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
 
 void BaseChartLayer::DrawAreaOutline(FrameContext& f, const int32_t* g, PixelPoint* s, int32_t n) {
   if (n <= 0) return;
+  if (seamAfter_.size() < static_cast<size_t>(n) + 1) seamAfter_.resize(static_cast<size_t>(n) + 1);
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t j = i + 1 < n ? i + 1 : 0;
+    seamAfter_[static_cast<size_t>(i)] = IsSeamEdge(g[2 * i], g[2 * i + 1], g[2 * j], g[2 * j + 1]);
+  }
+  DrawOutlineRuns(f, s, seamAfter_.data(), n);
+}
+
+void BaseChartLayer::DrawOutlineRuns(FrameContext& f, PixelPoint* s, const uint8_t* seamAfter, int32_t n) {
+  if (n <= 0) return;
   f.canvas.SetPenColor(f.view.coastColor);
   s[n] = s[0];
   int32_t start = 0;
   for (int32_t i = 0; i < n; ++i) {
-    const int32_t j = i + 1 < n ? i + 1 : 0;
-    if (IsSeamEdge(g[2 * i], g[2 * i + 1], g[2 * j], g[2 * j + 1])) {
+    if (seamAfter[i]) {
       DrawPolyline(f, s + start, i - start + 1);
       start = i + 1;
     }

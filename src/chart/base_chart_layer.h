@@ -46,6 +46,9 @@ class BaseChartLayer {
   // longitude pairs in 1e-7 degree); s: their n screen points and one spare entry after
   // them, which receives a copy of s[0] to close the ring.
   void DrawAreaOutline(FrameContext& f, const int32_t* g, PixelPoint* s, int32_t n);
+  // The same from flags: seamAfter[i] says whether the edge from s[i] to the next point
+  // (s[0] after the last) is a seam.
+  void DrawOutlineRuns(FrameContext& f, PixelPoint* s, const uint8_t* seamAfter, int32_t n);
 
   // Points the screen buffer holds without growing (one spare entry beyond).
   int32_t PointRoom() const { return room_; }
@@ -55,6 +58,7 @@ class BaseChartLayer {
   void DrawPolyline(FrameContext& f, const PixelPoint* s, int32_t n);
 
   std::vector<PixelPoint> screen_;
+  std::vector<uint8_t> seamAfter_;  // for the points kept in screen_
   int32_t room_ = 0;
   PolygonClipper polygonClipper_;
   PolylineClipper polylineClipper_;

@@ -144,7 +144,16 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   f.elapsedHours = f.elapsedMinutes / 60;
   f.iconScale = in.options.bigIcon ? 2 : 1;
   f.inverseCos = 1 / std::cos(view_.centerLat * kRad);
+  {
+    // The const form: the writable one would make the lookup index be rebuilt.
+    const DbDynamic& own = static_cast<const ShipTable&>(table_).DynamicEntries()[0];
+    f.ownReportFresh = counters_.rmcFixCount != lastOwnFixCount_ ||
+                       std::memcmp(&own.Raw, &lastOwnRaw_, sizeof(RawReport)) != 0;
+    lastOwnFixCount_ = counters_.rmcFixCount;
+    lastOwnRaw_ = own.Raw;
+  }
   DrawShipLayer(f);
+  out.shipsMoving = f.shipsMoved;
   watch.Lap(FrameLayer::Ships);
 
   out.hoveredShip = FindHoveredShip(screenPositions_, in.pointerX, in.pointerY);

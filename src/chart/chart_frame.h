@@ -77,6 +77,9 @@ class ChartFrame {
   PixelPoint screenPositions_[kDynamicEntries];
   RotatePixelCache gridRotation_;
   bool firstFrame_ = true;
+  // What own ship's last report looked like at the previous frame.
+  uint32_t lastOwnFixCount_ = 0;
+  RawReport lastOwnRaw_{};
   uint32_t lastFrameTick_ = 0;
   // "レンジサークル" is enabled by the end of a frame that knows own position; the next
   // frame's rings follow that state.

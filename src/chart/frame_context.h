@@ -28,6 +28,19 @@ struct DisplayOptions {
 struct PortStatus {
   bool open = false;
   uint32_t lastReadTick = 0;
+  // Not open although a device was named for it (--port or the settings file): shown
+  // as failed instead of left out.
+  bool missing = false;
+};
+
+// A network source as its panel shows it.
+enum class SourcePanelState : uint8_t { Connecting, Listening, Connected, Waiting };
+inline constexpr int kMaxSourcePanels = 8;
+struct SourceStatus {
+  char name[48] = {};  // "UDP10110", "TCP host:port" (ASCII)
+  SourcePanelState state = SourcePanelState::Waiting;
+  uint32_t lastReadTick = 0;
+  uint32_t retryDueTick = 0;  // while Waiting
 };
 
 struct PlaybackView {
@@ -48,6 +61,8 @@ struct FrameInputs {
   bool liveDataFlag = false;
   PlaybackView playback;
   PortStatus ports[21];  // 1..20
+  SourceStatus sources[kMaxSourcePanels];
+  int32_t sourceCount = 0;
   uint32_t startTick = 0;
   const TrafficWatch* watch = nullptr;  // the collision and distress watch, when there is one
 };
@@ -69,6 +84,7 @@ struct FrameOutputs {
   bool ownShipPanelsVisible = false;
   int32_t alertRowCount = 0;
   AlertPanelRow alertRows[kAlertPanelRows];
+  bool shipsMoving = false;  // dead reckoning moved a drawn ship: the next frame differs
 };
 
 inline constexpr int32_t kNotDrawn = static_cast<int32_t>(0x80808080u);
@@ -88,6 +104,10 @@ struct FrameContext {
   double elapsedHours = 0;
   double inverseCos = 1;
   int iconScale = 2;
+  // Own ship's entry is never aged, so whether a report of it has just arrived is decided
+  // by the frame (a new fix or a new raw report since the previous frame).
+  bool ownReportFresh = false;
+  bool shipsMoved = false;  // set by the ship layer
 };
 
 }  // namespace aismon

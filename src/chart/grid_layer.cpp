@@ -1,5 +1,7 @@
 #include "chart/grid_layer.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -26,8 +28,20 @@ constexpr int kWholeDegreeHeight = 48;
 constexpr char kArialSjis[] = "Arial";
 
 int32_t RoundedSeconds(double deg) {
+  // Pinned so that no angle, however wild, overflows the conversion.
+  if (!(deg > -500000.0)) deg = std::isnan(deg) ? 0.0 : -500000.0;
+  if (deg > 500000.0) deg = 500000.0;
   return static_cast<int32_t>(deg >= 0 ? std::trunc(deg * 3600 + 0.5) : std::trunc(deg * 3600 - 0.5));
 }
+
+// A little air between two labels; closer ones are left out rather than printed over
+// each other (zoomed far out the lines come closer than their labels are long).
+constexpr int32_t kLabelGap = 4;
+
+// Rough extent of a ring label in the 36-pixel label face, to decide how many rings to
+// label; measuring would change the font the first label is measured in.
+constexpr int32_t kRingDigitWidth = 20;
+constexpr int32_t kRingLabelHeight = 36;
 
 // Whole minutes lose their seconds; whole degrees lose minutes and seconds and grow.
 void ShortenLabel(GridLabel& g, size_t minutesCut, size_t degreesCut) {
@@ -120,7 +134,13 @@ void DrawGrid(FrameContext& f, RotatePixelCache& rot, bool northUp, double rotat
   c.SetBrushColor(kLabelFill);
   c.SetBrushStyle(BrushStyle::Solid);
 
+  // Only lines that exist on the earth: latitudes to the poles, longitudes within half a
+  // turn of the centre (the projection wraps everything else onto them).
+  const double polar = 90.0 + stepDeg * 1e-6;
+  const double centerLon = v.centerLon;
+  int32_t lastLabelTop = INT32_MAX;
   for (double lat = bottom; lat < top; lat += stepDeg) {
+    if (lat < -polar || lat > polar) continue;
     const int32_t y = static_cast<int32_t>(std::trunc(H * (lat - N) / (S - N) + 0.5));
     const PixelPoint a = rot.Rotate(W, H, rotationDeg, (W - D) / 2, y);
     const PixelPoint b = rot.Rotate(W, H, rotationDeg, D, y);
@@ -129,14 +149,27 @@ void DrawGrid(FrameContext& f, RotatePixelCache& rot, bool northUp, double rotat
     c.SetFontHeight(g.fontHeight);
     if (northUp) {
       const int32_t h = c.TextHeight("@");
-      c.TextOut(2, y - h / 2, Trimmed(g.text));
+      // Lines run south to north, so each label lies above the one before.
+      if (y - h / 2 + h + kLabelGap <= lastLabelTop) {
+        c.TextOut(2, y - h / 2, Trimmed(g.text));
+        lastLabelTop = y - h / 2;
+      }
     }
   }
 
+  // Meridians end at the poles.
+  auto rowOf = [&](double lat) {
+    const double y = std::trunc(H * (lat - N) / (S - N) + 0.5);
+    return static_cast<int32_t>(std::fmax(std::fmin(y, 1e9), -1e9));
+  };
+  const int32_t meridianTop = std::max((H - D) / 2, rowOf(90.0));
+  const int32_t meridianBottom = std::min(D, rowOf(-90.0));
+  int32_t lastLabelRight = INT32_MIN;
   for (double lon = left; lon < right; lon += stepDeg) {
+    if (lon <= centerLon - 180.0 - stepDeg * 1e-6 || lon > centerLon + 180.0 + stepDeg * 1e-6) continue;
     const int32_t x = static_cast<int32_t>(std::trunc(W * (lon - Wl) / (E - Wl) + 0.5));
-    const PixelPoint a = rot.Rotate(W, H, rotationDeg, x, (H - D) / 2);
-    const PixelPoint b = rot.Rotate(W, H, rotationDeg, x, D);
+    const PixelPoint a = rot.Rotate(W, H, rotationDeg, x, meridianTop);
+    const PixelPoint b = rot.Rotate(W, H, rotationDeg, x, meridianBottom);
     c.Line(a.x, a.y, b.x, b.y);
     const GridLabel g = LongitudeGridLabel(lon);
     c.SetFontHeight(g.fontHeight);
@@ -144,7 +177,10 @@ void DrawGrid(FrameContext& f, RotatePixelCache& rot, bool northUp, double rotat
       const std::string_view text = Trimmed(g.text);
       const int32_t tw = c.TextWidth(text);
       const int32_t h = c.TextHeight("@");
-      c.TextOut(x - tw / 2, H - h - 2, text);
+      if (lastLabelRight == INT32_MIN || x - tw / 2 >= lastLabelRight + kLabelGap) {
+        c.TextOut(x - tw / 2, H - h - 2, text);
+        lastLabelRight = x - tw / 2 + tw;
+      }
     }
   }
 
@@ -173,11 +209,19 @@ void DrawRangeRings(FrameContext& f, double lat, double lon) {
   c.SetBrushColor(Rgb{64, 64, 64});
   c.SetBrushStyle(BrushStyle::Clear);
   char text[16];
+  // Label every ring while they lie far apart, and only every n-th once their labels would
+  // touch along the axes.
+  const int32_t spacing = RangeRingRadius(1, step, v.metersPerPixel);
+  std::snprintf(text, sizeof text, "%d", 99 * step);
+  const int32_t need = std::max<int32_t>(kRingLabelHeight + kLabelGap,
+                                         kRingDigitWidth * static_cast<int32_t>(std::strlen(text)) + 2 * kLabelGap);
+  const int32_t stride = spacing >= need ? 1 : spacing <= 0 ? 100 : (need + spacing - 1) / spacing;
   for (int32_t i = 1; i <= 99; ++i) {
     const int32_t r = RangeRingRadius(i, step, v.metersPerPixel);
     if (r > v.width) break;
     c.SetPenColor(kWhite);
     c.Arc(x - r, y - r, x + r, y + r, x + r, y, x + r, y);
+    if (i % stride != 0) continue;
     std::snprintf(text, sizeof text, "%d", i * step);
     // Measured in the font in force before the label font is set, as it always was.
     const int32_t hw = c.TextWidth(text) / 2;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "chart/ship_layer.h"
+#include "shipdb/received_position.h"
 
 namespace aismon {
 
@@ -31,6 +32,19 @@ constexpr char kCogFormat[] = "COG:%6.1f \xDF ";
 constexpr char kRotFormat[] = "ROT:%5.1f \xDF/min";
 
 constexpr uint32_t kPortQuietMs = 2000;  // a port silent longer is shown white
+constexpr Rgb kFailedFill{192, 0, 0};     // a port or source that is not open
+constexpr Rgb kConnectingFill{160, 160, 160};
+
+constexpr char kReceivingWord[] = "\x8E\xF3\x90\x4D\x92\x86";                  // 受信中
+constexpr char kListeningWord[] = "\x91\xD2\x8E\xF3\x92\x86";                  // 待受中
+constexpr char kConnectedWord[] = "\x90\xDA\x91\xB1\x8D\xCF";                  // 接続済
+constexpr char kConnectingWord[] = "\x90\xDA\x91\xB1\x8E\x8E\x8D\x73\x92\x86";  // 接続試行中
+constexpr char kRetryFormat[] = "\x8D\xC4\x8E\x8E\x8D\x73 %ds";                // 再試行 %ds
+
+constexpr int32_t kPanelTextWidth = 13 * 32;  // the text column of the panels
+int32_t PanelX0(int32_t width) { return width - kPanelTextWidth - 8; }
+constexpr int32_t kComRowTop = 10;
+constexpr int32_t kComRowHeight = 32;
 
 int32_t Trunc(double v) {
   if (std::isnan(v)) return 0;
@@ -99,8 +113,11 @@ void DrawPortRow(FrameContext& f, int32_t x0, int32_t lineH) {
   int32_t n = 0;
   for (int port = 1; port <= 20; ++port) {
     const PortStatus& p = f.in.ports[port];
-    if (!p.open) continue;
-    if (p.lastReadTick + kPortQuietMs < now) {
+    if (!p.open && !p.missing) continue;
+    if (!p.open) {
+      c.SetBrushColor(kFailedFill);
+      c.SetFontColor(kWhite);
+    } else if (p.lastReadTick + kPortQuietMs < now) {
       c.SetBrushColor(kWhite);
       c.SetFontColor(kBlack);
     } else if (blinkOn) {
@@ -114,6 +131,57 @@ void DrawPortRow(FrameContext& f, int32_t x0, int32_t lineH) {
     char buf[16];
     c.TextOut(x0 + 2 * lineH + (n * lineH * 3) / 2, 10, Format(buf, "%.2d", port));
     ++n;
+  }
+}
+
+// One row per network source below the legend, coloured as the COM numbers are, with a
+// word for its state. Drawn only when there are sources.
+void DrawSourceRows(FrameContext& f, int32_t x0) {
+  Canvas& c = f.canvas;
+  const int32_t n = f.in.sourceCount < kMaxSourcePanels ? f.in.sourceCount : kMaxSourcePanels;
+  if (n <= 0) return;
+  const int32_t top = kSourceBlockTop;
+  StippleRect(c, x0 - 8, top - 4, x0 + kPanelTextWidth, top + kSourceRowHeight * (n + 1) + 4, kShade);
+  c.SetFontPoints(24);
+  c.SetFontColor(kWhite);
+  c.SetBrushStyle(BrushStyle::Clear);
+  c.TextOut(x0, top, "NET");
+  const uint32_t now = f.clock.TickMs();
+  const bool blinkOn = (now & 0x100) != 0;
+  char buf[48];
+  for (int32_t i = 0; i < n; ++i) {
+    const SourceStatus& s = f.in.sources[i];
+    const int32_t y = top + kSourceRowHeight * (i + 1);
+    const bool open = s.state == SourcePanelState::Listening || s.state == SourcePanelState::Connected;
+    const bool receiving = open && s.lastReadTick + kPortQuietMs >= now;
+    Rgb fill = kWhite, text = kBlack;
+    std::string_view word = s.state == SourcePanelState::Listening ? kListeningWord : kConnectedWord;
+    if (s.state == SourcePanelState::Waiting) {
+      fill = kFailedFill;
+      text = kWhite;
+      const int32_t left = static_cast<int32_t>(s.retryDueTick - now);
+      word = Format(buf, kRetryFormat, left > 0 ? (left + 999) / 1000 : 0);
+    } else if (s.state == SourcePanelState::Connecting) {
+      fill = kConnectingFill;
+      word = kConnectingWord;
+    } else if (receiving) {
+      fill = blinkOn ? Rgb{0, 0, 255} : kYellow;
+      text = blinkOn ? kWhite : kBlack;
+      word = kReceivingWord;
+    }
+    c.SetBrushStyle(BrushStyle::Solid);
+    c.SetBrushColor(fill);
+    c.SetFontColor(text);
+    const std::string_view name(s.name, strnlen(s.name, sizeof s.name));
+    c.TextOut(x0 + kSourceNameIndent, y, name);
+    // The state word at the right, where a long host name leaves room for it; the colour
+    // and the tooltip tell the state in any case.
+    const int32_t wordX = x0 + kPanelTextWidth - c.TextWidth(word) - 8;
+    if (x0 + kSourceNameIndent + c.TextWidth(name) + 16 <= wordX) {
+      c.SetBrushStyle(BrushStyle::Clear);
+      c.SetFontColor(s.state == SourcePanelState::Waiting ? Rgb{255, 128, 128} : kWhite);
+      c.TextOut(wordX, y, word);
+    }
   }
 }
 
@@ -251,6 +319,7 @@ int FormatShipLabelLines(const DbDynamic& ship, const DbStatic& info, std::strin
 void DrawShipLabel(FrameContext& f, int32_t slot) {
   DbDynamic ship;
   if (!f.table.GetShip(slot, ship)) return;  // a free entry has nothing to label
+  if (!HasReceivedPosition(ship)) return;     // nor a station with no position of its own
   int32_t x, y;
   if (!LatLonToPixel(f.view, ship.Lat, ship.Lon, x, y)) return;
   ShipLabelLines lines;
@@ -273,16 +342,39 @@ void DrawShipLabel(FrameContext& f, int32_t slot) {
   for (int i = 0; i < lines.count; ++i) c.TextOut(x - widths[i] / 2, y + i * lineH, lines.text[i]);
 }
 
+PortPanelHit PortPanelAt(const FrameInputs& in, int32_t width, int32_t x, int32_t y) {
+  const int32_t x0 = PanelX0(width);
+  PortPanelHit hit;
+  if (x < x0 - 8 || x >= width) return hit;
+  if (y >= kComRowTop && y < kComRowTop + kComRowHeight) {
+    int32_t n = 0;
+    for (int port = 1; port <= 20; ++port) {
+      if (!in.ports[port].open && !in.ports[port].missing) continue;
+      const int32_t left = x0 + 64 + 48 * n++;
+      if (x >= left && x < left + 48) return {PortPanelKind::ComPort, port};
+    }
+    return {PortPanelKind::ComCaption, 0};
+  }
+  const int32_t n = in.sourceCount < kMaxSourcePanels ? in.sourceCount : kMaxSourcePanels;
+  if (n > 0 && y >= kSourceBlockTop && y < kSourceBlockTop + kSourceRowHeight * (n + 1)) {
+    const int32_t row = (y - kSourceBlockTop) / kSourceRowHeight;
+    if (row == 0) return {PortPanelKind::SourceCaption, 0};
+    return {PortPanelKind::Source, row - 1};
+  }
+  return hit;
+}
+
 void DrawInfoPanels(FrameContext& f, bool debugVisible) {
   Canvas& c = f.canvas;
   const int32_t lineH = 32;
   const int32_t rowH = Trunc(1.5 * lineH);
-  const int32_t x0 = c.Width() - 13 * lineH - 8;
+  const int32_t x0 = PanelX0(c.Width());
   c.SetFontFace(kPanelFace);
   c.SetFontHeight(lineH);
   const bool ownFix = f.counters.rmcFixCount != 0;
   if (ownFix) DrawCompass(f);
   DrawPortRow(f, x0, lineH);
+  DrawSourceRows(f, x0);
 
   int32_t y = 10 + rowH;
   StippleRect(c, x0 - 8, y, x0 + 13 * lineH, Trunc(y + rowH * 10.8), kShade);
@@ -310,7 +402,7 @@ void DrawInfoPanels(FrameContext& f, bool debugVisible) {
   c.SetFontPoints(Trunc(lineH * 1.2));
   c.SetFontColor(kYellow);
   char buf[64];
-  c.TextOut(x0, y, Format(buf, kShipCountFormat, static_cast<int>(f.table.ShipCount),
+  c.TextOut(x0, y, Format(buf, kShipCountFormat, f.table.TakenCount(),
                           static_cast<int>(f.table.StaticCount)));
 
   if (ownFix) DrawOwnShipPanel(f, x0, lineH, rowH);

@@ -34,6 +34,18 @@ struct LegendRow {
 inline constexpr int kLegendRows = 9;
 extern const LegendRow kLegend[kLegendRows];
 
+// Where the port panels are, in work-bitmap pixels of a canvas `width` wide: the COM row
+// and, below the legend, one row per network source.
+inline constexpr int32_t kSourceBlockTop = 600;
+inline constexpr int32_t kSourceRowHeight = 40;
+inline constexpr int32_t kSourceNameIndent = 16;  // a source's name box, right of x0
+enum class PortPanelKind { None, ComCaption, ComPort, SourceCaption, Source };
+struct PortPanelHit {
+  PortPanelKind kind = PortPanelKind::None;
+  int32_t index = 0;  // port number 1..20, or source 0..7
+};
+PortPanelHit PortPanelAt(const FrameInputs& in, int32_t width, int32_t x, int32_t y);
+
 void DrawShipLabel(FrameContext& f, int32_t slot);
 void DrawInfoPanels(FrameContext& f, bool debugVisible);
 

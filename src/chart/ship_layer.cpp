@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "watch/traffic_watch.h"
+#include "shipdb/received_position.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -128,7 +129,7 @@ bool Drawable(const DbDynamic& e) {
 
 void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
   WakeRing& ring = f.table.WakeRings()[slot];
-  if (slot != 0 && ring.OwnerMMSI == 0) return;
+  if (slot != 0 && (ring.OwnerMMSI == 0 || ring.OwnerMMSI != e.MMSI)) return;
   const int head = ((f.table.wakeHead % kWakePoints) + kWakePoints) % kWakePoints;
   ring.Points[head] = WakePoint{e.Lat, e.Lon};
   const int n = slot == 0 ? kOwnWakePoints : kOtherWakePoints;
@@ -141,6 +142,8 @@ void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
   bool drew = false;
   for (int k = 0; k < n; ++k, i = i + 1 == kWakePoints ? 0 : i + 1) {
     const WakePoint& p = ring.Points[i];
+    // Slots never filled hold 0/0; a report without a position left its raw values.
+    if ((p.Lat == 0.0 && p.Lon == 0.0) || !IsEarthPosition(p.Lat, p.Lon)) continue;
     int32_t x, y;
     if (!LatLonToPixel(f.view, p.Lat, p.Lon, x, y)) continue;
     PaintSmallDisc(rows, x, y, radius, pixel);
@@ -175,7 +178,14 @@ void DeadReckon(FrameContext& f, DbDynamic& e) {
   turn(e.Hdg);
   e.Lat += dLat;
   e.Lon += dLon;
+  // A ship crossing the date line stays on the earth's longitudes.
+  if (e.Lon > 180.0) e.Lon -= 360.0;
+  if (e.Lon < -180.0) e.Lon += 360.0;
 }
+
+// Motion that may be drawn or dead-reckoned: another station's speed or course reported as
+// not available is no motion at all (its course would otherwise read north).
+bool KnownMotion(const DbDynamic& e, int32_t slot) { return slot == 0 || (!e.SogInvalid && !e.CogInvalid); }
 
 void DrawShipPass(FrameContext& f, int32_t slot) {
   if (slot == 0 && f.counters.rmcFixCount == 0) return;  // no own position yet
@@ -187,13 +197,16 @@ void DrawShipPass(FrameContext& f, int32_t slot) {
     e->Age = e->Age > UINT32_MAX - f.elapsedMs ? UINT32_MAX : e->Age + f.elapsedMs;
     f.table.Commit(slot);
     if (e->Age > kShipLostAgeMs) return;
+    // Counted in the panel, but not drawn at a placeholder or at 0/0.
+    if (!HasReceivedPosition(*e)) return;
     colour = TypeColor(f.table.StaticOf(e->Link).Type);
     // A station the watch counts as lost is greyed until it vanishes.
     if (f.in.watch != nullptr && f.in.watch->Target(slot).lost) colour = kLostShipColor;
   }
   if (!Drawable(*e)) return;
   if (f.in.options.dispWake) DrawWake(f, slot, *e, colour);
-  if (f.in.liveDataFlag) {
+  if (f.in.liveDataFlag && KnownMotion(*e, slot)) {
+    if (e->Sog > 0 && e->Sog <= 1000) f.shipsMoved = true;
     DeadReckon(f, *e);
     f.table.Commit(slot);
   }
@@ -233,7 +246,7 @@ void DrawCourseVector(FrameContext& f, int32_t slot) {
   const DbDynamic* e = f.table.Edit(slot);
   if (e == nullptr) return;
   double v = e->Sog;
-  if (v > 1000) v = 0;
+  if (v > 1000 || !KnownMotion(*e, slot)) v = 0;
   int32_t x, y;
   if (!LatLonToPixel(f.view, e->Lat, e->Lon, x, y)) return;
   const int32_t length = Trunc(v * 1852 * 5 / (f.view.metersPerPixel * 60));
@@ -256,9 +269,18 @@ void DrawShipSymbol(FrameContext& f, int32_t slot, Rgb colour, int iconScale) {
   int32_t x, y;
   if (!LatLonToPixel(f.view, e->Lat, e->Lon, x, y)) return;
   f.screenPositions[slot] = PixelPoint{x, y};
-  const bool fresh = e->Age > 0 && e->Age < kFreshAgeMs;
+  const bool fresh = slot == 0 ? f.ownReportFresh : e->Age > 0 && e->Age < kFreshAgeMs;
   double v = e->Sog;
   if (v >= 1023) v = 0;
+  // Without a heading a vessel points along its course; without either it has no direction
+  // to show (a stale heading, or 511 read as degrees, would point anywhere).
+  double heading = e->Hdg;
+  if (slot != 0 && e->HdgInvalid) {
+    if (!e->CogInvalid)
+      heading = e->Cog;
+    else
+      v = 0;
+  }
   const DbStatic& s = f.table.StaticOf(e->Link);
   const double mpp = f.view.metersPerPixel;
   const int32_t pb = Trunc(s.AntA / mpp);
@@ -287,9 +309,9 @@ void DrawShipSymbol(FrameContext& f, int32_t slot, Rgb colour, int iconScale) {
     c.Polygon(diamond, 4);
     if (fresh) DrawFlashRing(f, x, y, kAidColor, 0);
   } else if (pb + ps > 3 * size) {
-    DrawHullSymbol(f, x, y, e->Hdg, fresh, pb, ps, pp, pt);
+    DrawHullSymbol(f, x, y, heading, fresh, pb, ps, pp, pt);
   } else if (v != 0 && e->NavStat != 1) {
-    DrawArrowSymbol(f, x, y, e->Hdg, fresh);
+    DrawArrowSymbol(f, x, y, heading, fresh);
   } else {
     if (fresh) DrawFlashRing(f, x, y, colour, 0);
     EllipseAround(c, x, y, size / 2);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "common/settings_file.h"
+#include "shipdb/received_position.h"
 #include "shipdb/ship_table.h"
 
 namespace aismon {
@@ -66,6 +68,9 @@ void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight) {
     DbDynamic e;
     if (!table.GetShip(i, e)) continue;
     if (e.Age > kLiveAgeMs || table.StaticOf(e.Link).Aids != 0) continue;
+    // A station known only from a static message, or reporting "no position", sits at a
+    // placeholder: it would stretch the view over half the earth.
+    if (!HasReceivedPosition(e)) continue;
     ++count;
     north = std::fmax(north, e.Lat + 0.000001);
     south = std::fmin(south, e.Lat - 0.000001);
@@ -79,8 +84,21 @@ void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight) {
   v.metersPerPixel = std::fmax(span * 111120 / (paintHeight * 1.8), 10.0);
 }
 
+void KeepCenterOnEarth(ViewState& v) {
+  if (!std::isfinite(v.centerLat) || !std::isfinite(v.centerLon)) {
+    v.centerLat = kDefaultCenterLat;
+    v.centerLon = kDefaultCenterLon;
+  }
+  v.centerLat = std::fmin(std::fmax(v.centerLat, -90.0), 90.0);
+  // Longitudes wrap: the projection draws everything within 180 degrees of the centre anyway.
+  if (v.centerLon > 180.0 || v.centerLon < -180.0) {
+    v.centerLon = std::remainder(v.centerLon, 360.0);
+  }
+}
+
 void UpdateViewForFrame(ViewState& v, ShipTable& table, int32_t paintHeight) {
   if (v.fitAllShips) FitAllShips(v, table, paintHeight);
+  KeepCenterOnEarth(v);
   // NaN as well as out-of-range scales end up inside 0.1 .. 10000.
   if (!(v.metersPerPixel <= 10000)) v.metersPerPixel = 10000;
   if (!(v.metersPerPixel >= 0.1)) v.metersPerPixel = 0.1;

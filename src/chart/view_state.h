@@ -102,6 +102,9 @@ class RotatePixelCache {
 void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight);
 
 // The per-frame view update before SetupView: fit, clamp the scale, follow own heading.
+// A centre that is not a number goes back to the default; latitudes stop at the poles and
+// longitudes wrap into -180..180, whatever view control or a settings file left.
+void KeepCenterOnEarth(ViewState& v);
 void UpdateViewForFrame(ViewState& v, ShipTable& table, int32_t paintHeight);
 
 }  // namespace aismon

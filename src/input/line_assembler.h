@@ -33,6 +33,8 @@ class LineAssembler {
   }
 
   int Length() const { return lineLength_; }
+  // The line gathered so far (Length() bytes, not terminated).
+  const char* Pending() const { return lineBuffer_; }
 
  private:
   char lineBuffer_[kLineBufferBytes] = {};

@@ -64,11 +64,16 @@ void UpdateOwnShipFromRmc(const SentenceRecord& r, ShipTable& table, const Recei
   if (r.Field(7).empty() || !options.rmcHdgEnabled) {
     own.HdgInvalid = 1;
     own.Hdg = own.Cog;
+    own.CogInvalid = 1;  // the timer estimates it from the track
   } else {
     own.HdgInvalid = 0;
     own.Hdg = course;
+    // The field is the track made good, which is the course over ground: the receiver's
+    // value beats any estimate from a few fixes. One outside a circle is not a course.
+    const bool usable = course >= 0.0 && course < 360.0;
+    own.CogInvalid = usable ? 0 : 1;
+    if (usable) own.Cog = course;
   }
-  own.CogInvalid = 1;
   table.PutShip(0, own);
 }
 

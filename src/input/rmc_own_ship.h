@@ -6,7 +6,9 @@ namespace aismon {
 
 class ShipTable;
 
-// Own ship's position, speed and heading from an RMC sentence (used while VDO is off).
+// Own ship's position, speed, heading and course from an RMC sentence (used while VDO is
+// off). The course field gives Hdg and, when it is a course, Cog; without it Cog is left
+// for the timer's estimate.
 void UpdateOwnShipFromRmc(const SentenceRecord& r, ShipTable& table, const ReceiveOptions& options,
                           IntakeCounters& counters);
 

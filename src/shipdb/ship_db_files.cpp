@@ -5,8 +5,12 @@
 #include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
 #include <unistd.h>
 #define AISMON_HAVE_FSYNC 1
+#endif
+#if defined(__linux__)
+#define AISMON_HAVE_SYNC_FILE_RANGE 1
 #endif
 
 namespace aismon {
@@ -32,33 +36,72 @@ bool ReadRecords(const fs::path& path, void* dest, size_t recordSize, size_t cou
   return true;
 }
 
-// Writes the image to "<target>.tmp" and renames that over target, so that target holds
-// either its old contents or the whole new image, never a mixture. On any failure the
-// temporary file is removed and false returned.
-bool ReplaceFile(const fs::path& target, const void* data, size_t size, SaveStage stage) {
+fs::path TempOf(const fs::path& target) {
   fs::path temp = target;
   temp += kSaveTempSuffix;
+  return temp;
+}
+
+fs::path CommitMarkPath(const fs::path& programFolder) { return programFolder / kDataFolderName / kSaveCommitFileName; }
+
+// Writes the image to "<target>.tmp" and has the system start writing it to the disk
+// without waiting for it. On any failure the temporary file is removed and false returned.
+bool WriteTemp(const fs::path& target, const void* data, size_t size) {
+  const fs::path temp = TempOf(target);
   std::FILE* f = OpenFile(temp, "wb");
   if (f == nullptr) return false;
   bool ok = std::fwrite(data, 1, size, f) == size;
   ok = std::fflush(f) == 0 && ok;
-#ifdef AISMON_HAVE_FSYNC
-  // The data must be on the disk before the rename makes it the only copy.
-  ok = ok && fsync(fileno(f)) == 0;
+#ifdef AISMON_HAVE_SYNC_FILE_RANGE
+  if (ok) sync_file_range(fileno(f), 0, 0, SYNC_FILE_RANGE_WRITE);  // a hint: failure is harmless
 #endif
   ok = std::fclose(f) == 0 && ok;
-  std::error_code ec;
   if (!ok) {
+    std::error_code ec;
     fs::remove(temp, ec);
-    return false;
   }
-  if (stage == SaveStage::kStopBeforeRename) return false;
-  fs::rename(temp, target, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
+  return ok;
+}
+
+// Waits until what was written to path is on the disk.
+bool SyncPath(const fs::path& path, bool directory) {
+#ifdef AISMON_HAVE_FSYNC
+  const int fd = open(path.string().c_str(), directory ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
+  if (fd < 0) return false;
+  const bool ok = fsync(fd) == 0;
+  close(fd);
+  return ok;
+#else
+  (void)path;
+  (void)directory;
   return true;
+#endif
+}
+
+// The mark says both images are complete on the disk; once it exists the moves are
+// finished by whoever finds it.
+bool SetCommitMark(const fs::path& programFolder) {
+  const fs::path mark = CommitMarkPath(programFolder);
+  std::FILE* f = OpenFile(mark, "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fclose(f) == 0;
+  return ok && SyncPath(programFolder / kDataFolderName, true);
+}
+
+bool MoveIntoPlace(const fs::path& target) {
+  std::error_code ec;
+  fs::rename(TempOf(target), target, ec);
+  if (!ec) return true;
+  fs::remove(TempOf(target), ec);
+  return false;
+}
+
+void ClearCommitMark(const fs::path& programFolder) {
+  const fs::path data = programFolder / kDataFolderName;
+  SyncPath(data, true);  // the moves are on the disk before the mark goes
+  std::error_code ec;
+  fs::remove(CommitMarkPath(programFolder), ec);
+  SyncPath(data, true);
 }
 
 // A damaged file may hold text without its terminator; later readers rely on one.
@@ -81,6 +124,7 @@ fs::path StaticDbPath(const fs::path& programFolder) { return programFolder / kD
 void LoadShipDb(ShipTable& table, const fs::path& programFolder) {
   if (table.dbLoaded) return;
   table.dbLoaded = true;
+  RecoverShipDbSave(programFolder);
 
   DbDynamic* dynamic = table.DynamicEntries();
   std::memset(dynamic, 0, kDynamicBytes);
@@ -118,11 +162,56 @@ void LoadShipDb(ShipTable& table, const fs::path& programFolder) {
   }
 }
 
-ShipDbSaveResult SaveShipDbFiles(const ShipTable& table, const fs::path& programFolder, SaveStage stage) {
+void RecoverShipDbSave(const fs::path& programFolder) {
+  std::error_code ec;
+  const fs::path targets[2] = {DynamicDbPath(programFolder), StaticDbPath(programFolder)};
+  if (fs::exists(CommitMarkPath(programFolder), ec)) {
+    // Both images were complete when the mark was set: finish moving them.
+    for (const fs::path& target : targets)
+      if (fs::is_regular_file(TempOf(target), ec)) MoveIntoPlace(target);
+    ClearCommitMark(programFolder);
+    return;
+  }
+  // A save cut off before its mark: its images may be partial and are dropped.
+  for (const fs::path& target : targets)
+    if (fs::is_regular_file(fs::symlink_status(TempOf(target), ec))) fs::remove(TempOf(target), ec);
+}
+
+ShipDbPendingSave BeginShipDbSave(const ShipTable& table, const fs::path& programFolder) {
+  RecoverShipDbSave(programFolder);
+  ShipDbPendingSave pending;
+  pending.dynamicWritten = WriteTemp(DynamicDbPath(programFolder), table.DynamicEntries(), kDynamicBytes);
+  pending.staticWritten = WriteTemp(StaticDbPath(programFolder), table.StaticEntries(), kStaticBytes);
+  return pending;
+}
+
+ShipDbSaveResult FinishShipDbSave(const ShipDbPendingSave& pending, const fs::path& programFolder, SaveStage stage) {
   ShipDbSaveResult result;
-  result.dynamicSaved = ReplaceFile(DynamicDbPath(programFolder), table.DynamicEntries(), kDynamicBytes, stage);
-  result.staticSaved = ReplaceFile(StaticDbPath(programFolder), table.StaticEntries(), kStaticBytes, stage);
+  const fs::path dynamicPath = DynamicDbPath(programFolder);
+  const fs::path staticPath = StaticDbPath(programFolder);
+  std::error_code ec;
+  // An image that cannot be brought to the disk is dropped; the other is still saved.
+  bool dynamicReady = pending.dynamicWritten && SyncPath(TempOf(dynamicPath), false);
+  bool staticReady = pending.staticWritten && SyncPath(TempOf(staticPath), false);
+  if (pending.dynamicWritten && !dynamicReady) fs::remove(TempOf(dynamicPath), ec);
+  if (pending.staticWritten && !staticReady) fs::remove(TempOf(staticPath), ec);
+  if (!dynamicReady && !staticReady) return result;
+  if (stage == SaveStage::kStopBeforeCommit) return result;
+  if (!SetCommitMark(programFolder)) {
+    fs::remove(TempOf(dynamicPath), ec);
+    fs::remove(TempOf(staticPath), ec);
+    fs::remove(CommitMarkPath(programFolder), ec);
+    return result;
+  }
+  result.dynamicSaved = dynamicReady && MoveIntoPlace(dynamicPath);
+  if (stage == SaveStage::kStopBetweenRenames) return result;
+  result.staticSaved = staticReady && MoveIntoPlace(staticPath);
+  ClearCommitMark(programFolder);
   return result;
+}
+
+ShipDbSaveResult SaveShipDbFiles(const ShipTable& table, const fs::path& programFolder, SaveStage stage) {
+  return FinishShipDbSave(BeginShipDbSave(table, programFolder), programFolder, stage);
 }
 
 void SaveShipDb(const ShipTable& table, const fs::path& programFolder) { SaveShipDbFiles(table, programFolder); }

@@ -217,7 +217,10 @@ uint32_t ShipTable::NowStamp() {
 void ShipTable::StoreWakePoint(int index, int32_t ownerMmsi, double lat, double lon) {
   if (index < 0 || index > kOtherShips) return;
   WakeRing& r = wake_[index];
-  r.OwnerMMSI = ownerMmsi;
+  if (r.OwnerMMSI != ownerMmsi) {
+    for (WakePoint& p : r.Points) p = WakePoint{0.0, 0.0};
+    r.OwnerMMSI = ownerMmsi;
+  }
   r.Points[wakeHead] = WakePoint{lat, lon};
 }
 

@@ -68,8 +68,13 @@ class ShipTable {
   // Set by the first database load; later loads do nothing.
   bool dbLoaded = false;
 
-  // Stores a wake point for entry index at the current head.
+  // Stores a wake point for entry index at the current head. A ring that changes owner
+  // (its entry was reused) is emptied first, so no station wears another's wake.
   void StoreWakePoint(int index, int32_t ownerMmsi, double lat, double lon);
+
+  // Entries 1..1024 in use now. Unlike ShipCount it does not keep counting across a
+  // ClearShips, so it never exceeds the table.
+  int TakenCount() const { return SlotIndex::kSlots - Index().FreeCount(); }
 
  private:
   // The arrays come from calloc: large blocks arrive as fresh zero pages, so start-up

@@ -226,16 +226,32 @@ TEST_F(MainWindowTest, RateLabel) {
   w.StopDrivers();
   auto* label = w.findChild<QLabel*>("lbDispRate");
   ASSERT_NE(label, nullptr);
+  auto tick = [&] {
+    clock_.Advance(100);
+    w.Timer100msTimer();
+  };
+  tick();
   for (int i = 0; i < 3; ++i) w.AppIdle();
-  for (int t = 1; t <= 9; ++t) w.Timer100msTimer();
+  for (int t = 2; t <= 9; ++t) tick();
   EXPECT_EQ(label->text(), QString());  // set only once a second
-  w.Timer100msTimer();
+  tick();
   EXPECT_EQ(label->text(), QString::fromUtf8("表示周期： 3Hz"));
+  tick();
   for (int i = 0; i < 12; ++i) w.AppIdle();
-  for (int t = 1; t <= 10; ++t) w.Timer100msTimer();
+  for (int t = 2; t <= 10; ++t) tick();
   EXPECT_EQ(label->text(), QString::fromUtf8("表示周期：12Hz"));
   EXPECT_EQ(w.TimerTicks(), 20u);
   EXPECT_EQ(w.IdlePasses(), 15u);
+
+  // Thirty seconds of frames every 10 ms while the timer stood still (a modal box): the
+  // label shows the last real second, not everything since it was last set.
+  for (int i = 0; i < 3000; ++i) {
+    clock_.Advance(10);
+    w.AppIdle();
+  }
+  w.Timer100msTimer();  // tick 21: no label
+  for (int t = 22; t <= 30; ++t) w.Timer100msTimer();
+  EXPECT_EQ(label->text(), QString::fromUtf8("表示周期：100Hz"));
 }
 
 TEST_F(MainWindowTest, TimerCopiesTheReceiveOptions) {

@@ -4,114 +4,204 @@
 
 #include <ostream>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
+#include <random>
+#include <string>
 
 #include "common/clock.h"
+#include "input/intake.h"
 #include "shipdb/ship_table.h"
 
 namespace aismon {
 namespace {
 
+constexpr double kDeg = std::numbers::pi / 180.0;
+constexpr double kOneMinuteNorth = 1.0 / 60.0;  // one nautical mile of latitude
+
+// Own ship placed as a source left it.
+void PlaceOwn(ShipTable& table, double lat, double lon, double sog, double cog, bool sogInvalid, bool cogInvalid,
+              int16_t rawRot = 0, double rot = 0.0) {
+  DbDynamic own;
+  table.GetShip(0, own);
+  own.Lat = lat;
+  own.Lon = lon;
+  own.Sog = sog;
+  own.Cog = cog;
+  own.Rot = rot;
+  own.SogInvalid = sogInvalid;
+  own.CogInvalid = cogInvalid;
+  own.Raw.RawRot = rawRot;
+  table.PutShip(0, own);
+}
+
+double AngleGap(double a, double b) {
+  const double d = std::fmod(std::fabs(a - b), 360.0);
+  return d > 180.0 ? 360.0 - d : d;
+}
+
+// "ddmm.mmmm,N,dddmm.mmmm,E" for an RMC sentence.
+std::string RmcPosition(double lat, double lon) {
+  char buf[64];
+  const int latD = static_cast<int>(lat);
+  const int lonD = static_cast<int>(lon);
+  std::snprintf(buf, sizeof buf, "%02d%07.4f,N,%03d%07.4f,E", latD, (lat - latD) * 60.0, lonD, (lon - lonD) * 60.0);
+  return buf;
+}
+
+struct RunRow {
+  const char* name;
+  friend void PrintTo(const RunRow& r, std::ostream* os) { *os << r.name; }
+  double course;  // degrees
+  double knots;
+  bool rmcCarriesMotion;  // speed and course fields filled
+  bool optionsOn;         // rmcSogEnabled and rmcHdgEnabled
+  double cogTolerance;    // degrees, once the run is steady
+  double sogTolerance;    // knots
+};
+
+class StraightRuns : public ::testing::TestWithParam<RunRow> {};
+
+// A straight run at constant speed, one RMC a second with a couple of metres of fix noise,
+// the estimate run once a second across a wrap of the tick. Once the run is steady every
+// second's course and speed stay close to the truth.
+TEST_P(StraightRuns, CourseAndSpeedStaySteady) {
+  const RunRow& row = GetParam();
+  ManualClock clock;
+  ShipTable table(clock);
+  Intake intake(table);
+  intake.options.rmcSogEnabled = row.optionsOn;
+  intake.options.rmcHdgEnabled = row.optionsOn;
+  std::mt19937 noise(20261209);
+  std::uniform_real_distribution<double> metres(-2.0, 2.0);
+  OwnMotionMemory memory;
+  const double lat0 = 34.6, lon0 = 135.2;
+  uint32_t tick = 0xFFFFFFFFu - 60000u;  // the tick wraps a minute into the run
+  double worstCog = 0.0, worstSog = 0.0;
+  for (int s = 0; s <= 300; ++s, tick += 1000) {
+    const double nm = row.knots * s / 3600.0;
+    const double north = nm * std::cos(row.course * kDeg) + metres(noise) / 1852.0;
+    const double east = nm * std::sin(row.course * kDeg) + metres(noise) / 1852.0;
+    const double lat = lat0 + north / 60.0;
+    const double lon = lon0 + east / 60.0 / std::cos(lat * kDeg);
+    char motion[32] = ",";
+    if (row.rmcCarriesMotion) std::snprintf(motion, sizeof motion, "%.1f,%.1f", row.knots, row.course);
+    const std::string rmc = "$GPRMC,120000,A," + RmcPosition(lat, lon) + "," + motion + ",091226,,,A*00";
+    intake.ProcessSentence(rmc.c_str());
+    EstimateOwnMotion(table, memory, tick);
+    const DbDynamic& own = table.DynamicEntries()[0];
+    if (s < 150) continue;  // two minutes of track, enough for the slowest run
+    worstCog = std::max(worstCog, AngleGap(own.Cog, row.course));
+    worstSog = std::max(worstSog, std::fabs(own.Sog - row.knots));
+    EXPECT_GE(own.Cog, 0.0);
+    EXPECT_LT(own.Cog, 360.0);
+  }
+  EXPECT_LE(worstCog, row.cogTolerance);
+  EXPECT_LE(worstSog, row.sogTolerance);
+  const DbDynamic& own = table.DynamicEntries()[0];
+  if (row.rmcCarriesMotion && row.optionsOn) {
+    // What the receiver says is taken as it is.
+    EXPECT_EQ(own.CogInvalid, 0);
+    EXPECT_EQ(own.SogInvalid, 0);
+    EXPECT_DOUBLE_EQ(own.Cog, std::round(row.course * 10) / 10);
+  } else {
+    EXPECT_EQ(own.CogInvalid, 1);
+    EXPECT_EQ(own.SogInvalid, 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OwnMotion, StraightRuns,
+    ::testing::Values(
+        // Course and speed from the receiver.
+        RunRow{"Rmc020At8", 20, 8, true, true, 0.0, 0.0}, RunRow{"Rmc090At30", 90, 30, true, true, 0.0, 0.0},
+        RunRow{"Rmc359At05", 359, 0.5, true, true, 0.0, 0.0},
+        // Estimated from the track: the receiver sends no motion, or the options are off.
+        RunRow{"Track020At8", 20, 8, false, true, 5.0, 0.6}, RunRow{"Track090At8", 90, 8, false, true, 5.0, 0.6},
+        RunRow{"Track359At8", 359, 8, false, true, 5.0, 0.6}, RunRow{"Track020At05", 20, 0.5, false, true, 15.0, 0.15},
+        RunRow{"Track090At05", 90, 0.5, false, true, 15.0, 0.15},
+        RunRow{"Track359At05", 359, 0.5, false, true, 15.0, 0.15},
+        RunRow{"Track020At30", 20, 30, false, true, 3.0, 1.5}, RunRow{"Track090At30", 90, 30, false, true, 3.0, 1.5},
+        RunRow{"Track359At30", 359, 30, false, true, 3.0, 1.5},
+        RunRow{"OptionsOff020At8", 20, 8, true, false, 5.0, 0.6}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct MotionRow {
   const char* name;
   friend void PrintTo(const MotionRow& r, std::ostream* os) { *os << r.name; }
-  // Own ship before the run.
-  double lat, lon, sog, cog, rot;
+  // Own ship at the first run, then at the second run 30 s later.
+  double lat1, lon1, lat2, lon2;
+  double sog, cog, rot;  // before the runs
   bool sogInvalid, cogInvalid;
   int16_t rawRot;
-  // Memory before the run and the tick of the run.
-  OwnMotionMemory memory;
-  uint32_t tick;
-  // Expected own ship afterwards.
-  double sog2, cog2, rot2;
+  double sog2, cog2, rot2;  // after the second run
 };
 
-class EstimateOwnMotionCases : public ::testing::TestWithParam<MotionRow> {};
+class OwnMotionCases : public ::testing::TestWithParam<MotionRow> {};
 
-constexpr double kOneMinuteNorth = 1.0 / 60.0;  // one nautical mile of latitude
-
-TEST_P(EstimateOwnMotionCases, DerivesWhatIsMarkedInvalid) {
+TEST_P(OwnMotionCases, DerivesOnlyWhatIsMarkedInvalid) {
   const MotionRow& r = GetParam();
   ManualClock clock;
   ShipTable table(clock);
+  OwnMotionMemory m;
+  PlaceOwn(table, r.lat1, r.lon1, r.sog, r.cog, r.sogInvalid, r.cogInvalid, r.rawRot, r.rot);
+  EstimateOwnMotion(table, m, 1000000);
   DbDynamic own;
   table.GetShip(0, own);
-  own.Lat = r.lat;
-  own.Lon = r.lon;
-  own.Sog = r.sog;
-  own.Cog = r.cog;
-  own.Rot = r.rot;
-  own.SogInvalid = r.sogInvalid;
-  own.CogInvalid = r.cogInvalid;
-  own.Raw.RawRot = r.rawRot;
+  own.Lat = r.lat2;
+  own.Lon = r.lon2;
   table.PutShip(0, own);
-  OwnMotionMemory m = r.memory;
-  EstimateOwnMotion(table, m, r.tick);
+  EstimateOwnMotion(table, m, 1030000);
   table.GetShip(0, own);
   EXPECT_NEAR(own.Sog, r.sog2, 1e-6);
   EXPECT_NEAR(own.Cog, r.cog2, 1e-6);
   EXPECT_NEAR(own.Rot, r.rot2, 1e-6);
-  EXPECT_EQ(own.Lat, r.lat);  // the position is never changed
-  EXPECT_EQ(m.lat, r.lat);
-  EXPECT_EQ(m.lon, r.lon);
-  EXPECT_EQ(m.cog, own.Cog);
-  EXPECT_DOUBLE_EQ(m.timeHours, r.tick / 3600000.0);
+  EXPECT_EQ(own.Lat, r.lat2);  // the position is never changed
 }
 
-// One hour apart in memory, so that the speed in knots is the distance in miles.
-constexpr OwnMotionMemory HourAgo(double lat, double lon, double cog = 0.0) { return {1.0, lat, lon, cog}; }
-constexpr uint32_t kTwoHours = 7200000;
+constexpr double kHalfMileNorth = kOneMinuteNorth / 2;  // 0.5 nm in 30 s is 60 knots
+double EastOf(double lat, double nm) { return nm / 60.0 / std::cos(lat * kDeg); }
 
 INSTANTIATE_TEST_SUITE_P(
-    OwnMotion, EstimateOwnMotionCases,
+    OwnMotion, OwnMotionCases,
     ::testing::Values(
-        // The first run has nothing to compare with: no motion, Sog 0, Cog kept.
-        MotionRow{"FirstRunSeesNoMotion", 34.6, 135.2, 7.0, 45.0, 0.0, true, true, 0, {}, 20000, 0.0, 45.0, 0.0},
-        MotionRow{"StandingStillSog0CogKept", 34.6, 135.2, 7.0, 45.0, 0.0, true, true, 0, HourAgo(34.6, 135.2), kTwoHours,
-                  0.0, 45.0, 0.0},
-        MotionRow{"DueNorthUpdatesSogNotCog", 34.6 + kOneMinuteNorth, 135.2, 0.0, 45.0, 0.0, true, true, 0,
-                  HourAgo(34.6, 135.2), kTwoHours, 1.0, 45.0, 0.0},
-        MotionRow{"DueEastLeavesCog", 34.6, 135.3, 0.0, 45.0, 0.0, true, true, 0, HourAgo(34.6, 135.2), kTwoHours,
-                  std::cos(34.6 * std::numbers::pi / 180) * 0.1 * 60, 45.0, 0.0},
-        MotionRow{"NorthEastGivesCourse", 34.6 + kOneMinuteNorth, 135.2 + kOneMinuteNorth / std::cos((34.6 + kOneMinuteNorth) * std::numbers::pi / 180),
-                  0.0, 10.0, 0.0, true, true, 0, HourAgo(34.6, 135.2), kTwoHours, std::sqrt(2.0), 45.0, 0.0},
-        MotionRow{"SouthWestCourseIsNegative", 34.6 - kOneMinuteNorth, 135.2 - kOneMinuteNorth / std::cos((34.6 - kOneMinuteNorth) * std::numbers::pi / 180),
-                  0.0, 10.0, 0.0, true, true, 0, HourAgo(34.6, 135.2), kTwoHours, std::sqrt(2.0), -135.0, 0.0},
-        MotionRow{"ValidSogAndCogKept", 34.6 + kOneMinuteNorth, 135.3, 12.5, 80.0, 0.0, false, false, 0, HourAgo(34.6, 135.2),
-                  kTwoHours, 12.5, 80.0, 0.0},
-        // No usable turn rate reported: Rot is the change of course since the last run.
-        MotionRow{"RawRot127DerivesRot", 34.6, 135.2, 0.0, 80.0, 3.0, false, false, 127, HourAgo(34.6, 135.2, 70.0), kTwoHours,
-                  0.0, 80.0, 10.0},
-        MotionRow{"RawRotMinus128DerivesRot", 34.6, 135.2, 0.0, 80.0, 3.0, false, false, -128, HourAgo(34.6, 135.2, 95.0),
-                  kTwoHours, 0.0, 80.0, -15.0},
-        MotionRow{"RawRot126KeepsRot", 34.6, 135.2, 0.0, 80.0, 3.0, false, false, 126, HourAgo(34.6, 135.2, 70.0), kTwoHours,
-                  0.0, 80.0, 3.0},
-        // Runs closer than 0.0001 h apart divide by 0.0001 h.
-        MotionRow{"TinyIntervalClamped", 34.6 + kOneMinuteNorth, 135.2, 0.0, 0.0, 0.0, true, false, 0,
-                  OwnMotionMemory{kTwoHours / 3600000.0, 34.6, 135.2, 0.0}, kTwoHours, 10000.0, 0.0, 0.0},
-        // No position yet: nothing is derived; the memory takes the zero position.
-        MotionRow{"NoPositionChangesNothing", 0.0, 0.0, 5.0, 33.0, 2.0, true, true, 127, HourAgo(34.6, 135.2, 10.0), kTwoHours,
-                  5.0, 33.0, 2.0}),
+        MotionRow{"StandingStillSog0CogKept", 34.6, 135.2, 34.6, 135.2, 7.0, 45.0, 0.0, true, true, 0, 0.0, 45.0, 0.0},
+        // One component alone is a course too.
+        MotionRow{"DueNorth", 34.6, 135.2, 34.6 + kHalfMileNorth, 135.2, 0.0, 45.0, 0.0, true, true, 0, 60.0, 0.0, 0.0},
+        MotionRow{"DueEast", 34.6, 135.2, 34.6, 135.2 + EastOf(34.6, 0.5), 0.0, 45.0, 0.0, true, true, 0, 60.0, 90.0, 0.0},
+        MotionRow{"DueWest", 34.6, 135.2, 34.6, 135.2 - EastOf(34.6, 0.5), 0.0, 45.0, 0.0, true, true, 0, 60.0, 270.0, 0.0},
+        MotionRow{"SouthWestIsIn0To360", 34.6, 135.2, 34.6 - kHalfMileNorth, 135.2 - EastOf(34.6 - kHalfMileNorth, 0.5),
+                  0.0, 45.0, 0.0, true, true, 0, 60.0 * std::sqrt(2.0), 225.0, 0.0},
+        MotionRow{"AcrossTheDateLine", 10.0, 179.999, 10.0, -179.999 + EastOf(10.0, 0.5) - 0.002, 0.0, 45.0, 0.0, true, true,
+                  0, 60.0, 90.0, 0.0},
+        // A few metres in 30 s measure a speed but are no course.
+        MotionRow{"TooShortForACourse", 34.6, 135.2, 34.6 + 0.005 * kOneMinuteNorth, 135.2, 0.0, 45.0, 0.0, true, true, 0,
+                  0.6, 45.0, 0.0},
+        MotionRow{"ValidSogAndCogKept", 34.6, 135.2, 34.6 + kHalfMileNorth, 135.3, 12.5, 80.0, 0.0, false, false, 0, 12.5,
+                  80.0, 0.0},
+        // No usable turn rate: Rot is the change of course, the short way round.
+        MotionRow{"RawRot127DerivesRot", 34.6, 135.2, 34.6, 135.2, 0.0, 80.0, 3.0, false, false, 127, 0.0, 80.0, 0.0},
+        MotionRow{"RotAcrossNorth", 34.6, 135.2, 34.6 + kHalfMileNorth,
+                  135.2 + EastOf(34.6 + kHalfMileNorth, 0.5 * std::tan(1.0 * kDeg)), 0.0, 350.0, 3.0, true, true, -128,
+                  60.0 / std::cos(1.0 * kDeg), 1.0, 11.0},
+        MotionRow{"RawRot126KeepsRot", 34.6, 135.2, 34.6, 135.2, 0.0, 80.0, 3.0, false, false, 126, 0.0, 80.0, 3.0},
+        // A jump of 30 nm in 30 s is a new source, not motion: the track starts again.
+        MotionRow{"JumpRestartsTheTrack", 34.6, 135.2, 35.1, 135.2, 7.0, 45.0, 0.0, true, true, 0, 0.0, 45.0, 0.0},
+        // No position yet: nothing is derived.
+        MotionRow{"NoPositionChangesNothing", 0.0, 0.0, 0.0, 0.0, 5.0, 33.0, 2.0, true, true, 127, 5.0, 33.0, 2.0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(OwnMotion, SecondRunAfterTheFirstMeasuresTheMove) {
+TEST(OwnMotion, FirstRunSeesNoMotion) {
   ManualClock clock;
   ShipTable table(clock);
-  DbDynamic own;
-  table.GetShip(0, own);
-  own.Lat = 34.6;
-  own.Lon = 135.2;
-  own.SogInvalid = 1;
-  table.PutShip(0, own);
+  PlaceOwn(table, 34.6, 135.2, 7.0, 45.0, true, true);
   OwnMotionMemory m;
-  EstimateOwnMotion(table, m, 1000000);
-  table.GetShip(0, own);
-  own.Lat += kOneMinuteNorth / 360.0;  // 1/360 nm in 1 s is 10 knots
-  table.PutShip(0, own);
-  EstimateOwnMotion(table, m, 1001000);
-  table.GetShip(0, own);
-  EXPECT_NEAR(own.Sog, 10.0, 1e-6);
+  EstimateOwnMotion(table, m, 20000);
+  const DbDynamic& own = table.DynamicEntries()[0];
+  EXPECT_EQ(own.Sog, 0.0);
+  EXPECT_EQ(own.Cog, 45.0);
 }
 
 struct WakeRow {

@@ -887,5 +887,44 @@ TEST_P(IslandTest, CoastCrossesTheViewAtEveryScale) {
 INSTANTIATE_TEST_SUITE_P(Cases, IslandTest, testing::ValuesIn(kIslandScales),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// ---------------------------------------------------------------------------------------
+// Points on the pixel of the point before them add nothing: a ring drawn with such points
+// added gives the same picture as without them.
+
+struct SamePixelCase {
+  const char* name;
+  double mpp;
+  std::vector<double> ring;   // pixel positions x0, y0, x1, y1, ...
+  std::vector<double> dense;  // the same ring with points that round to the pixel before
+};
+
+class SamePixelTest : public testing::TestWithParam<SamePixelCase> {};
+
+TEST_P(SamePixelTest, PictureUnchanged) {
+  const SamePixelCase& c = GetParam();
+  auto plain = MakeScene(200, 200, 35, 135, c.mpp);
+  auto dense = MakeScene(200, 200, 35, 135, c.mpp);
+  DrawWords(*plain, MakeImage({MakeRecord('A', "", plain->At(c.ring))}));
+  DrawWords(*dense, MakeImage({MakeRecord('A', "", dense->At(c.dense))}));
+  int differ = 0;
+  for (int32_t y = 0; y < 200; ++y)
+    for (int32_t x = 0; x < 200; ++x) differ += plain->Px(x, y) != dense->Px(x, y);
+  EXPECT_EQ(differ, 0);
+  EXPECT_GT(plain->CountColor(kLand), 1000);
+}
+
+const SamePixelCase kSamePixelCases[] = {
+    {"coast_all_round", 15, {50, 50, 150, 50, 150, 150, 50, 150},
+     {50, 50, 50.2, 49.8, 150, 50, 150, 50, 149.7, 50.3, 150, 150, 150.2, 150.1, 50, 150, 50.3, 150.4}},
+    {"seams_west_and_south", 100, {50, 50, 150, 150, 50, 150},
+     // Added points keep the seams straight, so the seams stay seams.
+     {50, 50, 50.3, 50.3, 150, 150, 149.8, 150, 50, 150, 50, 149.7}},
+    {"closing_point_on_the_first_pixel", 15, {50, 50, 150, 50, 150, 150, 50, 150},
+     {50, 50, 150, 50, 150, 150, 50, 150, 50.2, 50.3}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rings, SamePixelTest, testing::ValuesIn(kSamePixelCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace aismon

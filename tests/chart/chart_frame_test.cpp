@@ -298,3 +298,36 @@ TEST_F(FrameTest, TimingHookGetsEveryLayer) {
 
 }  // namespace
 }  // namespace aismon
+
+namespace aismon {
+namespace {
+
+// Own ship's entry is never aged, so its pale "just reported" ring used to show in every
+// frame; it shows only in the frame after a new fix or a new own report.
+TEST_F(FrameTest, OwnShipFlashesOnlyWhenReported) {
+  // Inside own ship's black disc (radius 34) and inside the flash ring (radius 30), clear
+  // of the stopped own ship's symbol (radius 10).
+  // A 600-pixel box keeps own ship (at the centre) clear of the shaded panels.
+  auto paint = [&] {
+    clock.Advance(100);
+    frame.Paint(600, 600, in, out);
+  };
+  auto flashed = [&] { return frame.Work().PixelAt(600 + 24, 600) == (Rgb{255, 255, 127}); };
+  table.DynamicEntries()[0].Age = 1;  // as the first RMC leaves it, and then for good
+  counters.rmcFixCount = 1;
+  paint();
+  EXPECT_TRUE(flashed()) << "the first fix";
+  paint();
+  EXPECT_FALSE(flashed()) << "nothing new";
+  counters.rmcFixCount = 2;
+  paint();
+  EXPECT_TRUE(flashed()) << "the next RMC fix";
+  paint();
+  EXPECT_FALSE(flashed());
+  table.DynamicEntries()[0].Raw.RawSec = 17;  // a VDO report of own ship
+  paint();
+  EXPECT_TRUE(flashed()) << "an own report";
+}
+
+}  // namespace
+}  // namespace aismon

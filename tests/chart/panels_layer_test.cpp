@@ -153,6 +153,7 @@ TEST_P(ShipLabelBoxTest, ShadedBoxBelowTheSymbol) {
   Scene s;
   const int32_t slot = s.table.FindOrAddShip(431000021);
   DbDynamic* e = s.table.Edit(slot);
+  e->Raw.PosState = kPosReported;  // a position of its own, as a report leaves it
   e->Lat = s.LatAt(400);
   e->Lon = s.LonAt(700);
   s.table.StaticOf(e->Link).Aids = c.aids;
@@ -185,6 +186,7 @@ TEST(ShipLabelBoxTest, NoLabelOffThePictureOrForAFreeSlot) {
   Scene s;
   const int32_t slot = s.table.FindOrAddShip(431000022);
   DbDynamic* e = s.table.Edit(slot);
+  e->Raw.PosState = kPosReported;  // a position of its own, as a report leaves it
   e->Lat = s.LatAt(-200);
   e->Lon = s.LonAt(700);
   DrawShipLabel(s.frame, slot);

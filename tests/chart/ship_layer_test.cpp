@@ -47,6 +47,7 @@ struct Scene : testing::ChartScene {
   int32_t AddShip(int32_t mmsi, int32_t x, int32_t y, int16_t type = 70, double sog = 0, double hdg = 0) {
     const int32_t slot = table.FindOrAddShip(mmsi);
     DbDynamic* e = table.Edit(slot);
+    e->Raw.PosState = kPosReported;  // a position of its own, as a report leaves it
     e->Age = 1000;
     e->Lat = LatAt(y);
     e->Lon = LonAt(x);

@@ -353,6 +353,7 @@ TEST_P(FitAllShipsTest, CentresAndScales) {
     DbDynamic e;
     ASSERT_TRUE(table.GetShip(slot, e));
     e.Age = s.age;
+    e.Raw.PosState = kPosReported;
     e.Lat = s.lat;
     e.Lon = s.lon;
     table.PutShip(slot, e);
@@ -405,6 +406,7 @@ TEST(FitAllShips, LongitudeSpanShrinksWithCosine) {
     DbDynamic e;
     table.GetShip(slot, e);
     e.Age = 1;
+    e.Raw.PosState = kPosReported;
     e.Lat = 60;
     e.Lon = lons[i];
     table.PutShip(slot, e);

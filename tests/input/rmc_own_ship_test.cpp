@@ -25,6 +25,38 @@ TEST_F(RmcTest, TheJoinedSampleSentence) {
   EXPECT_EQ(intake.counters.rmcFixCount, 1u);
 }
 
+// The course field is the course over ground: it reaches Cog when it is one, under the
+// same option as the heading; otherwise Cog is left to the estimate from the track.
+TEST_F(RmcTest, CourseFieldGivesCogUnderTheHeadingOption) {
+  struct Row {
+    const char* name;
+    const char* line;
+    bool hdgEnabled;
+    double cog;
+    uint8_t cogInvalid;
+  };
+  const Row rows[] = {
+      {"Course", "$GPRMC,1,A,3435.0000,N,13515.0000,E,8.0,20.5,091226,,,A*00", true, 20.5, 0},
+      {"North", "$GPRMC,1,A,3435.0000,N,13515.0000,E,8.0,0.0,091226,,,A*00", true, 0.0, 0},
+      {"OptionOff", "$GPRMC,1,A,3435.0000,N,13515.0000,E,8.0,20.5,091226,,,A*00", false, 33.0, 1},
+      {"EmptyField", "$GPRMC,1,A,3435.0000,N,13515.0000,E,8.0,,091226,,,A*00", true, 33.0, 1},
+      {"NotACourse", "$GPRMC,1,A,3435.0000,N,13515.0000,E,8.0,360.0,091226,,,A*00", true, 33.0, 1},
+      {"Negative", "$GPRMC,1,A,3435.0000,N,13515.0000,E,8.0,-1.0,091226,,,A*00", true, 33.0, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    intake.options.rmcHdgEnabled = row.hdgEnabled;
+    DbDynamic own;
+    table.GetShip(0, own);
+    own.Cog = 33.0;
+    own.CogInvalid = 0;
+    table.PutShip(0, own);
+    Feed(row.line);
+    EXPECT_EQ(table.DynamicEntries()[0].Cog, row.cog);
+    EXPECT_EQ(table.DynamicEntries()[0].CogInvalid, row.cogInvalid);
+  }
+}
+
 TEST_F(RmcTest, HeadingOffCopiesCogAndMarksInvalid) {
   intake.options.rmcHdgEnabled = false;
   intake.options.rmcSogEnabled = false;

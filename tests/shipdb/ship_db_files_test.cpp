@@ -509,43 +509,61 @@ TEST_F(ShipDbFilesTest, EveryStaticFieldLandsAtItsOffset) {
   EXPECT_EQ(std::memcmp(&again.StaticEntries()[kIndex], &s, sizeof s), 0);
 }
 
-TEST_F(ShipDbFilesTest, CrashBeforeRenameLeavesThePreviousFilesLoadable) {
-  ShipTable table(clock_);
-  LoadShipDb(table, home_);
-  table.DynamicEntries()[0].Lat = 33.0;
-  std::strcpy(table.StaticEntries()[8].Name, "BEFORE");
-  table.StaticEntries()[8].UdTime = 5;
-  SaveShipDb(table, home_);
-  const Bytes dynBefore = ReadBytes(DynamicFile());
-  const Bytes staBefore = ReadBytes(StaticFile());
+// A save cut off before its images are committed loads as the previous save; one cut off
+// between its two moves loads as the new save, both files alike.
+TEST_F(ShipDbFilesTest, CrashInTheMiddleOfASaveLoadsOneWholeSave) {
+  struct Row {
+    const char* name;
+    SaveStage stage;
+    bool dynamicMoved;  // the dynamic file holds the new image right after the crash
+    double loadedLat;
+    const char* loadedName;
+  };
+  const Row rows[] = {{"before the commit", SaveStage::kStopBeforeCommit, false, 33.0, "BEFORE"},
+                      {"between the renames", SaveStage::kStopBetweenRenames, true, 44.0, "AFTER"}};
+  const fs::path mark = home_ / "DATA" / "@DbCommit3.mark";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ShipTable table(clock_);
+    LoadShipDb(table, home_);
+    table.DynamicEntries()[0].Lat = 33.0;
+    std::strcpy(table.StaticEntries()[8].Name, "BEFORE");
+    table.StaticEntries()[8].UdTime = 5;
+    SaveShipDb(table, home_);
+    const Bytes dynBefore = ReadBytes(DynamicFile());
+    const Bytes staBefore = ReadBytes(StaticFile());
 
-  table.DynamicEntries()[0].Lat = 44.0;
-  std::strcpy(table.StaticEntries()[8].Name, "AFTER");
-  const ShipDbSaveResult crashed = SaveShipDbFiles(table, home_, SaveStage::kStopBeforeRename);
+    table.DynamicEntries()[0].Lat = 44.0;
+    std::strcpy(table.StaticEntries()[8].Name, "AFTER");
+    const ShipDbSaveResult crashed = SaveShipDbFiles(table, home_, row.stage);
 
-  EXPECT_FALSE(crashed.dynamicSaved);
-  EXPECT_FALSE(crashed.staticSaved);
-  EXPECT_EQ(ReadBytes(DynamicFile()), dynBefore);
-  EXPECT_EQ(ReadBytes(StaticFile()), staBefore);
-  // The new images were written in full beside them.
-  EXPECT_EQ(fs::file_size(DynamicFile().string() + ".tmp"), kDynamicFileBytes);
-  EXPECT_EQ(fs::file_size(StaticFile().string() + ".tmp"), kStaticFileBytes);
+    EXPECT_EQ(crashed.dynamicSaved, row.dynamicMoved);
+    EXPECT_FALSE(crashed.staticSaved);
+    EXPECT_EQ(ReadBytes(DynamicFile()) == dynBefore, !row.dynamicMoved);
+    EXPECT_EQ(ReadBytes(StaticFile()), staBefore);
+    EXPECT_EQ(fs::exists(mark), row.dynamicMoved);
+    // The new static image waits in full beside its file.
+    EXPECT_EQ(fs::file_size(StaticFile().string() + ".tmp"), kStaticFileBytes);
 
-  ShipTable restarted(clock_);
-  LoadShipDb(restarted, home_);
-  EXPECT_EQ(restarted.DynamicEntries()[0].Lat, 33.0);
-  EXPECT_STREQ(restarted.StaticEntries()[8].Name, "BEFORE");
+    ShipTable restarted(clock_);
+    LoadShipDb(restarted, home_);
+    EXPECT_EQ(restarted.DynamicEntries()[0].Lat, row.loadedLat);
+    EXPECT_STREQ(restarted.StaticEntries()[8].Name, row.loadedName);
+    EXPECT_FALSE(fs::exists(mark));
+    EXPECT_FALSE(fs::exists(DynamicFile().string() + ".tmp"));
+    EXPECT_FALSE(fs::exists(StaticFile().string() + ".tmp"));
 
-  // The next save replaces both files despite the leftovers.
-  const ShipDbSaveResult saved = SaveShipDbFiles(table, home_);
-  EXPECT_TRUE(saved.dynamicSaved);
-  EXPECT_TRUE(saved.staticSaved);
-  ShipTable later(clock_);
-  LoadShipDb(later, home_);
-  EXPECT_EQ(later.DynamicEntries()[0].Lat, 44.0);
-  EXPECT_STREQ(later.StaticEntries()[8].Name, "AFTER");
-  EXPECT_FALSE(fs::exists(DynamicFile().string() + ".tmp"));
-  EXPECT_FALSE(fs::exists(StaticFile().string() + ".tmp"));
+    // The next save replaces both files.
+    std::strcpy(table.StaticEntries()[8].Name, "LATER");
+    const ShipDbSaveResult saved = SaveShipDbFiles(table, home_);
+    EXPECT_TRUE(saved.dynamicSaved);
+    EXPECT_TRUE(saved.staticSaved);
+    ShipTable later(clock_);
+    LoadShipDb(later, home_);
+    EXPECT_EQ(later.DynamicEntries()[0].Lat, 44.0);
+    EXPECT_STREQ(later.StaticEntries()[8].Name, "LATER");
+    EXPECT_FALSE(fs::exists(mark));
+  }
 }
 
 TEST_F(ShipDbFilesTest, FailedSavesLeaveTheOldFilesAsTheyWere) {

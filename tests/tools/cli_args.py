@@ -31,6 +31,10 @@ ROWS = [
     ("aismon", ["--exit-after-ms", "200", "--home", "HOME", "--port", "x=/x"], "x=/x"),
     ("aismon", ["--exit-after-ms", "200", "--home", "HOME", "--port", "/dev/null"], "/dev/null"),
     ("aismon", ["--exit-after-ms", "200", "--home", "HOME", "--port", "=/x"], "=/x"),
+    ("aismon", ["--exit-after-ms", "200", "--home", "HOME", "--source"], "--source"),
+    ("aismon", ["--exit-after-ms", "200", "--home", "HOME", "--source", "udp:0"], "udp:0"),
+    ("aismon", ["--exit-after-ms", "200", "--home", "HOME", "--source", "10110"], "10110"),
+    ("aismon", ["--exit-after-ms", "200", "--home", "HOME", "--source", "tcp:host"], "tcp:host"),
     ("aismon", ["--home", "HOME", "--exit-after-ms", "abc"], "abc"),
     ("aismon", ["--home", "HOME", "--exit-after-ms", "10x"], "10x"),
     ("aismon", ["--home", "HOME", "--exit-after-ms", "-5"], "-5"),
@@ -90,6 +94,10 @@ ROWS = [
     ("aisdump", ["--save"], "--save"),
     ("aisdump", ["--home", "HOME", "--save", "--bogus"], "--bogus"),
     ("aisdump", ["--home", "HOME", "--save", "HOME/none.nmea"], "HOME/none.nmea"),
+    ("aisdump", ["--source"], "--source"),
+    ("aisdump", ["--source", "udp:70000"], "udp:70000"),
+    ("aisdump", ["--exit-after-ms", "100"], "--exit-after-ms"),
+    ("aisdump", ["--source", "udp:127.0.0.1:1", "--exit-after-ms", "x"], "x"),
 ]
 
 

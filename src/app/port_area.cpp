@@ -1,0 +1,52 @@
+// The port panel area of the chart seen from the window: which panel is under the
+// pointer, its tooltip, and the source dialog a click there opens.
+#include <QLabel>
+
+#include "app/main_window.h"
+#include "app/source_dialog.h"
+#include "chart/panels_layer.h"
+
+namespace aismon {
+
+namespace {
+
+// The chart is composed at twice the paint box's resolution.
+PortPanelHit HitAt(const FrameInputs& in, const QWidget* paint, int x, int y) {
+  return PortPanelAt(in, 2 * paint->width(), 2 * x, 2 * y);
+}
+
+}  // namespace
+
+bool TForm1::PortAreaClick(int x, int y) {
+  if (HitAt(CollectInputs(), paint1_, x, y).kind == PortPanelKind::None) return false;
+  OpenSourceDialog();
+  return true;
+}
+
+QString TForm1::PortAreaToolTipAt(int x, int y) const {
+  const PortPanelHit hit = HitAt(CollectInputs(), paint1_, x, y);
+  switch (hit.kind) {
+    case PortPanelKind::None: return {};
+    case PortPanelKind::ComCaption:
+    case PortPanelKind::SourceCaption: return PortAreaToolTip();
+    case PortPanelKind::ComPort:
+      return ComPortToolTip(hit.index, ports_.Device(hit.index), ports_.IsOpen(hit.index), ports_.OpenError(hit.index));
+    case PortPanelKind::Source: return network_.SourceToolTip(static_cast<size_t>(hit.index));
+  }
+  return {};
+}
+
+void TForm1::OpenSourceDialog() {
+  if (sourceDialog_ == nullptr) {
+    // Not modal: the chart keeps painting and the sources keep being read while it is open.
+    sourceDialog_ = new SourceDialog(this, [this](const std::vector<std::string>& names, std::string* error) {
+      return network_.Apply(names, error);
+    });
+  }
+  sourceDialog_->SetNames(network_.Names());
+  sourceDialog_->show();
+  sourceDialog_->raise();
+  sourceDialog_->activateWindow();
+}
+
+}  // namespace aismon

@@ -1,0 +1,122 @@
+#include "app/source_dialog.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "net/source_name.h"
+
+namespace aismon {
+
+SourceDialog::SourceDialog(QWidget* parent, Apply apply) : QDialog(parent), apply_(std::move(apply)) {
+  setObjectName(QStringLiteral("SourceDialog"));
+  setWindowTitle(QString::fromUtf8("受信元の設定"));
+  list_ = new QListWidget(this);
+  edit_ = new QLineEdit(this);
+  edit_->setPlaceholderText(QStringLiteral("udp:10110"));
+  auto* hint = new QLabel(QString::fromUtf8(
+                              "例: udp:10110 (このポートで待ち受け)、udp:239.192.0.1@60001 (マルチキャスト)、\n"
+                              "tcp:192.168.1.10:10110 (受信機のサーバーに接続)。8 個まで。"),
+                          this);
+  message_ = new QLabel(this);
+  message_->setStyleSheet(QStringLiteral("color: #c00000"));
+  auto* add = new QPushButton(QString::fromUtf8("追加"), this);
+  auto* change = new QPushButton(QString::fromUtf8("変更"), this);
+  auto* remove = new QPushButton(QString::fromUtf8("削除"), this);
+  auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
+  add->setObjectName(QStringLiteral("SourceAdd"));
+  change->setObjectName(QStringLiteral("SourceChange"));
+  remove->setObjectName(QStringLiteral("SourceRemove"));
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(list_, 0, 0, 4, 1);
+  grid->addWidget(add, 0, 1);
+  grid->addWidget(change, 1, 1);
+  grid->addWidget(remove, 2, 1);
+  grid->addWidget(edit_, 4, 0);
+  grid->addWidget(close, 4, 1);
+  grid->addWidget(message_, 5, 0, 1, 2);
+  grid->addWidget(hint, 6, 0, 1, 2);
+  connect(add, &QPushButton::clicked, this, [this] { AddSource(edit_->text()); });
+  connect(change, &QPushButton::clicked, this, [this] { ChangeSource(list_->currentRow(), edit_->text()); });
+  connect(remove, &QPushButton::clicked, this, [this] { RemoveSource(list_->currentRow()); });
+  connect(close, &QPushButton::clicked, this, &QDialog::close);
+  connect(edit_, &QLineEdit::returnPressed, this, [this] { AddSource(edit_->text()); });
+  connect(list_, &QListWidget::currentTextChanged, this, [this](const QString& t) { edit_->setText(t); });
+}
+
+void SourceDialog::SetNames(const std::vector<std::string>& names) {
+  list_->clear();
+  for (const std::string& n : names) list_->addItem(QString::fromStdString(n));
+}
+
+std::vector<std::string> SourceDialog::Names() const {
+  std::vector<std::string> names;
+  for (int i = 0; i < list_->count(); ++i) names.push_back(list_->item(i)->text().toStdString());
+  return names;
+}
+
+bool SourceDialog::Commit(std::vector<std::string> names) {
+  std::string error;
+  if (!apply_(names, &error)) {
+    message_->setText(QString::fromStdString(error));
+    return false;
+  }
+  message_->clear();
+  const int row = list_->currentRow();
+  SetNames(names);
+  list_->setCurrentRow(row < list_->count() ? row : list_->count() - 1);
+  return true;
+}
+
+bool SourceDialog::AddSource(const QString& text) {
+  SourceAddress a;
+  std::string error;
+  if (!ParseSourceName(text.toStdString(), a, &error)) {
+    message_->setText(QString::fromStdString(error));
+    return false;
+  }
+  std::vector<std::string> names = Names();
+  for (const std::string& n : names) {
+    SourceAddress b;
+    if (ParseSourceName(n, b) && b == a) {
+      message_->setText(QString::fromUtf8("同じ受信元がすでにあります"));
+      return false;
+    }
+  }
+  if (names.size() >= static_cast<size_t>(kMaxNetworkSources)) {
+    message_->setText(QString::fromUtf8("受信元は 8 個までです"));
+    return false;
+  }
+  names.push_back(SourceName(a));
+  return Commit(std::move(names));
+}
+
+bool SourceDialog::ChangeSource(int row, const QString& text) {
+  std::vector<std::string> names = Names();
+  if (row < 0 || row >= static_cast<int>(names.size())) {
+    message_->setText(QString::fromUtf8("変更する受信元を選んでください"));
+    return false;
+  }
+  SourceAddress a;
+  std::string error;
+  if (!ParseSourceName(text.toStdString(), a, &error)) {
+    message_->setText(QString::fromStdString(error));
+    return false;
+  }
+  names[static_cast<size_t>(row)] = SourceName(a);
+  return Commit(std::move(names));
+}
+
+bool SourceDialog::RemoveSource(int row) {
+  std::vector<std::string> names = Names();
+  if (row < 0 || row >= static_cast<int>(names.size())) {
+    message_->setText(QString::fromUtf8("削除する受信元を選んでください"));
+    return false;
+  }
+  names.erase(names.begin() + row);
+  return Commit(std::move(names));
+}
+
+}  // namespace aismon

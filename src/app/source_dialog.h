@@ -1,0 +1,42 @@
+#pragma once
+// The small dialog that adds, changes and removes network sources. Every change is handed
+// to `apply` at once; the dialog shows the reason when a name is not a source.
+#include <QDialog>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace aismon {
+
+class SourceDialog : public QDialog {
+ public:
+  using Apply = std::function<bool(const std::vector<std::string>& names, std::string* error)>;
+  SourceDialog(QWidget* parent, Apply apply);
+
+  void SetNames(const std::vector<std::string>& names);
+  std::vector<std::string> Names() const;
+
+  // The buttons' actions, also driven by tests.
+  bool AddSource(const QString& text);
+  bool ChangeSource(int row, const QString& text);
+  bool RemoveSource(int row);
+
+  QListWidget* List() { return list_; }
+  QLineEdit* Edit() { return edit_; }
+  QLabel* Message() { return message_; }
+
+ private:
+  bool Commit(std::vector<std::string> names);
+
+  Apply apply_;
+  QListWidget* list_ = nullptr;
+  QLineEdit* edit_ = nullptr;
+  QLabel* message_ = nullptr;
+};
+
+}  // namespace aismon

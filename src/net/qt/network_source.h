@@ -1,0 +1,90 @@
+#pragma once
+// One network source on Qt Network: a UDP socket bound to a port (optionally joined to a
+// multicast group) or a TCP client that reconnects with back-off. Never blocks: binding,
+// name lookup and connecting run in the event loop, and reads take only what is pending.
+#include <QAbstractSocket>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/clock.h"
+#include "input/line_assembler.h"
+#include "net/reconnect_schedule.h"
+#include "net/source_name.h"
+
+class QTcpSocket;
+class QUdpSocket;
+
+namespace aismon {
+
+// At most this much is taken from one source in one sweep, so a flood on one source
+// leaves time for the others; the rest waits in the socket (and is dropped there when
+// that fills).
+inline constexpr int kSourceSweepBytes = 4096;
+// Bytes Qt may buffer for a TCP source ahead of our reads.
+inline constexpr qint64 kSourceBufferBytes = 64 * 1024;
+// A TCP connection attempt that has not completed after this long is given up.
+inline constexpr uint32_t kConnectTimeoutMs = 10000;
+
+enum class SourceState {
+  Connecting,  // TCP: looking up the name or connecting
+  Open,        // UDP bound and listening, TCP connected
+  Waiting,     // failed; tried again at the schedule's due tick
+};
+
+using LineSink = std::function<void(const char* line)>;
+
+class NetworkSource {
+ public:
+  NetworkSource(const SourceAddress& address, Clock& clock);
+  ~NetworkSource();
+  NetworkSource(const NetworkSource&) = delete;
+  NetworkSource& operator=(const NetworkSource&) = delete;
+
+  // Binds or starts connecting; a failure leaves the source Waiting with its reason.
+  void Open();
+  // Reads what is pending, at most kSourceSweepBytes, feeding complete lines to accept;
+  // returns the bytes read.
+  int Read(const LineSink& accept);
+  // Notices lost or refused connections, silence and connection timeouts, and retries
+  // when the schedule says so.
+  void Tick();
+
+  const SourceAddress& Address() const { return address_; }
+  SourceState State() const { return state_; }
+  const std::string& LastError() const { return lastError_; }  // Japanese, UTF-8
+  uint32_t LastReadTick() const { return lastReadTick_; }
+  uint64_t LinesReceived() const { return lines_; }
+  const ReconnectSchedule& Schedule() const { return schedule_; }
+  // The tick at which Open was last called (a test reads how the retries were spaced).
+  uint32_t LastAttemptTick() const { return lastAttemptTick_; }
+  // The UDP port actually bound (a source made with port 0 gets one from the system).
+  uint16_t LocalPort() const;
+
+ private:
+  void OpenUdp();
+  void OpenTcp();
+  void Fail(const std::string& reason);
+  void CheckTcpState();
+  void CloseSocket();
+
+  SourceAddress address_;
+  Clock& clock_;
+  std::unique_ptr<QUdpSocket> udp_;
+  std::unique_ptr<QTcpSocket> tcp_;
+  std::unique_ptr<char[]> buffer_;  // one datagram, or one TCP read
+  LineAssembler assembler_;
+  ReconnectSchedule schedule_;
+  SourceState state_ = SourceState::Waiting;
+  std::string lastError_;
+  uint32_t lastReadTick_ = 0;
+  uint32_t lastDataOrOpenTick_ = 0;
+  uint32_t lastAttemptTick_ = 0;
+  uint64_t lines_ = 0;
+};
+
+// The reason for a socket error as a person reads it, with Qt's own text after it.
+std::string SocketErrorText(QAbstractSocket::SocketError error, const QString& qtText);
+
+}  // namespace aismon

@@ -1,0 +1,229 @@
+// The window with network sources: read in the idle poll into the intake, shown in the
+// port panel area with their tooltips, changed from the source dialog and kept in the
+// settings file; and named serial ports that did not open, shown with their reason.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QThread>
+#include <QUdpSocket>
+#include <pty.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/source_dialog.h"
+#include "chart/panels_layer.h"
+#include "net/sources_settings.h"
+#include "support/temp_files.h"
+
+namespace aismon {
+namespace {
+
+using testing::TempFolder;
+
+constexpr char kVdm[] = "!AIVDM,1,1,,A,16K3UQP00:9cqTRCjRU7<5Pb08=@,0*4D";
+constexpr QRgb kFailedRgb = 0xFFC00000;
+
+uint16_t FreeUdpPort() {
+  QUdpSocket probe;
+  probe.bind(QHostAddress::LocalHost, 0);
+  return probe.localPort();
+}
+
+// Nothing named but what a row names; the default devices do not exist here.
+WindowSetup QuietWindow(const std::filesystem::path& home) {
+  WindowSetup s;
+  s.programFolder = home;
+  return s;
+}
+
+// The display pixel inside a panel whose work-bitmap box starts at (x, y).
+QPoint DisplayPoint(int32_t workX, int32_t workY) {
+  return QPoint(workX / 2 + 3, workY / 2 + 5);
+}
+
+int32_t WorkX0(TForm1& w) { return 2 * w.PaintWidget()->width() - 424; }
+
+// Display pixels average 2 x 2 work pixels, so an edge of the text may tint a fill pixel.
+bool Near(QRgb got, QRgb want) {
+  return std::abs(qRed(got) - qRed(want)) < 24 && std::abs(qGreen(got) - qGreen(want)) < 24 &&
+         std::abs(qBlue(got) - qBlue(want)) < 24;
+}
+
+bool PollUntil(TForm1& w, const std::function<bool()>& done) {
+  for (int i = 0; i < 2000 && !done(); ++i) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+    w.PollSerialPorts();
+    QThread::msleep(1);
+  }
+  return done();
+}
+
+class NetworkWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr); }
+  TempFolder home_;
+  ManualClock clock_{100000};  // bit 8 of the tick set: a receiving panel is blue
+};
+
+TEST_F(NetworkWindowTest, SourcesFeedTheIntakeAndShowTheirStateAndReason) {
+  const uint16_t port = FreeUdpPort();
+  QUdpSocket blocker;
+  ASSERT_TRUE(blocker.bind(QHostAddress::LocalHostIPv6, 0, QAbstractSocket::DontShareAddress));
+  WindowSetup setup = QuietWindow(home_.path());
+  setup.sourcesFromCommandLine = {"udp:127.0.0.1:" + std::to_string(port),
+                                  "udp:[::1]:" + std::to_string(blocker.localPort())};
+  TForm1 w(setup, clock_);
+  w.StopDrivers();
+  QUdpSocket sender;
+  const std::string two = std::string(kVdm) + "\r\n" + kVdm;  // the second without a line end
+  sender.writeDatagram(two.data(), static_cast<qint64>(two.size()), QHostAddress::LocalHost, port);
+  ASSERT_TRUE(PollUntil(w, [&] { return w.IntakeChain().counters.vdmCount == 2; }));
+  EXPECT_TRUE(w.LiveDataFlag());
+  w.Paint1Paint();
+
+  const int32_t x0 = WorkX0(w);
+  const QPoint first = DisplayPoint(x0 + kSourceNameIndent, kSourceBlockTop + kSourceRowHeight);
+  const QPoint second = DisplayPoint(x0 + kSourceNameIndent, kSourceBlockTop + 2 * kSourceRowHeight);
+  EXPECT_TRUE(Near(w.FrameImage().pixel(first), 0xFF0000FFu)) << "receiving, blue";
+  EXPECT_TRUE(Near(w.FrameImage().pixel(second), kFailedRgb)) << "the port is in use";
+  const QString tip1 = w.PortAreaToolTipAt(first.x(), first.y());
+  EXPECT_TRUE(tip1.contains(QString::fromStdString("udp:127.0.0.1:" + std::to_string(port)))) << tip1.toStdString();
+  EXPECT_TRUE(tip1.contains(QString::fromUtf8("受信した文: 2"))) << tip1.toStdString();
+  const QString tip2 = w.PortAreaToolTipAt(second.x(), second.y());
+  EXPECT_TRUE(tip2.contains(QString::fromUtf8("使用中"))) << tip2.toStdString();
+  EXPECT_TRUE(tip2.contains(QString::fromUtf8("秒後に再試行"))) << tip2.toStdString();
+  w.FormClose();
+  EXPECT_EQ(ReadSourcesSection(w.IniPath()), std::nullopt) << "command-line sources are not written";
+}
+
+TEST_F(NetworkWindowTest, NetworkLinesReachTheReceiveLogAsSerialLinesDo) {
+  const uint16_t port = FreeUdpPort();
+  WindowSetup setup = QuietWindow(home_.path());
+  setup.sourcesFromCommandLine = {"udp:[::1]:" + std::to_string(port)};
+  TForm1 w(setup, clock_);
+  w.StopDrivers();
+  w.show();
+  w.DebugPanel()->setVisible(true);  // the log is written only while it is shown
+  QUdpSocket sender;
+  std::string burst;
+  for (int i = 0; i < 12; ++i) burst += std::string(kVdm) + "\r\n";
+  sender.writeDatagram(burst.data(), static_cast<qint64>(burst.size()), QHostAddress::LocalHostIPv6, port);
+  ASSERT_TRUE(PollUntil(w, [&] { return w.IntakeChain().counters.vdmCount == 12; }));
+  w.FormClose();
+  int logged = 0;
+  for (const auto& e : std::filesystem::directory_iterator(home_.path() / "DATA")) {
+    if (e.path().filename().string().rfind("!AIS", 0) != 0) continue;
+    std::ifstream in(e.path());
+    for (std::string line; std::getline(in, line);) logged += line.find(std::string(":\t") + kVdm) != std::string::npos;
+  }
+  EXPECT_EQ(logged, 12);
+}
+
+TEST_F(NetworkWindowTest, ANamedPortThatDoesNotOpenIsShownWithItsPathAndReason) {
+  WindowSetup setup = QuietWindow(home_.path());
+  const std::string path = (home_.path() / "no-such-tty").string();
+  setup.portsFromCommandLine[3] = path;
+  TForm1 w(setup, clock_);
+  w.StopDrivers();
+  w.Paint1Paint();
+  const QPoint p = DisplayPoint(WorkX0(w) + 64, 10);
+  EXPECT_TRUE(Near(w.FrameImage().pixel(p), kFailedRgb));
+  const QString tip = w.PortAreaToolTipAt(p.x(), p.y());
+  EXPECT_TRUE(tip.startsWith(QStringLiteral("COM3: "))) << tip.toStdString();
+  EXPECT_TRUE(tip.contains(QString::fromStdString(path))) << tip.toStdString();
+  EXPECT_TRUE(tip.contains(QString::fromUtf8("デバイスがありません"))) << tip.toStdString();
+}
+
+TEST_F(NetworkWindowTest, TheDialogOpensFromThePortRowAndAppliesAtOnce) {
+  const uint16_t port = FreeUdpPort();
+  const std::string name = "udp:127.0.0.1:" + std::to_string(port);
+  {
+    TForm1 w(QuietWindow(home_.path()), clock_);
+    w.StopDrivers();
+    w.show();
+    // A real click on the COM caption, through the event system.
+    const QPoint caption(WorkX0(w) / 2 + 4, 12);
+    QMouseEvent press(QEvent::MouseButtonPress, caption, w.PaintWidget()->mapToGlobal(caption), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.PaintWidget(), &press);
+    SourceDialog* d = w.SourceDialogWindow();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+
+    EXPECT_FALSE(d->AddSource(QStringLiteral("tcp:nohost")));
+    EXPECT_FALSE(d->Message()->text().isEmpty());
+    EXPECT_TRUE(w.Network().Names().empty());
+    ASSERT_TRUE(d->AddSource(QString::fromStdString(name)));
+    EXPECT_TRUE(d->Message()->text().isEmpty());
+    EXPECT_EQ(w.Network().Names(), std::vector<std::string>{name});
+    ASSERT_EQ(w.Network().Sources().Count(), 1u);
+    EXPECT_EQ(w.Network().Sources().At(0).State(), SourceState::Open);
+    EXPECT_EQ(ReadSourcesSection(w.IniPath()), std::vector<std::string>{name}) << "written at once";
+    EXPECT_FALSE(d->AddSource(QString::fromStdString(name))) << "twice";
+
+    ASSERT_TRUE(d->ChangeSource(0, QStringLiteral("TCP:[::1]:1")));
+    EXPECT_EQ(w.Network().Names(), std::vector<std::string>{"tcp:[::1]:1"});
+    ASSERT_TRUE(d->AddSource(QString::fromStdString(name)));
+    ASSERT_TRUE(d->RemoveSource(0));
+    EXPECT_EQ(w.Network().Names(), std::vector<std::string>{name});
+    // The freed TCP source is gone; the UDP one receives.
+    QUdpSocket sender;
+    sender.writeDatagram(kVdm, static_cast<qint64>(sizeof kVdm - 1), QHostAddress::LocalHost, port);
+    ASSERT_TRUE(PollUntil(w, [&] { return w.IntakeChain().counters.vdmCount == 1; }));
+    w.close();
+  }
+  // The next start reads the list back; an emptied list stays empty, defaults or not.
+  {
+    WindowSetup setup = QuietWindow(home_.path());
+    setup.defaultSources = {"udp:127.0.0.1:" + std::to_string(FreeUdpPort())};
+    TForm1 w(setup, clock_);
+    w.StopDrivers();
+    EXPECT_EQ(w.Network().Names(), std::vector<std::string>{name});
+    w.OpenSourceDialog();
+    ASSERT_TRUE(w.SourceDialogWindow()->RemoveSource(0));
+    w.FormClose();
+  }
+  {
+    WindowSetup setup = QuietWindow(home_.path());
+    setup.defaultSources = {"udp:127.0.0.1:" + std::to_string(FreeUdpPort())};
+    TForm1 w(setup, clock_);
+    w.StopDrivers();
+    EXPECT_TRUE(w.Network().Names().empty());
+  }
+}
+
+TEST_F(NetworkWindowTest, TheDefaultIsUsedOnlyWhenNothingIsConfiguredAndNoSerialPortOpened) {
+  const std::vector<std::string> defaults = {"udp:127.0.0.1:" + std::to_string(FreeUdpPort())};
+  {
+    WindowSetup setup = QuietWindow(home_.path());
+    setup.defaultSources = defaults;
+    TForm1 w(setup, clock_);
+    w.StopDrivers();
+    EXPECT_EQ(w.Network().Names(), defaults);
+    w.FormClose();
+    EXPECT_EQ(ReadSourcesSection(w.IniPath()), std::nullopt) << "the default is not written back";
+  }
+  int master = -1, slave = -1;
+  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  {
+    WindowSetup setup = QuietWindow(home_.path());
+    setup.defaultSources = defaults;
+    setup.portsFromCommandLine[1] = ttyname(slave);
+    TForm1 w(setup, clock_);
+    w.StopDrivers();
+    ASSERT_TRUE(w.Ports().IsOpen(1));
+    EXPECT_TRUE(w.Network().Names().empty());
+  }
+  close(master);
+  close(slave);
+}
+
+}  // namespace
+}  // namespace aismon
