@@ -115,7 +115,8 @@ def home_folder(name):
 def window_id(display, timeout=20):
     end = time.time() + timeout
     while time.time() < end:
-        r = subprocess.run(["xdotool", "search", "--name", "AIS"], env=display.env(), capture_output=True, text=True)
+        # Only the visible one: Qt also makes an unmapped 1x1 window and a selection owner of that name.
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "AIS"], env=display.env(), capture_output=True, text=True)
         ids = r.stdout.split()
         if ids:
             return ids[-1]
