@@ -296,7 +296,10 @@ void TForm1::RgWakeStepClick() { ckDispCourse_->setFocus(); }
 
 void TForm1::Panel1DblClick(Qt::KeyboardModifiers mods) {
   if (mods & Qt::ShiftModifier) intake_.counters.rmcFixCount ^= 1u;
-  if ((mods & Qt::ControlModifier) && (mods & Qt::AltModifier)) panelDbg_->setVisible(panelDbg_->isHidden());
+  if ((mods & Qt::ControlModifier) && (mods & Qt::AltModifier)) {
+    panelDbg_->setVisible(panelDbg_->isHidden());
+    panelDbg_->raise();  // over the watch panel while it is shown
+  }
 }
 
 }  // namespace aismon

@@ -17,7 +17,7 @@ namespace aismon {
 
 namespace {
 
-constexpr int kPanelTop = 558;  // between the control panel and the debug panel
+constexpr int kPanelTop = 746;  // under own ship's panel, which the chart draws below the control panel
 constexpr int kPanelWidth = 213;
 constexpr int kPanelHeight = 142;
 
