@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "ais/ais_payload.h"
+#include "ais/safety_text.h"
 #include "shipdb/ship_records.h"
 
 namespace aismon {
@@ -16,6 +17,8 @@ class MessageDecoders {
   MessageDecoders(ShipTable& table, WatchAlert& watch) : table_(table), watch_(watch) {}
 
   int DispatchMessage(const AisPayload& p, int bitLength, int mode);
+  // Receives the text of messages 12 and 14; without it they are ignored.
+  void SetSafetyTextHook(SafetyTextHook hook) { safetyHook_ = std::move(hook); }
 
  private:
   // A decoder's working copies of the station's data.
@@ -34,12 +37,15 @@ class MessageDecoders {
   int DecodeClassBExtended(const AisPayload& p, int bitLength, int mode);
   int DecodeAidToNavigation(const AisPayload& p, int bitLength, int mode);
   int DecodeStaticReport(const AisPayload& p, int bitLength, int mode);
+  int DecodeSafetyText(int number, const AisPayload& p, int bitLength, int mode);
 
   void StoreStatic(int index, DbStatic& statics);
   void StoreReport(int index, const RawReport& raw, int speedUnit, bool applyMotion);
 
   ShipTable& table_;
   WatchAlert& watch_;
+  SafetyTextHook safetyHook_;
+  SafetyText safety_;
 };
 
 // Speed units of StoreReport: tenths of a knot, or whole knots (message 9).

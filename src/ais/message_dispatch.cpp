@@ -36,6 +36,9 @@ int MessageDecoders::DispatchMessage(const AisPayload& p, int bitLength, int mod
       return DecodeAidToNavigation(p, bitLength, mode);
     case 24:
       return DecodeStaticReport(p, bitLength, mode);
+    case 12:
+    case 14:
+      return DecodeSafetyText(number, p, bitLength, mode);
     default:
       return 0;
   }

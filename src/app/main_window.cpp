@@ -22,6 +22,7 @@
 
 #include "app/builtin_lists.h"
 #include "app/caption.h"
+#include "app/watch_controller.h"
 #include "basechart/chart_catalog.h"
 #include "chart/chart_frame.h"
 #include "common/settings_file.h"
@@ -164,6 +165,8 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   frame_->View().centerLon = center.lon;
   paint1_->SetImage(&frame_->Display());
   intake_.watch.SetShowBox([this](std::string_view caption, std::string_view text) { ShowWatchBox(caption, text); });
+  watch_ = std::make_unique<WatchController>(this, panel1_, table_, intake_, clock_, iniPath_);
+  watch_->selectShip = [this](int32_t slot) { SelectShipFromList(slot); };
 
   std::map<int, std::string> devices;
   const std::map<int, std::string> iniPorts = ReadPortsSection(iniPath_);
@@ -380,6 +383,7 @@ FrameInputs TForm1::CollectInputs() const {
   in.selectedShip = selectedShip_;
   in.selectedShipName = selectedShipName_;
   in.startTick = startTick_;
+  in.watch = watch_->Watch();
   for (int n = 1; n <= kPortCount; ++n) {
     in.ports[n].open = ports_.IsOpen(n);
     in.ports[n].lastReadTick = ports_.LastReadTick(n);
@@ -421,6 +425,7 @@ void TForm1::Paint1Paint() {
   FrameOutputs out;
   frame_->Paint(paint1_->width(), paint1_->height(), CollectInputs(), out);
   paint1_->update();
+  watch_->AfterFrame(out);
   hoveredShip_ = out.hoveredShip;
   shipsMoving_ = out.shipsMoving;
   frameRate_.NoteFrame(clock_.TickMs());
@@ -556,6 +561,7 @@ void TForm1::Timer100msTimer() {
   if (wakeStepButtons_[2]->isChecked()) stepSeconds = 10;
   WakeClockTick(table_, t, WakeTicks(stepSeconds, playback_.Playing(), playback_.PlaybackSpeed()));
   if (t % 10 == 0) EstimateOwnMotion(table_, ownMotion_, clock_.TickMs());
+  watch_->Tick();
   if (t % 30 == 5) ReopenMissingPorts();
   autoSave_.TimerTick(t);  // every 10 minutes, in two steps a second apart
   network_.Tick();

@@ -39,6 +39,7 @@ namespace aismon {
 
 class ChartCatalog;
 class ChartFrame;
+class WatchController;
 class SourceDialog;
 
 struct WindowSetup {
@@ -160,6 +161,9 @@ class TForm1 : public QWidget {
   uint32_t StartTick() const { return startTick_; }
   const ShipDbAutoSave& AutoSave() const { return autoSave_; }
   void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
+  WatchController& Watch() { return *watch_; }
+  // Selects a station as a click on it would, and centres the chart on it.
+  void SelectShipFromList(int32_t slot);
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
@@ -180,6 +184,7 @@ class TForm1 : public QWidget {
   void FollowSelection();
   std::string SelectedNameOf(const DbDynamic& d, bool keepReceivedName);
   void ShowWatchBox(std::string_view caption, std::string_view text);
+  void SelectShip(int32_t slot, Qt::MouseButtons buttons);
 
   Clock& clock_;
   std::map<int, std::string> portsFromCommandLine_;
@@ -201,6 +206,7 @@ class TForm1 : public QWidget {
   std::set<int> namedPorts_;  // ports given a device by --port or the settings file
   SourceDialog* sourceDialog_ = nullptr;
   OwnMotionMemory ownMotion_;
+  std::unique_ptr<WatchController> watch_;
   ShipDbAutoSave autoSave_;
 
   uint32_t timerTicks_ = 0;

@@ -10,7 +10,9 @@
 #include <cmath>
 
 #include "app/main_window.h"
+#include "app/watch_controller.h"
 #include "chart/chart_frame.h"
+#include "shipdb/received_position.h"
 
 namespace aismon {
 
@@ -165,13 +167,18 @@ void TForm1::FormMouseWheel(int delta, Qt::MouseButtons buttons, Qt::KeyboardMod
 }
 
 void TForm1::Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y) {
+  if (button == Qt::LeftButton && watch_->ChartPress(x, y)) return;  // a click on the alert panel
   dragging_ = true;
   pointerX_ = x;
   pointerY_ = y;
   if (button != Qt::LeftButton) return;
   pressX_ = x;
   pressY_ = y;
-  selectedShip_ = hoveredShip_;
+  SelectShip(hoveredShip_, buttons);
+}
+
+void TForm1::SelectShip(int32_t slot, Qt::MouseButtons buttons) {
+  selectedShip_ = slot;
   if (selectedShip_ < 0) return;
   DbDynamic d;
   table_.GetShip(selectedShip_, d);
@@ -205,6 +212,19 @@ void TForm1::FollowSelection() {
   selectedShipName_ = SelectedNameOf(d, selectedKeepsReceivedName_);
 }
 
+void TForm1::SelectShipFromList(int32_t slot) {
+  DbDynamic d;
+  if (!table_.GetShip(slot, d)) return;
+  SelectShip(slot, Qt::NoButton);
+  if (!HasReceivedPosition(d)) return;  // nothing to centre on
+  ViewState& v = frame_->View();
+  v.centerLat = d.Lat;
+  v.centerLon = d.Lon;
+  // Otherwise the next frame would take the centre back to own ship or the whole fleet.
+  v.centerOnOwnShip = false;
+  v.fitAllShips = false;
+}
+
 void TForm1::Paint1MouseMove(int x, int y) {
   if (dragging_) {
     PanByPixels(x - pointerX_, y - pointerY_);
@@ -231,6 +251,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
   const int h = paint1_->height();
   pointerX_ = w / 2;
   pointerY_ = h / 2;
+  if (key == Qt::Key_A) watch_->AcknowledgeKey();
   ViewState& v = frame_->View();
   const bool fine = mods & Qt::ControlModifier;
   switch (key) {
@@ -275,7 +296,10 @@ void TForm1::RgWakeStepClick() { ckDispCourse_->setFocus(); }
 
 void TForm1::Panel1DblClick(Qt::KeyboardModifiers mods) {
   if (mods & Qt::ShiftModifier) intake_.counters.rmcFixCount ^= 1u;
-  if ((mods & Qt::ControlModifier) && (mods & Qt::AltModifier)) panelDbg_->setVisible(panelDbg_->isHidden());
+  if ((mods & Qt::ControlModifier) && (mods & Qt::AltModifier)) {
+    panelDbg_->setVisible(panelDbg_->isHidden());
+    panelDbg_->raise();  // over the watch panel while it is shown
+  }
 }
 
 }  // namespace aismon

@@ -84,6 +84,7 @@ class Canvas {
   void SetFontColor(Rgb c);
   Rgb FontColor() const { return fontColor_; }
   int FontHeight() const { return fontPixels_; }
+  std::string_view FontFace() const { return faceSjis_; }
 
   // Shapes: outlined with the pen, filled with the brush (none when Clear).
   void Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1);  // bounding box, x1/y1 exclusive

@@ -8,6 +8,7 @@
 #include "chart/grid_layer.h"
 #include "chart/panels_layer.h"
 #include "chart/ship_layer.h"
+#include "chart/watch_layer.h"
 
 #include "basechart/place_names.h"
 #include "chart/base_chart_layer.h"
@@ -63,6 +64,7 @@ const char* FrameLayerName(FrameLayer layer) {
     case FrameLayer::Hover: return "hover";
     case FrameLayer::ShipLabel: return "ship_label";
     case FrameLayer::InfoPanels: return "info_panels";
+    case FrameLayer::Watch: return "watch";
     case FrameLayer::Downsample: return "downsample";
   }
   return "?";
@@ -161,6 +163,9 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   watch.Lap(FrameLayer::ShipLabel);
   DrawInfoPanels(f, in.options.debugPanelVisible);
   watch.Lap(FrameLayer::InfoPanels);
+  out.alertRowCount = 0;
+  if (in.watch != nullptr) DrawWatchLayer(f, *in.watch, out);
+  watch.Lap(FrameLayer::Watch);
 
   Downsample2x2(canvas_.Image(), display_);
   watch.Lap(FrameLayer::Downsample);

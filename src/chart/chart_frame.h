@@ -29,9 +29,10 @@ enum class FrameLayer : int {
   Hover,
   ShipLabel,
   InfoPanels,
+  Watch,
   Downsample,
 };
-inline constexpr int kFrameLayerCount = 10;
+inline constexpr int kFrameLayerCount = 11;
 const char* FrameLayerName(FrameLayer layer);
 
 // Timing hook for the benchmark: when given, each frame writes the time each layer took.

@@ -13,6 +13,8 @@
 
 namespace aismon {
 
+class TrafficWatch;
+
 // The check boxes of the control panel (defaults as at start-up).
 struct DisplayOptions {
   bool bigIcon = true;       // "船アイコン(大)"
@@ -62,7 +64,17 @@ struct FrameInputs {
   SourceStatus sources[kMaxSourcePanels];
   int32_t sourceCount = 0;
   uint32_t startTick = 0;
+  const TrafficWatch* watch = nullptr;  // the collision and distress watch, when there is one
 };
+
+// A row of the alert panel as drawn, in paint-box pixels (x1/y1 exclusive), for clicks.
+struct AlertPanelRow {
+  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  int32_t alert = -1;  // row of the watch's alert list when drawn
+  int32_t mmsi = 0;    // and its station, to find the row again should the list change
+  int32_t kind = 0;
+};
+inline constexpr int kAlertPanelRows = 8;
 
 // What a frame decides for the window.
 struct FrameOutputs {
@@ -70,6 +82,8 @@ struct FrameOutputs {
   bool buttonDemoVisible = true;
   bool circleEnabled = false;
   bool ownShipPanelsVisible = false;
+  int32_t alertRowCount = 0;
+  AlertPanelRow alertRows[kAlertPanelRows];
   bool shipsMoving = false;  // dead reckoning moved a drawn ship: the next frame differs
 };
 

@@ -43,6 +43,7 @@ constexpr char kRetryFormat[] = "\x8D\xC4\x8E\x8E\x8D\x73 %ds";                /
 
 constexpr int32_t kPanelTextWidth = 13 * 32;  // the text column of the panels
 int32_t PanelX0(int32_t width) { return width - kPanelTextWidth - 8; }
+constexpr int32_t kSourceBlockGap = 24;  // between the source rows and the legend
 constexpr int32_t kComRowTop = 10;
 constexpr int32_t kComRowHeight = 32;
 
@@ -134,10 +135,11 @@ void DrawPortRow(FrameContext& f, int32_t x0, int32_t lineH) {
   }
 }
 
-// One row per network source below the legend, coloured as the COM numbers are, with a
-// word for its state. Drawn only when there are sources.
-void DrawSourceRows(FrameContext& f, int32_t x0) {
+// One row per network source, coloured as the COM numbers are, with a word for its state.
+// Drawn only when there are sources.
+void DrawSourceRows(FrameContext& f) {
   Canvas& c = f.canvas;
+  const int32_t x0 = SourceBlockX0(c.Width());
   const int32_t n = f.in.sourceCount < kMaxSourcePanels ? f.in.sourceCount : kMaxSourcePanels;
   if (n <= 0) return;
   const int32_t top = kSourceBlockTop;
@@ -342,9 +344,19 @@ void DrawShipLabel(FrameContext& f, int32_t slot) {
   for (int i = 0; i < lines.count; ++i) c.TextOut(x - widths[i] / 2, y + i * lineH, lines.text[i]);
 }
 
+int32_t SourceBlockX0(int32_t width) { return PanelX0(width) - 8 - kSourceBlockGap - kPanelTextWidth; }
+
 PortPanelHit PortPanelAt(const FrameInputs& in, int32_t width, int32_t x, int32_t y) {
   const int32_t x0 = PanelX0(width);
   PortPanelHit hit;
+  const int32_t n = in.sourceCount < kMaxSourcePanels ? in.sourceCount : kMaxSourcePanels;
+  const int32_t sx = SourceBlockX0(width);
+  if (n > 0 && x >= sx - 8 && x < sx + kPanelTextWidth && y >= kSourceBlockTop &&
+      y < kSourceBlockTop + kSourceRowHeight * (n + 1)) {
+    const int32_t row = (y - kSourceBlockTop) / kSourceRowHeight;
+    if (row == 0) return {PortPanelKind::SourceCaption, 0};
+    return {PortPanelKind::Source, row - 1};
+  }
   if (x < x0 - 8 || x >= width) return hit;
   if (y >= kComRowTop && y < kComRowTop + kComRowHeight) {
     int32_t n = 0;
@@ -354,12 +366,6 @@ PortPanelHit PortPanelAt(const FrameInputs& in, int32_t width, int32_t x, int32_
       if (x >= left && x < left + 48) return {PortPanelKind::ComPort, port};
     }
     return {PortPanelKind::ComCaption, 0};
-  }
-  const int32_t n = in.sourceCount < kMaxSourcePanels ? in.sourceCount : kMaxSourcePanels;
-  if (n > 0 && y >= kSourceBlockTop && y < kSourceBlockTop + kSourceRowHeight * (n + 1)) {
-    const int32_t row = (y - kSourceBlockTop) / kSourceRowHeight;
-    if (row == 0) return {PortPanelKind::SourceCaption, 0};
-    return {PortPanelKind::Source, row - 1};
   }
   return hit;
 }
@@ -374,7 +380,7 @@ void DrawInfoPanels(FrameContext& f, bool debugVisible) {
   const bool ownFix = f.counters.rmcFixCount != 0;
   if (ownFix) DrawCompass(f);
   DrawPortRow(f, x0, lineH);
-  DrawSourceRows(f, x0);
+  DrawSourceRows(f);
 
   int32_t y = 10 + rowH;
   StippleRect(c, x0 - 8, y, x0 + 13 * lineH, Trunc(y + rowH * 10.8), kShade);

@@ -35,8 +35,9 @@ inline constexpr int kLegendRows = 9;
 extern const LegendRow kLegend[kLegendRows];
 
 // Where the port panels are, in work-bitmap pixels of a canvas `width` wide: the COM row
-// and, below the legend, one row per network source.
-inline constexpr int32_t kSourceBlockTop = 600;
+// and, left of the legend and under the compass, one row per network source (the control
+// panel covers the column below the legend).
+inline constexpr int32_t kSourceBlockTop = 200;
 inline constexpr int32_t kSourceRowHeight = 40;
 inline constexpr int32_t kSourceNameIndent = 16;  // a source's name box, right of x0
 enum class PortPanelKind { None, ComCaption, ComPort, SourceCaption, Source };
@@ -45,6 +46,7 @@ struct PortPanelHit {
   int32_t index = 0;  // port number 1..20, or source 0..7
 };
 PortPanelHit PortPanelAt(const FrameInputs& in, int32_t width, int32_t x, int32_t y);
+int32_t SourceBlockX0(int32_t width);  // the left of the source rows' text
 
 void DrawShipLabel(FrameContext& f, int32_t slot);
 void DrawInfoPanels(FrameContext& f, bool debugVisible);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "watch/traffic_watch.h"
 #include "shipdb/received_position.h"
 
 #if defined(__SSE2__)
@@ -199,6 +200,8 @@ void DrawShipPass(FrameContext& f, int32_t slot) {
     // Counted in the panel, but not drawn at a placeholder or at 0/0.
     if (!HasReceivedPosition(*e)) return;
     colour = TypeColor(f.table.StaticOf(e->Link).Type);
+    // A station the watch counts as lost is greyed until it vanishes.
+    if (f.in.watch != nullptr && f.in.watch->Target(slot).lost) colour = kLostShipColor;
   }
   if (!Drawable(*e)) return;
   if (f.in.options.dispWake) DrawWake(f, slot, *e, colour);

@@ -14,6 +14,7 @@ inline constexpr uint32_t kFreshAgeMs = 200;         // a report this recent is 
 inline constexpr Rgb kOwnShipColor{255, 255, 0};
 inline constexpr Rgb kAidColor{255, 128, 204};
 inline constexpr Rgb kPassengerColor{64, 64, 255};
+inline constexpr Rgb kLostShipColor{112, 112, 112};
 
 // The symbol colour of a ship and cargo type.
 Rgb TypeColor(int16_t type);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cctype>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -139,6 +140,106 @@ bool WriteMapCenter(const std::filesystem::path& iniPath, const MapCenter& cente
     return false;
   }
   return true;
+}
+
+namespace {
+
+// The lines in place of the file: written beside it, then renamed over it.
+bool WriteLines(const std::filesystem::path& iniPath, const std::vector<std::string>& out) {
+  std::filesystem::path temp = iniPath;
+  temp += ".tmp";
+  {
+    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+    if (!f) return false;
+    for (const std::string& l : out) f << l << "\r\n";
+    f.flush();
+    if (!f) {
+      std::error_code ec;
+      std::filesystem::remove(temp, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, iniPath, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    return false;
+  }
+  return true;
+}
+
+std::vector<std::string> ReadLines(const std::filesystem::path& iniPath) {
+  std::vector<std::string> lines;
+  std::ifstream in(iniPath);
+  std::string line;
+  while (in && std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, double>> ReadIniNumbers(const std::filesystem::path& iniPath,
+                                                           const char* section) {
+  std::vector<std::pair<std::string, double>> values;
+  std::string current;
+  for (const std::string& line : ReadLines(iniPath)) {
+    const std::string t = Trim(line);
+    if (t.empty() || t[0] == ';') continue;
+    if (t.front() == '[' && t.back() == ']') {
+      current = Trim(t.substr(1, t.size() - 2));
+      continue;
+    }
+    const size_t eq = t.find('=');
+    if (eq == std::string::npos || !SameKey(current, section)) continue;
+    double v = 0;
+    if (ParseWholeNumber(Trim(t.substr(eq + 1)), v)) values.emplace_back(Trim(t.substr(0, eq)), v);
+  }
+  return values;
+}
+
+bool WriteIniNumbers(const std::filesystem::path& iniPath, const char* section,
+                     const std::vector<std::pair<std::string, double>>& values) {
+  std::vector<bool> written(values.size(), false);
+  bool inSection = false, haveSection = false;
+  std::vector<std::string> out;
+  auto finishSection = [&]() {
+    for (size_t i = 0; i < values.size(); ++i)
+      if (!written[i]) out.push_back(values[i].first + "=" + FormatValue(values[i].second));
+    std::fill(written.begin(), written.end(), true);
+  };
+  for (const std::string& line : ReadLines(iniPath)) {
+    const std::string t = Trim(line);
+    if (!t.empty() && t.front() == '[' && t.back() == ']') {
+      if (inSection) finishSection();
+      inSection = SameKey(Trim(t.substr(1, t.size() - 2)), section);
+      haveSection = haveSection || inSection;
+      out.push_back(line);
+      continue;
+    }
+    if (inSection) {
+      const size_t eq = t.find('=');
+      const std::string key = eq == std::string::npos ? "" : Trim(t.substr(0, eq));
+      bool replaced = false;
+      for (size_t i = 0; i < values.size() && !replaced; ++i) {
+        if (!SameKey(key, values[i].first.c_str())) continue;
+        if (!written[i]) out.push_back(values[i].first + "=" + FormatValue(values[i].second));
+        written[i] = true;
+        replaced = true;
+      }
+      if (replaced) continue;
+    }
+    out.push_back(line);
+  }
+  if (inSection) finishSection();
+  if (!haveSection) {
+    out.push_back(std::string("[") + section + "]");
+    finishSection();
+  }
+  return WriteLines(iniPath, out);
 }
 
 }  // namespace aismon

@@ -1,6 +1,9 @@
 #pragma once
 // The settings file: an ini file whose section "Map" holds the view centre ("Lat", "Lon").
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace aismon {
 
@@ -17,5 +20,14 @@ MapCenter ReadMapCenter(const std::filesystem::path& iniPath);
 // Writes the centre with up to 15 significant digits, keeping the file's other sections
 // and keys; written beside and renamed over the old file. False when it could not be written.
 bool WriteMapCenter(const std::filesystem::path& iniPath, const MapCenter& center);
+
+// The numeric keys of one section, as (key, value) pairs in file order; keys whose value is
+// not a number are left out.
+std::vector<std::pair<std::string, double>> ReadIniNumbers(const std::filesystem::path& iniPath,
+                                                           const char* section);
+// Sets the given keys of one section (adding the section or keys where missing), keeping
+// everything else; written beside and renamed over the old file. False when not written.
+bool WriteIniNumbers(const std::filesystem::path& iniPath, const char* section,
+                     const std::vector<std::pair<std::string, double>>& values);
 
 }  // namespace aismon

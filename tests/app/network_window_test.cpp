@@ -88,7 +88,7 @@ TEST_F(NetworkWindowTest, SourcesFeedTheIntakeAndShowTheirStateAndReason) {
   EXPECT_TRUE(w.LiveDataFlag());
   w.Paint1Paint();
 
-  const int32_t x0 = WorkX0(w);
+  const int32_t x0 = SourceBlockX0(2 * w.PaintWidget()->width());
   const QPoint first = DisplayPoint(x0 + kSourceNameIndent, kSourceBlockTop + kSourceRowHeight);
   const QPoint second = DisplayPoint(x0 + kSourceNameIndent, kSourceBlockTop + 2 * kSourceRowHeight);
   EXPECT_TRUE(Near(w.FrameImage().pixel(first), 0xFF0000FFu)) << "receiving, blue";

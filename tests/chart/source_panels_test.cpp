@@ -20,6 +20,7 @@ constexpr Rgb kConnecting{160, 160, 160};
 struct Scene : testing::ChartScene {
   static constexpr int32_t kW = 1400, kH = 1600;
   static constexpr int32_t kX0 = kW - 416 - 8;
+  static int32_t SourceX0() { return SourceBlockX0(kW); }
   Scene() : ChartScene(kW, kH, 15, kBackground) {}
   int Count(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Rgb c) {
     int n = 0;
@@ -39,7 +40,7 @@ struct Scene : testing::ChartScene {
 // The box of row i (0-based) of the source block: its fill is seen left of the text.
 int RowFill(Scene& s, int row, Rgb c) {
   const int32_t y = kSourceBlockTop + kSourceRowHeight * (row + 1);
-  return s.Count(Scene::kX0 + kSourceNameIndent, y, Scene::kX0 + kSourceNameIndent + 120, y + 30, c);
+  return s.Count(Scene::SourceX0() + kSourceNameIndent, y, Scene::SourceX0() + kSourceNameIndent + 120, y + 30, c);
 }
 
 struct SourceCase {
@@ -69,7 +70,7 @@ TEST_P(SourceRowTest, EachStateHasItsColour) {
     }
   // Nothing of the block beyond its two rows and caption.
   const int32_t below = kSourceBlockTop + kSourceRowHeight * 3 + 8;
-  EXPECT_EQ(s.Count(Scene::kX0 - 8, below, Scene::kW, below + 40, kWhite), 0);
+  EXPECT_EQ(s.Count(Scene::SourceX0() - 8, below, Scene::kX0 - 8, below + 40, kWhite), 0);
 }
 
 // 100000 has bit 8 clear, 100256 has it set, as for the COM numbers.
@@ -91,7 +92,7 @@ TEST(SourceRowTest, NoSourcesAndNoNamedPortsLeaveTheAreaAsBefore) {
   DrawInfoPanels(a.frame, false);
   DrawInfoPanels(b.frame, false);
   EXPECT_EQ(a.canvas.Image(), b.canvas.Image());
-  EXPECT_EQ(a.Count(Scene::kX0 - 8, kSourceBlockTop - 4, Scene::kW, kSourceBlockTop + 200, kWhite), 0);
+  EXPECT_EQ(a.Count(Scene::SourceX0() - 8, kSourceBlockTop - 4, Scene::kX0 - 8, kSourceBlockTop + 200, kWhite), 0);
 }
 
 TEST(PortRowTest, NamedPortsThatDidNotOpenAreShownFailedInTheirPlace) {
@@ -111,7 +112,7 @@ TEST(PortPanelAtTest, FindsThePanelUnderAPoint) {
   in.ports[2].missing = true;
   in.ports[5].open = true;
   in.sourceCount = 2;
-  const int32_t w = 1400, x0 = w - 424;
+  const int32_t w = 1400, x0 = w - 424, sx = SourceBlockX0(w);
   struct Row {
     int32_t x, y;
     PortPanelKind kind;
@@ -125,11 +126,12 @@ TEST(PortPanelAtTest, FindsThePanelUnderAPoint) {
       {x0 + 64, 9, PortPanelKind::None, 0},
       {x0 + 64, 42, PortPanelKind::None, 0},
       {x0 - 9, 20, PortPanelKind::None, 0},
-      {x0, kSourceBlockTop + 5, PortPanelKind::SourceCaption, 0},
-      {x0 + 200, kSourceBlockTop + 45, PortPanelKind::Source, 0},
-      {x0 + 200, kSourceBlockTop + 119, PortPanelKind::Source, 1},
-      {x0 + 200, kSourceBlockTop + 120, PortPanelKind::None, 0},
-      {x0 + 200, kSourceBlockTop - 1, PortPanelKind::None, 0},
+      {sx, kSourceBlockTop + 5, PortPanelKind::SourceCaption, 0},
+      {sx + 200, kSourceBlockTop + 45, PortPanelKind::Source, 0},
+      {sx + 200, kSourceBlockTop + 119, PortPanelKind::Source, 1},
+      {sx + 200, kSourceBlockTop + 120, PortPanelKind::None, 0},
+      {sx + 200, kSourceBlockTop - 1, PortPanelKind::None, 0},
+      {x0 + 200, kSourceBlockTop + 45, PortPanelKind::None, 0},  // the legend beside the rows
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(std::to_string(r.x - x0) + "," + std::to_string(r.y));

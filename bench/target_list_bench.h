@@ -1,0 +1,3 @@
+#pragma once
+// aismon-bench target-list [--ships N] [--refreshes N]
+int RunTargetListBench(int argc, char** argv);

@@ -1,0 +1,38 @@
+#pragma once
+// The target list as a tool window beside the chart: a filter box over a sortable table of
+// every station. Never modal; a double-click hands the station's slot to onActivate.
+#include <QWidget>
+#include <functional>
+
+#include "app/target_list_model.h"
+
+class QLineEdit;
+class QTableView;
+
+namespace aismon {
+
+class TargetListWindow : public QWidget {
+ public:
+  explicit TargetListWindow(QWidget* parent);
+
+  // Brings the rows up to date; the sort and the selected station are kept, and the
+  // selected row is scrolled into view.
+  void Refresh(const ShipTable& table, const TrafficWatch& watch);
+  // The slot of the selected row, or -1.
+  int32_t SelectedSlot() const;
+
+  std::function<void(int32_t slot)> onActivate;
+
+  TargetListModel& Model() { return *model_; }
+  TargetFilterProxy& Proxy() { return *proxy_; }
+  QTableView* View() { return view_; }
+  QLineEdit* FilterBox() { return filter_; }
+
+ private:
+  TargetListModel* model_;
+  TargetFilterProxy* proxy_;
+  QTableView* view_;
+  QLineEdit* filter_;
+};
+
+}  // namespace aismon

@@ -1,0 +1,164 @@
+#include "app/watch_controller.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+#include <cstdio>
+
+#include "app/target_list_window.h"
+#include "app/watch_sound.h"
+#include "input/intake.h"
+#include "shipdb/ship_table.h"
+
+namespace aismon {
+
+namespace {
+
+constexpr int kPanelTop = 746;  // under own ship's panel, which the chart draws below the control panel
+constexpr int kPanelWidth = 213;
+constexpr int kPanelHeight = 142;
+
+QDoubleSpinBox* MakeSpin(QWidget* parent, const char* name, const char* caption, int y, double lo, double hi,
+                         double step, int decimals, double value) {
+  auto* label = new QLabel(QString::fromUtf8(caption), parent);
+  label->setGeometry(10, y, 100, 22);
+  auto* s = new QDoubleSpinBox(parent);
+  s->setObjectName(QString::fromLatin1(name));
+  s->setGeometry(112, y, 90, 22);
+  s->setRange(lo, hi);
+  s->setSingleStep(step);
+  s->setDecimals(decimals);
+  s->setValue(value);
+  return s;
+}
+
+}  // namespace
+
+WatchController::WatchController(QWidget* form, QWidget* controlPanel, ShipTable& table, Intake& intake, Clock& clock,
+                                 std::filesystem::path iniPath)
+    : QObject(form),
+      table_(table),
+      intake_(intake),
+      clock_(clock),
+      iniPath_(std::move(iniPath)),
+      settings_(ReadWatchSettings(iniPath_)),
+      sound_(std::make_unique<WatchSound>()),
+      controlPanel_(controlPanel) {
+  watch_.SetLimits(settings_.limits);
+  playSound = [this] { sound_->Play(); };
+  intake_.decoders.SetSafetyTextHook([this](const SafetyText& s) { watch_.OnSafetyText(s, clock_.TickMs()); });
+  BuildPanel(form);
+  list_ = new TargetListWindow(form);
+  list_->onActivate = [this](int32_t slot) {
+    if (selectShip) selectShip(slot);
+  };
+  controlPanel_->installEventFilter(this);
+}
+
+WatchController::~WatchController() = default;
+
+void WatchController::BuildPanel(QWidget* form) {
+  panel_ = new QWidget(form);
+  panel_->setObjectName(QStringLiteral("PanelWatch"));
+  panel_->setGeometry(controlPanel_->x(), kPanelTop, kPanelWidth, kPanelHeight);
+  QPalette p = panel_->palette();
+  p.setColor(QPalette::Window, QColor(0, 0, 128));
+  p.setColor(QPalette::WindowText, Qt::yellow);
+  panel_->setPalette(p);
+  panel_->setAutoFillBackground(true);
+  mute_ = new QCheckBox(QString::fromUtf8("警報音を消す"), panel_);
+  mute_->setObjectName(QStringLiteral("CkWatchMute"));
+  mute_->setGeometry(10, 4, 190, 22);
+  mute_->setChecked(settings_.mute);
+  {
+    QPalette cp = mute_->palette();
+    cp.setColor(QPalette::WindowText, Qt::yellow);
+    mute_->setPalette(cp);
+  }
+  cpa_ = MakeSpin(panel_, "SpinWatchCpa", "CPA (NM)", 30, kCpaMinNm, kCpaMaxNm, 0.1, 1, settings_.limits.cpaNm);
+  tcpa_ = MakeSpin(panel_, "SpinWatchTcpa", "TCPA (分)", 56, kTcpaMinMin, kTcpaMaxMin, 1, 0, settings_.limits.tcpaMin);
+  range_ = MakeSpin(panel_, "SpinWatchRange", "範囲 (NM)", 82, kRangeMinNm, kRangeMaxNm, 1, 0, settings_.limits.rangeNm);
+  listButton_ = new QPushButton(QString::fromUtf8("目標一覧"), panel_);
+  listButton_->setObjectName(QStringLiteral("ButtonTargetList"));
+  listButton_->setGeometry(8, 110, 96, 26);
+  ackButton_ = new QPushButton(QString::fromUtf8("警報確認(A)"), panel_);
+  ackButton_->setObjectName(QStringLiteral("ButtonWatchAck"));
+  ackButton_->setGeometry(110, 110, 96, 26);
+  for (QPushButton* b : {listButton_, ackButton_}) {
+    QPalette bp = b->palette();
+    bp.setColor(QPalette::ButtonText, Qt::black);
+    b->setPalette(bp);
+  }
+  connect(mute_, &QCheckBox::toggled, this, [this] { SettingsChanged(); });
+  for (QDoubleSpinBox* s : {cpa_, tcpa_, range_})
+    connect(s, &QDoubleSpinBox::valueChanged, this, [this] { SettingsChanged(); });
+  connect(listButton_, &QPushButton::clicked, this, [this] { ShowTargetList(); });
+  connect(ackButton_, &QPushButton::clicked, this, [this] { AcknowledgeKey(); });
+}
+
+bool WatchController::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == controlPanel_ && e->type() == QEvent::Move) panel_->move(controlPanel_->x(), panel_->y());
+  return QObject::eventFilter(watched, e);
+}
+
+void WatchController::SettingsChanged() {
+  settings_.mute = mute_->isChecked();
+  settings_.limits = WatchLimits{cpa_->value(), tcpa_->value(), range_->value()};
+  watch_.SetLimits(settings_.limits);
+  WriteWatchSettings(iniPath_, settings_);  // a failure leaves the old file; nothing to tell
+}
+
+void WatchController::Tick() {
+  if (!watch_.Update(table_, intake_.counters, intake_.options, clock_.TickMs())) return;
+  ReportNewAlarms();
+  if (list_->isVisible()) list_->Refresh(table_, watch_);
+}
+
+// Every new alarm goes to the error stream as a line of the watch's log; one sound per
+// pass, however many alarms it raised.
+void WatchController::ReportNewAlarms() {
+  for (int i = 0; i < watch_.NewAlarmCount(); ++i) {
+    const NewAlarm& a = watch_.NewAlarmAt(i);
+    if (a.kind == AlertKind::Collision) {
+      const CpaResult& c = watch_.Target(a.slot).cpa;
+      std::fprintf(stderr, "aismon: 衝突警報 MMSI %09d CPA %.2fNM TCPA %.1f分\n", a.mmsi, c.cpaNm, c.tcpaMin);
+    } else {
+      std::fprintf(stderr, "aismon: 遭難信号 MMSI %09d\n", a.mmsi);
+    }
+  }
+  if (watch_.SoundingAlarms() > 0 && !settings_.mute && playSound) playSound();
+}
+
+void WatchController::AfterFrame(const FrameOutputs& out) {
+  lastFrame_.alertRowCount = out.alertRowCount;
+  for (int i = 0; i < out.alertRowCount; ++i) lastFrame_.alertRows[i] = out.alertRows[i];
+}
+
+bool WatchController::ChartPress(int x, int y) {
+  for (int i = 0; i < lastFrame_.alertRowCount; ++i) {
+    const AlertPanelRow& r = lastFrame_.alertRows[i];
+    if (x < r.x0 || x >= r.x1 || y < r.y0 || y >= r.y1) continue;
+    // The list may have been rebuilt since the frame: the row is found by its station.
+    for (int j = 0; j < watch_.AlertCount(); ++j) {
+      const AlertRow& a = watch_.Alert(j);
+      if (a.mmsi != r.mmsi || static_cast<int32_t>(a.kind) != r.kind) continue;
+      watch_.AcknowledgeRow(j, clock_.TickMs());
+      break;
+    }
+    return true;
+  }
+  return false;
+}
+
+void WatchController::AcknowledgeKey() { watch_.AcknowledgeAll(clock_.TickMs()); }
+
+void WatchController::ShowTargetList() {
+  list_->Refresh(table_, watch_);
+  list_->show();
+  list_->raise();
+}
+
+}  // namespace aismon

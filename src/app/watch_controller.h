@@ -1,0 +1,84 @@
+#pragma once
+// The watch in the window: it runs the collision and distress watch from the timer, sounds
+// new alarms, takes acknowledgements (a click on the chart's alert panel, the A key, or
+// the button), offers the limits and the mute switch on a small panel under the control
+// panel (kept in the settings file), and opens the target list. Nothing here is modal.
+#include <QObject>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "chart/frame_context.h"
+#include "watch/traffic_watch.h"
+#include "watch/watch_settings.h"
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QPushButton;
+class QWidget;
+
+namespace aismon {
+
+class Clock;
+class Intake;
+class ShipTable;
+class TargetListWindow;
+class WatchSound;
+
+class WatchController : public QObject {
+ public:
+  // The panel is placed under controlPanel and follows it when the window is resized.
+  WatchController(QWidget* form, QWidget* controlPanel, ShipTable& table, Intake& intake, Clock& clock,
+                  std::filesystem::path iniPath);
+  ~WatchController() override;
+
+  const TrafficWatch* Watch() const { return &watch_; }
+  TrafficWatch& MutableWatch() { return watch_; }
+  void Tick();                              // every timer tick: a watch pass once a second
+  void AfterFrame(const FrameOutputs& out);  // where the frame drew the alert rows
+  bool ChartPress(int x, int y);            // a press on the chart; true when it hit an alert row
+  void AcknowledgeKey();                    // the A key: every sounding alarm
+  void ShowTargetList();
+
+  // Selects a station on the chart and centres it; installed by the window.
+  std::function<void(int32_t slot)> selectShip;
+  // Sounds an alarm; tests replace it to count.
+  std::function<void()> playSound;
+
+  QWidget* Panel() { return panel_; }
+  TargetListWindow* TargetList() { return list_; }
+  QCheckBox* MuteBox() { return mute_; }
+  QDoubleSpinBox* CpaBox() { return cpa_; }
+  QDoubleSpinBox* TcpaBox() { return tcpa_; }
+  QDoubleSpinBox* RangeBox() { return range_; }
+  const WatchSettings& Settings() const { return settings_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void BuildPanel(QWidget* form);
+  void SettingsChanged();
+  void ReportNewAlarms();
+
+  ShipTable& table_;
+  Intake& intake_;
+  Clock& clock_;
+  std::filesystem::path iniPath_;
+  WatchSettings settings_;
+  TrafficWatch watch_;
+  std::unique_ptr<WatchSound> sound_;
+  FrameOutputs lastFrame_;
+  QWidget* controlPanel_;
+  QWidget* panel_ = nullptr;
+  QCheckBox* mute_ = nullptr;
+  QDoubleSpinBox* cpa_ = nullptr;
+  QDoubleSpinBox* tcpa_ = nullptr;
+  QDoubleSpinBox* range_ = nullptr;
+  QPushButton* listButton_ = nullptr;
+  QPushButton* ackButton_ = nullptr;
+  TargetListWindow* list_ = nullptr;
+};
+
+}  // namespace aismon
