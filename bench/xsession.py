@@ -90,8 +90,9 @@ def read_counts(path):
         with open(path) as f:
             for line in f:
                 parts = line.split()
-                if len(parts) == 2:
-                    out.append((int(parts[0]), int(parts[1])))
+                if len(parts) >= 2:
+                    # ms, frames so far, and the longest gap between input reads (ms)
+                    out.append((int(parts[0]), int(parts[1])) + tuple(int(p) for p in parts[2:3]))
     except FileNotFoundError:
         pass
     return out

@@ -10,8 +10,9 @@
 // user would after MS milliseconds, first saving the chart image to --snapshot when given.
 // SIGTERM, SIGINT and SIGHUP close it the same way, as does the end of the session, so the
 // ship database, the receive log and the settings are written.
-// --frame-counts FILE appends, once a second, the steady clock in ms and the number of
-// frames painted so far, for measuring the frame rate from outside.
+// --frame-counts FILE appends, once a second, the steady clock in ms, the number of frames
+// painted so far and the longest gap between two reads of the inputs in that second (ms),
+// for measuring the frame rate and the input reading from outside.
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
@@ -155,7 +156,7 @@ int main(int argc, char** argv) {
         return 1;
       }
       QObject::connect(&countWatch, &QTimer::timeout, &window, [&] {
-        std::fprintf(counts, "%u %u\n", clock.TickMs(), window.IdlePasses());
+        std::fprintf(counts, "%u %u %u\n", clock.TickMs(), window.IdlePasses(), window.TakeLongestReadGapMs());
         std::fflush(counts);
       });
       countWatch.start(1000);

@@ -161,6 +161,7 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   PrepareShipTable(table_, programFolder_, center);
   frame_ = std::make_unique<ChartFrame>(table_, intake_.counters, clock_, catalog_.get(), &placeNames_,
                                         std::move(lists.memoChimei));
+  frame_->SetBetweenLayers([this] { PrefetchInputs(); });
   frame_->View().centerLat = center.lat;
   frame_->View().centerLon = center.lon;
   paint1_->SetImage(&frame_->Display());
@@ -518,9 +519,32 @@ void TForm1::LogPlayClick() {
   liveDataFlag_ = true;
 }
 
+void TForm1::NoteInputRead(uint32_t now) {
+  if (lastInputRead_ != 0 && now - lastInputRead_ > longestReadGap_) longestReadGap_ = now - lastInputRead_;
+  lastInputRead_ = now;
+}
+
+uint32_t TForm1::TakeLongestReadGapMs() {
+  const uint32_t gap = longestReadGap_;
+  longestReadGap_ = 0;
+  return gap;
+}
+
+void TForm1::PrefetchInputs() {
+  constexpr uint32_t kPrefetchSpacingMs = 8;
+  const uint32_t now = clock_.TickMs();
+  if (now - lastInputRead_ < kPrefetchSpacingMs || driversStopped_ || playback_.Playing() || alertOpen_ ||
+      demoRunning_)
+    return;
+  ports_.Prefetch();
+  network_.Prefetch();
+  NoteInputRead(now);
+}
+
 void TForm1::PollSerialPorts() {
   if (playback_.Playing() || alertOpen_ || inPoll_) return;
   inPoll_ = true;
+  NoteInputRead(clock_.TickMs());
   const uint32_t deadline = clock_.TickMs() + 20;
   while (clock_.TickMs() <= deadline) {
     int total = 0;
@@ -559,7 +583,8 @@ void TForm1::Timer100msTimer() {
   int stepSeconds = 5;
   if (wakeStepButtons_[0]->isChecked()) stepSeconds = 2;
   if (wakeStepButtons_[2]->isChecked()) stepSeconds = 10;
-  WakeClockTick(table_, t, WakeTicks(stepSeconds, playback_.Playing(), playback_.PlaybackSpeed()));
+  WakeClockTick(table_, t, WakeTicks(stepSeconds, playback_.Playing(), playback_.PlaybackSpeed()),
+                intake_.counters.rmcFixCount != 0);
   if (t % 10 == 0) EstimateOwnMotion(table_, ownMotion_, clock_.TickMs());
   watch_->Tick();
   if (t % 30 == 5) ReopenMissingPorts();

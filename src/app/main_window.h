@@ -93,6 +93,8 @@ class TForm1 : public QWidget {
   void SaveState();
   void AppIdle();
   void PollSerialPorts();
+  void PrefetchInputs();  // between the layers of a frame
+  void NoteInputRead(uint32_t now);
   void Timer100msTimer();
   void COM_ResetClick();
   void CkVdoEnableClick();
@@ -152,6 +154,8 @@ class TForm1 : public QWidget {
   const std::filesystem::path& IniPath() const { return iniPath_; }
   uint32_t TimerTicks() const { return timerTicks_; }
   uint32_t IdlePasses() const { return idlePasses_; }
+  // The longest time between two reads of the inputs since the last call, in ms.
+  uint32_t TakeLongestReadGapMs();
   QPushButton* DemoButton() { return buttonDemo_; }
   PanelButton* MyPosPanel() { return panelMyPos_; }
   PanelButton* AllShipPanel() { return panelAllShip_; }
@@ -220,6 +224,8 @@ class TForm1 : public QWidget {
   bool demoRunning_ = false;  // the idle pass stays out while the demo feeds its lines
   bool driversStopped_ = false;
   FramePacer pacer_;
+  uint32_t lastInputRead_ = 0;
+  uint32_t longestReadGap_ = 0;
   FrameRateCounter frameRate_;
   bool newData_ = false;      // sentences arrived since the last frame
   bool shipsMoving_ = false;  // the last frame moved a ship

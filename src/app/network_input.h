@@ -28,6 +28,7 @@ class NetworkInput {
   void SaveAtClose();
 
   int Sweep() { return sources_.Sweep(accept_); }
+  void Prefetch() { sources_.Prefetch(); }
   void Tick() { sources_.Tick(); }
 
   void FillInputs(FrameInputs& in) const;

@@ -104,16 +104,16 @@ uint32_t WakeTicks(int stepSeconds, bool playing, int playbackSpeed) {
   return ticks > 0 ? static_cast<uint32_t>(ticks) : 1u;
 }
 
-void AdvanceWakeClock(ShipTable& table) {
+void AdvanceWakeClock(ShipTable& table, bool ownFixed) {
   table.wakeHead = (table.wakeHead + 1) % kWakePoints;
   DbDynamic own;
   table.GetShip(0, own);
-  table.WakeRings()[0].Points[table.wakeHead] = WakePoint{own.Lat, own.Lon};
+  table.WakeRings()[0].Points[table.wakeHead] = ownFixed ? WakePoint{own.Lat, own.Lon} : WakePoint{0.0, 0.0};
 }
 
-bool WakeClockTick(ShipTable& table, uint32_t t, uint32_t wakeTicks) {
+bool WakeClockTick(ShipTable& table, uint32_t t, uint32_t wakeTicks, bool ownFixed) {
   if (wakeTicks == 0 || t % wakeTicks != 0) return false;
-  AdvanceWakeClock(table);
+  AdvanceWakeClock(table, ownFixed);
   return true;
 }
 

@@ -39,11 +39,13 @@ void EstimateOwnMotion(ShipTable& table, OwnMotionMemory& memory, uint32_t nowTi
 uint32_t WakeTicks(int stepSeconds, bool playing, int playbackSpeed);
 
 // The wake clock: wakeHead moves on one slot and own ship's position goes into that slot
-// of its ring (other ships' rings are written by their reports).
-void AdvanceWakeClock(ShipTable& table);
+// of its ring (other ships' rings are written by their reports). Before own ship's first
+// fix its entry holds only the start-up centre, so the slot gets the "no position" point
+// the wake leaves out; otherwise the wake would run from there to the first fix.
+void AdvanceWakeClock(ShipTable& table, bool ownFixed);
 
 // The timer's wake chore for tick t: advances the clock when t is a multiple of wakeTicks.
 // True when it did.
-bool WakeClockTick(ShipTable& table, uint32_t t, uint32_t wakeTicks);
+bool WakeClockTick(ShipTable& table, uint32_t t, uint32_t wakeTicks, bool ownFixed);
 
 }  // namespace aismon

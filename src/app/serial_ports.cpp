@@ -132,6 +132,11 @@ bool SerialPorts::IsOpen(int n) const {
   return n >= 1 && n <= kPortCount && slots_[Index(n)].port && slots_[Index(n)].port->isOpen();
 }
 
+void SerialPorts::Prefetch() {
+  for (Slot& s : slots_)
+    if (s.port && s.port->isOpen() && s.port->bytesAvailable() < kPortBufferBytes) s.port->waitForReadyRead(0);
+}
+
 int SerialPorts::ReadPort(int n) {
   if (!IsOpen(n)) return 0;
   Slot& s = slots_[Index(n)];

@@ -50,6 +50,9 @@ class SerialPorts {
   // Reads up to 1024 waiting bytes into Buffer(n) without blocking; 0 for a closed port,
   // nothing waiting or a line error (the pending input is then dropped).
   int ReadPort(int n);
+  // Pulls what waits on every open port into Qt's buffer (64 KiB a port) without blocking
+  // or decoding, so a long frame does not leave the device unread; ReadPort hands it on.
+  void Prefetch();
   const char* Buffer(int n) const { return slots_[Index(n)].buffer; }
   uint32_t LastReadTick(int n) const { return slots_[Index(n)].lastReadTick; }
   LineAssembler& Assembler(int n) { return slots_[Index(n)].assembler; }

@@ -124,6 +124,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
 
   baseChart_->DrawBaseChart(f, catalog_ != nullptr ? catalog_->Load() : nullptr);
   watch.Lap(FrameLayer::BaseChart);
+  if (betweenLayers_) betweenLayers_();
   if (placeNames_ != nullptr) DrawPlaceNames(f, *placeNames_);
   watch.Lap(FrameLayer::PlaceNames);
 
@@ -135,6 +136,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
     DrawRangeRings(f, own.Lat, own.Lon);
   }
   watch.Lap(FrameLayer::RangeRings);
+  if (betweenLayers_) betweenLayers_();
 
   const uint32_t now = clock_.TickMs();
   f.elapsedMs = firstFrame_ ? 0 : now - lastFrameTick_;
@@ -155,6 +157,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   DrawShipLayer(f);
   out.shipsMoving = f.shipsMoved;
   watch.Lap(FrameLayer::Ships);
+  if (betweenLayers_) betweenLayers_();
 
   out.hoveredShip = FindHoveredShip(screenPositions_, in.pointerX, in.pointerY);
   watch.Lap(FrameLayer::Hover);
@@ -163,12 +166,14 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   watch.Lap(FrameLayer::ShipLabel);
   DrawInfoPanels(f, in.options.debugPanelVisible);
   watch.Lap(FrameLayer::InfoPanels);
+  if (betweenLayers_) betweenLayers_();
   out.alertRowCount = 0;
   if (in.watch != nullptr) DrawWatchLayer(f, *in.watch, out);
   watch.Lap(FrameLayer::Watch);
 
   Downsample2x2(canvas_.Image(), display_);
   watch.Lap(FrameLayer::Downsample);
+  if (betweenLayers_) betweenLayers_();
 
   const bool fix = counters_.rmcFixCount != 0;
   out.buttonDemoVisible = counters_.vdmCount == 0 && !fix;

@@ -59,6 +59,9 @@ class ChartFrame {
   Canvas& Work() { return canvas_; }
   const PixelPoint* ScreenPositions() const { return screenPositions_; }
   void SetTimings(FrameTimings* timings) { timings_ = timings; }
+  // Called between the layers of a frame; the window reads its inputs there so that a
+  // long frame does not leave them unread. It must not change the ship table.
+  void SetBetweenLayers(std::function<void()> hook) { betweenLayers_ = std::move(hook); }
 
  private:
   void SetupView(int32_t paintWidth, int32_t paintHeight);
@@ -71,6 +74,7 @@ class ChartFrame {
   PlaceNameList* placeNames_;
   std::vector<std::string> placeNameLines_;
   std::unique_ptr<BaseChartLayer> baseChart_;  // keeps its point buffers between frames
+  std::function<void()> betweenLayers_;
   Canvas canvas_;
   QImage display_;
   ViewState view_;

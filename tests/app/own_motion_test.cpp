@@ -238,9 +238,12 @@ TEST(WakeClock, AdvancesOnMultiplesAndStoresOwnShip) {
   own.Lon = 135.1;
   table.PutShip(0, own);
   int advanced = 0;
-  for (uint32_t t = 1; t <= 100; ++t) advanced += WakeClockTick(table, t, 50) ? 1 : 0;
+  // The first point before own ship's first fix: its entry is only the start-up centre.
+  for (uint32_t t = 1; t <= 100; ++t) advanced += WakeClockTick(table, t, 50, t > 50) ? 1 : 0;
   EXPECT_EQ(advanced, 2);
   EXPECT_EQ(table.wakeHead, 2);
+  EXPECT_EQ(table.WakeRings()[0].Points[1].Lat, 0.0);
+  EXPECT_EQ(table.WakeRings()[0].Points[1].Lon, 0.0);
   EXPECT_EQ(table.WakeRings()[0].Points[2].Lat, 34.5);
   EXPECT_EQ(table.WakeRings()[0].Points[2].Lon, 135.1);
   EXPECT_EQ(table.WakeRings()[0].Points[3].Lat, 0.0);
@@ -250,7 +253,7 @@ TEST(WakeClock, HeadWrapsAt480) {
   ManualClock clock;
   ShipTable table(clock);
   table.wakeHead = 479;
-  AdvanceWakeClock(table);
+  AdvanceWakeClock(table, true);
   EXPECT_EQ(table.wakeHead, 0);
 }
 

@@ -127,6 +127,12 @@ void NetworkSource::CheckTcpState() {
   }
 }
 
+void NetworkSource::Prefetch() {
+  if (state_ == SourceState::Open && tcp_ && tcp_->state() == QAbstractSocket::ConnectedState &&
+      tcp_->bytesAvailable() < kSourceBufferBytes)
+    tcp_->waitForReadyRead(0);
+}
+
 int NetworkSource::Read(const LineSink& accept) {
   if (state_ != SourceState::Open && state_ != SourceState::Connecting) return 0;
   auto counted = [&](const char* line) {

@@ -47,6 +47,9 @@ class NetworkSource {
   // Reads what is pending, at most kSourceSweepBytes, feeding complete lines to accept;
   // returns the bytes read.
   int Read(const LineSink& accept);
+  // Pulls waiting TCP bytes into the socket's buffer without handing on a line, so a long
+  // frame can keep the connection read; datagrams wait in the socket's own buffer.
+  void Prefetch();
   // Notices lost or refused connections, silence and connection timeouts, and retries
   // when the schedule says so.
   void Tick();

@@ -34,6 +34,11 @@ int NetworkSources::Sweep(const LineSink& accept) {
   return total;
 }
 
+void NetworkSources::Prefetch() {
+  if (sweeping_) return;
+  for (auto& s : sources_) s->Prefetch();
+}
+
 void NetworkSources::Tick() {
   if (sweeping_) return;
   for (auto& s : sources_) s->Tick();

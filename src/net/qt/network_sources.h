@@ -19,6 +19,8 @@ class NetworkSources {
   bool SetSources(const std::vector<SourceAddress>& addresses);
   // One sweep: every source in turn, each at most kSourceSweepBytes; the bytes read.
   int Sweep(const LineSink& accept);
+  // Reads into the sources' buffers without decoding, for the middle of a frame.
+  void Prefetch();
   // Reconnects and failure checks; the 100 ms timer calls it. Skipped inside a sweep.
   void Tick();
 
