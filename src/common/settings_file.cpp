@@ -13,6 +13,30 @@
 
 namespace aismon {
 
+bool ReplaceIniLines(const std::filesystem::path& iniPath, const std::vector<std::string>& out) {
+  std::filesystem::path temp = iniPath;
+  temp += ".tmp";
+  {
+    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+    if (!f) return false;
+    for (const std::string& l : out) f << l << "\r\n";
+    f.flush();
+    if (!f) {
+      std::error_code ec;
+      std::filesystem::remove(temp, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, iniPath, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    return false;
+  }
+  return true;
+}
+
 namespace {
 
 std::string Trim(const std::string& s) {
@@ -118,56 +142,10 @@ bool WriteMapCenter(const std::filesystem::path& iniPath, const MapCenter& cente
     out.push_back("[Map]");
     finishMap();
   }
-
-  std::filesystem::path temp = iniPath;
-  temp += ".tmp";
-  {
-    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    for (const std::string& l : out) f << l << "\r\n";
-    f.flush();
-    if (!f) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, iniPath, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return false;
-  }
-  return true;
+  return ReplaceIniLines(iniPath, out);
 }
 
 namespace {
-
-// The lines in place of the file: written beside it, then renamed over it.
-bool WriteLines(const std::filesystem::path& iniPath, const std::vector<std::string>& out) {
-  std::filesystem::path temp = iniPath;
-  temp += ".tmp";
-  {
-    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    for (const std::string& l : out) f << l << "\r\n";
-    f.flush();
-    if (!f) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, iniPath, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return false;
-  }
-  return true;
-}
 
 std::vector<std::string> ReadLines(const std::filesystem::path& iniPath) {
   std::vector<std::string> lines;
@@ -239,7 +217,7 @@ bool WriteIniNumbers(const std::filesystem::path& iniPath, const char* section,
     out.push_back(std::string("[") + section + "]");
     finishSection();
   }
-  return WriteLines(iniPath, out);
+  return ReplaceIniLines(iniPath, out);
 }
 
 }  // namespace aismon

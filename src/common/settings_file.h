@@ -15,6 +15,10 @@ struct MapCenter {
   double lon = kDefaultCenterLon;
 };
 
+// The lines (without line ends) in place of the file: written beside it with CR LF line
+// ends, then renamed over it, so a failure leaves the old file whole. False when not written.
+bool ReplaceIniLines(const std::filesystem::path& iniPath, const std::vector<std::string>& out);
+
 // A missing file, key or a value that is not a number gives the defaults.
 MapCenter ReadMapCenter(const std::filesystem::path& iniPath);
 // Writes the centre with up to 15 significant digits, keeping the file's other sections

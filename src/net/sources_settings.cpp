@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 
+#include "common/settings_file.h"
 #include "net/source_name.h"
 
 namespace aismon {
@@ -92,28 +93,7 @@ bool WriteSourcesSection(const std::filesystem::path& iniPath, const std::vector
     }
   }
   if (!wrote) writeSection();
-
-  std::filesystem::path temp = iniPath;
-  temp += ".tmp";
-  {
-    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    for (const std::string& l : out) f << l << "\r\n";
-    f.flush();
-    if (!f) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, iniPath, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return false;
-  }
-  return true;
+  return ReplaceIniLines(iniPath, out);
 }
 
 }  // namespace aismon
