@@ -349,10 +349,10 @@ int32_t SourceBlockX0(int32_t width) { return PanelX0(width) - 8 - kSourceBlockG
 PortPanelHit PortPanelAt(const FrameInputs& in, int32_t width, int32_t x, int32_t y) {
   const int32_t x0 = PanelX0(width);
   PortPanelHit hit;
-  const int32_t n = in.sourceCount < kMaxSourcePanels ? in.sourceCount : kMaxSourcePanels;
+  const int32_t sources = in.sourceCount < kMaxSourcePanels ? in.sourceCount : kMaxSourcePanels;
   const int32_t sx = SourceBlockX0(width);
-  if (n > 0 && x >= sx - 8 && x < sx + kPanelTextWidth && y >= kSourceBlockTop &&
-      y < kSourceBlockTop + kSourceRowHeight * (n + 1)) {
+  if (sources > 0 && x >= sx - 8 && x < sx + kPanelTextWidth && y >= kSourceBlockTop &&
+      y < kSourceBlockTop + kSourceRowHeight * (sources + 1)) {
     const int32_t row = (y - kSourceBlockTop) / kSourceRowHeight;
     if (row == 0) return {PortPanelKind::SourceCaption, 0};
     return {PortPanelKind::Source, row - 1};
