@@ -2,15 +2,11 @@
 
 #include <cctype>
 
+#include "text/text_parse.h"
+
 namespace aismon {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
@@ -84,7 +80,7 @@ bool Fail(std::string* error, const char* why) {
 }  // namespace
 
 bool ParseSourceName(std::string_view text, SourceAddress& out, std::string* error) {
-  const std::string_view t = Trim(text);
+  const std::string_view t = TrimBlanks(text);
   SourceAddress a;
   std::string_view rest;
   if (StartsWithNoCase(t, "udp:")) {

@@ -7,17 +7,13 @@
 
 #include "common/settings_file.h"
 #include "net/source_name.h"
+#include "text/text_parse.h"
 
 namespace aismon {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
+std::string Trim(const std::string& s) { return std::string(TrimBlanks(s)); }
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

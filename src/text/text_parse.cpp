@@ -16,12 +16,6 @@ bool IsBlank(char c) { return static_cast<uint8_t>(c) <= 0x20; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 size_t SkipBlanks(std::string_view s, size_t i) {
   while (i < s.size() && IsBlank(s[i])) ++i;
   return i;
@@ -66,6 +60,12 @@ std::string UpperAscii(std::string_view s) {
 
 }  // namespace
 
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
 std::vector<std::string> SplitCommaText(std::string_view line) {
   // The lists are handled as C strings: a NUL byte ends the line.
   if (const size_t nul = line.find('\0'); nul != std::string_view::npos) line = line.substr(0, nul);
@@ -104,11 +104,11 @@ std::vector<std::string> SplitCommaText(std::string_view line) {
 
 double ParseReal(std::string_view s) {
   if (s.empty()) return 0.0;
-  s = Trim(s);
+  s = TrimBlanks(s);
   std::string halfDigits;
   if (!s.empty() && static_cast<uint8_t>(s.front()) >= 0x80) {
     halfDigits = FullDigitsToHalf(s);
-    s = Trim(halfDigits);
+    s = TrimBlanks(halfDigits);
   }
 
   std::string kept;
@@ -135,7 +135,7 @@ double ParseReal(std::string_view s) {
 
 int32_t ParseInteger(std::string_view s) {
   const std::string upper = UpperAscii(s);
-  const std::string_view t = Trim(upper);
+  const std::string_view t = TrimBlanks(upper);
 
   if (t.size() >= 2 && t[0] == '0' && t[1] == 'X') {
     // Every byte after "0X" counts as a digit, a non-hexadecimal one as 0.

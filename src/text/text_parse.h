@@ -14,6 +14,9 @@ namespace aismon {
 // the very last byte adds one empty field. A 0x00 byte ends the line.
 std::vector<std::string> SplitCommaText(std::string_view line);
 
+// s without its leading and trailing blanks (bytes 0x00-0x20).
+std::string_view TrimBlanks(std::string_view s);
+
 // Reads a real number leniently: full-width digits are accepted, commas are skipped, a
 // sign after a non-zero number starts an exponent (1.5-3 is 0.0015), and "dd:mm" adds
 // mm/60 (mm at most 59). Gives 0 when nothing numeric is found.
