@@ -11,8 +11,9 @@
 // SIGTERM, SIGINT and SIGHUP close it the same way, as does the end of the session, so the
 // ship database, the receive log and the settings are written.
 // --frame-counts FILE appends, once a second, the steady clock in ms, the number of frames
-// painted so far and the longest gap between two reads of the inputs in that second (ms),
-// for measuring the frame rate and the input reading from outside.
+// painted so far, the longest gap in that second between two reads of the serial ports that
+// brought bytes (ms), and the longest a read byte waited before it was decoded (ms), for
+// measuring the frame rate and the input reading from outside.
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
@@ -156,7 +157,8 @@ int main(int argc, char** argv) {
         return 1;
       }
       QObject::connect(&countWatch, &QTimer::timeout, &window, [&] {
-        std::fprintf(counts, "%u %u %u\n", clock.TickMs(), window.IdlePasses(), window.TakeLongestReadGapMs());
+        std::fprintf(counts, "%u %u %u %u\n", clock.TickMs(), window.IdlePasses(), window.TakeLongestReadGapMs(),
+                     window.TakeLongestWaitMs());
         std::fflush(counts);
       });
       countWatch.start(1000);

@@ -94,7 +94,7 @@ class TForm1 : public QWidget {
   void AppIdle();
   void PollSerialPorts();
   void PrefetchInputs();  // between the layers of a frame
-  void NoteInputRead(uint32_t now);
+  void RequestPoll();  // decode what has come, as soon as the loop is free
   void Timer100msTimer();
   void COM_ResetClick();
   void CkVdoEnableClick();
@@ -155,7 +155,10 @@ class TForm1 : public QWidget {
   uint32_t TimerTicks() const { return timerTicks_; }
   uint32_t IdlePasses() const { return idlePasses_; }
   // The longest time between two reads of the inputs since the last call, in ms.
-  uint32_t TakeLongestReadGapMs();
+  // For --frame-counts: the serial reader's longest gap between reads, and the longest a
+  // read byte waited before it was decoded, since the last call.
+  uint32_t TakeLongestReadGapMs() { return ports_.TakeLongestReadGapMs(); }
+  uint32_t TakeLongestWaitMs() { return ports_.TakeLongestWaitMs(); }
   QPushButton* DemoButton() { return buttonDemo_; }
   PanelButton* MyPosPanel() { return panelMyPos_; }
   PanelButton* AllShipPanel() { return panelAllShip_; }
@@ -225,7 +228,6 @@ class TForm1 : public QWidget {
   bool driversStopped_ = false;
   FramePacer pacer_;
   uint32_t lastInputRead_ = 0;
-  uint32_t longestReadGap_ = 0;
   FrameRateCounter frameRate_;
   bool newData_ = false;      // sentences arrived since the last frame
   bool shipsMoving_ = false;  // the last frame moved a ship
@@ -244,7 +246,8 @@ class TForm1 : public QWidget {
   std::string lastFlushError_;
 
   QTimer* idleTimer_ = nullptr;  // the next frame, single-shot, re-armed by the pacing
-  QTimer* pollTimer_ = nullptr;  // reads the ports whatever the frame rate
+  QTimer* pollTimer_ = nullptr;  // sweeps what no wake announced
+  QTimer* pollSoon_ = nullptr;   // a wake's decoding pass, coalesced
   QTimer* timer100ms_ = nullptr;
   PaintBox* paint1_ = nullptr;
   QWidget* panel1_ = nullptr;

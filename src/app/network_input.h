@@ -27,6 +27,8 @@ class NetworkInput {
   // At close: writes the list when it came from the settings file or the dialog.
   void SaveAtClose();
 
+  // ready runs when a source's socket becomes readable.
+  void SetReadyHook(std::function<void()> ready) { sources_.SetReadyHook(std::move(ready)); }
   int Sweep() { return sources_.Sweep(accept_); }
   void Prefetch() { sources_.Prefetch(); }
   void Tick() { sources_.Tick(); }

@@ -30,17 +30,6 @@ bool ParsePortNumber(const std::string& s, int& n) {
   return n >= 1 && n <= kPortCount;
 }
 
-std::string OpenErrorText(const QSerialPort& port) {
-  const char* why = "開けません";
-  switch (port.error()) {
-    case QSerialPort::DeviceNotFoundError: why = "デバイスがありません"; break;
-    case QSerialPort::PermissionError: why = "開く権限がないか、他のプログラムが使用中です"; break;
-    case QSerialPort::UnsupportedOperationError: why = "この設定 (38400 8N1) にできません"; break;
-    default: break;
-  }
-  return std::string(why) + " (" + port.errorString().toStdString() + ")";
-}
-
 }  // namespace
 
 std::string DefaultPortDevice(int n) {
@@ -96,67 +85,35 @@ const std::string& SerialPorts::Device(int n) const {
 bool SerialPorts::OpenPort(int n) {
   if (n < 1 || n > kPortCount) return false;
   Slot& s = slots_[Index(n)];
-  s.port.reset();
+  ClosePort(n);
   const std::string& device = Device(n);
   s.openError = "デバイスの指定がありません";
   if (device.empty()) return false;
-  auto port = std::make_unique<QSerialPort>();
-  port->setPortName(QString::fromStdString(device));
-  port->setReadBufferSize(kPortBufferBytes);
-  if (!port->open(QIODevice::ReadOnly)) {
-    s.openError = OpenErrorText(*port);
-    return false;
-  }
-  if (!port->setBaudRate(38400) || !port->setDataBits(QSerialPort::Data8) || !port->setParity(QSerialPort::NoParity) ||
-      !port->setStopBits(QSerialPort::OneStop) || !port->setFlowControl(QSerialPort::NoFlowControl)) {
-    s.openError = OpenErrorText(*port);
-    port->close();
-    return false;
-  }
-  port->clear(QSerialPort::AllDirections);
-  s.openError.clear();
-  s.port = std::move(port);
-  return true;
+  s.open = reader_.Open(static_cast<int>(Index(n)), device, s.openError);
+  return s.open;
 }
 
 void SerialPorts::ClosePort(int n) {
   if (n < 1 || n > kPortCount) return;
   Slot& s = slots_[Index(n)];
-  if (!s.port) return;
-  s.port->clear(QSerialPort::AllDirections);
-  s.port->close();
-  s.port.reset();
+  if (!s.open) return;
+  reader_.Close(static_cast<int>(Index(n)));
+  s.open = false;
 }
 
-bool SerialPorts::IsOpen(int n) const {
-  return n >= 1 && n <= kPortCount && slots_[Index(n)].port && slots_[Index(n)].port->isOpen();
-}
-
-void SerialPorts::Prefetch() {
-  for (Slot& s : slots_)
-    if (s.port && s.port->isOpen() && s.port->bytesAvailable() < kPortBufferBytes) s.port->waitForReadyRead(0);
-}
+bool SerialPorts::IsOpen(int n) const { return n >= 1 && n <= kPortCount && slots_[Index(n)].open; }
 
 int SerialPorts::ReadPort(int n) {
   if (!IsOpen(n)) return 0;
   Slot& s = slots_[Index(n)];
-  QSerialPort& p = *s.port;
-  // Outside the event loop Qt only fills its buffer when asked; a zero wait never blocks.
-  if (p.bytesAvailable() == 0) p.waitForReadyRead(0);
-  const QSerialPort::SerialPortError error = p.error();
-  if (error == QSerialPort::ResourceError) {
-    // The device has gone (unplugged): drop it so the periodic retry can find it again.
-    ClosePort(n);
+  const int channel = static_cast<int>(Index(n));
+  uint32_t waited = 0;
+  const size_t got = reader_.Take(channel, s.buffer, kReadChunk, waited);
+  if (got == 0) {
+    if (reader_.Gone(channel)) ClosePort(n);
     return 0;
   }
-  if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError) {
-    p.clearError();
-    p.clear(QSerialPort::Input);
-    return 0;
-  }
-  if (error == QSerialPort::TimeoutError) p.clearError();
-  const qint64 got = p.read(s.buffer, std::min<qint64>(p.bytesAvailable(), kReadChunk));
-  if (got <= 0) return 0;
+  longestWaitMs_ = std::max(longestWaitMs_, waited);
   s.lastReadTick = clock_.TickMs();
   return static_cast<int>(got);
 }

@@ -1,14 +1,15 @@
 #pragma once
 // The table of serial ports COM1 to COM20 on QSerialPort: opened 38400 8N1 for reading
-// only, read without blocking, and one line assembler per port that survives closing and
+// only, read on a thread of their own into bounded rings (see port_reader.h) and taken
+// from there without blocking, and one line assembler per port that survives closing and
 // reopening, so a reopened port continues a line it had begun.
-#include <QSerialPort>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "app/port_reader.h"
 #include "common/clock.h"
 #include "input/line_assembler.h"
 
@@ -16,9 +17,7 @@ namespace aismon {
 
 inline constexpr int kPortCount = 20;
 inline constexpr int kReadChunk = 1024;
-// Qt keeps reading behind our back into its own buffer; bound it so a port that floods
-// while we paint cannot grow memory without limit.
-inline constexpr qint64 kPortBufferBytes = 64 * 1024;
+static_assert(kPortCount == kReaderChannels);
 
 // Port number n (1..20) to device: the command line's "--port n=PATH" first, then key
 // "COMn" of section "Ports" in the settings file, else COM1-10 -> /dev/ttyUSB0-9 and
@@ -47,12 +46,20 @@ class SerialPorts {
   // Closes port n, throwing away anything pending; a closed slot is ignored.
   void ClosePort(int n);
   bool IsOpen(int n) const;
-  // Reads up to 1024 waiting bytes into Buffer(n) without blocking; 0 for a closed port,
-  // nothing waiting or a line error (the pending input is then dropped).
+  // Takes up to 1024 bytes the reader has read into Buffer(n), without blocking; 0 for a
+  // closed port or nothing waiting. A port whose device has gone is closed here once what
+  // was read before is taken, so the periodic retry can find it again.
   int ReadPort(int n);
-  // Pulls what waits on every open port into Qt's buffer (64 KiB a port) without blocking
-  // or decoding, so a long frame does not leave the device unread; ReadPort hands it on.
-  void Prefetch();
+  // wake runs on context's thread soon after bytes arrive on a port that had none waiting.
+  void SetWake(QObject* context, std::function<void()> wake) { reader_.SetWake(context, std::move(wake)); }
+  // The longest gap between two reads of a port that brought bytes, since the last call.
+  uint32_t TakeLongestReadGapMs() { return reader_.TakeLongestReadGapMs(); }
+  // The longest time bytes waited between being read and being taken, since the last call.
+  uint32_t TakeLongestWaitMs() {
+    const uint32_t w = longestWaitMs_;
+    longestWaitMs_ = 0;
+    return w;
+  }
   const char* Buffer(int n) const { return slots_[Index(n)].buffer; }
   uint32_t LastReadTick(int n) const { return slots_[Index(n)].lastReadTick; }
   LineAssembler& Assembler(int n) { return slots_[Index(n)].assembler; }
@@ -61,7 +68,7 @@ class SerialPorts {
 
  private:
   struct Slot {
-    std::unique_ptr<QSerialPort> port;
+    bool open = false;
     char buffer[kReadChunk] = {};
     uint32_t lastReadTick = 0;
     LineAssembler assembler;
@@ -72,6 +79,8 @@ class SerialPorts {
   Clock& clock_;
   std::map<int, std::string> devices_;
   Slot slots_[kPortCount];
+  uint32_t longestWaitMs_ = 0;
+  PortReader reader_;  // last: its thread stops before the slots go
 };
 
 }  // namespace aismon

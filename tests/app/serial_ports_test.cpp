@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QObject>
 #include <cstdlib>
 #include <string>
 
@@ -89,8 +91,10 @@ class Pty {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) slave_ = ptsname(master_);
   }
-  ~Pty() {
+  ~Pty() { Unplug(); }
+  void Unplug() {
     if (master_ >= 0) close(master_);
+    master_ = -1;
   }
   bool ok() const { return !slave_.empty(); }
   const std::string& slave() const { return slave_; }
@@ -115,9 +119,18 @@ TEST(SerialPorts, ReadsWhatArrivesOnAPseudoTerminal) {
   EXPECT_EQ(ports.ReadPort(3), 0);
   EXPECT_EQ(ports.LastReadTick(3), 0u);
 
+  // The reader's thread wakes this one when bytes arrive.
+  QObject context;
+  int wakes = 0;
+  ports.SetWake(&context, [&] { ++wakes; });
   const std::string sentence = "!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26\r\n";
   pty.Write(sentence);
   clock.Advance(10);
+  for (int i = 0; i < 500 && wakes == 0; ++i) {
+    QCoreApplication::processEvents();
+    usleep(2000);
+  }
+  EXPECT_GE(wakes, 1);
   std::string got;
   for (int i = 0; i < 200 && got.size() < sentence.size(); ++i) {
     const int n = ports.ReadPort(3);
@@ -143,6 +156,27 @@ TEST(SerialPorts, ReadsWhatArrivesOnAPseudoTerminal) {
   EXPECT_FALSE(ports.IsOpen(3));
   EXPECT_EQ(ports.ReadPort(3), 0);
   ports.ClosePort(3);  // closing twice is harmless
+}
+
+TEST(SerialPorts, AnUnpluggedDeviceHandsOnWhatItSentThenCloses) {
+  Pty pty;
+  ASSERT_TRUE(pty.ok());
+  ManualClock clock;
+  SerialPorts ports(clock);
+  ports.SetDevices({{7, pty.slave()}});
+  ASSERT_TRUE(ports.OpenPort(7));
+  const std::string sentence = "$GPRMC,000000,V,,,,,,,010100,,,N*62\r\n";
+  pty.Write(sentence);
+  usleep(100000);  // read by the reader's thread before the device goes
+  pty.Unplug();
+  std::string got;
+  for (int i = 0; i < 500 && ports.IsOpen(7); ++i) {
+    const int n = ports.ReadPort(7);
+    got.append(ports.Buffer(7), static_cast<size_t>(n));
+    if (n == 0) usleep(2000);
+  }
+  EXPECT_EQ(got, sentence);
+  EXPECT_FALSE(ports.IsOpen(7));
 }
 
 TEST(SerialPorts, LineAssemblerSurvivesReopening) {

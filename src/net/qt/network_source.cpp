@@ -68,6 +68,7 @@ void NetworkSource::Open() {
 
 void NetworkSource::OpenUdp() {
   udp_ = std::make_unique<QUdpSocket>();
+  if (ready_) QObject::connect(udp_.get(), &QIODevice::readyRead, [this] { ready_(); });
   const bool multicast = !address_.group.empty();
   QHostAddress bindTo(QHostAddress::Any);  // every IPv4 and IPv6 address
   QHostAddress group;
@@ -95,6 +96,7 @@ void NetworkSource::OpenUdp() {
 void NetworkSource::OpenTcp() {
   tcp_ = std::make_unique<QTcpSocket>();
   tcp_->setReadBufferSize(kSourceBufferBytes);
+  if (ready_) QObject::connect(tcp_.get(), &QIODevice::readyRead, [this] { ready_(); });
   state_ = SourceState::Connecting;
   // A name is looked up in the background and every address it gives is tried in turn.
   tcp_->connectToHost(QString::fromStdString(address_.host), address_.port, QIODevice::ReadOnly);

@@ -42,6 +42,8 @@ class NetworkSource {
   NetworkSource(const NetworkSource&) = delete;
   NetworkSource& operator=(const NetworkSource&) = delete;
 
+  // ready runs whenever the socket has something to read (from the next Open on).
+  void SetReadyHook(std::function<void()> ready) { ready_ = std::move(ready); }
   // Binds or starts connecting; a failure leaves the source Waiting with its reason.
   void Open();
   // Reads what is pending, at most kSourceSweepBytes, feeding complete lines to accept;
@@ -85,6 +87,7 @@ class NetworkSource {
   uint32_t lastDataOrOpenTick_ = 0;
   uint32_t lastAttemptTick_ = 0;
   uint64_t lines_ = 0;
+  std::function<void()> ready_;
 };
 
 // The reason for a socket error as a person reads it, with Qt's own text after it.

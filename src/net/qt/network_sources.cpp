@@ -13,7 +13,10 @@ bool NetworkSources::SetSources(const std::vector<SourceAddress>& addresses) {
     std::unique_ptr<NetworkSource> kept;
     for (auto& s : sources_)
       if (s && s->Address() == a) kept = std::move(s);
-    if (!kept) kept = std::make_unique<NetworkSource>(a, clock_);
+    if (!kept) {
+      kept = std::make_unique<NetworkSource>(a, clock_);
+      kept->SetReadyHook(ready_);
+    }
     next.push_back(std::move(kept));
   }
   // Close the removed sources before opening new ones, so a changed source can take over
@@ -23,6 +26,11 @@ bool NetworkSources::SetSources(const std::vector<SourceAddress>& addresses) {
   for (auto& s : sources_)
     if (s->State() == SourceState::Waiting && !s->Schedule().Waiting()) s->Open();
   return true;
+}
+
+void NetworkSources::SetReadyHook(std::function<void()> ready) {
+  ready_ = std::move(ready);
+  for (auto& s : sources_) s->SetReadyHook(ready_);
 }
 
 int NetworkSources::Sweep(const LineSink& accept) {

@@ -1,6 +1,7 @@
 #pragma once
 // The network sources beside the serial ports: up to eight, each with its own socket and
 // line assembler, all feeding the one line sink the serial ports feed.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ class NetworkSources {
   // already running under the same name keep their socket and state, the others are
   // opened now, removed ones are closed. False (nothing changed) inside a sweep.
   bool SetSources(const std::vector<SourceAddress>& addresses);
+  // ready runs (on this thread) whenever a source's socket becomes readable, so the
+  // caller can sweep at once instead of waiting for its timer.
+  void SetReadyHook(std::function<void()> ready);
   // One sweep: every source in turn, each at most kSourceSweepBytes; the bytes read.
   int Sweep(const LineSink& accept);
   // Reads into the sources' buffers without decoding, for the middle of a frame.
@@ -31,6 +35,7 @@ class NetworkSources {
  private:
   Clock& clock_;
   std::vector<std::unique_ptr<NetworkSource>> sources_;
+  std::function<void()> ready_;
   // A line handed on from a sweep can open a modal box whose event loop runs the timer:
   // no source may be reopened or replaced under the sweep that is reading it.
   bool sweeping_ = false;
