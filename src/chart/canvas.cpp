@@ -69,7 +69,7 @@ void Canvas::ApplyBatch() const {
   // The image is this canvas's own; reading it through a const canvas still has to show
   // what was drawn.
   QImage& image = const_cast<QImage&>(image_);
-  batch_.Apply(reinterpret_cast<uint32_t*>(image.bits()), image.bytesPerLine() / 4);
+  batch_.Apply(reinterpret_cast<uint32_t*>(image.bits()), image.bytesPerLine() / 4, split_);
 }
 
 void Canvas::Begin() {

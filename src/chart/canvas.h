@@ -35,6 +35,8 @@ class Canvas {
 
   // Re-sizes the image (kept, never re-created); pen, brush and font survive.
   void Resize(int32_t width, int32_t height);
+  // Lets a second thread share the writing out of batched rows (not owned; may be null).
+  void SetRowSplitter(RowSplitter* split) { split_ = split; }
   int32_t Width() const { return image_.width(); }
   int32_t Height() const { return image_.height(); }
   // Direct access to row y (Width() pixels, 0xFFRRGGBB). Valid until the next Resize.
@@ -165,6 +167,7 @@ class Canvas {
   std::unique_ptr<LineSpanCache> keptLines_;
   std::vector<RowSpan> lineSpans_;
   mutable RowBatch batch_;
+  RowSplitter* split_ = nullptr;
   int batchDepth_ = 0;
   // Shift-JIS texts already converted: the same names and labels come back every frame.
   std::unordered_map<std::string, QString, TextHash, std::equal_to<>> textCache_;

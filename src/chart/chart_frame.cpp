@@ -79,6 +79,7 @@ ChartFrame::ChartFrame(ShipTable& table, const IntakeCounters& counters, Clock& 
       placeNames_(placeNames),
       placeNameLines_(std::move(placeNameLines)) {
   baseChart_ = std::make_unique<BaseChartLayer>();
+  canvas_.SetRowSplitter(&splitter_);
   // One kept course line per slot of the ship table.
   canvas_.KeepLines(kDynamicEntries);
   ResetScreenPositions();
@@ -171,7 +172,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   if (in.watch != nullptr) DrawWatchLayer(f, *in.watch, out);
   watch.Lap(FrameLayer::Watch);
 
-  Downsample2x2(canvas_.Image(), display_);
+  Downsample2x2(canvas_.Image(), display_, &splitter_);
   watch.Lap(FrameLayer::Downsample);
   if (betweenLayers_) betweenLayers_();
 
@@ -234,13 +235,14 @@ __attribute__((target("avx2"))) int32_t AverageRowAvx2(const uint32_t* r0, const
 }  // namespace
 #endif
 
-void Downsample2x2(const QImage& work, QImage& display) {
-  const int32_t w = std::min(display.width(), work.width() / 2);
-  const int32_t h = std::min(display.height(), work.height() / 2);
-  for (int32_t y = 0; y < h; ++y) {
-    const uint32_t* r0 = reinterpret_cast<const uint32_t*>(work.constScanLine(2 * y));
-    const uint32_t* r1 = reinterpret_cast<const uint32_t*>(work.constScanLine(2 * y + 1));
-    uint32_t* o = reinterpret_cast<uint32_t*>(display.scanLine(y));
+namespace {
+
+void AverageRows(const uchar* workBits, qsizetype workStride, uchar* displayBits, qsizetype displayStride, int32_t w,
+                 int32_t begin, int32_t end) {
+  for (int32_t y = begin; y < end; ++y) {
+    const uint32_t* r0 = reinterpret_cast<const uint32_t*>(workBits + 2 * y * workStride);
+    const uint32_t* r1 = reinterpret_cast<const uint32_t*>(workBits + (2 * y + 1) * workStride);
+    uint32_t* o = reinterpret_cast<uint32_t*>(displayBits + y * displayStride);
     int32_t x = 0;
 #if defined(AISMON_AVERAGE_AVX2)
     if (kHaveAvx2) x = AverageRowAvx2(r0, r1, o, w);
@@ -269,6 +271,22 @@ void Downsample2x2(const QImage& work, QImage& display) {
       o[x] = (sum >> 2) | kOpaque;
     }
   }
+}
+
+}  // namespace
+
+void Downsample2x2(const QImage& work, QImage& display, RowSplitter* split) {
+  const int32_t w = std::min(display.width(), work.width() / 2);
+  const int32_t h = std::min(display.height(), work.height() / 2);
+  // The pointers are taken here, once: a detach of an image on two threads would race.
+  const uchar* from = work.constBits();
+  uchar* to = display.bits();
+  const qsizetype fromStride = work.bytesPerLine(), toStride = display.bytesPerLine();
+  auto rows = [&](int, int32_t b, int32_t e) { AverageRows(from, fromStride, to, toStride, w, b, e); };
+  if (split != nullptr)
+    split->Run(h, rows);
+  else
+    rows(0, 0, h);
 }
 
 }  // namespace aismon

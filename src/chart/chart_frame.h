@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chart/canvas.h"
+#include "chart/row_split.h"
 #include "chart/frame_context.h"
 #include "chart/view_state.h"
 
@@ -75,6 +76,7 @@ class ChartFrame {
   std::vector<std::string> placeNameLines_;
   std::unique_ptr<BaseChartLayer> baseChart_;  // keeps its point buffers between frames
   std::function<void()> betweenLayers_;
+  RowSplitter splitter_;  // before the canvas, which points at it
   Canvas canvas_;
   QImage display_;
   ViewState view_;
@@ -97,6 +99,7 @@ int32_t FindHoveredShip(const PixelPoint* screenPositions, int32_t pointerX, int
 
 // Averages each 2x2 block of the work image into one display pixel (two low bits of every
 // channel dropped first, so one 32-bit addition sums all channels exactly).
-void Downsample2x2(const QImage& work, QImage& display);
+// With a splitter, two threads share the rows.
+void Downsample2x2(const QImage& work, QImage& display, RowSplitter* split = nullptr);
 
 }  // namespace aismon

@@ -1,6 +1,9 @@
 #include "chart/pixel_target.h"
 
+#include <algorithm>
+
 #include "chart/cpu_features.h"
+#include "chart/row_split.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -78,9 +81,11 @@ void FillLongRun(uint32_t* p, int32_t n, uint32_t pixel) {
 
 void RowBatch::Start(int32_t width, int32_t height) {
   width_ = width;
+  height_ = height;
   if (rows_.size() < static_cast<size_t>(height)) rows_.resize(static_cast<size_t>(height));
   // Room for a row and for aligning its start.
-  if (scratch_.size() < static_cast<size_t>(width) + 4) scratch_.resize(static_cast<size_t>(width) + 4);
+  for (std::vector<uint32_t>& s : scratch_)
+    if (s.size() < static_cast<size_t>(width) + 4) s.resize(static_cast<size_t>(width) + 4);
 }
 
 namespace {
@@ -122,24 +127,35 @@ void RowBatch::Append(std::vector<Run>& row, int32_t x, int32_t n, uint32_t pixe
   ++count_;
 }
 
-void RowBatch::Apply(uint32_t* bits, ptrdiff_t stride) {
-  if (count_ == 0) return;
-  for (size_t y = 0; y < rows_.size(); ++y) {
-    std::vector<Run>& row = rows_[y];
+void RowBatch::ApplyRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end, uint32_t* scratch) {
+  for (int32_t y = begin; y < end; ++y) {
+    std::vector<Run>& row = rows_[static_cast<size_t>(y)];
     if (row.empty()) continue;
     uint32_t* p = bits + static_cast<ptrdiff_t>(y) * stride;
     if (row.front().x == 0 && row.front().n == width_) {
-      uint32_t* s = scratch_.data();
-      for (const Run& r : row) FillPixels(s + r.x, r.n, r.pixel);
-      StreamRow(p, s, width_);
+      for (const Run& r : row) FillPixels(scratch + r.x, r.n, r.pixel);
+      StreamRow(p, scratch, width_);
     } else {
       for (const Run& r : row) FillPixels(p + r.x, r.n, r.pixel);
     }
     row.clear();
   }
 #if defined(__SSE2__)
+  // The streamed rows are seen by whoever reads the image next, on any thread.
   _mm_sfence();
 #endif
+}
+
+void RowBatch::Apply(uint32_t* bits, ptrdiff_t stride, RowSplitter* split) {
+  if (count_ == 0) return;
+  const int32_t rows = std::min(height_, static_cast<int32_t>(rows_.size()));
+  // A few runs (a label, a symbol) are not worth a hand-over.
+  if (split != nullptr && count_ >= static_cast<size_t>(rows)) {
+    auto work = [&](int part, int32_t b, int32_t e) { ApplyRows(bits, stride, b, e, scratch_[part].data()); };
+    split->Run(rows, work);
+  } else {
+    ApplyRows(bits, stride, 0, rows, scratch_[0].data());
+  }
   count_ = 0;
 }
 

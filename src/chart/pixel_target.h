@@ -22,6 +22,8 @@ inline void FillPixels(uint32_t* p, int32_t n, uint32_t pixel) {
   for (int32_t i = 0; i < n; ++i) p[i] = pixel;
 }
 
+class RowSplitter;
+
 class RowBatch {
  public:
   // Opens the batch for an image of the given size. Widths beyond 65535 cannot be batched.
@@ -47,8 +49,9 @@ class RowBatch {
   }
   // Writes every row's runs in order into rows bits + y * stride and empties the batch.
   // A row whose runs start with one over the whole row is made up in a scratch row and
-  // streamed out, so that the old row is never read in.
-  void Apply(uint32_t* bits, ptrdiff_t stride);
+  // streamed out, so that the old row is never read in. With a splitter, two threads
+  // share the rows.
+  void Apply(uint32_t* bits, ptrdiff_t stride, RowSplitter* split = nullptr);
 
  private:
   struct Run {
@@ -57,11 +60,13 @@ class RowBatch {
     uint32_t pixel;
   };
   void Append(std::vector<Run>& row, int32_t x, int32_t n, uint32_t pixel);
+  void ApplyRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end, uint32_t* scratch);
   int32_t width_ = 0;
+  int32_t height_ = 0;
   size_t count_ = 0;
   // Kept with their capacity from frame to frame.
   std::vector<std::vector<Run>> rows_;
-  std::vector<uint32_t> scratch_;
+  std::vector<uint32_t> scratch_[2];  // one for each thread that applies rows
 };
 
 // The image being drawn on: width x height pixels, row y at bits + y * stride; runs go to

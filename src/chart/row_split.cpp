@@ -1,0 +1,59 @@
+#include "chart/row_split.h"
+
+namespace aismon {
+
+namespace {
+
+// Below this many rows the hand-over costs more than it saves.
+constexpr int32_t kMinSplitRows = 64;
+
+}  // namespace
+
+RowSplitter::~RowSplitter() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    quit_ = true;
+  }
+  wake_.notify_one();
+  thread_.join();
+}
+
+void RowSplitter::Dispatch(int32_t rows, void* work, Call call) {
+  if (!helper_ || rows < kMinSplitRows) {
+    call(work, 0, 0, rows);
+    return;
+  }
+  if (!thread_.joinable()) thread_ = std::thread([this] { HelperLoop(); });
+  const int32_t half = rows / 2;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    work_ = work;
+    call_ = call;
+    begin_ = half;
+    end_ = rows;
+    pending_ = true;
+  }
+  wake_.notify_one();
+  call(work, 0, 0, half);
+  std::unique_lock<std::mutex> hold(lock_);
+  done_.wait(hold, [this] { return !pending_; });
+}
+
+void RowSplitter::HelperLoop() {
+  std::unique_lock<std::mutex> hold(lock_);
+  for (;;) {
+    wake_.wait(hold, [this] { return pending_ || quit_; });
+    if (quit_) return;
+    void* work = work_;
+    const Call call = call_;
+    const int32_t b = begin_, e = end_;
+    hold.unlock();
+    call(work, 1, b, e);
+    hold.lock();
+    pending_ = false;
+    done_.notify_one();
+  }
+}
+
+}  // namespace aismon
