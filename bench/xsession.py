@@ -1,5 +1,7 @@
 """A display, a monitor window on it and a pseudo-terminal feeding it, for the benchmarks and
 the soak run. Needs Xvfb and xdotool (installed on demand)."""
+import ctypes
+import ctypes.util
 import os
 import pty
 import shutil
@@ -91,8 +93,9 @@ def read_counts(path):
             for line in f:
                 parts = line.split()
                 if len(parts) >= 2:
-                    # ms, frames so far, and the longest gap between input reads (ms)
-                    out.append((int(parts[0]), int(parts[1])) + tuple(int(p) for p in parts[2:3]))
+                    # ms, frames so far, the serial reader's longest gap between reads and the
+                    # longest a read byte waited before decoding (ms)
+                    out.append((int(parts[0]), int(parts[1])) + tuple(int(p) for p in parts[2:4]))
     except FileNotFoundError:
         pass
     return out
@@ -127,6 +130,35 @@ def window_id(display, timeout=20):
 
 def xdo(display, *args):
     return subprocess.run(["xdotool"] + list(args), env=display.env(), capture_output=True, text=True)
+
+
+class Pointer:
+    """Moves and presses the pointer through XTest from this process: a drag that started
+    one xdotool process per step loaded the machine with a hundred processes a second."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        self.xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
+        self.xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.dpy = self.x11.XOpenDisplay(display.name.encode())
+        if not self.dpy:
+            raise SystemExit("cannot open display " + display.name)
+
+    def move(self, x, y):
+        self.xtst.XTestFakeMotionEvent(self.dpy, -1, int(x), int(y), 0)
+        self.x11.XFlush(self.dpy)
+
+    def button(self, down):
+        self.xtst.XTestFakeButtonEvent(self.dpy, 1, 1 if down else 0, 0)
+        self.x11.XFlush(self.dpy)
+
+    def close(self):
+        self.x11.XCloseDisplay(self.dpy)
 
 
 def aismon_path():
