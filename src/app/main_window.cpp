@@ -177,7 +177,7 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   ports_.SetDevices(devices);
   // Decoded at once when the loop is free: through the zero timer a due frame could go first.
   ports_.SetWake(this, [this] {
-    if (!closed_ && !demoRunning_) PollSerialPorts();
+    if (!closed_ && !demoRunning_ && !driversStopped_) PollSerialPorts();
   });
   network_.SetReadyHook([this] { RequestPoll(); });
   for (const auto& named : {portsFromCommandLine_, iniPorts})
