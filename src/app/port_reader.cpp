@@ -142,10 +142,24 @@ void PortReader::Close(int i) {
 }
 
 void PortReader::Fail(int i) {
-  ClosePortOnThread(i);
+  // Called from inside the port's own signal: it is closed and deleted only once that has
+  // returned, by work queued behind it on this thread (before any later close or the end).
+  Drain(i);  // what Qt read before the failure still goes to the window
+  Channel& c = channels_[i];
+  QSerialPort* p = c.port;
+  if (p == nullptr) return;
+  c.port = nullptr;
+  p->disconnect(worker_);
+  QMetaObject::invokeMethod(
+      worker_,
+      [p] {
+        p->close();
+        delete p;
+      },
+      Qt::QueuedConnection);
   {
-    std::lock_guard<std::mutex> hold(channels_[i].lock);
-    channels_[i].gone = true;
+    std::lock_guard<std::mutex> hold(c.lock);
+    c.gone = true;
   }
   Wake();  // the window closes the port once it has taken what was read
 }
