@@ -51,6 +51,11 @@ uint32_t FramePacer::DelayAfterFrame(uint32_t frameStartMs, uint32_t nowMs, Fram
   return delay <= 0 ? 0u : static_cast<uint32_t>(std::ceil(delay));
 }
 
+uint32_t FramePacer::DelayForInteraction(uint32_t lastFrameStartMs, uint32_t nowMs) const {
+  const double delay = refreshPeriodMs_ - static_cast<double>(nowMs - lastFrameStartMs);
+  return delay <= 0 ? 0u : static_cast<uint32_t>(std::ceil(delay));
+}
+
 void FrameRateCounter::NoteFrame(uint32_t nowMs) {
   ticks_[next_] = nowMs;
   next_ = (next_ + 1) % kKept;

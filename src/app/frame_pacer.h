@@ -44,6 +44,10 @@ class FramePacer {
   // a timer of whole milliseconds) but never come closer than one refresh period apart on
   // average.
   uint32_t DelayAfterFrame(uint32_t frameStartMs, uint32_t nowMs, FramePace pace);
+  // Milliseconds from now until a frame may answer an interaction: a whole refresh period
+  // after the last frame's start, rounded up, so a stream of pointer events cannot drive
+  // frames faster than the screen shows them.
+  uint32_t DelayForInteraction(uint32_t lastFrameStartMs, uint32_t nowMs) const;
 
  private:
   double refreshPeriodMs_ = 1000.0 / 60.0;

@@ -347,9 +347,7 @@ void TForm1::RequestFrameWithin(uint32_t ms) {
 void TForm1::NoteInteraction() {
   const uint32_t now = clock_.TickMs();
   pacer_.NoteInteraction(now);
-  const uint32_t since = now - lastFrameStart_;
-  const uint32_t period = static_cast<uint32_t>(pacer_.RefreshPeriodMs());
-  RequestFrameWithin(since >= period ? 0 : period - since);
+  RequestFrameWithin(pacer_.DelayForInteraction(lastFrameStart_, now));
 }
 
 void TForm1::AnchorPanels() {

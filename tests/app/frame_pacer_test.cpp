@@ -34,15 +34,26 @@ TEST(FramePacer, PaceFollowsWhatCanChange) {
 }
 
 // Frames fire when their timer says, each taking paintMs; returns the frame start times.
-std::vector<uint32_t> RunFrames(FramePacer& p, FramePace pace, uint32_t paintMs, uint32_t spanMs) {
+// With interactEveryMs, pointer events come that often and may bring the timer forward,
+// as the window does.
+std::vector<uint32_t> RunFrames(FramePacer& p, FramePace pace, uint32_t paintMs, uint32_t spanMs,
+                                uint32_t interactEveryMs = 0) {
   std::vector<uint32_t> starts;
   uint32_t now = 4294960000u;  // the tick wraps during the run
   const uint32_t end = now + spanMs;
+  uint32_t nextEvent = now + 1;
   while (static_cast<int32_t>(end - now) > 0) {
     starts.push_back(now);
     const uint32_t start = now;
     now += paintMs;
-    now += p.DelayAfterFrame(start, now, pace);
+    uint32_t due = now + p.DelayAfterFrame(start, now, pace);
+    for (; interactEveryMs != 0 && static_cast<int32_t>(due - nextEvent) > 0; nextEvent += interactEveryMs) {
+      // An event that came during the paint is handled once it is over.
+      const uint32_t at = static_cast<int32_t>(nextEvent - now) < 0 ? now : nextEvent;
+      const uint32_t asked = at + p.DelayForInteraction(start, at);
+      if (static_cast<int32_t>(due - asked) > 0) due = asked;
+    }
+    now = due;
   }
   return starts;
 }
@@ -55,9 +66,12 @@ TEST(FramePacer, RatesNeverExceedTheirPace) {
     uint32_t paintMs;
     int minFrames, maxFrames;  // over 10 s
     uint32_t minGapMs;
+    uint32_t interactEveryMs = 0;
   } rows[] = {
       {"refresh_60_fast_paint", 60, FramePace::Refresh, 3, 598, 600, 16},
       {"refresh_60_slow_paint", 60, FramePace::Refresh, 12, 598, 600, 16},
+      {"refresh_60_pointer_every_7ms", 60, FramePace::Refresh, 3, 598, 600, 16, 7},
+      {"refresh_60_pointer_every_1ms", 60, FramePace::Refresh, 12, 598, 600, 16, 1},
       {"refresh_75", 75, FramePace::Refresh, 5, 748, 750, 13},
       {"refresh_unknown_is_60", 0, FramePace::Refresh, 5, 598, 600, 16},
       {"paint_slower_than_refresh", 60, FramePace::Refresh, 25, 400, 400, 25},
@@ -66,7 +80,7 @@ TEST(FramePacer, RatesNeverExceedTheirPace) {
   };
   for (const Row& r : rows) {
     FramePacer p(r.refreshHz);
-    const std::vector<uint32_t> starts = RunFrames(p, r.pace, r.paintMs, 10000);
+    const std::vector<uint32_t> starts = RunFrames(p, r.pace, r.paintMs, 10000, r.interactEveryMs);
     EXPECT_GE(static_cast<int>(starts.size()), r.minFrames) << r.name;
     EXPECT_LE(static_cast<int>(starts.size()), r.maxFrames) << r.name;
     uint32_t minGap = UINT32_MAX;
