@@ -23,20 +23,25 @@ bool ValidChannel(int i) { return i >= 0 && i < kReaderChannels; }
 
 PortReader::~PortReader() {
   if (worker_ == nullptr) return;
-  OnThread([this] {
-    for (int i = 0; i < kReaderChannels; ++i) ClosePortOnThread(i);
-  });
-  thread_.quit();
-  thread_.wait();
+  if (thread_.isRunning()) {
+    OnThread([this] {
+      for (int i = 0; i < kReaderChannels; ++i) ClosePortOnThread(i);
+    });
+    thread_.quit();
+    thread_.wait();
+  }
   delete worker_;
 }
 
-void PortReader::StartThread() {
-  if (worker_ != nullptr) return;
-  worker_ = new QObject;
-  worker_->moveToThread(&thread_);
-  thread_.setObjectName(QStringLiteral("SerialReader"));
-  thread_.start();
+bool PortReader::StartThread() {
+  if (worker_ == nullptr) {
+    worker_ = new QObject;
+    worker_->moveToThread(&thread_);
+    thread_.setObjectName(QStringLiteral("SerialReader"));
+  }
+  // Work sent to a thread that never started would be waited for forever.
+  if (!thread_.isRunning()) thread_.start();
+  return thread_.isRunning();
 }
 
 void PortReader::OnThread(const std::function<void()>& work) {
@@ -73,7 +78,10 @@ void PortReader::Wake() {
 
 bool PortReader::Open(int i, const std::string& device, std::string& error) {
   if (!ValidChannel(i)) return false;
-  StartThread();
+  if (!StartThread()) {
+    error = "読み取りスレッドを開始できません";
+    return false;
+  }
   Close(i);
   bool ok = false;
   OnThread([&] {
@@ -132,7 +140,7 @@ void PortReader::ClosePortOnThread(int i) {
 }
 
 void PortReader::Close(int i) {
-  if (!ValidChannel(i) || worker_ == nullptr) return;
+  if (!ValidChannel(i) || worker_ == nullptr || !thread_.isRunning()) return;
   OnThread([this, i] { ClosePortOnThread(i); });
   Channel& c = channels_[i];
   std::lock_guard<std::mutex> hold(c.lock);

@@ -62,7 +62,7 @@ class PortReader {
     Steady::time_point lastRead{};
   };
 
-  void StartThread();
+  bool StartThread();  // false when the thread could not be started
   void OnThread(const std::function<void()>& work);  // runs work there and waits for it
   void Drain(int i);                                   // on the reader's thread
   void Fail(int i);                                    // on the reader's thread

@@ -1,5 +1,7 @@
 #include "chart/row_split.h"
 
+#include <system_error>
+
 namespace aismon {
 
 namespace {
@@ -24,7 +26,15 @@ void RowSplitter::Dispatch(int32_t rows, void* work, Call call) {
     call(work, 0, 0, rows);
     return;
   }
-  if (!thread_.joinable()) thread_ = std::thread([this] { HelperLoop(); });
+  if (!thread_.joinable()) {
+    try {
+      thread_ = std::thread([this] { HelperLoop(); });
+    } catch (const std::system_error&) {
+      helper_ = false;  // no thread to be had: the frame is simply drawn here
+      call(work, 0, 0, rows);
+      return;
+    }
+  }
   const int32_t half = rows / 2;
   {
     std::lock_guard<std::mutex> hold(lock_);
