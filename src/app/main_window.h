@@ -154,7 +154,6 @@ class TForm1 : public QWidget {
   const std::filesystem::path& IniPath() const { return iniPath_; }
   uint32_t TimerTicks() const { return timerTicks_; }
   uint32_t IdlePasses() const { return idlePasses_; }
-  // The longest time between two reads of the inputs since the last call, in ms.
   // For --frame-counts: the serial reader's longest gap between reads, and the longest a
   // read byte waited before it was decoded, since the last call.
   uint32_t TakeLongestReadGapMs() { return ports_.TakeLongestReadGapMs(); }
