@@ -4,6 +4,13 @@
 
 namespace aismon {
 
+namespace {
+
+// Rounded up: a timer of whole milliseconds must not fire before the time is due.
+uint32_t WholeMsUntil(double delayMs) { return delayMs <= 0 ? 0u : static_cast<uint32_t>(std::ceil(delayMs)); }
+
+}  // namespace
+
 void FramePacer::SetRefreshRate(double refreshHz) {
   if (!(refreshHz >= 1.0) || !std::isfinite(refreshHz)) refreshHz = 60.0;
   refreshPeriodMs_ = 1000.0 / refreshHz;
@@ -47,13 +54,11 @@ uint32_t FramePacer::DelayAfterFrame(uint32_t frameStartMs, uint32_t nowMs, Fram
   lastDueBase_ = frameStartMs;
   dueFraction_ = due;
   const double spent = static_cast<int32_t>(nowMs - frameStartMs);
-  const double delay = due - spent;
-  return delay <= 0 ? 0u : static_cast<uint32_t>(std::ceil(delay));
+  return WholeMsUntil(due - spent);
 }
 
 uint32_t FramePacer::DelayForInteraction(uint32_t lastFrameStartMs, uint32_t nowMs) const {
-  const double delay = refreshPeriodMs_ - static_cast<double>(nowMs - lastFrameStartMs);
-  return delay <= 0 ? 0u : static_cast<uint32_t>(std::ceil(delay));
+  return WholeMsUntil(refreshPeriodMs_ - static_cast<double>(nowMs - lastFrameStartMs));
 }
 
 void FrameRateCounter::NoteFrame(uint32_t nowMs) {

@@ -128,12 +128,18 @@ bool PortReader::Open(int i, const std::string& device, std::string& error) {
   return ok;
 }
 
-void PortReader::ClosePortOnThread(int i) {
+QSerialPort* PortReader::DetachPort(int i) {
   Channel& c = channels_[i];
-  if (c.port == nullptr) return;
   QSerialPort* p = c.port;
+  if (p == nullptr) return nullptr;
   c.port = nullptr;
   p->disconnect(worker_);
+  return p;
+}
+
+void PortReader::ClosePortOnThread(int i) {
+  QSerialPort* p = DetachPort(i);
+  if (p == nullptr) return;
   p->clear(QSerialPort::AllDirections);
   p->close();
   delete p;
@@ -153,11 +159,8 @@ void PortReader::Fail(int i) {
   // Called from inside the port's own signal: it is closed and deleted only once that has
   // returned, by work queued behind it on this thread (before any later close or the end).
   Drain(i);  // what Qt read before the failure still goes to the window
-  Channel& c = channels_[i];
-  QSerialPort* p = c.port;
+  QSerialPort* p = DetachPort(i);
   if (p == nullptr) return;
-  c.port = nullptr;
-  p->disconnect(worker_);
   QMetaObject::invokeMethod(
       worker_,
       [p] {
@@ -166,8 +169,8 @@ void PortReader::Fail(int i) {
       },
       Qt::QueuedConnection);
   {
-    std::lock_guard<std::mutex> hold(c.lock);
-    c.gone = true;
+    std::lock_guard<std::mutex> hold(channels_[i].lock);
+    channels_[i].gone = true;
   }
   Wake();  // the window closes the port once it has taken what was read
 }

@@ -66,6 +66,7 @@ class PortReader {
   void OnThread(const std::function<void()>& work);  // runs work there and waits for it
   void Drain(int i);                                   // on the reader's thread
   void Fail(int i);                                    // on the reader's thread
+  QSerialPort* DetachPort(int i);  // on the reader's thread: out of its channel, its signals cut
   void ClosePortOnThread(int i);
   void Wake();
 
