@@ -10,10 +10,10 @@
 // user would after MS milliseconds, first saving the chart image to --snapshot when given.
 // SIGTERM, SIGINT and SIGHUP close it the same way, as does the end of the session, so the
 // ship database, the receive log and the settings are written.
-// --frame-counts FILE appends, once a second, the steady clock in ms, the number of frames
+// --frame-counts FILE appends, once a second and at the close, the steady clock in ms, the number of frames
 // painted so far, the longest gap in that second between two reads of the serial ports that
-// brought bytes (ms), and the longest a read byte waited before it was decoded (ms), for
-// measuring the frame rate and the input reading from outside.
+// brought bytes (ms), the longest a read byte waited before it was decoded (ms), and the VDM
+// sentences taken so far, for measuring the frame rate and the input reading from outside.
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
@@ -104,6 +104,12 @@ fs::path ExecutableFolder(const char* argv0) {
   return fs::absolute(fs::path(argv0), ec).parent_path();
 }
 
+void WriteCounts(std::FILE* counts, Clock& clock, TForm1& window) {
+  std::fprintf(counts, "%u %u %u %u %u\n", clock.TickMs(), window.IdlePasses(), window.TakeLongestReadGapMs(),
+               window.TakeLongestWaitMs(), window.IntakeChain().counters.vdmCount);
+  std::fflush(counts);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,14 +140,16 @@ int main(int argc, char** argv) {
     // A receiver or SDR decoder left at its defaults sends here.
     setup.defaultSources = {kDefaultSourceName};
     SteadyClock clock;
-    TForm1 window(setup, clock);
-
     // Closed the normal way, from the event loop, so everything is saved; quitting too
-    // ends a modal box's loop that may be open meanwhile.
-    StopSignals stopSignals([&window](int) {
-      window.close();
+    // ends a modal box's loop that may be open meanwhile. Caught from before the window is
+    // made: a stop that comes while it starts (its ports already read) still saves.
+    TForm1* stopping = nullptr;
+    StopSignals stopSignals([&stopping](int) {
+      if (stopping != nullptr) stopping->close();
       QCoreApplication::quit();
     });
+    TForm1 window(setup, clock);
+    stopping = &window;
     // Logging out: save when asked (the logout may yet be cancelled), close on the way out.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) {
       window.SaveState();
@@ -156,11 +164,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "aismon: cannot write --frame-counts %s\n", o.frameCounts->c_str());
         return 1;
       }
-      QObject::connect(&countWatch, &QTimer::timeout, &window, [&] {
-        std::fprintf(counts, "%u %u %u %u\n", clock.TickMs(), window.IdlePasses(), window.TakeLongestReadGapMs(),
-                     window.TakeLongestWaitMs());
-        std::fflush(counts);
-      });
+      QObject::connect(&countWatch, &QTimer::timeout, &window, [&] { WriteCounts(counts, clock, window); });
       countWatch.start(1000);
     }
 
@@ -176,7 +180,10 @@ int main(int argc, char** argv) {
     }
     window.show();
     app.exec();
-    if (counts != nullptr) std::fclose(counts);
+    if (counts != nullptr) {
+      WriteCounts(counts, clock, window);  // what the close decoded too
+      std::fclose(counts);
+    }
     return snapshotFailed ? 1 : 0;
   } catch (const std::exception& e) {
     QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromLocal8Bit(e.what()));

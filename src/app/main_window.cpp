@@ -369,7 +369,32 @@ void TForm1::closeEvent(QCloseEvent* e) {
 void TForm1::FormClose() {
   closed_ = true;
   StopDrivers();
+  DecodeWhatWasRead();
   SaveState();
+}
+
+void TForm1::DecodeWhatWasRead() {
+  if (playback_.Playing() || alertOpen_ || inPoll_) return;
+  inPoll_ = true;
+  // Bounded: a source that never falls silent must not hold the close up.
+  for (int round = 0; round < 64; ++round) {
+    ports_.CollectRead();
+    int total = network_.Sweep();
+    for (int n = 1; n <= kPortCount; ++n)
+      for (int got = FeedPort(n); got > 0; got = FeedPort(n)) total += got;
+    if (total == 0) break;
+  }
+  inPoll_ = false;
+}
+
+int TForm1::FeedPort(int n) {
+  if (!ports_.IsOpen(n)) return 0;
+  const int got = ports_.ReadPort(n);
+  const char* bytes = ports_.Buffer(n);
+  LineAssembler& assembler = ports_.Assembler(n);
+  for (int i = 0; i < got; ++i)
+    assembler.FeedByte(static_cast<uint8_t>(bytes[i]), [this](const char* line) { intake_.AcceptLine(line); });
+  return got;
 }
 
 void TForm1::SaveState() {
@@ -553,15 +578,7 @@ void TForm1::PollSerialPorts() {
   const uint32_t deadline = clock_.TickMs() + 20;
   while (clock_.TickMs() <= deadline) {
     int total = 0;
-    for (int n = 1; n <= kPortCount; ++n) {
-      if (!ports_.IsOpen(n)) continue;
-      const int got = ports_.ReadPort(n);
-      const char* bytes = ports_.Buffer(n);
-      LineAssembler& assembler = ports_.Assembler(n);
-      for (int i = 0; i < got; ++i)
-        assembler.FeedByte(static_cast<uint8_t>(bytes[i]), [this](const char* line) { intake_.AcceptLine(line); });
-      total += got;
-    }
+    for (int n = 1; n <= kPortCount; ++n) total += FeedPort(n);
     total += network_.Sweep();
     if (total == 0) break;
     liveDataFlag_ = true;
@@ -652,6 +669,7 @@ void TForm1::ReportFlushError(const std::string& error) {
 }
 
 void TForm1::ShowWatchBox(std::string_view caption, std::string_view text) {
+  if (closed_) return;  // decoding what was read at close: nobody is there to answer a box
   alertOpen_ = true;
   QMessageBox box(QMessageBox::NoIcon, FromShiftJis(caption), FromShiftJis(text), QMessageBox::Ok, this);
   box.exec();

@@ -190,6 +190,9 @@ class TForm1 : public QWidget {
   void FollowSelection();
   std::string SelectedNameOf(const DbDynamic& d, bool keepReceivedName);
   void ShowWatchBox(std::string_view caption, std::string_view text);
+  int FeedPort(int n);  // decodes what port n has read; the bytes taken
+  // At close: everything already read from the ports and sockets is decoded.
+  void DecodeWhatWasRead();
   void SelectShip(int32_t slot, Qt::MouseButtons buttons);
 
   Clock& clock_;

@@ -92,6 +92,9 @@ bool PortReader::Open(int i, const std::string& device, std::string& error) {
       error = OpenErrorText(*port);
       return;
     }
+    // What waited on the line before the port was ours is dropped first, and the line
+    // settings come last: once the line shows 38400 baud, every byte that arrives is read.
+    port->clear(QSerialPort::AllDirections);
     if (!port->setBaudRate(38400) || !port->setDataBits(QSerialPort::Data8) ||
         !port->setParity(QSerialPort::NoParity) || !port->setStopBits(QSerialPort::OneStop) ||
         !port->setFlowControl(QSerialPort::NoFlowControl)) {
@@ -99,7 +102,6 @@ bool PortReader::Open(int i, const std::string& device, std::string& error) {
       port->close();
       return;
     }
-    port->clear(QSerialPort::AllDirections);
     Channel& c = channels_[i];
     {
       std::lock_guard<std::mutex> hold(c.lock);
@@ -173,6 +175,19 @@ void PortReader::Fail(int i) {
     channels_[i].gone = true;
   }
   Wake();  // the window closes the port once it has taken what was read
+}
+
+void PortReader::CollectRead() {
+  if (worker_ == nullptr || !thread_.isRunning()) return;
+  OnThread([this] {
+    for (int i = 0; i < kReaderChannels; ++i) Drain(i);
+  });
+}
+
+size_t PortReader::Waiting(int i) const {
+  if (!ValidChannel(i)) return 0;
+  std::lock_guard<std::mutex> hold(channels_[i].lock);
+  return channels_[i].ring ? channels_[i].ring->Size() : 0;
 }
 
 bool PortReader::Gone(int i) const {

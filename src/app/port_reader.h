@@ -37,6 +37,11 @@ class PortReader {
   bool Open(int i, const std::string& device, std::string& error);
   // Closes channel i and throws away what waits in its ring.
   void Close(int i);
+  // Bytes of channel i read and waiting to be taken.
+  size_t Waiting(int i) const;
+  // Moves what Qt has read from every open port into its ring now, on the reader's thread
+  // (at close, so that nothing already taken from a device is left undecoded).
+  void CollectRead();
   // The device failed (unplugged) after opening; what was read before it still waits.
   bool Gone(int i) const;
   // Up to max bytes of channel i, oldest first. waitedMs: how long the oldest of them

@@ -50,6 +50,10 @@ class SerialPorts {
   // closed port or nothing waiting. A port whose device has gone is closed here once what
   // was read before is taken, so the periodic retry can find it again.
   int ReadPort(int n);
+  // Bytes port n has read that ReadPort has not taken yet (those Qt still holds aside).
+  size_t Waiting(int n) const { return n >= 1 && n <= kPortCount ? reader_.Waiting(static_cast<int>(Index(n))) : 0; }
+  // Moves what the reader has read from the devices so far where ReadPort takes it.
+  void CollectRead() { reader_.CollectRead(); }
   // wake runs on context's thread soon after bytes arrive on a port that had none waiting.
   void SetWake(QObject* context, std::function<void()> wake) { reader_.SetWake(context, std::move(wake)); }
   // The longest gap between two reads of a port that brought bytes, since the last call.

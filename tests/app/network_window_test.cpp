@@ -21,6 +21,7 @@
 #include "chart/panels_layer.h"
 #include "net/sources_settings.h"
 #include "support/temp_files.h"
+#include "support/wait_until.h"
 
 namespace aismon {
 namespace {
@@ -57,12 +58,7 @@ bool Near(QRgb got, QRgb want) {
 }
 
 bool PollUntil(TForm1& w, const std::function<bool()>& done) {
-  for (int i = 0; i < 2000 && !done(); ++i) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-    w.PollSerialPorts();
-    QThread::msleep(1);
-  }
-  return done();
+  return testing::StepUntil([&] { w.PollSerialPorts(); }, done);
 }
 
 class NetworkWindowTest : public ::testing::Test {

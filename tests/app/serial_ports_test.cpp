@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QObject>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "support/temp_files.h"
 
@@ -84,6 +88,29 @@ TEST(PortDevice, ReadsPortsSectionOnly) {
   EXPECT_TRUE(ReadPortsSection(dir.path() / "missing.ini").empty());
 }
 
+// Polls until done() holds; the limit is generous, a loaded machine only makes it slower.
+bool WaitFor(const std::function<bool()>& done) {
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > limit) return false;
+    QCoreApplication::processEvents();
+    usleep(1000);
+  }
+  return true;
+}
+
+// Takes from port n until want bytes have come (or the limit passed).
+std::string ReadAll(SerialPorts& ports, int n, size_t want) {
+  std::string got;
+  WaitFor([&] {
+    const int k = ports.ReadPort(n);
+    EXPECT_LE(k, kReadChunk);
+    got.append(ports.Buffer(n), static_cast<size_t>(k));
+    return got.size() >= want;
+  });
+  return got;
+}
+
 // A pseudo-terminal stands in for a receiver: its slave side is the port.
 class Pty {
  public:
@@ -91,17 +118,38 @@ class Pty {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) slave_ = ptsname(master_);
   }
-  ~Pty() { Unplug(); }
+  ~Pty() {
+    Unplug();
+    if (watch_ >= 0) close(watch_);
+  }
   void Unplug() {
     if (master_ >= 0) close(master_);
     master_ = -1;
   }
+  // A second handle on the slave side, to see its line settings and what waits on it.
+  int Watch() {
+    if (watch_ < 0) watch_ = open(slave_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    return watch_;
+  }
+  speed_t Speed() {
+    termios t{};
+    return tcgetattr(Watch(), &t) == 0 ? cfgetispeed(&t) : B0;
+  }
+  void SetSpeed(speed_t speed) {
+    termios t{};
+    ASSERT_EQ(tcgetattr(Watch(), &t), 0);
+    cfsetispeed(&t, speed);
+    cfsetospeed(&t, speed);
+    ASSERT_EQ(tcsetattr(Watch(), TCSANOW, &t), 0);
+  }
+
   bool ok() const { return !slave_.empty(); }
   const std::string& slave() const { return slave_; }
   void Write(const std::string& s) { ASSERT_EQ(write(master_, s.data(), s.size()), static_cast<ssize_t>(s.size())); }
 
  private:
   int master_ = -1;
+  int watch_ = -1;
   std::string slave_;
 };
 
@@ -126,31 +174,14 @@ TEST(SerialPorts, ReadsWhatArrivesOnAPseudoTerminal) {
   const std::string sentence = "!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26\r\n";
   pty.Write(sentence);
   clock.Advance(10);
-  for (int i = 0; i < 500 && wakes == 0; ++i) {
-    QCoreApplication::processEvents();
-    usleep(2000);
-  }
-  EXPECT_GE(wakes, 1);
-  std::string got;
-  for (int i = 0; i < 200 && got.size() < sentence.size(); ++i) {
-    const int n = ports.ReadPort(3);
-    got.append(ports.Buffer(3), static_cast<size_t>(n));
-    if (n == 0) usleep(2000);
-  }
-  EXPECT_EQ(got, sentence);
+  EXPECT_TRUE(WaitFor([&] { return wakes > 0; }));
+  EXPECT_EQ(ReadAll(ports, 3, sentence.size()), sentence);
   EXPECT_EQ(ports.LastReadTick(3), 5010u);
 
   // A read takes at most 1024 bytes, the rest waits for the next one.
   const std::string burst(3000, 'x');
   pty.Write(burst);
-  size_t total = 0;
-  for (int i = 0; i < 400 && total < burst.size(); ++i) {
-    const int n = ports.ReadPort(3);
-    EXPECT_LE(n, kReadChunk);
-    total += static_cast<size_t>(n);
-    if (n == 0) usleep(2000);
-  }
-  EXPECT_EQ(total, burst.size());
+  EXPECT_EQ(ReadAll(ports, 3, burst.size()), burst);
 
   ports.ClosePort(3);
   EXPECT_FALSE(ports.IsOpen(3));
@@ -167,16 +198,47 @@ TEST(SerialPorts, AnUnpluggedDeviceHandsOnWhatItSentThenCloses) {
   ASSERT_TRUE(ports.OpenPort(7));
   const std::string sentence = "$GPRMC,000000,V,,,,,,,010100,,,N*62\r\n";
   pty.Write(sentence);
-  usleep(100000);  // read by the reader's thread before the device goes
+  // Taken from the device by the reader's thread before the device goes. (An empty input
+  // queue would not tell: a pseudo-terminal hands written bytes to its slave side a moment
+  // later.)
+  ASSERT_TRUE(WaitFor([&] { return ports.Waiting(7) == sentence.size(); }));
   pty.Unplug();
   std::string got;
-  for (int i = 0; i < 500 && ports.IsOpen(7); ++i) {
+  WaitFor([&] {
     const int n = ports.ReadPort(7);
     got.append(ports.Buffer(7), static_cast<size_t>(n));
-    if (n == 0) usleep(2000);
-  }
+    return !ports.IsOpen(7);
+  });
   EXPECT_EQ(got, sentence);
   EXPECT_FALSE(ports.IsOpen(7));
+}
+
+// Whoever feeds a port may start as soon as the line shows 38400 baud: what waited before
+// is dropped at the open, but nothing sent after that moment.
+TEST(SerialPorts, EveryByteSentOnceTheLineIsSetIsRead) {
+  const std::string sentence = "!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26\r\n";
+  for (int round = 0; round < 20; ++round) {
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    pty.SetSpeed(B9600);
+    pty.Write("stale bytes from before the open\r\n");
+    ManualClock clock;
+    SerialPorts ports(clock);
+    ports.SetDevices({{1, pty.slave()}});
+    bool sent = false;
+    std::thread feeder([&] {
+      const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      while (pty.Speed() != B38400 && std::chrono::steady_clock::now() < limit) {
+      }
+      pty.Write(sentence);
+      sent = true;
+    });
+    const bool opened = ports.OpenPort(1);
+    feeder.join();
+    ASSERT_TRUE(opened);
+    ASSERT_TRUE(sent);
+    ASSERT_EQ(ReadAll(ports, 1, sentence.size()), sentence) << "round " << round;
+  }
 }
 
 TEST(SerialPorts, LineAssemblerSurvivesReopening) {

@@ -303,6 +303,17 @@ def port_arguments(home, port1):
     return args
 
 
+def open_pty_at_9600():
+    """A pseudo-terminal in raw mode at another speed than the program's, so that its
+    configuring the line (the last step of opening the port) shows."""
+    master, slave = os.openpty()
+    tty.setraw(slave)
+    attrs = termios.tcgetattr(slave)
+    attrs[4] = attrs[5] = termios.B9600
+    termios.tcsetattr(slave, termios.TCSANOW, attrs)
+    return master, slave
+
+
 def wait_until(condition, seconds, proc=None):
     """Polls condition until it holds or the deadline passes; stops early if proc ended."""
     deadline = time.monotonic() + seconds
@@ -329,6 +340,21 @@ def finish(proc, seconds, what):
     return proc.returncode, err
 
 
+def vdm_taken(counts_path):
+    """The VDM sentences the program has taken so far, from its --frame-counts file (the
+    fifth column, written once a second); 0 before the first line."""
+    try:
+        with open(counts_path) as f:
+            rows = [l.split() for l in f if len(l.split()) >= 5]
+    except FileNotFoundError:
+        return 0
+    return int(rows[-1][4]) if rows else 0
+
+
+def vdm_count(lines):
+    return sum(1 for l in lines if l[3:6] == "VDM")
+
+
 def pending_input(fd):
     buf = fcntl.ioctl(fd, termios.FIONREAD, b"\0\0\0\0")
     return struct.unpack("i", buf)[0]
@@ -339,18 +365,14 @@ def line_speed(fd):
 
 
 def first_run(aismon, work, home, lines):
-    master, slave = os.openpty()
+    master, slave = open_pty_at_9600()
     try:
-        tty.setraw(slave)
-        # Another speed than the program's, so its configuring the line shows.
-        attrs = termios.tcgetattr(slave)
-        attrs[4] = attrs[5] = termios.B9600
-        termios.tcsetattr(slave, termios.TCSANOW, attrs)
         exit_ms = 6000
         shot = os.path.join(home, "shot.png")
         started = time.monotonic()
+        counts = os.path.join(work, "counts.txt")
         proc = subprocess.Popen([aismon, "--home", home] + port_arguments(home, os.ttyname(slave)) +
-                                ["--exit-after-ms", str(exit_ms), "--snapshot", shot],
+                                ["--exit-after-ms", str(exit_ms), "--snapshot", shot, "--frame-counts", counts],
                                 env=program_env(work), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         try:
             opened = wait_until(lambda: line_speed(slave) == termios.B38400, 60, proc)
@@ -358,14 +380,14 @@ def first_run(aismon, work, home, lines):
                 proc.kill()
                 proc.communicate()
                 return None
-            # Opening ends by discarding what waits on the line; the open is followed by a
-            # 100 ms pause on the program's side, and no later step of it can be observed.
-            time.sleep(0.3)
+            # The program sets the line's speed after discarding what waited on it, so from
+            # here every byte is read.
             data = "".join(l + "\r\n" for l in lines).encode("ascii")
             os.write(master, data)
-            consumed = wait_until(lambda: pending_input(slave) == 0, 30, proc)
-            check(consumed, "the program read all %d bytes (%d left)" % (len(data), pending_input(slave)))
-            rc, _ = finish(proc, 60 + exit_ms // 1000, "first run")
+            want = vdm_count(lines)
+            taken = wait_until(lambda: vdm_taken(counts) == want, 120, proc)
+            check(taken, "the program took all %d VDM sentences (%d)" % (want, vdm_taken(counts)))
+            rc, _ = finish(proc, 120 + exit_ms // 1000, "first run")
         finally:
             if proc.poll() is None:
                 proc.kill()

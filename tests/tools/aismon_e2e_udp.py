@@ -57,9 +57,10 @@ def first_run(aismon, work, home, lines):
     exit_ms = 6000
     shot = os.path.join(home, "shot.png")
     started = time.monotonic()
+    counts = os.path.join(work, "counts.txt")
     proc = subprocess.Popen([aismon, "--home", home, "--source", "udp:127.0.0.1:%d" % port] +
                             base.port_arguments(home, os.path.join(home, "absent-1")) +
-                            ["--exit-after-ms", str(exit_ms), "--snapshot", shot],
+                            ["--exit-after-ms", str(exit_ms), "--snapshot", shot, "--frame-counts", counts],
                             env=base.program_env(work), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     try:
         listening = base.wait_until(lambda: port_taken(port), 60, proc)
@@ -72,7 +73,10 @@ def first_run(aismon, work, home, lines):
             sender.sendto(d, ("127.0.0.1", port))
             time.sleep(0.02)
         sender.close()
-        base.finish(proc, 60 + exit_ms // 1000, "first run")
+        want = base.vdm_count(lines)
+        base.check(base.wait_until(lambda: base.vdm_taken(counts) == want, 120, proc),
+                   "the program took all %d VDM sentences (%d)" % (want, base.vdm_taken(counts)))
+        base.finish(proc, 120 + exit_ms // 1000, "first run")
     finally:
         if proc.poll() is None:
             proc.kill()

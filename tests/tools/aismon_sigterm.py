@@ -15,7 +15,6 @@ import sys
 import tempfile
 import termios
 import time
-import tty
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import aismon_e2e as e2e  # noqa: E402
@@ -30,18 +29,19 @@ def main():
     try:
         home = os.path.join(work, "home")
         os.makedirs(home)
-        master, slave = os.openpty()
-        tty.setraw(slave)
-        proc = subprocess.Popen([aismon, "--home", home] + e2e.port_arguments(home, os.ttyname(slave)),
+        master, slave = e2e.open_pty_at_9600()
+        counts = os.path.join(work, "counts.txt")
+        proc = subprocess.Popen([aismon, "--home", home, "--frame-counts", counts] +
+                                e2e.port_arguments(home, os.ttyname(slave)),
                                 env=e2e.program_env(work), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         try:
             opened = e2e.wait_until(lambda: e2e.line_speed(slave) == termios.B38400, 60, proc)
             if e2e.check(opened, "COM1 (the pseudo-terminal) opened"):
-                time.sleep(0.3)
-                data = "".join(l + "\r\n" for l in e2e.input_sentences()).encode("ascii")
-                os.write(master, data)
-                e2e.check(e2e.wait_until(lambda: e2e.pending_input(slave) == 0, 30, proc), "the program read its input")
-                time.sleep(0.5)  # decoded on the next idle passes
+                lines = e2e.input_sentences()
+                os.write(master, "".join(l + "\r\n" for l in lines).encode("ascii"))
+                want = e2e.vdm_count(lines)
+                e2e.check(e2e.wait_until(lambda: e2e.vdm_taken(counts) == want, 120, proc),
+                          "the program took its %d VDM sentences" % want)
                 sent = time.monotonic()
                 proc.send_signal(signal.SIGTERM)
                 try:

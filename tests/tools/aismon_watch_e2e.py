@@ -13,10 +13,9 @@ import sys
 import tempfile
 import termios
 import time
-import tty
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from aismon_e2e import msg_class_a, vdm, program_env, port_arguments  # noqa: E402
+from aismon_e2e import msg_class_a, vdm, program_env, port_arguments, open_pty_at_9600, wait_until, line_speed  # noqa: E402
 
 OWN_LAT, OWN_LON = 34.60, 135.10
 NM_LAT = 1.0 / 60.0
@@ -55,16 +54,16 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         home = os.path.join(work, "home")
         os.makedirs(os.path.join(home, "DATA"))
-        master, slave = os.openpty()
-        tty.setraw(slave)
-        attrs = termios.tcgetattr(slave)
-        attrs[4] = attrs[5] = termios.B9600
-        termios.tcsetattr(slave, termios.TCSANOW, attrs)
+        master, slave = open_pty_at_9600()
         port = os.ttyname(slave)
         proc = subprocess.Popen([aismon, "--home", home, "--exit-after-ms", str((SECONDS + 6) * 1000)]
                                 + port_arguments(home, port), env=program_env(work),
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        time.sleep(2.0)
+        if not wait_until(lambda: line_speed(slave) == termios.B38400, 60, proc):
+            proc.kill()
+            proc.communicate()
+            print("FAIL: COM1 (the pseudo-terminal) was not opened")
+            return 1
         for i in range(SECONDS):
             lines = [rmc(time.gmtime())]
             for ship in (CROSSING, PASSING):

@@ -42,13 +42,14 @@ void Stamp(ShipTable& table, int32_t round) {
   }
 }
 
-// The round both files hold, or -1 when they disagree or a file is torn.
+// The round both files hold, or -1 when they disagree or a file is torn. Round 0 is the
+// empty table a kill before the first finished save leaves: every stamped record blank.
 int32_t LoadedRound(const ShipTable& table, std::string& why) {
   const int32_t round = table.DynamicEntries()[0].MMSI;
   for (int i = 1; i < kStaticEntries; i += kStampEvery) {
     const DbStatic& s = table.StaticEntries()[i];
-    char name[sizeof s.Name];
-    std::snprintf(name, sizeof name, "ROUND %d", round);
+    char name[sizeof s.Name] = {};
+    if (round != 0) std::snprintf(name, sizeof name, "ROUND %d", round);
     if (s.MMSI != round || s.UdTime != static_cast<uint32_t>(round) || std::strcmp(s.Name, name) != 0) {
       why = "static record " + std::to_string(i) + " holds round " + std::to_string(s.MMSI) +
             ", the dynamic file round " + std::to_string(round);

@@ -12,7 +12,7 @@
 
 namespace aismon::testing {
 
-inline bool PumpUntil(const std::function<bool()>& done, int deadlineMs = 10000) {
+inline bool PumpUntil(const std::function<bool()>& done, int deadlineMs = 60000) {
   QElapsedTimer t;
   t.start();
   while (!done()) {
