@@ -540,13 +540,15 @@ void TForm1::PlaySpeedClick(QToolButton* sender) {
 }
 
 void TForm1::LogPlayClick() {
-  playback_.Stop();
-  liveDataFlag_ = false;
   const QString chosen = chooseLogFile ? chooseLogFile() : QString();
-  if (!chosen.isEmpty()) playback_.Start(fs::path(chosen.toStdString()));
   // The dialog may have moved the working folder.
   std::error_code ec;
   fs::current_path(programFolder_, ec);
+  // Cancelled: the live table, its alarms and a playback under way stay as they were.
+  if (chosen.isEmpty()) return;
+  playback_.Stop();
+  liveDataFlag_ = false;
+  playback_.Start(fs::path(chosen.toStdString()));
   ResetTableForPlayback(table_);
   sbtnPlay1_->setChecked(true);
   PlaySpeedClick(sbtnPlay1_);

@@ -117,7 +117,7 @@ void ChartFrame::SetupView(int32_t paintWidth, int32_t paintHeight) {
 
 void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInputs& in, FrameOutputs& out) {
   LayerStopwatch watch(timings_);
-  UpdateViewForFrame(view_, table_, paintHeight);
+  UpdateViewForFrame(view_, table_, paintHeight, fitFilter_);
   ResetScreenPositions();
   SetupView(paintWidth, paintHeight);
   FrameContext f{canvas_, view_, table_, counters_, in, clock_, screenPositions_};

@@ -80,6 +80,7 @@ class ChartFrame {
   Canvas canvas_;
   QImage display_;
   ViewState view_;
+  ViewFitFilter fitFilter_{kDynamicEntries};
   PixelPoint screenPositions_[kDynamicEntries];
   RotatePixelCache gridRotation_;
   bool firstFrame_ = true;

@@ -61,9 +61,8 @@ PixelPoint RotatePixelCache::Rotate(int32_t w, int32_t h, double angleDeg, int32
                     static_cast<int32_t>(hh + ((dx * sn_ + dy * cs_) >> 14))};
 }
 
-void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight) {
-  double north = -90, south = 90, east = -180, west = 180;
-  int count = 0;
+void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight, ViewFitFilter& filter) {
+  filter.Clear();
   for (int i = 1; i < kDynamicEntries; ++i) {
     DbDynamic e;
     if (!table.GetShip(i, e)) continue;
@@ -71,11 +70,18 @@ void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight) {
     // A station known only from a static message, or reporting "no position", sits at a
     // placeholder: it would stretch the view over half the earth.
     if (!HasReceivedPosition(e)) continue;
+    filter.Add(e.Lat, e.Lon);
+  }
+  filter.Decide();
+  double north = -90, south = 90, east = -180, west = 180;
+  int count = 0;
+  for (size_t i = 0; i < filter.Count(); ++i) {
+    if (!filter.Kept(i)) continue;
     ++count;
-    north = std::fmax(north, e.Lat + 0.000001);
-    south = std::fmin(south, e.Lat - 0.000001);
-    east = std::fmax(east, e.Lon + 0.000001);
-    west = std::fmin(west, e.Lon - 0.000001);
+    north = std::fmax(north, filter.Lat(i) + 0.000001);
+    south = std::fmin(south, filter.Lat(i) - 0.000001);
+    east = std::fmax(east, filter.Lon(i) + 0.000001);
+    west = std::fmin(west, filter.Lon(i) - 0.000001);
   }
   if (count < 2) return;
   v.centerLat = (north + south) / 2;
@@ -96,8 +102,8 @@ void KeepCenterOnEarth(ViewState& v) {
   }
 }
 
-void UpdateViewForFrame(ViewState& v, ShipTable& table, int32_t paintHeight) {
-  if (v.fitAllShips) FitAllShips(v, table, paintHeight);
+void UpdateViewForFrame(ViewState& v, ShipTable& table, int32_t paintHeight, ViewFitFilter& filter) {
+  if (v.fitAllShips) FitAllShips(v, table, paintHeight, filter);
   KeepCenterOnEarth(v);
   // NaN as well as out-of-range scales end up inside 0.1 .. 10000.
   if (!(v.metersPerPixel <= 10000)) v.metersPerPixel = 10000;

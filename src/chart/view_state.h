@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "chart/view_fit_filter.h"
+
 namespace aismon {
 
 class ShipTable;
@@ -98,13 +100,14 @@ class RotatePixelCache {
   int32_t cs_ = 16384;
 };
 
-// Re-centres and re-scales the view on all live ships (paintHeight: the paint box's height).
-void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight);
+// Re-centres and re-scales the view on all live ships (paintHeight: the paint box's height),
+// leaving out what filter rules out (see view_fit_filter.h); filter is scratch storage.
+void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight, ViewFitFilter& filter);
 
 // The per-frame view update before SetupView: fit, clamp the scale, follow own heading.
 // A centre that is not a number goes back to the default; latitudes stop at the poles and
 // longitudes wrap into -180..180, whatever view control or a settings file left.
 void KeepCenterOnEarth(ViewState& v);
-void UpdateViewForFrame(ViewState& v, ShipTable& table, int32_t paintHeight);
+void UpdateViewForFrame(ViewState& v, ShipTable& table, int32_t paintHeight, ViewFitFilter& filter);
 
 }  // namespace aismon

@@ -58,7 +58,8 @@ TEST(UntrustedPositions, OnlyReportedPositionsCount) {
   AddStation(t, 431000001, Origin::Reported, 34.60, 135.10);
   AddStation(t, 431000002, Origin::Reported, 34.70, 135.30);
   ViewState v;
-  FitAllShips(v, t, 500);
+  ViewFitFilter filter(kDynamicEntries);
+  FitAllShips(v, t, 500, filter);
   const double lat = v.centerLat, lon = v.centerLon, mpp = v.metersPerPixel;
   EXPECT_NEAR(lat, 34.65, 1e-9);
   EXPECT_NEAR(lon, 135.20, 1e-9);
@@ -67,7 +68,7 @@ TEST(UntrustedPositions, OnlyReportedPositionsCount) {
   AddStation(t, 431000004, Origin::NoPosition, 0, 0);
   AddStation(t, 431000005, Origin::Reused, 0, 0);
   ViewState w;
-  FitAllShips(w, t, 500);
+  FitAllShips(w, t, 500, filter);
   EXPECT_EQ(w.centerLat, lat);
   EXPECT_EQ(w.centerLon, lon);
   EXPECT_EQ(w.metersPerPixel, mpp);

@@ -4,10 +4,12 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "common/clock.h"
+#include "input/intake.h"
 #include "shipdb/ship_table.h"
 
 namespace aismon {
@@ -363,7 +365,8 @@ TEST_P(FitAllShipsTest, CentresAndScales) {
   v.centerLat = 1;
   v.centerLon = 2;
   v.metersPerPixel = 3;
-  FitAllShips(v, table, 1000);
+  ViewFitFilter filter(kDynamicEntries);
+  FitAllShips(v, table, 1000, filter);
   if (!c.changes) {
     EXPECT_EQ(v.centerLat, 1);
     EXPECT_EQ(v.centerLon, 2);
@@ -377,6 +380,18 @@ TEST_P(FitAllShipsTest, CentresAndScales) {
 
 // Two vessels one degree of latitude apart: span 1.000002, 1.000002 x 111120 / 1800.
 constexpr double kDegreeSpanMpp = 1.000002 * 111120 / 1800;
+
+// Six ships in Tokyo Bay: 35.35..35.60 N, 139.70..139.90 E; the latitude span rules.
+const std::vector<Ship> kTokyoBay = {{431000001, 35.45, 139.75, 1, 0}, {431000002, 35.50, 139.80, 1, 0},
+                                     {431000003, 35.40, 139.70, 1, 0}, {431000004, 35.55, 139.85, 1, 0},
+                                     {431000005, 35.35, 139.72, 1, 0}, {431000006, 35.60, 139.90, 1, 0}};
+constexpr double kTokyoBayMpp = 0.250002 * 111120 / 1800;
+std::vector<Ship> With(std::vector<Ship> ships, std::vector<Ship> more) {
+  ships.insert(ships.end(), more.begin(), more.end());
+  return ships;
+}
+// Tokyo, Nagoya, Kobe and Osaka: a coast-wide pool, all of it kept.
+const double kCoastMpp = std::cos(35.05 * 3.141592653589793 / 180) * 4.600002 * 111120 / 1800;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FitAllShipsTest,
@@ -394,8 +409,76 @@ INSTANTIATE_TEST_SUITE_P(
                 kDegreeSpanMpp},
         // 0.1 degree would give 6.2 m per pixel: the scale stops at 10.
         FitCase{"small_span_floored_at_10", {{431000001, 34.5, 135.1, 1, 0}, {431000002, 34.6, 135.1, 1, 0}}, true, 34.55,
-                135.1, 10}),
+                135.1, 10},
+        // No single station spoils the view: 0 degrees 0 degrees never counts, a station far
+        // from the rest counts once there are enough stations to outvote it.
+        FitCase{"tokyo_bay", kTokyoBay, true, 35.475, 139.80, kTokyoBayMpp},
+        FitCase{"tokyo_bay_and_null_island", With(kTokyoBay, {{431000007, 0.0, 0.0, 1, 0}}), true, 35.475, 139.80,
+                kTokyoBayMpp},
+        FitCase{"tokyo_bay_and_nearly_null_island", With(kTokyoBay, {{431000007, 0.009, -0.009, 1, 0}}), true, 35.475,
+                139.80, kTokyoBayMpp},
+        FitCase{"tokyo_bay_and_a_station_off_california", With(kTokyoBay, {{431000007, 35.5, -120.0, 1, 0}}), true,
+                35.475, 139.80, kTokyoBayMpp},
+        FitCase{"two_and_null_island",
+                {{431000001, 34.5, 135.1, 1, 0}, {431000002, 35.5, 135.1, 1, 0}, {431000003, 0.0, 0.0, 1, 0}}, true,
+                35.0, 135.1, kDegreeSpanMpp},
+        FitCase{"null_island_and_one", {{431000001, 0.0, 0.0, 1, 0}, {431000002, 35.5, 135.1, 1, 0}}, false, 0, 0, 0},
+        FitCase{"coast_wide_all_kept",
+                {{431000001, 35.5, 139.8, 1, 0}, {431000002, 35.0, 136.9, 1, 0}, {431000003, 34.68, 135.2, 1, 0},
+                 {431000004, 34.6, 135.2, 1, 0}},
+                true, 35.05, 137.5, kCoastMpp}),
     [](const testing::TestParamInfo<FitCase>& i) { return i.param.name; });
+
+struct StreamFitRow {
+  const char* file;
+  bool allKept;  // one receiver's traffic: nothing is far from the rest
+  double south, north, west, east;  // where the fitted centre must lie
+};
+
+// Real streams: one receiver's traffic is kept whole and the view centred on it; of a
+// worldwide aggregate at least the main body is kept (far clusters are still drawn); one
+// station at 0 degrees 0 degrees changes nothing.
+TEST(FitAllShips, RealStreamsKeepTheirTrafficAndIgnoreNullIsland) {
+  const StreamFitRow rows[] = {{"rx-netherlands-rmc-vdm.log", true, 52, 54, 4, 7},
+                               {"rx-traffic-sample.nmea", true, 35, 40, 20, 27},
+                               {"rx-mixed-type6.log", false, -90, 90, -180, 180}};
+  for (const StreamFitRow& r : rows) {
+    SCOPED_TRACE(r.file);
+    std::ifstream in(std::string(AISMON_CORPUS_DIR) + "/" + r.file, std::ios::binary);
+    if (!in) GTEST_SKIP() << "no corpus here";
+    ManualClock clock(1000);
+    ShipTable table(clock);
+    Intake intake(table);
+    for (std::string line; std::getline(in, line);) {
+      while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+      intake.AcceptLine(line.c_str());
+    }
+    ViewState v;
+    ViewFitFilter filter(kDynamicEntries);
+    FitAllShips(v, table, 1000, filter);
+    size_t kept = 0;
+    for (size_t i = 0; i < filter.Count(); ++i) kept += filter.Kept(i) ? 1 : 0;
+    ASSERT_GE(filter.Count(), 10u);
+    if (r.allKept) EXPECT_EQ(kept, filter.Count());
+    EXPECT_GE(kept * 2, filter.Count());
+    EXPECT_TRUE(v.centerLat > r.south && v.centerLat < r.north && v.centerLon > r.west && v.centerLon < r.east)
+        << v.centerLat << " " << v.centerLon;
+
+    DbDynamic e;
+    const int slot = table.FindOrAddShip(431999999);
+    table.GetShip(slot, e);
+    e.Age = 1;
+    e.Raw.PosState = kPosReported;
+    e.Lat = 0;
+    e.Lon = 0;
+    table.PutShip(slot, e);
+    ViewState w;
+    FitAllShips(w, table, 1000, filter);
+    EXPECT_EQ(w.centerLat, v.centerLat);
+    EXPECT_EQ(w.centerLon, v.centerLon);
+    EXPECT_EQ(w.metersPerPixel, v.metersPerPixel);
+  }
+}
 
 TEST(FitAllShips, LongitudeSpanShrinksWithCosine) {
   ManualClock clock(1000);
@@ -412,7 +495,8 @@ TEST(FitAllShips, LongitudeSpanShrinksWithCosine) {
     table.PutShip(slot, e);
   }
   ViewState v;
-  FitAllShips(v, table, 500);
+  ViewFitFilter filter(kDynamicEntries);
+  FitAllShips(v, table, 500, filter);
   EXPECT_NEAR(v.centerLon, 135.5, 1e-9);
   const double span = std::cos(60 * 3.141592653589793 / 180) * 1.000002;
   EXPECT_NEAR(v.metersPerPixel, span * 111120 / (500 * 1.8), 1e-6);
@@ -440,7 +524,8 @@ TEST_P(ViewUpdateTest, ClampsAndFollowsHeading) {
   v.orientationMode = c.mode;
   v.rotationDeg = c.rotation;
   v.metersPerPixel = c.mpp;
-  UpdateViewForFrame(v, table, 1000);
+  ViewFitFilter filter(kDynamicEntries);
+  UpdateViewForFrame(v, table, 1000, filter);
   EXPECT_DOUBLE_EQ(v.rotationDeg, c.expectRotation);
   EXPECT_DOUBLE_EQ(v.metersPerPixel, c.expectMpp);
 }
