@@ -1,8 +1,11 @@
 // Decoding of every handled message number into the ship table, through the whole intake.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "tests/support/intake_fixture.h"
 #include "tests/support/payload_builder.h"
@@ -35,6 +38,43 @@ std::string ClassA(int number, const ClassAFields& f, const char* type = "VDM", 
   b.Set(138, 143, f.sec).Set(149, 149, f.raim).Set(152, 154, f.timeout).Set(155, 168, f.stations);
   return b.Sentence(type, channel);
 }
+
+// A message written field after field, in the order and widths of its ITU-R M.1371 table
+// (no bit positions), then armoured into a sentence with its checksum. Only for layouts no
+// recording holds; what gpsdecode reads from each sentence built with it is quoted beside it.
+class ItuMessage {
+ public:
+  ItuMessage& Field(int width, uint32_t value) {
+    for (int i = width - 1; i >= 0; --i) bits_.push_back(((value >> i) & 1u) != 0);
+    return *this;
+  }
+  // Six-bit ASCII: "@" to "_" are 0 to 31, " " to "?" are 32 to 63; padded with "@".
+  ItuMessage& Text(int chars, std::string_view text) {
+    for (int i = 0; i < chars; ++i) {
+      const int c = i < static_cast<int>(text.size()) ? text[i] : '@';
+      Field(6, static_cast<uint32_t>(c >= 64 ? c - 64 : c));
+    }
+    return *this;
+  }
+  std::string Sentence() const {
+    const int fill = static_cast<int>((6 - bits_.size() % 6) % 6);
+    std::string body = "AIVDM,1,1,,A,";
+    for (size_t i = 0; i < bits_.size(); i += 6) {
+      int v = 0;
+      for (size_t k = i; k < i + 6; ++k) v = v * 2 + (k < bits_.size() && bits_[k] ? 1 : 0);
+      body += static_cast<char>(v < 40 ? v + 48 : v + 56);
+    }
+    body += "," + std::to_string(fill);
+    unsigned sum = 0;
+    for (const char c : body) sum ^= static_cast<unsigned char>(c);
+    char tail[4];
+    std::snprintf(tail, sizeof tail, "*%02X", sum);
+    return "!" + body + tail;
+  }
+
+ private:
+  std::vector<bool> bits_;
+};
 
 class DecoderTest : public testing::IntakeTest {
  protected:
@@ -416,6 +456,54 @@ TEST_F(DecoderTest, StaticReportPartsAAndB) {
   EXPECT_EQ(s.AntD, 4);
   EXPECT_EQ(s.MsgNo, 24);
   EXPECT_EQ(d->Raw.PosState, kPosStaticOnly);
+}
+
+// Message 24 with a part number of 2 or 3: type, repeat, MMSI, part number, then a part B
+// layout (ship type, vendor, call sign, dimensions, spare) holding what a recorded part 3 holds.
+std::string StaticReportOtherPart(int32_t mmsi, int part) {
+  ItuMessage m;
+  m.Field(6, 24).Field(2, 0).Field(30, mmsi).Field(2, part);
+  m.Field(8, 60).Text(7, "").Text(7, "@OF-332").Field(9, 424).Field(9, 0).Field(6, 0).Field(6, 0).Field(6, 0);
+  return m.Sentence();
+}
+
+TEST_F(DecoderTest, StaticReportPartsTwoAndThreeAreDropped) {
+  // A recorded class B ship's parts A and B; gpsdecode: "PROGUY", type 60, vendor "1D00014",
+  // call sign "TC6163", dimensions 0, 15, 0, 5.
+  Feed("!AIVDM,1,1,,A,H42O55i18tMET00000000000000,2*6D");
+  Feed("!AIVDM,1,1,,A,H42O55lti4hhhilD3nink000?050,0*40");
+  const int i = table.FindShip(271041815);
+  ASSERT_GT(i, 0);
+  const DbStatic good = StaticOf(table.DynamicEntries()[i]);
+  const struct {
+    const char* name;
+    std::string sentence;
+  } others[] = {
+      // Part 3 as recorded from two other stations (gpsd's test log ais-18-27.log); gpsdecode
+      // reports nothing for either.
+      {"RecordedPart3", "!AIVDM,1,1,,A,H4`:mH<t00000000J34Gq0073H@@0,0*6A"},
+      {"RecordedPart3Again", "!AIVDM,1,1,,A,H480CB<t000000005C;<0002rvBB0,0*5C"},
+      // "!AIVDM,1,1,,A,H42O55pt00000000?6ekkjm00000,0*78" and, for part 3, the same with "tt"
+      // and checksum 7C: fed after PROGUY's parts A and B, gpsdecode reports nothing for either.
+      {"BuiltPart2", StaticReportOtherPart(271041815, 2)},
+      {"BuiltPart3", StaticReportOtherPart(271041815, 3)},
+  };
+  for (const auto& c : others) {
+    table.DynamicEntries()[i].Age = 5000;  // any decoded message would make it 1
+    Feed(c.sentence);
+    EXPECT_EQ(table.ShipCount, 1u) << c.name;
+    EXPECT_EQ(table.DynamicEntries()[i].Age, 5000u) << c.name;
+    EXPECT_EQ(std::memcmp(&good, &StaticOf(table.DynamicEntries()[i]), sizeof good), 0) << c.name;
+  }
+  const DbStatic& s = StaticOf(table.DynamicEntries()[i]);
+  EXPECT_STREQ(s.Name, "PROGUY              ");
+  EXPECT_EQ(s.Type, 60);
+  EXPECT_STREQ(s.Vendor, "1D00014");
+  EXPECT_STREQ(s.Sign, "TC6163 ");
+  EXPECT_EQ(s.AntA, 0);
+  EXPECT_EQ(s.AntB, 15);
+  EXPECT_EQ(s.AntC, 0);
+  EXPECT_EQ(s.AntD, 5);
 }
 
 TEST_F(DecoderTest, OwnShipModeDecodesOnlyPositionReportsIntoOwnShip) {

@@ -142,7 +142,7 @@ def expect(number, m, bit_length):
     elif number == 24:
         if m.u(39, 40) == 0:
             st["Name"] = m.text(41, 20)
-        else:
+        elif m.u(39, 40) == 1:
             st.update(Type=m.u(41, 48), Vendor=m.text(49, 7), Sign=m.text(91, 7), AntA=m.u(133, 141),
                       AntB=m.u(142, 150), AntC=m.u(151, 156), AntD=m.u(157, 162))
         raw["PosState"] = 1
@@ -185,6 +185,8 @@ def main():
                 break
         used.add(mmsi)
         m.set(9, 38, mmsi)
+        if number == 24 and m.u(39, 40) > 1:
+            dropped.add(mmsi)  # parts 2 and 3 have another layout: no station
         text, fill = armour(m.bits)
         channel = rng.choice("AB")
         roll = rng.random()
