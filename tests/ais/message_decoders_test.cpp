@@ -406,8 +406,8 @@ TEST_F(DecoderTest, AidToNavigationNameExtensionByLength) {
   const struct {
     int bits;
     int chars;
-  } cases[] = {{272, 0}, {276, 0}, {280, 1}, {288, 2}, {296, 3}, {304, 5}, {312, 6}, {320, 7},
-               {328, 9}, {336, 10}, {344, 11}, {352, 13}, {360, 14}, {354, 0}};
+  } cases[] = {{272, 0}, {276, 0}, {280, 1}, {288, 2}, {296, 4}, {304, 5}, {312, 6}, {320, 8},
+               {328, 9}, {336, 10}, {344, 12}, {352, 13}, {360, 14}, {354, 13}};
   int32_t mmsi = 993000000;
   for (const auto& c : cases) {
     ++mmsi;
@@ -433,6 +433,43 @@ TEST_F(DecoderTest, AidToNavigationNameExtensionByLength) {
   EXPECT_EQ(d->Raw.RawSog, kSogNotAvailable);
   EXPECT_EQ(d->SogInvalid, 1);
   EXPECT_DOUBLE_EQ(d->Lat, 34.5);
+}
+
+TEST_F(DecoderTest, AidToNavigationNameExtensionAtAnyLength) {
+  // Recorded messages. gpsdecode joins name and extension and ends the text at its first
+  // "@", which we keep as a blank followed by whatever the message carries after it.
+  const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    int32_t mmsi;
+    std::string gpsdecodeName;
+    size_t extensionChars;  // whole characters after bit 272, at most 14
+  } cases[] = {
+      {"Bits272", {"!AIVDM,1,1,,A,E>jMjbQRHt0nPP000000000000006MIb?OOgHD2RRSv000,4*34"}, 992441002, "D18A-A", 0},
+      {"Bits296", {"!AIVDM,1,1,,A,ENjOsphrg@6a9Qh92SSTWh1PV0Q0Slm@:r;8000000N014R@@0,4*23"}, 992476131,
+       "5^ MRSC REGGIO CALABRIA", 4},
+      {"Bits306", {"!AIVDM,1,1,,A,E>m1c3DPT0PT0h97QUah77a:400F@VKHmP@jP00003`01?TrwSW,0*3D"}, 995126029,
+       "AHAAHA ROCKS NORTH", 5},
+      {"Bits330", {"!AIVDM,1,1,,A,ENjOsphrg@6a9Qh92SSTWh1PV0Q0Slm@:r;8000000N014R@@9beORW,0*63"}, 992476131,
+       "5^ MRSC REGGIO CALABRIA", 9},
+      {"Bits346",
+       {"!AIVDM,2,1,5,B,E1mg=5J1T4W0h97aRh6ba84<h2d;W:Te=eLvH50```q,0*46", "!AIVDM,2,2,5,B,:D44QDlp0C1DU00,2*36"},
+       123456789, "CHINA ROSE MURPHY EXPRESS ALERT", 12},
+      {"Bits368",
+       {"!AIVDM,2,1,8,B,E03l90w4Q1h3h1:WdPOwwwwwwwwlQdn`:e55020@@@gP0000000000000000,0*47", "!AIVDM,2,2,8,B,00,4*19"},
+       4000003, "IBC G BUOY", 14},
+  };
+  for (const auto& c : cases) {
+    for (const std::string& line : c.lines) Feed(line);
+    const DbDynamic* d = Ship(c.mmsi);
+    ASSERT_NE(d, nullptr) << c.name;
+    const DbStatic& s = StaticOf(*d);
+    EXPECT_EQ(std::strlen(s.Name2), c.extensionChars) << c.name;
+    const std::string joined = std::string(s.Name1) + s.Name2;
+    EXPECT_EQ(joined.substr(0, c.gpsdecodeName.size()), c.gpsdecodeName) << c.name;
+    EXPECT_TRUE(joined.size() == c.gpsdecodeName.size() || joined[c.gpsdecodeName.size()] == ' ')
+        << c.name << ": " << joined;
+  }
 }
 
 TEST_F(DecoderTest, StaticReportPartsAAndB) {

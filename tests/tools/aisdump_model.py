@@ -134,7 +134,7 @@ def expect(number, m, bit_length):
                       AntC=m.u(290, 295), AntD=m.u(296, 301), Device=m.u(302, 305), Draught=0, Dte=m.u(307, 307),
                       EtaMM=1, EtaDD=1, EtaHH=0, EtaMN=0)
     elif number == 21:
-        n = {280: 1, 288: 2, 296: 3, 304: 5, 312: 6, 320: 7, 328: 9, 336: 10, 344: 11, 352: 13, 360: 14}.get(bit_length, 0)
+        n = min(max((bit_length - 272) // 6, 0), 14)
         st.update(Aids=m.u(39, 43), Name1=m.text(44, 20), AntA=m.u(220, 228), AntB=m.u(229, 237), AntC=m.u(238, 243),
                   AntD=m.u(244, 249), OffPosi=m.u(260, 260), Virtual=m.u(270, 270), Name2=m.text(273, n))
         raw.update(RawLat=m.s(193, 219), RawLon=m.s(165, 192), RawPosAcc=m.u(164, 164), RawSec=m.u(254, 259),

@@ -45,7 +45,7 @@ OUR_FIELDS = {
     "imo": ("static", "Imo"),
     "callsign": ("static", "Sign"),
     "shipname": ("static", "Name"),
-    "aidname": ("static", "Name1"),
+    "aidname": ("static", ("Name1", "Name2")),  # the name and its extension, joined
 }
 TEXT_FIELDS = {"callsign", "shipname", "aidname"}
 DIMENSIONS = ("to_bow", "to_stern", "to_port", "to_starboard")
@@ -218,8 +218,8 @@ def expect_record(table, t, r):
         e.update({d: r[d] for d in DIMENSIONS})
     elif t == 21:
         # We keep the first 20 characters of an aid's name in Name1 and the extension
-        # apart in Name2 (with its own length rule); gpsdecode joins them in "name".
-        e.update(aidname=r["name"][:20])
+        # apart in Name2; gpsdecode joins them in "name".
+        e.update(aidname=r["name"])
         e.update({d: r[d] for d in DIMENSIONS})
     elif t == 24:
         # gpsdecode reports part A alone, part B alone, or (when it still holds the
@@ -327,7 +327,8 @@ def compare_piece(aisdump, lines, records, feed, home):
             if want is None:
                 continue
             part, key = OUR_FIELDS[field]
-            got = ours[mmsi][part][key]
+            got = ours[mmsi][part]
+            got = "".join(got[k] for k in key) if isinstance(key, tuple) else got[key]
             if field in TEXT_FIELDS:
                 got, want = normalise_text(got), normalise_text(want)
                 if got != want and cut_at_at_sign(got, want):
