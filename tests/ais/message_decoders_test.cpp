@@ -393,6 +393,47 @@ TEST_F(DecoderTest, ClassBExtendedKeepsWatchWithoutImo) {
   EXPECT_STREQ(StaticOf(*Ship(mmsi)).Memo, "KEEP");
 }
 
+// Message 19: type, repeat, MMSI, spare, SOG, accuracy, longitude, latitude, COG, heading,
+// second, spare, name, ship type, the four dimensions, then the fields under test: device
+// type, RAIM, DTE, assigned mode, spare.
+std::string ExtendedClassBReport(int32_t mmsi, int device, int raim, int dte, int assigned) {
+  ItuMessage m;
+  m.Field(6, 19).Field(2, 0).Field(30, mmsi).Field(8, 0).Field(10, 52).Field(1, 1);
+  m.Field(28, 83850000).Field(27, 21200000).Field(12, 1234).Field(9, 123).Field(6, 15).Field(4, 0);
+  m.Text(20, "HAYATE").Field(8, 37).Field(9, 8).Field(9, 3).Field(6, 1).Field(6, 2);
+  m.Field(4, device).Field(1, raim).Field(1, dte).Field(1, assigned).Field(4, 0);
+  return m.Sentence();
+}
+
+TEST_F(DecoderTest, ClassBExtendedReadsRaim) {
+  const struct {
+    const char* name;
+    std::string sentence;
+    int32_t mmsi;
+    int raim;  // as gpsdecode reads it
+  } cases[] = {
+      // Recorded; in both the device type before the flag is 1 (GPS), its last bit set.
+      {"RecordedCaptJRimes", "!AIVDM,1,1,,B,C5N3SRgPEnJGEBT>NhWAwwo862PaLELTBJ:V00000000S0D:R220,0*0B", 367059850, 0},
+      {"RecordedMinZhangYu", "!AIVDM,1,1,,B,C69EG6@0026tkc3Ln`sBL000JBM0l@2L?0jc1QWQed00f0D210R0,0*5C", 412440345, 0},
+      // "!AIVDM,1,1,,A,C6K29lh0=:OsV853O81=8uWP@2j2`:00000000000000BPP1PQ50,0*42":
+      // gpsdecode reads "epfd":2, "raim":true, "dte":0, "assigned":false.
+      {"BuiltRaimOnly", ExtendedClassBReport(431000019, 2, 1, 0, 0), 431000019, 1},
+      // "!AIVDM,1,1,,A,C6K29m00=:OsV853O81=8uWP@2j2`:00000000000000BPP1PQ6h,0*40":
+      // gpsdecode reads "epfd":3, "raim":false, "dte":1, "assigned":true.
+      {"BuiltNeighboursSet", ExtendedClassBReport(431000020, 3, 0, 1, 1), 431000020, 0},
+  };
+  for (const auto& c : cases) {
+    // The entry starts with the opposite flag, so a flag left unread shows.
+    table.DynamicEntries()[table.FindOrAddShip(c.mmsi)].Raw.RawRaim = static_cast<int16_t>(1 - c.raim);
+    Feed(c.sentence);
+    const DbDynamic* d = Ship(c.mmsi);
+    ASSERT_NE(d, nullptr) << c.name;
+    EXPECT_EQ(StaticOf(*d).MsgNo, 19) << c.name;
+    EXPECT_EQ(d->Raw.RawRaim, c.raim) << c.name;
+    EXPECT_EQ(d->Raim, c.raim) << c.name;
+  }
+}
+
 std::string AidToNavigation(int32_t mmsi, int bits, const char* type = "VDM", char channel = 'A') {
   PayloadBuilder b(bits);
   b.Set(1, 6, 21).Set(9, 38, mmsi).Set(39, 43, 14).Text(44, 20, "KOBE LIGHT").Set(164, 164, 1);

@@ -130,6 +130,7 @@ def expect(number, m, bit_length):
             if m.u(149, 149) == 0:
                 raw["RawStations"] = stations(m, 150)
         else:
+            raw["RawRaim"] = m.u(306, 306)
             st.update(Ver=0, Imo=0, Name=m.text(144, 20), Type=m.u(264, 271), AntA=m.u(272, 280), AntB=m.u(281, 289),
                       AntC=m.u(290, 295), AntD=m.u(296, 301), Device=m.u(302, 305), Draught=0, Dte=m.u(307, 307),
                       EtaMM=1, EtaDD=1, EtaHH=0, EtaMN=0)

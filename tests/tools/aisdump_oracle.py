@@ -37,6 +37,7 @@ OUR_FIELDS = {
     "sog": ("dynamic", "RawSog"),
     "cog": ("dynamic", "RawCog"),
     "hdg": ("dynamic", "RawHdg"),
+    "raim": ("dynamic", "RawRaim"),
     "shiptype": ("static", "Type"),
     "to_bow": ("static", "AntA"),
     "to_stern": ("static", "AntB"),
@@ -54,6 +55,9 @@ DIMENSIONS = ("to_bow", "to_stern", "to_port", "to_starboard")
 NO_SOG = 1023
 NO_COG = 3600
 NO_HDG = 511
+
+# Message numbers whose RAIM flag we store (the others leave it as it was).
+RAIM_TYPES = {1, 2, 3, 4, 9, 18, 19, 21}
 
 
 def nmea_checksum_ok(sentence):
@@ -208,6 +212,8 @@ def expect_record(table, t, r):
     elif t in (4, 21):
         # Base stations and aids to navigation do not move: we store "not available".
         e.update(lat=r["lat"], lon=r["lon"], sog=NO_SOG, cog=NO_COG, hdg=NO_HDG)
+    if t in RAIM_TYPES:
+        e["raim"] = int(r["raim"])
     if t == 5:
         e.update(imo=r["imo"], callsign=r["callsign"], shipname=r["shipname"],
                  shiptype=r["shiptype"])
