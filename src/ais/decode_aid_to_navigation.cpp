@@ -1,4 +1,6 @@
 // Message 21: aid-to-navigation report.
+#include <algorithm>
+
 #include "ais/decoder_bits.h"
 #include "ais/message_decoders.h"
 #include "ais/vdx_assembly.h"
@@ -7,23 +9,12 @@
 namespace aismon {
 
 namespace {
-// Characters of the name extension for a message of bitLength bits; 0 for any length
-// not listed (the smaller count wins where two counts give the same length).
+constexpr int kFixedPartBits = 272;    // everything before the name extension
+constexpr int kNameExtensionMax = 14;  // characters that Name2 holds
+// Whole characters after the fixed part, at any length; six spare bits that pad the message
+// to a byte boundary read as "@", which becomes a trailing space.
 int NameExtensionLength(int bitLength) {
-  switch (bitLength) {
-    case 280: return 1;
-    case 288: return 2;
-    case 296: return 3;
-    case 304: return 5;
-    case 312: return 6;
-    case 320: return 7;
-    case 328: return 9;
-    case 336: return 10;
-    case 344: return 11;
-    case 352: return 13;
-    case 360: return 14;
-    default: return 0;
-  }
+  return std::clamp((bitLength - kFixedPartBits) / 6, 0, kNameExtensionMax);
 }
 }  // namespace
 

@@ -41,6 +41,7 @@ int MessageDecoders::DecodeClassBExtended(const AisPayload& p, int /*bitLength*/
   Station s;
   Load(table_.FindOrAddShip(MessageMmsi(p)), s);
   ReadClassBPosition(p, s.raw);
+  s.raw.RawRaim = Bits16(p, 306, 306);  // after the position-fixing device type
   DbStatic& st = s.statics;
   if (st.Imo != 0) {
     // The record held class A data: its remark and watch mark no longer apply.

@@ -8,10 +8,14 @@ namespace aismon {
 
 int MessageDecoders::DecodeStaticReport(const AisPayload& p, int /*bitLength*/, int mode) {
   if (mode != kOtherShipsMode) return 0;
+  // Part numbers 2 and 3 are heard on air with another layout; read as part B they would
+  // put garbage over a ship's call sign, type and size.
+  const int32_t part = Bits(p, 39, 40);
+  if (part > 1) return 0;
   Station s;
   Load(table_.FindOrAddShip(MessageMmsi(p)), s);
   DbStatic& st = s.statics;
-  if (Bits(p, 39, 40) == 0) {
+  if (part == 0) {
     DecodeText(st.Name, p, 41, 20);
   } else {
     st.Type = Bits16(p, 41, 48);

@@ -1,8 +1,11 @@
 // Decoding of every handled message number into the ship table, through the whole intake.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "tests/support/intake_fixture.h"
 #include "tests/support/payload_builder.h"
@@ -35,6 +38,43 @@ std::string ClassA(int number, const ClassAFields& f, const char* type = "VDM", 
   b.Set(138, 143, f.sec).Set(149, 149, f.raim).Set(152, 154, f.timeout).Set(155, 168, f.stations);
   return b.Sentence(type, channel);
 }
+
+// A message written field after field, in the order and widths of its ITU-R M.1371 table
+// (no bit positions), then armoured into a sentence with its checksum. Only for layouts no
+// recording holds; what gpsdecode reads from each sentence built with it is quoted beside it.
+class ItuMessage {
+ public:
+  ItuMessage& Field(int width, uint32_t value) {
+    for (int i = width - 1; i >= 0; --i) bits_.push_back(((value >> i) & 1u) != 0);
+    return *this;
+  }
+  // Six-bit ASCII: "@" to "_" are 0 to 31, " " to "?" are 32 to 63; padded with "@".
+  ItuMessage& Text(int chars, std::string_view text) {
+    for (int i = 0; i < chars; ++i) {
+      const int c = i < static_cast<int>(text.size()) ? text[i] : '@';
+      Field(6, static_cast<uint32_t>(c >= 64 ? c - 64 : c));
+    }
+    return *this;
+  }
+  std::string Sentence() const {
+    const int fill = static_cast<int>((6 - bits_.size() % 6) % 6);
+    std::string body = "AIVDM,1,1,,A,";
+    for (size_t i = 0; i < bits_.size(); i += 6) {
+      int v = 0;
+      for (size_t k = i; k < i + 6; ++k) v = v * 2 + (k < bits_.size() && bits_[k] ? 1 : 0);
+      body += static_cast<char>(v < 40 ? v + 48 : v + 56);
+    }
+    body += "," + std::to_string(fill);
+    unsigned sum = 0;
+    for (const char c : body) sum ^= static_cast<unsigned char>(c);
+    char tail[4];
+    std::snprintf(tail, sizeof tail, "*%02X", sum);
+    return "!" + body + tail;
+  }
+
+ private:
+  std::vector<bool> bits_;
+};
 
 class DecoderTest : public testing::IntakeTest {
  protected:
@@ -353,6 +393,47 @@ TEST_F(DecoderTest, ClassBExtendedKeepsWatchWithoutImo) {
   EXPECT_STREQ(StaticOf(*Ship(mmsi)).Memo, "KEEP");
 }
 
+// Message 19: type, repeat, MMSI, spare, SOG, accuracy, longitude, latitude, COG, heading,
+// second, spare, name, ship type, the four dimensions, then the fields under test: device
+// type, RAIM, DTE, assigned mode, spare.
+std::string ExtendedClassBReport(int32_t mmsi, int device, int raim, int dte, int assigned) {
+  ItuMessage m;
+  m.Field(6, 19).Field(2, 0).Field(30, mmsi).Field(8, 0).Field(10, 52).Field(1, 1);
+  m.Field(28, 83850000).Field(27, 21200000).Field(12, 1234).Field(9, 123).Field(6, 15).Field(4, 0);
+  m.Text(20, "HAYATE").Field(8, 37).Field(9, 8).Field(9, 3).Field(6, 1).Field(6, 2);
+  m.Field(4, device).Field(1, raim).Field(1, dte).Field(1, assigned).Field(4, 0);
+  return m.Sentence();
+}
+
+TEST_F(DecoderTest, ClassBExtendedReadsRaim) {
+  const struct {
+    const char* name;
+    std::string sentence;
+    int32_t mmsi;
+    int raim;  // as gpsdecode reads it
+  } cases[] = {
+      // Recorded; in both the device type before the flag is 1 (GPS), its last bit set.
+      {"RecordedCaptJRimes", "!AIVDM,1,1,,B,C5N3SRgPEnJGEBT>NhWAwwo862PaLELTBJ:V00000000S0D:R220,0*0B", 367059850, 0},
+      {"RecordedMinZhangYu", "!AIVDM,1,1,,B,C69EG6@0026tkc3Ln`sBL000JBM0l@2L?0jc1QWQed00f0D210R0,0*5C", 412440345, 0},
+      // "!AIVDM,1,1,,A,C6K29lh0=:OsV853O81=8uWP@2j2`:00000000000000BPP1PQ50,0*42":
+      // gpsdecode reads "epfd":2, "raim":true, "dte":0, "assigned":false.
+      {"BuiltRaimOnly", ExtendedClassBReport(431000019, 2, 1, 0, 0), 431000019, 1},
+      // "!AIVDM,1,1,,A,C6K29m00=:OsV853O81=8uWP@2j2`:00000000000000BPP1PQ6h,0*40":
+      // gpsdecode reads "epfd":3, "raim":false, "dte":1, "assigned":true.
+      {"BuiltNeighboursSet", ExtendedClassBReport(431000020, 3, 0, 1, 1), 431000020, 0},
+  };
+  for (const auto& c : cases) {
+    // The entry starts with the opposite flag, so a flag left unread shows.
+    table.DynamicEntries()[table.FindOrAddShip(c.mmsi)].Raw.RawRaim = static_cast<int16_t>(1 - c.raim);
+    Feed(c.sentence);
+    const DbDynamic* d = Ship(c.mmsi);
+    ASSERT_NE(d, nullptr) << c.name;
+    EXPECT_EQ(StaticOf(*d).MsgNo, 19) << c.name;
+    EXPECT_EQ(d->Raw.RawRaim, c.raim) << c.name;
+    EXPECT_EQ(d->Raim, c.raim) << c.name;
+  }
+}
+
 std::string AidToNavigation(int32_t mmsi, int bits, const char* type = "VDM", char channel = 'A') {
   PayloadBuilder b(bits);
   b.Set(1, 6, 21).Set(9, 38, mmsi).Set(39, 43, 14).Text(44, 20, "KOBE LIGHT").Set(164, 164, 1);
@@ -366,8 +447,8 @@ TEST_F(DecoderTest, AidToNavigationNameExtensionByLength) {
   const struct {
     int bits;
     int chars;
-  } cases[] = {{272, 0}, {276, 0}, {280, 1}, {288, 2}, {296, 3}, {304, 5}, {312, 6}, {320, 7},
-               {328, 9}, {336, 10}, {344, 11}, {352, 13}, {360, 14}, {354, 0}};
+  } cases[] = {{272, 0}, {276, 0}, {280, 1}, {288, 2}, {296, 4}, {304, 5}, {312, 6}, {320, 8},
+               {328, 9}, {336, 10}, {344, 12}, {352, 13}, {360, 14}, {354, 13}};
   int32_t mmsi = 993000000;
   for (const auto& c : cases) {
     ++mmsi;
@@ -395,6 +476,43 @@ TEST_F(DecoderTest, AidToNavigationNameExtensionByLength) {
   EXPECT_DOUBLE_EQ(d->Lat, 34.5);
 }
 
+TEST_F(DecoderTest, AidToNavigationNameExtensionAtAnyLength) {
+  // Recorded messages. gpsdecode joins name and extension and ends the text at its first
+  // "@", which we keep as a blank followed by whatever the message carries after it.
+  const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    int32_t mmsi;
+    std::string gpsdecodeName;
+    size_t extensionChars;  // whole characters after bit 272, at most 14
+  } cases[] = {
+      {"Bits272", {"!AIVDM,1,1,,A,E>jMjbQRHt0nPP000000000000006MIb?OOgHD2RRSv000,4*34"}, 992441002, "D18A-A", 0},
+      {"Bits296", {"!AIVDM,1,1,,A,ENjOsphrg@6a9Qh92SSTWh1PV0Q0Slm@:r;8000000N014R@@0,4*23"}, 992476131,
+       "5^ MRSC REGGIO CALABRIA", 4},
+      {"Bits306", {"!AIVDM,1,1,,A,E>m1c3DPT0PT0h97QUah77a:400F@VKHmP@jP00003`01?TrwSW,0*3D"}, 995126029,
+       "AHAAHA ROCKS NORTH", 5},
+      {"Bits330", {"!AIVDM,1,1,,A,ENjOsphrg@6a9Qh92SSTWh1PV0Q0Slm@:r;8000000N014R@@9beORW,0*63"}, 992476131,
+       "5^ MRSC REGGIO CALABRIA", 9},
+      {"Bits346",
+       {"!AIVDM,2,1,5,B,E1mg=5J1T4W0h97aRh6ba84<h2d;W:Te=eLvH50```q,0*46", "!AIVDM,2,2,5,B,:D44QDlp0C1DU00,2*36"},
+       123456789, "CHINA ROSE MURPHY EXPRESS ALERT", 12},
+      {"Bits368",
+       {"!AIVDM,2,1,8,B,E03l90w4Q1h3h1:WdPOwwwwwwwwlQdn`:e55020@@@gP0000000000000000,0*47", "!AIVDM,2,2,8,B,00,4*19"},
+       4000003, "IBC G BUOY", 14},
+  };
+  for (const auto& c : cases) {
+    for (const std::string& line : c.lines) Feed(line);
+    const DbDynamic* d = Ship(c.mmsi);
+    ASSERT_NE(d, nullptr) << c.name;
+    const DbStatic& s = StaticOf(*d);
+    EXPECT_EQ(std::strlen(s.Name2), c.extensionChars) << c.name;
+    const std::string joined = std::string(s.Name1) + s.Name2;
+    EXPECT_EQ(joined.substr(0, c.gpsdecodeName.size()), c.gpsdecodeName) << c.name;
+    EXPECT_TRUE(joined.size() == c.gpsdecodeName.size() || joined[c.gpsdecodeName.size()] == ' ')
+        << c.name << ": " << joined;
+  }
+}
+
 TEST_F(DecoderTest, StaticReportPartsAAndB) {
   PayloadBuilder a(168);
   a.Set(1, 6, 24).Set(9, 38, 431500001).Set(39, 40, 0).Text(41, 20, "MARU");
@@ -416,6 +534,54 @@ TEST_F(DecoderTest, StaticReportPartsAAndB) {
   EXPECT_EQ(s.AntD, 4);
   EXPECT_EQ(s.MsgNo, 24);
   EXPECT_EQ(d->Raw.PosState, kPosStaticOnly);
+}
+
+// Message 24 with a part number of 2 or 3: type, repeat, MMSI, part number, then a part B
+// layout (ship type, vendor, call sign, dimensions, spare) holding what a recorded part 3 holds.
+std::string StaticReportOtherPart(int32_t mmsi, int part) {
+  ItuMessage m;
+  m.Field(6, 24).Field(2, 0).Field(30, mmsi).Field(2, part);
+  m.Field(8, 60).Text(7, "").Text(7, "@OF-332").Field(9, 424).Field(9, 0).Field(6, 0).Field(6, 0).Field(6, 0);
+  return m.Sentence();
+}
+
+TEST_F(DecoderTest, StaticReportPartsTwoAndThreeAreDropped) {
+  // A recorded class B ship's parts A and B; gpsdecode: "PROGUY", type 60, vendor "1D00014",
+  // call sign "TC6163", dimensions 0, 15, 0, 5.
+  Feed("!AIVDM,1,1,,A,H42O55i18tMET00000000000000,2*6D");
+  Feed("!AIVDM,1,1,,A,H42O55lti4hhhilD3nink000?050,0*40");
+  const int i = table.FindShip(271041815);
+  ASSERT_GT(i, 0);
+  const DbStatic good = StaticOf(table.DynamicEntries()[i]);
+  const struct {
+    const char* name;
+    std::string sentence;
+  } others[] = {
+      // Part 3 as recorded from two other stations (gpsd's test log ais-18-27.log); gpsdecode
+      // reports nothing for either.
+      {"RecordedPart3", "!AIVDM,1,1,,A,H4`:mH<t00000000J34Gq0073H@@0,0*6A"},
+      {"RecordedPart3Again", "!AIVDM,1,1,,A,H480CB<t000000005C;<0002rvBB0,0*5C"},
+      // "!AIVDM,1,1,,A,H42O55pt00000000?6ekkjm00000,0*78" and, for part 3, the same with "tt"
+      // and checksum 7C: fed after PROGUY's parts A and B, gpsdecode reports nothing for either.
+      {"BuiltPart2", StaticReportOtherPart(271041815, 2)},
+      {"BuiltPart3", StaticReportOtherPart(271041815, 3)},
+  };
+  for (const auto& c : others) {
+    table.DynamicEntries()[i].Age = 5000;  // any decoded message would make it 1
+    Feed(c.sentence);
+    EXPECT_EQ(table.ShipCount, 1u) << c.name;
+    EXPECT_EQ(table.DynamicEntries()[i].Age, 5000u) << c.name;
+    EXPECT_EQ(std::memcmp(&good, &StaticOf(table.DynamicEntries()[i]), sizeof good), 0) << c.name;
+  }
+  const DbStatic& s = StaticOf(table.DynamicEntries()[i]);
+  EXPECT_STREQ(s.Name, "PROGUY              ");
+  EXPECT_EQ(s.Type, 60);
+  EXPECT_STREQ(s.Vendor, "1D00014");
+  EXPECT_STREQ(s.Sign, "TC6163 ");
+  EXPECT_EQ(s.AntA, 0);
+  EXPECT_EQ(s.AntB, 15);
+  EXPECT_EQ(s.AntC, 0);
+  EXPECT_EQ(s.AntD, 5);
 }
 
 TEST_F(DecoderTest, OwnShipModeDecodesOnlyPositionReportsIntoOwnShip) {

@@ -130,11 +130,12 @@ def expect(number, m, bit_length):
             if m.u(149, 149) == 0:
                 raw["RawStations"] = stations(m, 150)
         else:
+            raw["RawRaim"] = m.u(306, 306)
             st.update(Ver=0, Imo=0, Name=m.text(144, 20), Type=m.u(264, 271), AntA=m.u(272, 280), AntB=m.u(281, 289),
                       AntC=m.u(290, 295), AntD=m.u(296, 301), Device=m.u(302, 305), Draught=0, Dte=m.u(307, 307),
                       EtaMM=1, EtaDD=1, EtaHH=0, EtaMN=0)
     elif number == 21:
-        n = {280: 1, 288: 2, 296: 3, 304: 5, 312: 6, 320: 7, 328: 9, 336: 10, 344: 11, 352: 13, 360: 14}.get(bit_length, 0)
+        n = min(max((bit_length - 272) // 6, 0), 14)
         st.update(Aids=m.u(39, 43), Name1=m.text(44, 20), AntA=m.u(220, 228), AntB=m.u(229, 237), AntC=m.u(238, 243),
                   AntD=m.u(244, 249), OffPosi=m.u(260, 260), Virtual=m.u(270, 270), Name2=m.text(273, n))
         raw.update(RawLat=m.s(193, 219), RawLon=m.s(165, 192), RawPosAcc=m.u(164, 164), RawSec=m.u(254, 259),
@@ -142,7 +143,7 @@ def expect(number, m, bit_length):
     elif number == 24:
         if m.u(39, 40) == 0:
             st["Name"] = m.text(41, 20)
-        else:
+        elif m.u(39, 40) == 1:
             st.update(Type=m.u(41, 48), Vendor=m.text(49, 7), Sign=m.text(91, 7), AntA=m.u(133, 141),
                       AntB=m.u(142, 150), AntC=m.u(151, 156), AntD=m.u(157, 162))
         raw["PosState"] = 1
@@ -185,6 +186,8 @@ def main():
                 break
         used.add(mmsi)
         m.set(9, 38, mmsi)
+        if number == 24 and m.u(39, 40) > 1:
+            dropped.add(mmsi)  # parts 2 and 3 have another layout: no station
         text, fill = armour(m.bits)
         channel = rng.choice("AB")
         roll = rng.random()

@@ -37,6 +37,7 @@ OUR_FIELDS = {
     "sog": ("dynamic", "RawSog"),
     "cog": ("dynamic", "RawCog"),
     "hdg": ("dynamic", "RawHdg"),
+    "raim": ("dynamic", "RawRaim"),
     "shiptype": ("static", "Type"),
     "to_bow": ("static", "AntA"),
     "to_stern": ("static", "AntB"),
@@ -45,7 +46,7 @@ OUR_FIELDS = {
     "imo": ("static", "Imo"),
     "callsign": ("static", "Sign"),
     "shipname": ("static", "Name"),
-    "aidname": ("static", "Name1"),
+    "aidname": ("static", ("Name1", "Name2")),  # the name and its extension, joined
 }
 TEXT_FIELDS = {"callsign", "shipname", "aidname"}
 DIMENSIONS = ("to_bow", "to_stern", "to_port", "to_starboard")
@@ -54,6 +55,9 @@ DIMENSIONS = ("to_bow", "to_stern", "to_port", "to_starboard")
 NO_SOG = 1023
 NO_COG = 3600
 NO_HDG = 511
+
+# Message numbers whose RAIM flag we store (the others leave it as it was).
+RAIM_TYPES = {1, 2, 3, 4, 9, 18, 19, 21}
 
 
 def nmea_checksum_ok(sentence):
@@ -208,6 +212,8 @@ def expect_record(table, t, r):
     elif t in (4, 21):
         # Base stations and aids to navigation do not move: we store "not available".
         e.update(lat=r["lat"], lon=r["lon"], sog=NO_SOG, cog=NO_COG, hdg=NO_HDG)
+    if t in RAIM_TYPES:
+        e["raim"] = int(r["raim"])
     if t == 5:
         e.update(imo=r["imo"], callsign=r["callsign"], shipname=r["shipname"],
                  shiptype=r["shiptype"])
@@ -218,8 +224,8 @@ def expect_record(table, t, r):
         e.update({d: r[d] for d in DIMENSIONS})
     elif t == 21:
         # We keep the first 20 characters of an aid's name in Name1 and the extension
-        # apart in Name2 (with its own length rule); gpsdecode joins them in "name".
-        e.update(aidname=r["name"][:20])
+        # apart in Name2; gpsdecode joins them in "name".
+        e.update(aidname=r["name"])
         e.update({d: r[d] for d in DIMENSIONS})
     elif t == 24:
         # gpsdecode reports part A alone, part B alone, or (when it still holds the
@@ -327,7 +333,8 @@ def compare_piece(aisdump, lines, records, feed, home):
             if want is None:
                 continue
             part, key = OUR_FIELDS[field]
-            got = ours[mmsi][part][key]
+            got = ours[mmsi][part]
+            got = "".join(got[k] for k in key) if isinstance(key, tuple) else got[key]
             if field in TEXT_FIELDS:
                 got, want = normalise_text(got), normalise_text(want)
                 if got != want and cut_at_at_sign(got, want):
