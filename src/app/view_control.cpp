@@ -34,6 +34,8 @@ std::string Trimmed(const char* text, size_t max) {
 void TForm1::InstallViewControls() {
   paint1_->installEventFilter(this);
   paint1_->setMouseTracking(true);  // hovering and zooming follow the pointer without a button held
+  // A click on the chart takes the keyboard back from whatever field had it.
+  paint1_->setFocusPolicy(Qt::ClickFocus);
   panel1_->installEventFilter(this);
   // Keys reach the window from whichever control has the focus (check boxes leave the
   // chart keys to it).
@@ -63,6 +65,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
       case QEvent::MouseButtonPress: {
         auto* m = static_cast<QMouseEvent*>(e);
         const QPoint p = m->position().toPoint();
+        paint1_->setFocus(Qt::MouseFocusReason);
         if (m->button() == Qt::LeftButton && PortAreaClick(p.x(), p.y())) return true;
         Paint1MouseDown(m->button(), m->buttons(), p.x(), p.y());
         return true;
@@ -256,21 +259,27 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
   const bool fine = mods & Qt::ControlModifier;
   switch (key) {
     case Qt::Key_PageUp:
+    case Qt::Key_Plus:
       ZoomAtCursor(+1, fine);
       return;
     case Qt::Key_PageDown:
+    case Qt::Key_Minus:
       ZoomAtCursor(-1, fine);
       return;
     case Qt::Key_H:
+    case Qt::Key_Left:
       PanByPixels(-(w / 60), 0);
       break;
     case Qt::Key_J:
+    case Qt::Key_Right:
       PanByPixels(w / 60, 0);
       break;
     case Qt::Key_U:
+    case Qt::Key_Up:
       PanByPixels(0, -(h / 60));
       break;
     case Qt::Key_N:
+    case Qt::Key_Down:
       PanByPixels(0, h / 60);
       break;
     default:

@@ -32,6 +32,9 @@ QDoubleSpinBox* MakeSpin(QWidget* parent, const char* name, const char* caption,
   s->setSingleStep(step);
   s->setDecimals(decimals);
   s->setValue(value);
+  // Applied on Enter or when the field loses the focus, not at every key: a half-typed
+  // value must never become the watch's limit nor be written to the settings file.
+  s->setKeyboardTracking(false);
   return s;
 }
 

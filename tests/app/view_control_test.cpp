@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -91,6 +92,12 @@ TEST_F(ViewControlTest, ChartKeys) {
       {"page up zooms in", Qt::Key_PageUp, Qt::NoModifier, 0, 0, 1.0 / 1.09, false},
       {"page down zooms out", Qt::Key_PageDown, Qt::NoModifier, 0, 0, 1.09, false},
       {"ctrl page down zooms out finely", Qt::Key_PageDown, Qt::ControlModifier, 0, 0, 1.01, false},
+      {"left arrow pans left", Qt::Key_Left, Qt::NoModifier, -(W / 60), 0, 1.0, true},
+      {"right arrow pans right", Qt::Key_Right, Qt::NoModifier, W / 60, 0, 1.0, true},
+      {"up arrow pans up", Qt::Key_Up, Qt::NoModifier, 0, -(H / 60), 1.0, true},
+      {"down arrow pans down", Qt::Key_Down, Qt::NoModifier, 0, H / 60, 1.0, true},
+      {"plus zooms in", Qt::Key_Plus, Qt::ShiftModifier, 0, 0, 1.0 / 1.09, false},
+      {"minus zooms out", Qt::Key_Minus, Qt::NoModifier, 0, 0, 1.09, false},
       {"other key does nothing", Qt::Key_K, Qt::NoModifier, 0, 0, 1.0, false},
   };
   for (const KeyRow& r : rows) {
@@ -109,6 +116,30 @@ TEST_F(ViewControlTest, ChartKeys) {
     EXPECT_EQ(View().centerOnOwnShip, !r.clearsModes);
     EXPECT_EQ(View().fitAllShips, !r.clearsModes);
   }
+}
+
+// A click on the chart takes the keyboard from a limit field: the keys typed next move the
+// chart and never change the limit (nor the settings file).
+TEST_F(ViewControlTest, AClickOnTheChartTakesTheKeyboard) {
+  w_->show();
+  w_->activateWindow();
+  QApplication::processEvents();
+  auto* tcpa = w_->findChild<QDoubleSpinBox*>(QStringLiteral("SpinWatchTcpa"));
+  ASSERT_NE(tcpa, nullptr);
+  const double limit = tcpa->value();
+  tcpa->setFocus(Qt::MouseFocusReason);  // as a click in the field leaves it
+  ASSERT_TRUE(tcpa->hasFocus());
+  const QPoint onChart(40, 300);
+  SendMouse(w_->PaintWidget(), QEvent::MouseButtonPress, onChart, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  SendMouse(w_->PaintWidget(), QEvent::MouseButtonRelease, onChart, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  ASSERT_EQ(QApplication::focusWidget(), w_->PaintWidget());
+  const double lon0 = View().centerLon;
+  // Delivered where Qt delivers a real key: to the widget with the focus.
+  SendKey(QApplication::focusWidget(), Qt::Key_Backspace);
+  SendKey(QApplication::focusWidget(), Qt::Key_J);
+  EXPECT_LT(View().centerLon, lon0) << "J pans the chart content right";
+  EXPECT_EQ(tcpa->value(), limit);
+  w_->hide();
 }
 
 TEST_F(ViewControlTest, CheckBoxesPassChartKeysOn) {
