@@ -266,20 +266,21 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
     case Qt::Key_Minus:
       ZoomAtCursor(-1, fine);
       return;
+    // The arrows look that way, as on other charts: the content moves the other way.
     case Qt::Key_H:
-    case Qt::Key_Left:
+    case Qt::Key_Right:
       PanByPixels(-(w / 60), 0);
       break;
     case Qt::Key_J:
-    case Qt::Key_Right:
+    case Qt::Key_Left:
       PanByPixels(w / 60, 0);
       break;
     case Qt::Key_U:
-    case Qt::Key_Up:
+    case Qt::Key_Down:
       PanByPixels(0, -(h / 60));
       break;
     case Qt::Key_N:
-    case Qt::Key_Down:
+    case Qt::Key_Up:
       PanByPixels(0, h / 60);
       break;
     default:
