@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
+#include "app/key_help.h"
 #include "app/main_window.h"
 #include "app/watch_controller.h"
 #include "chart/chart_frame.h"
@@ -255,6 +256,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
   pointerX_ = w / 2;
   pointerY_ = h / 2;
   if (key == Qt::Key_A) watch_->AcknowledgeKey();
+  if (key == Qt::Key_F1 && findChild<QWidget*>(QStringLiteral("KeyHelp")) == nullptr) ShowKeyHelp(this);
   ViewState& v = frame_->View();
   const bool fine = mods & Qt::ControlModifier;
   switch (key) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QWheelEvent>
@@ -140,6 +141,17 @@ TEST_F(ViewControlTest, AClickOnTheChartTakesTheKeyboard) {
   EXPECT_LT(View().centerLon, lon0) << "J pans the chart content right";
   EXPECT_EQ(tcpa->value(), limit);
   w_->hide();
+}
+
+TEST_F(ViewControlTest, F1ListsTheKeysOnceWithoutStoppingTheWatch) {
+  SendKey(w_.get(), Qt::Key_F1);
+  SendKey(w_.get(), Qt::Key_F1);
+  const QList<QMessageBox*> boxes = w_->findChildren<QMessageBox*>(QStringLiteral("KeyHelp"));
+  ASSERT_EQ(boxes.size(), 1);
+  EXPECT_FALSE(boxes[0]->isModal());
+  for (const char* key : {"A : 警報確認", "Page Up", "ホイール", "ダブルクリック"})
+    EXPECT_TRUE(boxes[0]->text().contains(QString::fromUtf8(key))) << key;
+  boxes[0]->close();
 }
 
 TEST_F(ViewControlTest, CheckBoxesPassChartKeysOn) {
