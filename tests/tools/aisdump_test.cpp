@@ -138,7 +138,9 @@ TEST(AisdumpTest, WatchedStationIsAnnouncedOnceAcrossRuns) {
   const fs::path twice = home / "twice.nmea";
   const std::string line = "!AIVDM,1,1,,A,16K3UQP00:9cqTRCjRU7<5Pb08=@,0*4D\n";
   std::ofstream(once) << line;
-  std::ofstream(twice) << line << line;
+  // Heard again more than 5 s later (aisdump's clock moves 10 ms a line): sooner, it would
+  // be the same transmission heard twice, decoded once.
+  std::ofstream(twice) << line << std::string(501, '\n') << line;
 
   // First run: the station gets its static record; then mark it as watched in the file.
   ASSERT_EQ(RunAisdump("--home " + home.string() + " --save " + once.string()).status, 0);
