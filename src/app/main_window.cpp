@@ -133,7 +133,8 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
       table_(clock),
       intake_(table_),
       ports_(clock),
-      network_(clock, [this](const char* line) { intake_.AcceptLine(line); }),
+      network_(clock, [this](const char* line, SourceId source) { intake_.AcceptLine(line, source); },
+               &intake_.sources),
       autoSave_(table_, setup.programFolder, clock) {
   BuildControls();
   BuildChartCatalog(programFolder_, setup.tileFolder.empty() ? TileFolder(programFolder_) : setup.tileFolder);
