@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <cstdint>
 #include <filesystem>
@@ -190,6 +191,8 @@ class TForm1 : public QWidget {
   void FollowSelection();
   std::string SelectedNameOf(const DbDynamic& d, bool keepReceivedName);
   void ShowWatchBox(std::string_view caption, std::string_view text);
+  // COMn's source id, registered as "COMn" when the port first brings bytes.
+  SourceId ComSource(int n);
   void SelectShip(int32_t slot, Qt::MouseButtons buttons);
 
   Clock& clock_;
@@ -209,6 +212,9 @@ class TForm1 : public QWidget {
   std::unique_ptr<ChartFrame> frame_;
   SerialPorts ports_;
   NetworkInput network_;
+  // Source ids of COM1..COM20 (kNoSource until the port brings bytes) and of playback.
+  std::array<SourceId, kPortCount + 1> comSources_;
+  SourceId playbackSource_ = kDefaultSource;
   std::set<int> namedPorts_;  // ports given a device by --port or the settings file
   SourceDialog* sourceDialog_ = nullptr;
   OwnMotionMemory ownMotion_;

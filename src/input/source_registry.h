@@ -14,6 +14,7 @@ using SourceId = uint8_t;
 inline constexpr int kMaxSources = 64;
 inline constexpr SourceId kDefaultSource = 0;  // lines whose caller names no source
 inline constexpr SourceId kNoParent = 0xFF;
+inline constexpr SourceId kNoSource = 0xFF;  // for holders of an id not yet registered
 inline constexpr int kSourceNameBytes = 128;   // longer names are cut (they are only shown)
 inline constexpr int kSubSourceNameBytes = 16;  // a TAG block's s: is at most 15 characters
 inline constexpr uint32_t kMessageWindowMs = 60000;
