@@ -2,11 +2,15 @@
 // the resulting ship table as JSON lines.
 //
 //   aisdump [--vdo] [--home DIR] [--save] [FILE ...]     (no FILE, or "-": standard input)
-//   aisdump [--vdo] [--home DIR] [--save] --source NAME... [--exit-after-ms MS]
+//   aisdump [--vdo] [--home DIR] [--save] --source NAME [--source NAME]... [--exit-after-ms MS]
 //
 // With --source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT, tcp:HOST:PORT; repeatable) the
 // lines come from the network instead, read as the monitor reads them, until MS
 // milliseconds have passed or SIGINT/SIGTERM arrives; files are then not read.
+//
+// Every file and every --source is a source of its own, named by its path ("-" for
+// standard input) or its source name: each station's line lists the sources that heard
+// it, and the counters give each source's figures.
 #include <QCoreApplication>
 #include <QTimer>
 #include <csignal>
@@ -22,6 +26,8 @@
 #include "common/settings_file.h"
 #include "input/intake.h"
 #include "input/log_line.h"
+#include "input/source_figures.h"
+#include "input/tag_block.h"
 #include "net/qt/network_sources.h"
 #include "net/source_name.h"
 #include "shipdb/ship_db_files.h"
@@ -42,7 +48,7 @@ int Usage(const char* message, const char* arg) {
   // One line, so that scripts can show it as it is.
   std::fprintf(stderr,
                "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [FILE ...] | "
-               "--source NAME... [--exit-after-ms MS])\n",
+               "--source NAME [--source NAME]... [--exit-after-ms MS])\n",
                message, arg);
   return 2;
 }
@@ -57,11 +63,11 @@ void FeedSources(int argc, char** argv, const std::vector<SourceAddress>& addres
                  Intake& intake, ManualClock& tableClock) {
   QCoreApplication app(argc, argv);
   SteadyClock realClock;
-  NetworkSources sources(realClock);
+  NetworkSources sources(realClock, &intake.sources);
   sources.SetSources(addresses);
-  const LineSink accept = [&](const char* line) {
+  const LineSink accept = [&](const char* line, SourceId source) {
     tableClock.Advance(kTickPerLine);
-    intake.AcceptLine(line);
+    intake.AcceptLine(line, source);
   };
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
@@ -96,15 +102,16 @@ LocalDateTime LocalNow() {
   return real.Now();
 }
 
+// From the first start character, or from the TAG block just before it.
 const char* FirstSentenceStart(const char* line, size_t length) {
   for (size_t i = 0; i < length; ++i)
-    if (line[i] == '!' || line[i] == '$') return line + i;
+    if (line[i] == '!' || line[i] == '$') return line + TagBlockStart(line, i);
   return nullptr;
 }
 
 // Feeds every line of f; lines may be of any length and end in LF or CR LF. Lines are
 // cut in place in a read buffer; only a line longer than the buffer is gathered apart.
-void FeedFile(std::FILE* f, Intake& intake, ManualClock& clock) {
+void FeedFile(std::FILE* f, Intake& intake, ManualClock& clock, SourceId source) {
   static char buf[1 << 20];
   std::string longLine;
   size_t have = 0;
@@ -113,7 +120,7 @@ void FeedFile(std::FILE* f, Intake& intake, ManualClock& clock) {
     if (length > 0 && line[length - 1] == '\r') --length;
     line[length] = '\0';
     const char* sentence = hasTab ? SentenceOfLine(line, length) : FirstSentenceStart(line, length);
-    if (sentence != nullptr) intake.ProcessSentence(sentence);
+    if (sentence != nullptr) intake.ProcessSentence(sentence, source);
   };
   for (;;) {
     const size_t n = std::fread(buf + have, 1, sizeof buf - 1 - have, f);
@@ -232,9 +239,9 @@ int main(int argc, char** argv) {
     PrepareShipTable(table, folder, ReadMapCenter(folder / "DATA" / "aismon.ini"));
   }
 
-  for (std::FILE* f : inputs) {
-    FeedFile(f, intake, clock);
-    if (f != stdin) std::fclose(f);
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    FeedFile(inputs[i], intake, clock, intake.sources.Register(files[i]));
+    if (inputs[i] != stdin) std::fclose(inputs[i]);
   }
   if (!sources.empty()) FeedSources(argc, argv, sources, exitAfterMs, intake, clock);
 
@@ -248,9 +255,9 @@ int main(int argc, char** argv) {
   std::string out;
   const DbDynamic* d = static_cast<const ShipTable&>(table).DynamicEntries();
   for (int i = 0; i < kDynamicEntries; ++i) {
-    if (i == 0 || d[i].Age != 0) AppendEntryJson(out, table, i);
+    if (i == 0 || d[i].Age != 0) AppendEntryJson(out, table, intake, i, clock.TickMs());
   }
-  AppendCountersJson(out, table, intake.counters);
+  AppendCountersJson(out, table, intake, clock.TickMs());
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }

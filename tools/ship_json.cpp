@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "input/source_figures.h"
+
 namespace aismon {
 
 namespace {
@@ -29,12 +31,31 @@ class ObjectWriter {
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
     out_.append(buf, r.ptr);
   }
+  // To a tenth: a range worked out with trigonometry, whose last digits may differ between
+  // mathematics libraries.
+  void Tenths(const char* name, double v) {
+    Key(name);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.1f", std::isfinite(v) ? v : 0.0);
+    out_ += buf;
+  }
   // A fixed-size text field: its bytes up to the terminator (or the field's end).
   void Text(const char* name, const char* field, size_t size) {
     Key(name);
     AppendJsonBytes(out_, std::string_view(field, strnlen(field, size)));
   }
   void Raw(const char* name) { Key(name); }  // the caller appends the value
+  void Null(const char* name) {
+    Key(name);
+    out_ += "null";
+  }
+  // A key of any bytes, escaped as a string is; the caller appends the value.
+  void RawBytesKey(std::string_view name) {
+    if (!first_) out_ += ", ";
+    first_ = false;
+    AppendJsonBytes(out_, name);
+    out_ += ": ";
+  }
   void End() { out_ += '}'; }
 
  private:
@@ -145,7 +166,7 @@ void AppendJsonBytes(std::string& out, std::string_view s) {
   out += '"';
 }
 
-void AppendEntryJson(std::string& out, const ShipTable& table, int index) {
+void AppendEntryJson(std::string& out, const ShipTable& table, const Intake& intake, int index, uint32_t now) {
   const DbDynamic& d = table.DynamicEntries()[index];
   out += "{\"index\": ";
   out += std::to_string(index);
@@ -154,10 +175,18 @@ void AppendEntryJson(std::string& out, const ShipTable& table, int index) {
   out += ", \"static\": ";
   // Own ship's entry may not have resolved its reference yet; it belongs to static entry 0.
   AppendStatic(out, table.StaticEntries()[ShipTable::LinkIndex(d.Link)]);
-  out += "}\n";
+  out += ", \"sources\": [";
+  bool first = true;
+  intake.stations.ForEach(index, d.MMSI, now, [&](SourceId id, uint32_t) {
+    if (!first) out += ", ";
+    first = false;
+    AppendJsonBytes(out, intake.sources.Name(id));
+  });
+  out += "]}\n";
 }
 
-void AppendCountersJson(std::string& out, const ShipTable& table, const IntakeCounters& counters) {
+void AppendCountersJson(std::string& out, const ShipTable& table, const Intake& intake, uint32_t now) {
+  const IntakeCounters& counters = intake.counters;
   out += "{\"counters\": ";
   ObjectWriter w(out);
   w.Int("vdmCount", counters.vdmCount);
@@ -166,6 +195,34 @@ void AppendCountersJson(std::string& out, const ShipTable& table, const IntakeCo
   w.Int("ShipCount", table.ShipCount);
   w.Int("StaticCount", table.StaticCount);
   w.Int("OwnMMSI", table.OwnMMSI);
+  w.Raw("sources");
+  ObjectWriter sources(out);
+  for (int i = 0; i < intake.sources.Count(); ++i) {
+    const SourceId id = static_cast<SourceId>(i);
+    const SourceSummary s = SummarizeSource(table, intake, id, now);
+    // The default source takes only lines no source was named for; none come in aisdump.
+    if (id == kDefaultSource && s.sentences == 0) continue;
+    sources.RawBytesKey(intake.sources.Name(id));
+    ObjectWriter f(out);
+    f.Int("sentences", static_cast<int64_t>(s.sentences));
+    f.Int("messages", static_cast<int64_t>(s.messages));
+    f.Int("duplicates", static_cast<int64_t>(s.duplicates));
+    f.Int("stations", s.stationsHeard);
+    f.Int("messagesLastMinute", s.messagesLastMinute);
+    if (s.heard)
+      f.Int("lastHeardTick", s.lastHeardTick);
+    else
+      f.Null("lastHeardTick");
+    if (s.farthestMmsi != 0) {
+      f.Int("farthestMmsi", s.farthestMmsi);
+      f.Tenths("farthestNm", s.farthestNm);
+    } else {
+      f.Null("farthestMmsi");
+      f.Null("farthestNm");
+    }
+    f.End();
+  }
+  sources.End();
   w.End();
   out += "}\n";
 }

@@ -3,16 +3,17 @@
 #include <string>
 #include <string_view>
 
-#include "input/receive_state.h"
+#include "input/intake.h"
 #include "shipdb/ship_table.h"
 
 namespace aismon {
 
 // Appends s as a JSON string of its bytes: bytes of 0x80 and above and control bytes as \u00XX.
 void AppendJsonBytes(std::string& out, std::string_view s);
-// {"index": i, "dynamic": {...}, "static": {...}}
-void AppendEntryJson(std::string& out, const ShipTable& table, int index);
-// {"counters": {...}}
-void AppendCountersJson(std::string& out, const ShipTable& table, const IntakeCounters& counters);
+// {"index": i, "dynamic": {...}, "static": {...}, "sources": ["name", ...]}: the sources
+// that heard the station in the 10 minutes before now.
+void AppendEntryJson(std::string& out, const ShipTable& table, const Intake& intake, int index, uint32_t now);
+// {"counters": {..., "sources": {"name": {figures}, ...}}}
+void AppendCountersJson(std::string& out, const ShipTable& table, const Intake& intake, uint32_t now);
 
 }  // namespace aismon

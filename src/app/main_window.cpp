@@ -133,7 +133,8 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
       table_(clock),
       intake_(table_),
       ports_(clock),
-      network_(clock, [this](const char* line) { intake_.AcceptLine(line); }),
+      network_(clock, [this](const char* line, SourceId source) { intake_.AcceptLine(line, source); },
+               &intake_.sources),
       autoSave_(table_, setup.programFolder, clock) {
   BuildControls();
   BuildChartCatalog(programFolder_, setup.tileFolder.empty() ? TileFolder(programFolder_) : setup.tileFolder);
@@ -142,6 +143,8 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   dataFolder_ = programFolder_ / "DATA";
   std::error_code ec;
   fs::create_directories(dataFolder_, ec);  // a failure shows later as failed writes
+  comSources_.fill(kNoSource);
+  playbackSource_ = intake_.sources.Register("playback");
   // The receive log starts empty (a member); lines from the ports are offered to it.
   intake_.sentences.SetRecorder(
       [this](const char* line) { receiveLog_.Record(line, clock_.TickMs(), playback_.Playing()); });
@@ -390,10 +393,13 @@ void TForm1::DecodeWhatWasRead() {
 int TForm1::FeedPort(int n) {
   if (!ports_.IsOpen(n)) return 0;
   const int got = ports_.ReadPort(n);
+  if (got == 0) return 0;
   const char* bytes = ports_.Buffer(n);
   LineAssembler& assembler = ports_.Assembler(n);
+  const SourceId source = ComSource(n);
   for (int i = 0; i < got; ++i)
-    assembler.FeedByte(static_cast<uint8_t>(bytes[i]), [this](const char* line) { intake_.AcceptLine(line); });
+    assembler.FeedByte(static_cast<uint8_t>(bytes[i]),
+                       [this, source](const char* line) { intake_.AcceptLine(line, source); });
   return got;
 }
 
@@ -619,7 +625,7 @@ void TForm1::Timer100msTimer() {
   if (t % 3 == 0 && !alertOpen_) {
     // Nothing plays until the log controls start a playback.
     const Playback::StepResult r =
-        playback_.PlaybackStep(clock_.TickMs(), [this](const char* s) { intake_.ProcessSentence(s); });
+        playback_.PlaybackStep(clock_.TickMs(), [this](const char* s) { intake_.ProcessSentence(s, playbackSource_); });
     if (r == Playback::StepResult::Ended) {
       StopShipsAfterPlayback(table_);
       // Off while the box is open, so no step runs inside its modal loop; the idle pass
@@ -635,6 +641,15 @@ void TForm1::Timer100msTimer() {
     lbDispRate_->setText(DisplayRateText(frameRate_.FramesInLastSecond(clock_.TickMs())));
     idlePassesAtLastRate_ = idlePasses_;
   }
+}
+
+SourceId TForm1::ComSource(int n) {
+  if (comSources_[n] == kNoSource) {
+    char name[8];
+    std::snprintf(name, sizeof name, "COM%d", n);
+    comSources_[n] = intake_.sources.Register(name);
+  }
+  return comSources_[n];
 }
 
 void TForm1::ReopenMissingPorts() {

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <cstdint>
 #include <filesystem>
@@ -193,6 +194,8 @@ class TForm1 : public QWidget {
   int FeedPort(int n);  // decodes what port n has read; the bytes taken
   // At close: everything already read from the ports and sockets is decoded.
   void DecodeWhatWasRead();
+  // COMn's source id, registered as "COMn" when the port first brings bytes.
+  SourceId ComSource(int n);
   void SelectShip(int32_t slot, Qt::MouseButtons buttons);
 
   Clock& clock_;
@@ -212,6 +215,9 @@ class TForm1 : public QWidget {
   std::unique_ptr<ChartFrame> frame_;
   SerialPorts ports_;
   NetworkInput network_;
+  // Source ids of COM1..COM20 (kNoSource until the port brings bytes) and of playback.
+  std::array<SourceId, kPortCount + 1> comSources_;
+  SourceId playbackSource_ = kDefaultSource;
   std::set<int> namedPorts_;  // ports given a device by --port or the settings file
   SourceDialog* sourceDialog_ = nullptr;
   OwnMotionMemory ownMotion_;

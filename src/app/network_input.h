@@ -14,7 +14,9 @@ namespace aismon {
 
 class NetworkInput {
  public:
-  NetworkInput(Clock& clock, LineSink accept) : clock_(clock), accept_(std::move(accept)), sources_(clock) {}
+  // Each source's lines reach accept under its own id, registered in registry by name.
+  NetworkInput(Clock& clock, LineSink accept, SourceRegistry* registry = nullptr)
+      : clock_(clock), accept_(std::move(accept)), sources_(clock, registry) {}
 
   // At start-up: the command line's sources, else those of section "Sources" (an empty
   // section means none), else the defaults (not written back). Bad names are told on

@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/source_dialog.h"
+#include "app/source_figures_text.h"
 #include "chart/panels_layer.h"
 
 namespace aismon {
@@ -29,9 +30,18 @@ QString TForm1::PortAreaToolTipAt(int x, int y) const {
     case PortPanelKind::None: return {};
     case PortPanelKind::ComCaption:
     case PortPanelKind::SourceCaption: return PortAreaToolTip();
-    case PortPanelKind::ComPort:
-      return ComPortToolTip(hit.index, ports_.Device(hit.index), ports_.IsOpen(hit.index), ports_.OpenError(hit.index));
-    case PortPanelKind::Source: return network_.SourceToolTip(static_cast<size_t>(hit.index));
+    case PortPanelKind::ComPort: {
+      QString tip = ComPortToolTip(hit.index, ports_.Device(hit.index), ports_.IsOpen(hit.index), ports_.OpenError(hit.index));
+      const SourceId id = comSources_[static_cast<size_t>(hit.index)];
+      if (id != kNoSource) tip += QStringLiteral("\n") + SourceFiguresText(table_, intake_, id, clock_.TickMs());
+      return tip;
+    }
+    case PortPanelKind::Source: {
+      const size_t i = static_cast<size_t>(hit.index);
+      if (i >= network_.Sources().Count()) return {};
+      return network_.SourceToolTip(i) + QStringLiteral("\n") +
+             SourceFiguresText(table_, intake_, network_.Sources().At(i).Id(), clock_.TickMs());
+    }
   }
   return {};
 }

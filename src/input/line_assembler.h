@@ -1,7 +1,11 @@
 #pragma once
 // Cuts a serial byte stream into sentence lines: a line starts at '!' or '$' and ends at a
-// carriage return or line feed. Allocation-free; one per port.
+// carriage return or line feed. A TAG block just before the start character stays in
+// front of the sentence. Allocation-free; one per port.
 #include <cstdint>
+#include <cstring>
+
+#include "input/tag_block.h"
 
 namespace aismon {
 
@@ -16,7 +20,16 @@ class LineAssembler {
   void FeedByte(uint8_t byte, Accept&& accept) {
     if (lineLength_ >= kLineGiveUpLength) lineLength_ = 0;
     if (byte == '!' || byte == '$') {
-      // A start character anywhere starts the line again.
+      // A start character anywhere starts the line again, keeping only a TAG block that
+      // ends just before it.
+      const size_t tag = TagBlockStart(lineBuffer_, static_cast<size_t>(lineLength_));
+      if (tag < static_cast<size_t>(lineLength_)) {
+        const int32_t kept = lineLength_ - static_cast<int32_t>(tag);
+        std::memmove(lineBuffer_, lineBuffer_ + tag, static_cast<size_t>(kept));
+        lineBuffer_[kept] = static_cast<char>(byte);
+        lineLength_ = kept + 1;
+        return;
+      }
       lineBuffer_[0] = static_cast<char>(byte);
       lineLength_ = 1;
       return;

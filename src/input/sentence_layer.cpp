@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "ais/vdx_assembly.h"
+#include "common/clock.h"
 #include "input/rmc_own_ship.h"
+#include "input/tag_block.h"
 
 namespace aismon {
 
@@ -19,12 +21,27 @@ bool IsFieldEnd(char c) { return c == ',' || c == '*' || c == '\r' || c == '\n' 
 }  // namespace
 
 SentenceLayer::SentenceLayer(ShipTable& table, VdxAssembler& assembler, ReceiveOptions& options,
-                             IntakeCounters& counters)
-    : table_(table), assembler_(assembler), options_(options), counters_(counters) {}
+                             IntakeCounters& counters, SourceRegistry& sources, Clock& clock)
+    : table_(table), assembler_(assembler), options_(options), counters_(counters), sources_(sources), clock_(clock) {}
 
-void SentenceLayer::AcceptLine(const char* line) {
-  ProcessSentence(line);
-  if (recorder_) recorder_(line);
+const char* SentenceLayer::Attribute(const char* line, SourceId& source) {
+  std::string_view sub;
+  const char* sentence = SkipTagBlock(line, sub);
+  if (sentence != nullptr && !sub.empty()) source = sources_.SubSource(source, sub);
+  return sentence;
+}
+
+void SentenceLayer::AcceptLine(const char* line, SourceId source) {
+  const char* sentence = Attribute(line, source);
+  if (sentence == nullptr) return;
+  Process(sentence, source);
+  // The log keeps the sentence as it always has; where it came from is not recorded.
+  if (recorder_) recorder_(sentence);
+}
+
+void SentenceLayer::ProcessSentence(const char* line, SourceId source) {
+  const char* sentence = Attribute(line, source);
+  if (sentence != nullptr) Process(sentence, source);
 }
 
 bool SentenceLayer::SplitSentence(const char* line, SentenceRecord& r) {
@@ -67,9 +84,11 @@ bool SentenceLayer::SplitSentence(const char* line, SentenceRecord& r) {
   return true;  // as many fields as scanned: the rest is ignored
 }
 
-void SentenceLayer::ProcessSentence(const char* line) {
+void SentenceLayer::Process(const char* line, SourceId source) {
+  if (line[0] == '!' || line[0] == '$') sources_.NoteSentence(source, clock_.TickMs());
   SentenceRecord r;
   if (!SplitSentence(line, r)) return;
+  r.source = source;
   const auto handler = kSentenceTable[r.row].handler;
   (this->*handler)(r);
 }

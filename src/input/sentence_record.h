@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "input/source_registry.h"
+
 namespace aismon {
 
 inline constexpr int kSentenceTextBytes = 128;
@@ -18,6 +20,7 @@ struct SentenceRecord {
   int row;                        // row of the sentence table
   int fieldCount;                 // fields split
   SentenceField fields[kMaxSentenceFields];
+  SourceId source = kDefaultSource;  // where the line came from (a TAG block's sub-source included)
 
   // Field i as split; an unsplit index gives an empty field.
   std::string_view Field(int i) const {

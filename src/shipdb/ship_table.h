@@ -39,6 +39,8 @@ class ShipTable {
   void PutOwnShip(const DbDynamic& in);
   void ClearShips();
   uint32_t NowStamp();
+  // The clock the table's times come from; the intake reads its ticks from it too.
+  Clock& TableClock() const { return clock_; }
 
   // The static record a (resolved) Link refers to.
   DbStatic& StaticOf(uint32_t link) { return static_[LinkIndex(link)]; }

@@ -33,6 +33,17 @@ std::string Position(int32_t mmsi, const char* type = "VDM", char channel = 'A')
   return b.Sentence(type, channel);
 }
 
+// The same single sentence under sequential identifier 3, the key of StaticVoyage's fragments.
+std::string WithSequenceThree(std::string sentence) {
+  const size_t at = sentence.find(",1,1,,");
+  return sentence.replace(at, 6, ",1,1,3,");
+}
+
+int PendingCount(const Intake& in) {
+  const AssemblyState* st = in.assembler.Pending(kDefaultSource, '3', 'A');
+  return st == nullptr ? 0 : st->expectedCount;
+}
+
 class AssemblyTest : public testing::IntakeTest {
  protected:
   AssemblyTest() { PlaceOwnShip(); }
@@ -55,7 +66,8 @@ TEST_F(AssemblyTest, FragmentContinuity) {
       {"InOrder", {x.first, x.second}, "XRAY                ", "<none>", 0},
       {"SecondAlone", {x.second}, "<none>", "<none>", 0},
       {"FirstRepeated", {x.first, y.first, y.second}, "<none>", "YANKEE              ", 0},
-      {"SingleBetween", {x.first, Position(431000099), x.second}, "<none>", "<none>", 0},
+      {"SingleOfTheSameKeyBetween", {x.first, WithSequenceThree(Position(431000099)), x.second}, "<none>", "<none>", 0},
+      {"SingleOfAnotherKeyBetween", {x.first, Position(431000099), x.second}, "XRAY                ", "<none>", 0},
       {"Reversed", {x.second, x.first}, "<none>", "<none>", 2},
       {"FirstTwiceThenSecond", {x.first, x.first, x.second}, "XRAY                ", "<none>", 0},
       {"CountChanges", {x.first, "!AIVDM,3,2,3,A,0000,0*00", x.second}, "<none>", "<none>", 0},
@@ -76,17 +88,21 @@ TEST_F(AssemblyTest, FragmentContinuity) {
     };
     EXPECT_EQ(name(431000010), c.xName) << c.name;
     EXPECT_EQ(name(431000011), c.yName) << c.name;
-    EXPECT_EQ(in.assembler.State().expectedCount, c.pending) << c.name;
+    EXPECT_EQ(PendingCount(in), c.pending) << c.name;
   }
 }
 
-TEST_F(AssemblyTest, SingleFragmentReplacesPendingMessage) {
+TEST_F(AssemblyTest, SingleFragmentReplacesPendingMessageOfItsKeyOnly) {
   const TwoFragments x = StaticVoyage(431000010, "XRAY");
-  Feed(x.first);
-  Feed(Position(431000020));
-  EXPECT_NE(Ship(431000020), nullptr);
-  Feed(x.second);
-  EXPECT_EQ(Ship(431000010), nullptr);
+  for (const bool sameKey : {true, false}) {
+    ManualClock clock;
+    ShipTable t(clock);
+    Intake in(t);
+    const std::string single = sameKey ? WithSequenceThree(Position(431000020)) : Position(431000020);
+    for (const std::string& line : {x.first, single, x.second}) in.ProcessSentence(line.c_str());
+    EXPECT_GE(t.FindShip(431000020), 1) << sameKey;
+    EXPECT_EQ(t.FindShip(431000010) >= 1, !sameKey) << sameKey;
+  }
 }
 
 TEST_F(AssemblyTest, NonPayloadCharacterDropsTheMessage) {
@@ -96,7 +112,7 @@ TEST_F(AssemblyTest, NonPayloadCharacterDropsTheMessage) {
     t[20] = bad;
     Feed(t);
     EXPECT_EQ(Ship(431000030), nullptr) << bad;
-    EXPECT_EQ(intake.assembler.State().expectedCount, 0);
+    EXPECT_EQ(intake.assembler.InProgress(kDefaultSource), 0);
   }
 }
 
@@ -106,16 +122,16 @@ TEST_F(AssemblyTest, OverlongGatheredMessageIsDroppedWhole) {
   Feed("!AIVDM,3,1,1,A," + chunk + ",0*00");
   Feed("!AIVDM,3,2,1,A," + chunk + ",0*00");
   Feed("!AIVDM,3,3,1,A," + chunk + ",0*00");
-  EXPECT_EQ(intake.assembler.State().gatheredLength, 0);
-  EXPECT_EQ(intake.assembler.State().expectedCount, 0);
+  EXPECT_EQ(intake.assembler.Pending(kDefaultSource, '1', 'A'), nullptr);
   EXPECT_EQ(table.ShipCount, 0u);
   // 255 characters exactly still fit.
   const std::string a(100, '0'), b(100, '0'), c(55, '0');
   Feed("!AIVDM,3,1,1,A,1" + a.substr(1) + ",0*00");
   Feed("!AIVDM,3,2,1,A," + b + ",0*00");
-  EXPECT_EQ(intake.assembler.State().gatheredLength, 200);
+  ASSERT_NE(intake.assembler.Pending(kDefaultSource, '1', 'A'), nullptr);
+  EXPECT_EQ(intake.assembler.Pending(kDefaultSource, '1', 'A')->gatheredLength, 200);
   Feed("!AIVDM,3,3,1,A," + c + ",0*00");
-  EXPECT_EQ(intake.assembler.State().gatheredLength, 0);
+  EXPECT_EQ(intake.assembler.Pending(kDefaultSource, '1', 'A'), nullptr);
   // A message 1 from MMSI 0, all zeros; MMSI 0 equals the unlearnt own MMSI, so it is
   // filed as an own echo.
   EXPECT_NE(Ship(kOwnEchoMMSI), nullptr);
@@ -144,13 +160,17 @@ TEST_F(AssemblyTest, OwnShipIdentityNeedsAChannelLetter) {
   EXPECT_NEAR(echo->Lat, 34.5, 1e-9);
 }
 
-TEST_F(AssemblyTest, VdoFragmentBetweenVdmFragmentsLosesTheVdmMessage) {
-  intake.options.vdoEnabled = true;
+TEST_F(AssemblyTest, VdoFragmentOfTheSameKeyBetweenVdmFragmentsLosesTheVdmMessage) {
   const TwoFragments x = StaticVoyage(431000010, "XRAY");
-  Feed(x.first);
-  Feed(Position(431000050, "VDO", ' '));
-  Feed(x.second);
-  EXPECT_EQ(Ship(431000010), nullptr);
+  for (const bool sameKey : {true, false}) {
+    ManualClock clock;
+    ShipTable t(clock);
+    Intake in(t);
+    in.options.vdoEnabled = true;
+    const std::string vdo = sameKey ? WithSequenceThree(Position(431000050, "VDO")) : Position(431000050, "VDO", 'B');
+    for (const std::string& line : {x.first, vdo, x.second}) in.ProcessSentence(line.c_str());
+    EXPECT_EQ(t.FindShip(431000010) >= 1, !sameKey) << sameKey;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ais/watch_alert.h"
 
+#include "ais/duplicate_filter.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -20,6 +22,12 @@ std::string Report(int number, int32_t mmsi) {
 class WatchTest : public testing::IntakeTest {
  protected:
   WatchTest() { PlaceOwnShip(); }
+  // Each report comes later than the last by more than the duplicate window, as a
+  // station's next report does; the same bits sooner would be one transmission heard twice.
+  void Feed(const std::string& line) {
+    clock.Advance(kDuplicateWindowMs);
+    testing::IntakeTest::Feed(line);
+  }
   DbStatic& Watched(int32_t mmsi, const char* name) {
     DbStatic& s = table.StaticEntries()[table.FindOrAddStatic(mmsi)];
     s.Watch = 1;

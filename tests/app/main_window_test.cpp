@@ -340,7 +340,9 @@ TEST_F(MainWindowTest, WatchBoxHoldsThePortsButNotThePainting) {
   TForm1 w(IsolatedSetup(home_.path(), {{1, ptsname(master)}}), clock);
   w.StopDrivers();
   ASSERT_TRUE(w.Ports().IsOpen(1));
-  // A station of the sample that reports its position more than once.
+  // A watched station of the sample, heard before: its first report announces it. (Its
+  // second report in the sample is the same message a moment later, decoded once.)
+  w.Table().FindOrAddShip(431023494);
   w.Table().FindOrAddStaticEntry(431023494).Watch = 1;
 
   int boxes = 0;

@@ -92,6 +92,9 @@ TEST_F(NetworkWindowTest, SourcesFeedTheIntakeAndShowTheirStateAndReason) {
   const QString tip1 = w.PortAreaToolTipAt(first.x(), first.y());
   EXPECT_TRUE(tip1.contains(QString::fromStdString("udp:127.0.0.1:" + std::to_string(port)))) << tip1.toStdString();
   EXPECT_TRUE(tip1.contains(QString::fromUtf8("受信した文: 2"))) << tip1.toStdString();
+  // The same message twice at once: decoded once, the second counted as a duplicate.
+  EXPECT_TRUE(tip1.contains(QString::fromUtf8("メッセージ: 2 (重複 1)  局: 1"))) << tip1.toStdString();
+  EXPECT_TRUE(tip1.contains(QString::fromUtf8("最遠: 自船位置が不明です"))) << tip1.toStdString();
   const QString tip2 = w.PortAreaToolTipAt(second.x(), second.y());
   EXPECT_TRUE(tip2.contains(QString::fromUtf8("使用中"))) << tip2.toStdString();
   EXPECT_TRUE(tip2.contains(QString::fromUtf8("秒後に再試行"))) << tip2.toStdString();
@@ -135,6 +138,32 @@ TEST_F(NetworkWindowTest, ANamedPortThatDoesNotOpenIsShownWithItsPathAndReason) 
   EXPECT_TRUE(tip.startsWith(QStringLiteral("COM3: "))) << tip.toStdString();
   EXPECT_TRUE(tip.contains(QString::fromStdString(path))) << tip.toStdString();
   EXPECT_TRUE(tip.contains(QString::fromUtf8("デバイスがありません"))) << tip.toStdString();
+}
+
+TEST_F(NetworkWindowTest, AnOpenPortsTooltipGivesItsFigures) {
+  int master = -1, slave = -1;
+  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  {
+    WindowSetup setup = QuietWindow(home_.path());
+    setup.portsFromCommandLine[3] = ttyname(slave);
+    TForm1 w(setup, clock_);
+    w.StopDrivers();
+    ASSERT_TRUE(w.Ports().IsOpen(3));
+    // Own ship's fix from the GPS, then a station 2.7 NM from it (gpsdecode: 431023494 at
+    // 34.58499 N 135.41912 E; the range by the haversine formula).
+    const std::string lines = "$GPRMC,123456,A,3433.0000,N,13523.0000,E,0,0,123456,0,E,A*00\r\n" + std::string(kVdm) + "\r\n";
+    ASSERT_EQ(write(master, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+    ASSERT_TRUE(PollUntil(w, [&] { return w.IntakeChain().counters.vdmCount == 1; }));
+    w.Paint1Paint();
+    const QPoint p = DisplayPoint(WorkX0(w) + 64, 10);
+    const QString tip = w.PortAreaToolTipAt(p.x(), p.y());
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("COM3: "))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QString::fromUtf8("文: 2  メッセージ: 1 (重複 0)  局: 1"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QString::fromUtf8("直近1分: 1 件  最終受信: 0 秒前"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QString::fromUtf8("最遠: 431023494  2.7 NM"))) << tip.toStdString();
+  }
+  close(master);
+  close(slave);
 }
 
 TEST_F(NetworkWindowTest, TheDialogOpensFromThePortRowAndAppliesAtOnce) {

@@ -1,5 +1,7 @@
-// Arbitrary bytes through serial line gathering into the whole intake chain: sentence
-// layer, fragment assembly, watch check, decoders and ship table.
+// Arbitrary bytes through serial line gathering into the whole intake chain: TAG blocks,
+// sentence layer, fragment assembly per source, duplicate filter, watch check, decoders
+// and ship table. The bytes come from two sources, each with its own line gathering; a
+// byte 0x01 (never part of a sentence) switches between them, so their lines interleave.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,7 +18,9 @@ struct World {
   ManualClock clock{1000};
   ShipTable table{clock};
   Intake intake{table};
-  LineAssembler lines;
+  LineAssembler lines[2];
+  SourceId sources[2] = {intake.sources.Register("COM1"), intake.sources.Register("udp:10110")};
+  int current = 0;
   World() {
     intake.options.rmcSogEnabled = true;
     intake.options.rmcHdgEnabled = true;
@@ -42,7 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (size_t i = 1; i < size; ++i) {
     world->clock.Advance(1);
-    world->lines.FeedByte(data[i], [&](const char* line) { world->intake.AcceptLine(line); });
+    if (data[i] == 0x01) {
+      world->current ^= 1;
+      continue;
+    }
+    const SourceId source = world->sources[world->current];
+    world->lines[world->current].FeedByte(data[i], [&](const char* line) { world->intake.AcceptLine(line, source); });
   }
   // Every stored text must stay terminated within its field.
   const DbStatic* s = world->table.StaticEntries();

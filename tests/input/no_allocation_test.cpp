@@ -52,17 +52,23 @@ TEST_F(NoAllocationTest, FeedingSentencesAllocatesNothing) {
   std::ifstream in(std::string(AISMON_TEST_DATA_DIR) + "/intake_sample.nmea");
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (const char* s = SentenceOfLine(line.c_str())) lines.emplace_back(s);
+    if (const char* s = SentenceOfLine(line.c_str())) {
+      lines.emplace_back(s);
+      // A TAG block naming a sub-source: registered on first sight, without allocating.
+      lines.emplace_back(std::string("\\s:2573135,c:1671620143*0B\\") + s);
+    }
   }
   ASSERT_GT(lines.size(), 15u);
   // Watched stations: the announcement path runs too (its box is the application's).
   for (int i = 1; i <= 60000; ++i) table.StaticEntries()[i].Watch = 1;
   intake.watch.SetShowBox([](std::string_view, std::string_view) {});
   intake.options.vdoEnabled = true;
+  const SourceId sources[] = {kDefaultSource, intake.sources.Register("udp:10110"), intake.sources.Register("COM1")};
   const long before = allocations.load();
   for (int round = 0; round < 3; ++round)
-    for (const std::string& s : lines) intake.AcceptLine(s.c_str());
+    for (const std::string& s : lines) intake.AcceptLine(s.c_str(), sources[round]);
   EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_EQ(intake.sources.Count(), 6);  // three sources and a sub-source of each
   EXPECT_GT(table.ShipCount, 5u);
 }
 

@@ -106,57 +106,6 @@ def filter_corpus(path):
     return kept, dropped
 
 
-def drop_interleaved(lines):
-    """Removes every multi-sentence message whose fragments are not back to back.
-
-    gpsdecode gathers fragments separately for each radio channel, so it can complete two
-    messages whose fragments alternate (A1 B1 A2 B2). Our intake gathers with one shared
-    state and starts over whenever an AIS sentence arrives out of turn, so it keeps at most
-    the one that finishes without interruption. That is a deliberate difference in how
-    fragments are joined, not in decoding, so such messages are taken out of both feeds.
-    Returns the remaining lines and how many messages were removed.
-    """
-    # Position of each AIS sentence among the AIS sentences only: other NMEA sentences
-    # between two fragments do not disturb either tool.
-    ais_pos = {}
-    fields = {}
-    for i, line in enumerate(lines):
-        if line.startswith("!") and line[3:6] == "VDM":
-            f = line[:line.rfind("*")].split(",")
-            if len(f) >= 7:
-                ais_pos[i] = len(ais_pos)
-                fields[i] = f
-
-    pending = {}  # channel -> (count, last number, [line indexes])
-    drop = set()
-    removed = 0
-    for i in sorted(fields):
-        f = fields[i]
-        try:
-            count, number = int(f[1]), int(f[2])
-        except ValueError:
-            continue
-        if count <= 1:
-            continue
-        channel = f[4]
-        if number == 1:
-            pending[channel] = (count, 1, [i])
-        else:
-            p = pending.get(channel)
-            if p is None or p[0] != count or p[1] + 1 != number:
-                pending.pop(channel, None)
-                continue
-            pending[channel] = (count, number, p[2] + [i])
-        c, n, members = pending[channel]
-        if n == c:
-            del pending[channel]
-            positions = [ais_pos[m] for m in members]
-            if positions != list(range(positions[0], positions[0] + len(positions))):
-                drop.update(members)
-                removed += 1
-    return [line for i, line in enumerate(lines) if i not in drop], removed
-
-
 def normalise_text(s):
     """Text as both tools should agree on it: gpsdecode shows six-bit character 28 as a
     backslash where we show "|", and pads with "@" or blanks where we keep blanks."""
@@ -348,7 +297,6 @@ def compare_piece(aisdump, lines, records, feed, home):
 
 def compare_file(aisdump, gpsdecode, name, path, work):
     lines, stats = filter_corpus(path)
-    lines, stats["interleaved"] = drop_interleaved(lines)
     stats["lines"] = len(lines)
     pieces = split_to_fit(gpsdecode, lines)
     stats["pieces"] = len(pieces)
@@ -403,10 +351,10 @@ def main(argv):
                 continue
             total_fields += stats["fields"]
             print("%s: %d lines fed in %d piece(s) (left out: %d bad checksum, %d too long, "
-                  "%d VDO, %d interleaved messages); %d stations, %d fields compared, "
+                  "%d VDO); %d stations, %d fields compared, "
                   "%d texts compared only up to an \"@\", %d mismatches"
                   % (name, stats["lines"], stats["pieces"], stats["checksum"], stats["length"],
-                     stats["vdo"], stats["interleaved"], stats["stations"], stats["fields"],
+                     stats["vdo"], stats["stations"], stats["fields"],
                      len(stats["notes"]), len(problems)))
             print("  fields: " + ", ".join("%s %d" % (f, stats["by_field"].get(f, 0))
                                            for f in OUR_FIELDS))

@@ -22,8 +22,10 @@ struct RunResult {
   std::string out;
 };
 
-RunResult RunAisdump(const std::string& args) {
-  const std::string cmd = std::string(AISDUMP_PATH) + " " + args + " 2>/dev/null";
+// Runs aisdump with args, in folder dir when one is given.
+RunResult RunAisdump(const std::string& args, const fs::path& dir = {}) {
+  const std::string cd = dir.empty() ? std::string() : "cd '" + dir.string() + "' && ";
+  const std::string cmd = cd + std::string(AISDUMP_PATH) + " " + args + " 2>/dev/null";
   RunResult r{-1, {}};
   FILE* p = popen(cmd.c_str(), "r");
   if (p == nullptr) return r;
@@ -68,7 +70,8 @@ TEST(AisdumpTest, GoldenOutputs) {
   };
   for (const GoldenCase& c : cases) {
     const fs::path home = FreshHome(c.name);
-    const RunResult r = RunAisdump(std::string(c.args) + " --home " + home.string() + " " + (data / "intake_sample.nmea").string());
+    // Run beside the capture, so that the source's name (the path given) is the same everywhere.
+    const RunResult r = RunAisdump(std::string(c.args) + " --home " + home.string() + " intake_sample.nmea", data);
     ASSERT_EQ(r.status, 0) << c.name;
     const fs::path expected = data / c.expected;
     if (std::getenv("AISMON_REGENERATE_GOLDEN") != nullptr) {
@@ -85,8 +88,13 @@ TEST(AisdumpTest, StandardInputAndDashAreTheSame) {
   const RunResult b = RunAisdump("- < " + sample.string());
   const RunResult c = RunAisdump(sample.string());
   ASSERT_EQ(a.status, 0);
+  EXPECT_NE(a.out.find("\"sources\": [\"-\"]"), std::string::npos);
   EXPECT_EQ(WithoutUdTime(a.out), WithoutUdTime(b.out));
-  EXPECT_EQ(WithoutUdTime(a.out), WithoutUdTime(c.out));
+  // The same table; only the source's name differs (the path given, "-" for standard input).
+  std::string named = WithoutUdTime(c.out);
+  const std::string path = "\"" + sample.string() + "\"";
+  for (size_t at; (at = named.find(path)) != std::string::npos;) named.replace(at, path.size(), "\"-\"");
+  EXPECT_EQ(WithoutUdTime(a.out), named);
 }
 
 TEST(AisdumpTest, CommandLineErrors) {
@@ -138,7 +146,9 @@ TEST(AisdumpTest, WatchedStationIsAnnouncedOnceAcrossRuns) {
   const fs::path twice = home / "twice.nmea";
   const std::string line = "!AIVDM,1,1,,A,16K3UQP00:9cqTRCjRU7<5Pb08=@,0*4D\n";
   std::ofstream(once) << line;
-  std::ofstream(twice) << line << line;
+  // Heard again more than 5 s later (aisdump's clock moves 10 ms a line): sooner, it would
+  // be the same transmission heard twice, decoded once.
+  std::ofstream(twice) << line << std::string(501, '\n') << line;
 
   // First run: the station gets its static record; then mark it as watched in the file.
   ASSERT_EQ(RunAisdump("--home " + home.string() + " --save " + once.string()).status, 0);
@@ -183,6 +193,58 @@ TEST(AisdumpTest, SavedShipsComeBackAsFreeEntriesFoundAgainByMmsi) {
   EXPECT_NE(again.out.find("\"MMSI\": 538008984"), std::string::npos);
   EXPECT_NE(again.out.find("\"Imo\": 9894777"), std::string::npos);
   fs::remove_all(home);
+}
+
+}  // namespace
+
+namespace {
+
+// The line of a station in aisdump's output, or "".
+std::string StationLine(const std::string& out, int32_t mmsi) {
+  const std::string key = "\"dynamic\": {\"Age\": ";
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find(key) != std::string::npos && line.find("\"MMSI\": " + std::to_string(mmsi) + ",") != std::string::npos)
+      return line;
+  return {};
+}
+
+// Two files are two receivers. The sentences are real receptions (gpsd's captures and a
+// coastal network's TAG-blocked stream); their MMSIs are those gpsdecode gives.
+TEST(AisdumpTest, EachFileIsASourceOfItsOwn) {
+  const fs::path dir = FreshHome("two-sources");
+  std::ofstream(dir / "north.nmea") << "!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*4A\n"
+                                    << "!AIVDM,2,1,9,B,55R3Vn82=ILTQ3KKS>1<D60Dq@E918U<F222221J1`?164vc03S1CCAD,0*2A\n"
+                                    << "!AIVDM,2,2,9,B,`88888888888880,2*76\n";
+  std::ofstream(dir / "south.nmea") << "!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*4A\n"
+                                    << "!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5C\n"
+                                    << "\\s:2573315,c:1775041133*08\\!BSVDM,1,1,,B,13mnNa0P0dPUcCPT5L7mH?w`08OA,0*42\n";
+  const RunResult r = RunAisdump("north.nmea south.nmea", dir);
+  ASSERT_EQ(r.status, 0);
+  const struct {
+    int32_t mmsi;
+    const char* sources;
+  } stations[] = {
+      {371798000, "[\"north.nmea\", \"south.nmea\"]"},  // heard by both within 5 s: decoded once
+      {371255000, "[\"north.nmea\"]"},
+      {477553000, "[\"south.nmea\"]"},
+      {257793700, "[\"south.nmea/2573315\"]"},  // the TAG block's s:
+  };
+  for (const auto& s : stations) {
+    const std::string line = StationLine(r.out, s.mmsi);
+    ASSERT_FALSE(line.empty()) << s.mmsi;
+    EXPECT_EQ(line.substr(line.find(", \"sources\": ")), std::string(", \"sources\": ") + s.sources + "}") << s.mmsi;
+  }
+  EXPECT_NE(StationLine(r.out, 371255000).find("\"Name\": \"SEA ENTERPRISE      \""), std::string::npos);
+  const char* figures[] = {
+      "\"north.nmea\": {\"sentences\": 3, \"messages\": 2, \"duplicates\": 0, \"stations\": 2,",
+      "\"south.nmea\": {\"sentences\": 2, \"messages\": 2, \"duplicates\": 1, \"stations\": 2,",
+      "\"south.nmea/2573315\": {\"sentences\": 1, \"messages\": 1, \"duplicates\": 0, \"stations\": 1,",
+  };
+  const std::string counters = r.out.substr(r.out.rfind("{\"counters\": "));
+  for (const char* f : figures) EXPECT_NE(counters.find(f), std::string::npos) << f << "\n" << counters;
+  EXPECT_EQ(counters.find("\"default\""), std::string::npos);
+  fs::remove_all(dir);
 }
 
 }  // namespace

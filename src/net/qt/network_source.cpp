@@ -32,8 +32,8 @@ std::string SocketErrorText(QAbstractSocket::SocketError error, const QString& q
   return out;
 }
 
-NetworkSource::NetworkSource(const SourceAddress& address, Clock& clock)
-    : address_(address), clock_(clock), buffer_(new char[kDatagramBytes]) {}
+NetworkSource::NetworkSource(const SourceAddress& address, Clock& clock, SourceId id)
+    : address_(address), clock_(clock), id_(id), buffer_(new char[kDatagramBytes]) {}
 
 NetworkSource::~NetworkSource() { CloseSocket(); }
 
@@ -139,7 +139,7 @@ int NetworkSource::Read(const LineSink& accept) {
   if (state_ != SourceState::Open && state_ != SourceState::Connecting) return 0;
   auto counted = [&](const char* line) {
     ++lines_;
-    accept(line);
+    accept(line, id_);
   };
   int total = 0;
   if (udp_) {

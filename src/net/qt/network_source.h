@@ -10,6 +10,7 @@
 
 #include "common/clock.h"
 #include "input/line_assembler.h"
+#include "input/source_registry.h"
 #include "net/reconnect_schedule.h"
 #include "net/source_name.h"
 
@@ -33,11 +34,12 @@ enum class SourceState {
   Waiting,     // failed; tried again at the schedule's due tick
 };
 
-using LineSink = std::function<void(const char* line)>;
+// A complete line and the id of the source it came from.
+using LineSink = std::function<void(const char* line, SourceId source)>;
 
 class NetworkSource {
  public:
-  NetworkSource(const SourceAddress& address, Clock& clock);
+  NetworkSource(const SourceAddress& address, Clock& clock, SourceId id = kDefaultSource);
   ~NetworkSource();
   NetworkSource(const NetworkSource&) = delete;
   NetworkSource& operator=(const NetworkSource&) = delete;
@@ -57,6 +59,7 @@ class NetworkSource {
   void Tick();
 
   const SourceAddress& Address() const { return address_; }
+  SourceId Id() const { return id_; }
   SourceState State() const { return state_; }
   const std::string& LastError() const { return lastError_; }  // Japanese, UTF-8
   uint32_t LastReadTick() const { return lastReadTick_; }
@@ -76,6 +79,7 @@ class NetworkSource {
 
   SourceAddress address_;
   Clock& clock_;
+  SourceId id_;
   std::unique_ptr<QUdpSocket> udp_;
   std::unique_ptr<QTcpSocket> tcp_;
   std::unique_ptr<char[]> buffer_;  // one datagram, or one TCP read

@@ -14,7 +14,8 @@ bool NetworkSources::SetSources(const std::vector<SourceAddress>& addresses) {
     for (auto& s : sources_)
       if (s && s->Address() == a) kept = std::move(s);
     if (!kept) {
-      kept = std::make_unique<NetworkSource>(a, clock_);
+      const SourceId id = registry_ != nullptr ? registry_->Register(SourceName(a)) : kDefaultSource;
+      kept = std::make_unique<NetworkSource>(a, clock_, id);
       kept->SetReadyHook(ready_);
     }
     next.push_back(std::move(kept));

@@ -1,6 +1,7 @@
 #pragma once
 // The network sources beside the serial ports: up to eight, each with its own socket and
-// line assembler, all feeding the one line sink the serial ports feed.
+// line assembler, all feeding the one line sink the serial ports feed, each under its own
+// source id (registered by its name, "udp:10110", when a registry is given).
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,7 +13,7 @@ namespace aismon {
 
 class NetworkSources {
  public:
-  explicit NetworkSources(Clock& clock) : clock_(clock) {}
+  explicit NetworkSources(Clock& clock, SourceRegistry* registry = nullptr) : clock_(clock), registry_(registry) {}
 
   // Makes the list the given one, in its order (at most eight; duplicates once): sources
   // already running under the same name keep their socket and state, the others are
@@ -34,6 +35,7 @@ class NetworkSources {
 
  private:
   Clock& clock_;
+  SourceRegistry* registry_;
   std::vector<std::unique_ptr<NetworkSource>> sources_;
   std::function<void()> ready_;
   // A line handed on from a sweep can open a modal box whose event loop runs the timer:

@@ -36,7 +36,7 @@ struct Receiver {
   const NetworkSource& source() const { return sources.At(0); }
   bool PumpSweeping(const std::function<bool()>& done) {
     return PumpUntil([&] {
-      sources.Sweep([&](const char* l) { lines.emplace_back(l); });
+      sources.Sweep([&](const char* l, SourceId) { lines.emplace_back(l); });
       sources.Tick();
       return done();
     });

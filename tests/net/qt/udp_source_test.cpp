@@ -57,11 +57,11 @@ TEST(UdpSource, OneSeveralAndSplitSentencesOverIpv4AndIpv6) {
     std::vector<std::string> got;
     clock.Advance(500);
     EXPECT_TRUE(PumpUntil([&] {
-      sources.Sweep([&](const char* line) { got.emplace_back(line); });
+      sources.Sweep([&](const char* line, SourceId) { got.emplace_back(line); });
       return got.size() >= r.lines.size();
     }));
     PumpFor(20);
-    sources.Sweep([&](const char* line) { got.emplace_back(line); });
+    sources.Sweep([&](const char* line, SourceId) { got.emplace_back(line); });
     EXPECT_EQ(got, r.lines);
     EXPECT_EQ(s.LinesReceived(), r.lines.size());
     EXPECT_EQ(s.LastReadTick(), 1500u);
@@ -86,7 +86,7 @@ TEST(UdpSource, AFloodOnOneSourceDoesNotStarveAnother) {
   for (int i = 0; i < 20; ++i) SendDatagram(QHostAddress::LocalHostIPv6, sources.At(1).LocalPort(), std::string(kB) + "\r\n");
   PumpFor(50);
   int fromA = 0, fromB = 0;
-  const LineSink count = [&](const char* line) { (line[12] == 'A' ? fromA : fromB) += 1; };
+  const LineSink count = [&](const char* line, SourceId) { (line[12] == 'A' ? fromA : fromB) += 1; };
   sources.Sweep(count);
   // One sweep took the second source's sentences, and no more than its share of the flood.
   EXPECT_EQ(fromB, 20);
@@ -127,7 +127,7 @@ TEST(UdpSource, APortInUseIsShownAndTakenWhenFreed) {
   SendDatagram(QHostAddress::LocalHost, port, std::string(kA) + "\n");
   std::vector<std::string> got;
   EXPECT_TRUE(PumpUntil([&] {
-    sources.Sweep([&](const char* line) { got.emplace_back(line); });
+    sources.Sweep([&](const char* line, SourceId) { got.emplace_back(line); });
     return !got.empty();
   }));
   EXPECT_EQ(got, std::vector<std::string>{kA});
