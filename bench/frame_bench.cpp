@@ -189,7 +189,7 @@ int RunFrameBench(int argc, char** argv) {
         return Usage("bad --size", v);
     } else if (std::strcmp(a, "--ships") == 0) {
       ships = std::atoi(v);
-      if (ships < 0 || ships > 1024) return Usage("bad --ships (0 to 1024)", v);
+      if (ships < 0 || ships > kMaxStations) return Usage("bad --ships (0 to 16384)", v);
     } else if (std::strcmp(a, "--frames") == 0) {
       frames = std::atoi(v);
       if (frames < 1) return Usage("bad --frames", v);
@@ -236,7 +236,7 @@ int RunFrameBench(int argc, char** argv) {
   if (catalog.Load() == nullptr) std::fprintf(stderr, "aismon-bench frame: no catalog in %s\n", folder.c_str());
 
   ManualClock clock(1000);
-  ShipTable table(clock);
+  ShipTable table(clock, ships);  // room for them all: 1024 at least
   IntakeCounters counters;
   counters.vdmCount = 100000;
   counters.rmcCount = 1000;

@@ -69,7 +69,7 @@ void Fill(ShipTable& table, int ships) {
 int RunTargetListBench(int argc, char** argv) {
   int ships = 1024, refreshes = 200;
   for (int i = 0; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--ships") == 0) ships = std::clamp(std::atoi(argv[i + 1]), 1, kDynamicEntries - 1);
+    if (std::strcmp(argv[i], "--ships") == 0) ships = std::clamp(std::atoi(argv[i + 1]), 1, kMaxStations);
     else if (std::strcmp(argv[i], "--refreshes") == 0) refreshes = std::max(1, std::atoi(argv[i + 1]));
     else {
       std::fprintf(stderr, "aismon-bench target-list: unknown argument %s\n", argv[i]);
@@ -81,7 +81,7 @@ int RunTargetListBench(int argc, char** argv) {
   char* qargv[] = {name, nullptr};
   QApplication app(qargc, qargv);
   ManualClock clock(1000);
-  ShipTable table(clock);
+  ShipTable table(clock, ships);  // room for them all: 1024 at least
   Fill(table, ships);
   DbDynamic& own = table.DynamicEntries()[0];
   own.Lat = 34.6;
@@ -91,7 +91,7 @@ int RunTargetListBench(int argc, char** argv) {
   IntakeCounters counters;
   counters.rmcFixCount = 1;
   ReceiveOptions options;
-  TrafficWatch watch;
+  TrafficWatch watch(table.DynamicCount());
   TargetListWindow window(nullptr);
   window.show();
   watch.Pass(table, counters, options, clock.TickMs());
@@ -105,7 +105,7 @@ int RunTargetListBench(int argc, char** argv) {
   for (int r = 0; r < refreshes; ++r) {
     clock.Advance(1000);
     DbDynamic* e = table.DynamicEntries();
-    for (int slot = 1; slot < kDynamicEntries; ++slot) {
+    for (int slot = 1; slot < table.DynamicCount(); ++slot) {
       if (e[slot].Age == 0) continue;
       e[slot].Age += 1000;
       if (e[slot].Age > 300000) e[slot].Age = 1;  // a fresh report

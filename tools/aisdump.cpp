@@ -254,7 +254,7 @@ int main(int argc, char** argv) {
 
   std::string out;
   const DbDynamic* d = static_cast<const ShipTable&>(table).DynamicEntries();
-  for (int i = 0; i < kDynamicEntries; ++i) {
+  for (int i = 0; i < table.DynamicCount(); ++i) {
     if (i == 0 || d[i].Age != 0) AppendEntryJson(out, table, intake, i, clock.TickMs());
   }
   AppendCountersJson(out, table, intake, clock.TickMs());

@@ -161,7 +161,7 @@ void ResetTableForPlayback(ShipTable& table) {
 }
 
 void StopShipsAfterPlayback(ShipTable& table) {
-  for (int i = 0; i < kDynamicEntries; ++i) {
+  for (int i = 0; i < table.DynamicCount(); ++i) {
     DbDynamic d;
     if (!table.GetShip(i, d)) continue;  // a free entry
     d.Raw.RawSog = 0;

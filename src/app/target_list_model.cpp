@@ -98,8 +98,6 @@ bool TargetMatches(const TargetRow& r, const QString& filter) {
 }
 
 TargetListModel::TargetListModel(QObject* parent) : QAbstractTableModel(parent) {
-  rowOfSlot_.fill(-1);
-  rows_.reserve(kDynamicEntries);
 }
 
 void TargetListModel::Fill(const ShipTable& table, const TrafficWatch& watch, int32_t slot, TargetRow& r) const {
@@ -141,6 +139,13 @@ void TargetListModel::Fill(const ShipTable& table, const TrafficWatch& watch, in
 }
 
 void TargetListModel::Refresh(const ShipTable& table, const TrafficWatch& watch) {
+  if (rowOfSlot_.size() != static_cast<size_t>(table.DynamicCount())) {
+    beginResetModel();
+    rows_.clear();
+    rows_.reserve(table.DynamicCount());
+    rowOfSlot_.assign(table.DynamicCount(), -1);
+    endResetModel();
+  }
   const DbDynamic* entries = table.DynamicEntries();
   auto listed = [&](int32_t slot) {
     const DbDynamic& e = entries[slot];
@@ -167,12 +172,12 @@ void TargetListModel::Refresh(const ShipTable& table, const TrafficWatch& watch)
   }
   if (first >= 0) emit dataChanged(index(first, 0), index(last, kTargetColumns - 1));
   int added = 0;
-  for (int32_t slot = 1; slot < kDynamicEntries; ++slot)
+  for (int32_t slot = 1; slot < table.DynamicCount(); ++slot)
     if (rowOfSlot_[slot] < 0 && listed(slot)) ++added;
   if (added == 0) return;
   const int start = static_cast<int>(rows_.size());
   beginInsertRows(QModelIndex(), start, start + added - 1);
-  for (int32_t slot = 1; slot < kDynamicEntries; ++slot) {
+  for (int32_t slot = 1; slot < table.DynamicCount(); ++slot) {
     if (rowOfSlot_[slot] >= 0 || !listed(slot)) continue;
     TargetRow r;
     Fill(table, watch, slot, r);

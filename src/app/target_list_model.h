@@ -68,13 +68,15 @@ class TargetListModel : public QAbstractTableModel {
 
   const TargetRow& Row(int i) const { return rows_[i]; }
   // The model row of a table slot, or -1.
-  int RowOfSlot(int32_t slot) const { return slot >= 0 && slot < kDynamicEntries ? rowOfSlot_[slot] : -1; }
+  int RowOfSlot(int32_t slot) const {
+    return slot >= 0 && slot < static_cast<int32_t>(rowOfSlot_.size()) ? rowOfSlot_[slot] : -1;
+  }
 
  private:
   void Fill(const ShipTable& table, const TrafficWatch& watch, int32_t slot, TargetRow& r) const;
 
   std::vector<TargetRow> rows_;
-  std::array<int32_t, kDynamicEntries> rowOfSlot_;
+  std::vector<int32_t> rowOfSlot_;  // sized to the table at the first refresh
   TargetRow scratch_;
 };
 

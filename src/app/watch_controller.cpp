@@ -47,6 +47,7 @@ WatchController::WatchController(QWidget* form, QWidget* controlPanel, ShipTable
       intake_(intake),
       clock_(clock),
       iniPath_(std::move(iniPath)),
+      watch_(table.DynamicCount()),
       settings_(ReadWatchSettings(iniPath_)),
       sound_(std::make_unique<WatchSound>()),
       controlPanel_(controlPanel) {

@@ -77,11 +77,13 @@ ChartFrame::ChartFrame(ShipTable& table, const IntakeCounters& counters, Clock& 
       clock_(clock),
       catalog_(catalog),
       placeNames_(placeNames),
-      placeNameLines_(std::move(placeNameLines)) {
+      placeNameLines_(std::move(placeNameLines)),
+      fitFilter_(table.DynamicCount()),
+      screenPositions_(std::make_unique<PixelPoint[]>(table.DynamicCount())) {
   baseChart_ = std::make_unique<BaseChartLayer>();
   canvas_.SetRowSplitter(&splitter_);
   // One kept course line per slot of the ship table.
-  canvas_.KeepLines(kDynamicEntries);
+  canvas_.KeepLines(table.DynamicCount());
   ResetScreenPositions();
 }
 
@@ -89,7 +91,7 @@ ChartFrame::~ChartFrame() = default;
 
 // Every byte 0x80: a slot not drawn this frame reads 0x80808080 in both coordinates.
 void ChartFrame::ResetScreenPositions() {
-  std::fill(std::begin(screenPositions_), std::end(screenPositions_), PixelPoint{kNotDrawn, kNotDrawn});
+  std::fill_n(screenPositions_.get(), table_.DynamicCount(), PixelPoint{kNotDrawn, kNotDrawn});
 }
 
 void ChartFrame::SetupView(int32_t paintWidth, int32_t paintHeight) {
@@ -120,7 +122,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   UpdateViewForFrame(view_, table_, paintHeight, fitFilter_);
   ResetScreenPositions();
   SetupView(paintWidth, paintHeight);
-  FrameContext f{canvas_, view_, table_, counters_, in, clock_, screenPositions_};
+  FrameContext f{canvas_, view_, table_, counters_, in, clock_, screenPositions_.get()};
   watch.Lap(FrameLayer::ViewUpdate);
 
   baseChart_->DrawBaseChart(f, catalog_ != nullptr ? catalog_->Load() : nullptr);
@@ -160,7 +162,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   watch.Lap(FrameLayer::Ships);
   if (betweenLayers_) betweenLayers_();
 
-  out.hoveredShip = FindHoveredShip(screenPositions_, in.pointerX, in.pointerY);
+  out.hoveredShip = FindHoveredShip(screenPositions_.get(), table_.DynamicCount(), in.pointerX, in.pointerY);
   watch.Lap(FrameLayer::Hover);
 
   if (in.selectedShip > 0) DrawShipLabel(f, in.selectedShip);
@@ -183,10 +185,10 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   circleEnabled_ = fix;
 }
 
-int32_t FindHoveredShip(const PixelPoint* screenPositions, int32_t pointerX, int32_t pointerY) {
+int32_t FindHoveredShip(const PixelPoint* screenPositions, int32_t entries, int32_t pointerX, int32_t pointerY) {
   int32_t hovered = -1;
   double best = 1000000000.0;
-  for (int32_t slot = 1; slot < kDynamicEntries; ++slot) {
+  for (int32_t slot = 1; slot < entries; ++slot) {
     // Halves truncate toward zero; slots not drawn sit about a billion pixels away.
     const double dx = static_cast<double>(pointerX) - screenPositions[slot].x / 2;
     const double dy = static_cast<double>(pointerY) - screenPositions[slot].y / 2;

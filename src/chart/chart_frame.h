@@ -58,7 +58,7 @@ class ChartFrame {
   const QImage& Display() const { return display_; }
   ViewState& View() { return view_; }
   Canvas& Work() { return canvas_; }
-  const PixelPoint* ScreenPositions() const { return screenPositions_; }
+  const PixelPoint* ScreenPositions() const { return screenPositions_.get(); }
   void SetTimings(FrameTimings* timings) { timings_ = timings; }
   // Called between the layers of a frame; the window reads its inputs there so that a
   // long frame does not leave them unread. It must not change the ship table.
@@ -80,8 +80,8 @@ class ChartFrame {
   Canvas canvas_;
   QImage display_;
   ViewState view_;
-  ViewFitFilter fitFilter_{kDynamicEntries};
-  PixelPoint screenPositions_[kDynamicEntries];
+  ViewFitFilter fitFilter_;
+  std::unique_ptr<PixelPoint[]> screenPositions_;  // one per table entry
   RotatePixelCache gridRotation_;
   bool firstFrame_ = true;
   // What own ship's last report looked like at the previous frame.
@@ -96,7 +96,7 @@ class ChartFrame {
 
 // The ship under the pointer (paint-box pixels): the nearest drawn ship of slots 1..1024
 // strictly within 20 pixels, the lower slot on ties; -1 when none.
-int32_t FindHoveredShip(const PixelPoint* screenPositions, int32_t pointerX, int32_t pointerY);
+int32_t FindHoveredShip(const PixelPoint* screenPositions, int32_t entries, int32_t pointerX, int32_t pointerY);
 
 // Averages each 2x2 block of the work image into one display pixel (two low bits of every
 // channel dropped first, so one 32-bit addition sums all channels exactly).

@@ -229,7 +229,7 @@ Rgb TypeColor(int16_t type) {
 }
 
 void DrawShipLayer(FrameContext& f) {
-  for (int32_t slot = 0; slot < kDynamicEntries; ++slot) DrawShipPass(f, slot);
+  for (int32_t slot = 0; slot < f.table.DynamicCount(); ++slot) DrawShipPass(f, slot);
 }
 
 void DrawWakeDot(FrameContext& f, double lat, double lon, int32_t radius, Rgb colour) {

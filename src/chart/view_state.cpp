@@ -63,7 +63,7 @@ PixelPoint RotatePixelCache::Rotate(int32_t w, int32_t h, double angleDeg, int32
 
 void FitAllShips(ViewState& v, ShipTable& table, int32_t paintHeight, ViewFitFilter& filter) {
   filter.Clear();
-  for (int i = 1; i < kDynamicEntries; ++i) {
+  for (int i = 1; i < table.DynamicCount(); ++i) {
     DbDynamic e;
     if (!table.GetShip(i, e)) continue;
     if (e.Age > kLiveAgeMs || table.StaticOf(e.Link).Aids != 0) continue;

@@ -17,7 +17,8 @@ namespace aismon {
 class Intake {
  public:
   explicit Intake(ShipTable& table)
-      : watch(table),
+      : stations(table.DynamicCount()),
+        watch(table),
         decoders(table, watch),
         assembler(table, decoders, sources, stations, table.TableClock()),
         sentences(table, assembler, options, counters, sources, table.TableClock()) {}

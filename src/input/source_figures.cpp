@@ -37,7 +37,7 @@ SourceSummary SummarizeSource(const ShipTable& table, const Intake& intake, Sour
 
   const DbDynamic* d = table.DynamicEntries();
   const bool fix = OwnShipHasFix(table, intake);
-  for (int i = 1; i < kDynamicEntries; ++i) {
+  for (int i = 1; i < table.DynamicCount(); ++i) {
     if (d[i].Age == 0 || !intake.stations.Heard(i, d[i].MMSI, id, now)) continue;
     ++s.stationsHeard;
     if (!fix || !HasReceivedPosition(d[i])) continue;

@@ -2,16 +2,16 @@
 
 namespace aismon {
 
-StationSources::StationSources() : records_(new Record[kDynamicEntries]()) {}
+StationSources::StationSources(int entries) : entries_(entries), records_(new Record[entries]()) {}
 
 const StationSources::Record* StationSources::Of(int index, int32_t mmsi) const {
-  if (index < 1 || index >= kDynamicEntries) return nullptr;
+  if (index < 1 || index >= entries_) return nullptr;
   const Record& r = records_[index];
   return r.mmsi == mmsi ? &r : nullptr;
 }
 
 void StationSources::Note(int index, int32_t mmsi, SourceId source, uint32_t now) {
-  if (index < 1 || index >= kDynamicEntries) return;
+  if (index < 1 || index >= entries_) return;
   Record& r = records_[index];
   if (r.mmsi != mmsi) r = Record{mmsi, {}};
   HeardBy* place = nullptr;

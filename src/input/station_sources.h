@@ -16,9 +16,10 @@ inline constexpr uint32_t kHeardByWindowMs = 10 * 60 * 1000;
 
 class StationSources {
  public:
-  StationSources();
+  // Records for a dynamic table of `entries` entries.
+  explicit StationSources(int entries = kDefaultDynamicEntries);
 
-  // Source heard the station in entry index (1..1024) at tick now. With every place taken
+  // Source heard the station in entry index (1..entries-1) at tick now. With every place taken
   // by a source heard within the window, the one heard longest ago gives way.
   void Note(int index, int32_t mmsi, SourceId source, uint32_t now);
   // Whether source heard the station in entry index, still holding mmsi, within the window.
@@ -46,6 +47,7 @@ class StationSources {
   };
   const Record* Of(int index, int32_t mmsi) const;
 
+  int entries_;
   std::unique_ptr<Record[]> records_;
 };
 

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr size_t kDynamicBytes = sizeof(DbDynamic) * kDynamicEntries;  // 328000
+size_t DynamicBytes(const ShipTable& table) { return sizeof(DbDynamic) * table.DynamicCount(); }  // 328000 at 1024
 constexpr size_t kStaticBytes = sizeof(DbStatic) * kStaticEntries;     // 12960216
 
 std::FILE* OpenFile(const fs::path& path, const char* mode) { return std::fopen(path.string().c_str(), mode); }
@@ -127,9 +127,11 @@ void LoadShipDb(ShipTable& table, const fs::path& programFolder) {
   RecoverShipDbSave(programFolder);
 
   DbDynamic* dynamic = table.DynamicEntries();
-  std::memset(dynamic, 0, kDynamicBytes);
+  std::memset(dynamic, 0, DynamicBytes(table));
   DbDynamic& own = dynamic[0];
-  if (ReadRecords(DynamicDbPath(programFolder), dynamic, sizeof(DbDynamic), kDynamicEntries)) {
+  // A file written with another capacity loads the entries that fit: own ship's always
+  // comes first, and the stations' entries are freed below whatever their number.
+  if (ReadRecords(DynamicDbPath(programFolder), dynamic, sizeof(DbDynamic), table.DynamicCount())) {
     // Written this way round so that NaN fails the test too.
     if (!(own.Lat >= -90.0 && own.Lat <= 90.0)) own.Lat = 0.0;
     if (!(own.Lon >= -180.0 && own.Lon <= 180.0)) own.Lon = 0.0;
@@ -143,7 +145,7 @@ void LoadShipDb(ShipTable& table, const fs::path& programFolder) {
     own.Raw.RawNavStat = 15;
   }
   // Only own ship survives a restart on the dynamic side.
-  for (int i = 1; i < kDynamicEntries; ++i) dynamic[i].Age = 0;
+  for (int i = 1; i < table.DynamicCount(); ++i) dynamic[i].Age = 0;
 
   DbStatic* statics = table.StaticEntries();
   std::memset(statics, 0, kStaticBytes);
@@ -155,7 +157,7 @@ void LoadShipDb(ShipTable& table, const fs::path& programFolder) {
   own.Link = ShipTable::LinkTo(0);
   // The Link slot in the file is meaningless; references are made afresh. The entries are
   // taken anew after each lookup, as the table asks of its writable form.
-  for (int i = 1; i < kDynamicEntries; ++i) {
+  for (int i = 1; i < table.DynamicCount(); ++i) {
     const DbDynamic& e = table.DynamicEntries()[i];
     const uint32_t link = e.Age == 0 ? kNoLink : ShipTable::LinkTo(table.FindOrAddStatic(e.MMSI));
     table.DynamicEntries()[i].Link = link;
@@ -180,7 +182,7 @@ void RecoverShipDbSave(const fs::path& programFolder) {
 ShipDbPendingSave BeginShipDbSave(const ShipTable& table, const fs::path& programFolder) {
   RecoverShipDbSave(programFolder);
   ShipDbPendingSave pending;
-  pending.dynamicWritten = WriteTemp(DynamicDbPath(programFolder), table.DynamicEntries(), kDynamicBytes);
+  pending.dynamicWritten = WriteTemp(DynamicDbPath(programFolder), table.DynamicEntries(), DynamicBytes(table));
   pending.staticWritten = WriteTemp(StaticDbPath(programFolder), table.StaticEntries(), kStaticBytes);
   return pending;
 }

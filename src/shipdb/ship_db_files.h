@@ -1,5 +1,6 @@
 #pragma once
-// The two ship database files in programFolder/DATA: "@DbDynamic3.bin" (1025 x 320 bytes)
+// The two ship database files in programFolder/DATA: "@DbDynamic3.bin" (one 320-byte entry
+// for own ship and one per station of the table's capacity: 1025 x 320 bytes by default)
 // and "@DbStatic3.bin" (60001 x 216 bytes). Each is a plain image of its table array.
 #include <filesystem>
 

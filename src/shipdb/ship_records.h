@@ -21,7 +21,11 @@ inline constexpr int16_t kNavStatNotCarried = 99;
 inline constexpr int16_t kSecNotAvailable = 60;
 inline constexpr int16_t kStationsNotAvailable = -1;
 
-inline constexpr int kDynamicEntries = 1025;  // 0 = own ship, 1..1024 other stations
+// Live stations the dynamic table holds besides own ship: a setting, 1024 unless raised.
+inline constexpr int kDefaultStations = 1024;
+inline constexpr int kMinStations = 1024;
+inline constexpr int kMaxStations = 16384;
+inline constexpr int kDefaultDynamicEntries = kDefaultStations + 1;  // 0 = own ship, 1..1024 others
 inline constexpr int kStaticEntries = 60001;  // 0 = own ship's, 1..60000 other stations
 inline constexpr int kWakePoints = 480;
 

@@ -1,5 +1,6 @@
 #include "shipdb/ship_table.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -8,7 +9,6 @@
 namespace aismon {
 
 namespace {
-constexpr int kOtherShips = kDynamicEntries - 1;  // 1024
 constexpr int kOtherStatics = kStaticEntries - 1;  // 60000
 
 // Home slots: mmsi mod n + 1; index 0 is never probed. Negative MMSIs are taken as
@@ -25,21 +25,23 @@ ShipTable::ZeroedArray<T> ShipTable::AllocateZeroed(size_t n) {
   return ZeroedArray<T>(static_cast<T*>(p));
 }
 
-ShipTable::ShipTable(Clock& clock)
+ShipTable::ShipTable(Clock& clock, int stations)
     : clock_(clock),
-      dynamic_(AllocateZeroed<DbDynamic>(kDynamicEntries)),
+      stations_(std::clamp(stations, kMinStations, kMaxStations)),
+      dynamic_(AllocateZeroed<DbDynamic>(stations_ + 1)),
       static_(AllocateZeroed<DbStatic>(kStaticEntries)),
-      wake_(AllocateZeroed<WakeRing>(kDynamicEntries)) {}
+      wake_(AllocateZeroed<WakeRing>(stations_ + 1)),
+      index_(stations_) {}
 
 int ShipTable::FindOrAddShip(int32_t mmsi) {
   if (mmsi == dynamic_[0].MMSI) return 0;
   if (ShipCount == 0) {
-    for (int i = 1; i <= kOtherShips; ++i)
+    for (int i = 1; i <= stations_; ++i)
       if (dynamic_[i].Age != 0) ++ShipCount;
   }
   // The first slot in probe order from the home slot that is free or holds the MMSI.
   bool free = false;
-  const int slot = Index().FirstFreeOrMatch(HomeSlot(mmsi, kOtherShips), mmsi, &free);
+  const int slot = Index().FirstFreeOrMatch(HomeSlot(mmsi, stations_), mmsi, &free);
   if (slot != 0 && !free) return slot;
   if (slot != 0) {
     DbDynamic& e = dynamic_[slot];
@@ -68,6 +70,7 @@ int ShipTable::FindOrAddShip(int32_t mmsi) {
   }
   // Full: reuse the entry that has been silent longest (lowest index on a tie).
   const int oldest = index_.Oldest();
+  ++reuseCount_;
   DbDynamic& e = dynamic_[oldest];
   std::memset(&e, 0, sizeof e);
   e.Age = 1;
@@ -80,14 +83,14 @@ int ShipTable::FindOrAddShip(int32_t mmsi) {
 int ShipTable::FindShip(int32_t mmsi) const {
   if (mmsi == dynamic_[0].MMSI) return -1;
   bool free = false;
-  const int slot = Index().FirstFreeOrMatch(HomeSlot(mmsi, kOtherShips), mmsi, &free);
+  const int slot = Index().FirstFreeOrMatch(HomeSlot(mmsi, stations_), mmsi, &free);
   return slot == 0 || free ? -1 : slot;
 }
 
 const SlotIndex& ShipTable::Index() const {
   if (indexStale_) {
     index_.Clear();
-    for (int i = 1; i <= kOtherShips; ++i) index_.Set(i, dynamic_[i].Age != 0, dynamic_[i].MMSI, dynamic_[i].Age);
+    for (int i = 1; i <= stations_; ++i) index_.Set(i, dynamic_[i].Age != 0, dynamic_[i].MMSI, dynamic_[i].Age);
     indexStale_ = false;
   }
   return index_;
@@ -139,7 +142,7 @@ bool ShipTable::GetShip(int index, DbDynamic& out) {
 }
 
 DbDynamic* ShipTable::Edit(int index) {
-  if (index < 0 || index > kOtherShips) return nullptr;
+  if (index < 0 || index > stations_) return nullptr;
   DbDynamic& e = dynamic_[index];
   if (index > 0 && e.Age == 0) return nullptr;
   if (e.Link == kNoLink) e.Link = LinkTo(FindOrAddStatic(e.MMSI));
@@ -147,14 +150,14 @@ DbDynamic* ShipTable::Edit(int index) {
 }
 
 void ShipTable::Commit(int index) {
-  if (index > 0 && index <= kOtherShips && !indexStale_) {
+  if (index > 0 && index <= stations_ && !indexStale_) {
     const DbDynamic& e = dynamic_[index];
     index_.Set(index, e.Age != 0, e.MMSI, e.Age);
   }
 }
 
 void ShipTable::PutShip(int index, const DbDynamic& in) {
-  if (index < 0 || index > kOtherShips) return;
+  if (index < 0 || index > stations_) return;
   DbDynamic& e = dynamic_[index];
   const uint32_t link = e.Link;
   e = in;
@@ -185,7 +188,7 @@ void ShipTable::PutOwnShip(const DbDynamic& in) { dynamic_[0] = in; }
 void ShipTable::ClearShips() {
   index_.Clear();  // every entry free with Age 0: exactly a cleared index
   indexStale_ = false;
-  for (int i = 0; i < kDynamicEntries; ++i) {
+  for (int i = 0; i <= stations_; ++i) {
     dynamic_[i].Age = 0;
     for (WakePoint& p : wake_[i].Points) p = WakePoint{0.0, 0.0};
   }
@@ -215,7 +218,7 @@ uint32_t ShipTable::NowStamp() {
 }
 
 void ShipTable::StoreWakePoint(int index, int32_t ownerMmsi, double lat, double lon) {
-  if (index < 0 || index > kOtherShips) return;
+  if (index < 0 || index > stations_) return;
   WakeRing& r = wake_[index];
   if (r.OwnerMMSI != ownerMmsi) {
     for (WakePoint& p : r.Points) p = WakePoint{0.0, 0.0};

@@ -17,7 +17,8 @@ inline constexpr int32_t kOwnShipPlaceholderMMSI = 599999999;
 
 class ShipTable {
  public:
-  explicit ShipTable(Clock& clock);
+  // Room for `stations` live stations besides own ship (clamped to kMinStations..kMaxStations).
+  explicit ShipTable(Clock& clock, int stations = kDefaultStations);
   ShipTable(const ShipTable&) = delete;
   ShipTable& operator=(const ShipTable&) = delete;
 
@@ -47,6 +48,12 @@ class ShipTable {
   static int LinkIndex(uint32_t link) { return link == kNoLink ? 0 : static_cast<int>(link - 1); }
   static uint32_t LinkTo(int staticIndex) { return static_cast<uint32_t>(staticIndex) + 1; }
 
+  // Live stations the dynamic table holds besides own ship; entries 0..Stations().
+  int Stations() const { return stations_; }
+  int DynamicCount() const { return stations_ + 1; }
+  // Times a full table gave an entry to a new station by dropping the one silent longest.
+  uint32_t ReuseCount() const { return reuseCount_; }
+
   // Whole-array access for the database files, tools and the painter's passes. Taking the
   // writable form marks the lookup index stale; it is rebuilt at the next lookup. Do not
   // keep the pointer across lookups.
@@ -74,9 +81,9 @@ class ShipTable {
   // (its entry was reused) is emptied first, so no station wears another's wake.
   void StoreWakePoint(int index, int32_t ownerMmsi, double lat, double lon);
 
-  // Entries 1..1024 in use now. Unlike ShipCount it does not keep counting across a
+  // Entries 1..Stations() in use now. Unlike ShipCount it does not keep counting across a
   // ClearShips, so it never exceeds the table.
-  int TakenCount() const { return SlotIndex::kSlots - Index().FreeCount(); }
+  int TakenCount() const { return stations_ - Index().FreeCount(); }
 
  private:
   // The arrays come from calloc: large blocks arrive as fresh zero pages, so start-up
@@ -90,12 +97,14 @@ class ShipTable {
   static ZeroedArray<T> AllocateZeroed(size_t n);
 
   Clock& clock_;
+  int stations_;
+  uint32_t reuseCount_ = 0;
   LocalDateTime stampFor_{-1, 0, 0, 0, 0, 0};  // the calendar time stamp_ was computed for
   uint32_t stamp_ = 0;
   ZeroedArray<DbDynamic> dynamic_;
   ZeroedArray<DbStatic> static_;
   ZeroedArray<WakeRing> wake_;
-  // Which of entries 1..1024 are taken, by which MMSI, and which is oldest; mirrors the
+  // Which of entries 1..Stations() are taken, by which MMSI, and which is oldest; mirrors the
   // entries exactly unless stale.
   const SlotIndex& Index() const;
   mutable SlotIndex index_;

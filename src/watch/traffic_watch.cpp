@@ -1,5 +1,7 @@
 #include "watch/traffic_watch.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "shipdb/received_position.h"
@@ -38,7 +40,7 @@ const DbStatic* StaticFor(const ShipTable& table, const DbDynamic& e) {
 
 }  // namespace
 
-TrafficWatch::TrafficWatch() : targets_(std::make_unique<std::array<WatchTarget, kDynamicEntries>>()) {}
+TrafficWatch::TrafficWatch(int entries) : entries_(entries), targets_(std::make_unique<WatchTarget[]>(entries)) {}
 
 bool TrafficWatch::Update(const ShipTable& table, const IntakeCounters& counters, const ReceiveOptions& options,
                           uint32_t now) {
@@ -60,7 +62,9 @@ void TrafficWatch::Pass(const ShipTable& table, const IntakeCounters& counters, 
             IsEarthPosition(own_.Lat, own_.Lon);
 
   for (BeaconRecord& b : beacons_) b.slot = -1;
-  for (int slot = 1; slot < kDynamicEntries; ++slot) UpdateTarget(table, slot, now);
+  // A table and a watch of different sizes are a caller's fault; only common slots are read.
+  const int entries = std::min(entries_, table.DynamicCount());
+  for (int slot = 1; slot < entries; ++slot) UpdateTarget(table, slot, now);
 
   for (SafetyRecord& s : safety_)
     if (s.used && now - s.tick > kSafetyTextShownMs) s.used = false;
@@ -83,7 +87,7 @@ void TrafficWatch::Pass(const ShipTable& table, const IntakeCounters& counters, 
 }
 
 void TrafficWatch::UpdateTarget(const ShipTable& table, int slot, uint32_t now) {
-  WatchTarget& t = (*targets_)[slot];
+  WatchTarget& t = targets_[slot];
   const DbDynamic& e = table.DynamicEntries()[slot];
   const bool present = e.Age != 0 && e.Age <= kStationGoneMs;
   if (!present || e.MMSI != t.mmsi) {
@@ -187,8 +191,8 @@ void TrafficWatch::RebuildAlerts() {
     r.beacon = BeaconOf(b.mmsi);
     AddAlert(r, Rank(r.kind, r.acknowledged) * 1e12 + (b.mmsi % 1000000000));
   }
-  for (int slot = 1; slot < kDynamicEntries; ++slot) {
-    const WatchTarget& t = (*targets_)[slot];
+  for (int slot = 1; slot < entries_; ++slot) {
+    const WatchTarget& t = targets_[slot];
     if (!t.dangerous || t.track.state == AlarmState::Quiet) continue;
     AlertRow r;
     r.kind = AlertKind::Collision;
@@ -221,7 +225,7 @@ bool TrafficWatch::AcknowledgeRow(int i, uint32_t now) {
       break;
     }
     case AlertKind::Collision: {
-      WatchTarget& t = (*targets_)[r.slot];
+      WatchTarget& t = targets_[r.slot];
       changed = t.track.state == AlarmState::Alarm;
       Acknowledge(t.track, t.cpa.cpaNm, now);
       break;
@@ -244,8 +248,8 @@ int TrafficWatch::AcknowledgeAll(uint32_t now) {
     Acknowledge(b.track, 0, now);
     ++n;
   }
-  for (int slot = 1; slot < kDynamicEntries; ++slot) {
-    WatchTarget& t = (*targets_)[slot];
+  for (int slot = 1; slot < entries_; ++slot) {
+    WatchTarget& t = targets_[slot];
     if (t.track.state != AlarmState::Alarm || !t.dangerous) continue;
     Acknowledge(t.track, t.cpa.cpaNm, now);
     ++n;

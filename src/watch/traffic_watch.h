@@ -75,7 +75,8 @@ struct NewAlarm {
 
 class TrafficWatch {
  public:
-  TrafficWatch();
+  // One target per entry of a dynamic table of `entries` entries.
+  explicit TrafficWatch(int entries = kDefaultDynamicEntries);
   TrafficWatch(const TrafficWatch&) = delete;
   TrafficWatch& operator=(const TrafficWatch&) = delete;
 
@@ -97,7 +98,7 @@ class TrafficWatch {
 
   bool OwnFix() const { return ownFix_; }
   const DbDynamic& Own() const { return own_; }
-  const WatchTarget& Target(int slot) const { return (*targets_)[slot]; }
+  const WatchTarget& Target(int slot) const { return targets_[slot]; }
   int AlertCount() const { return alertCount_; }
   int HiddenAlerts() const { return hiddenAlerts_; }
   const AlertRow& Alert(int i) const { return alerts_[i]; }
@@ -121,7 +122,8 @@ class TrafficWatch {
   uint32_t lastPass_ = 0;
   bool ownFix_ = false;
   DbDynamic own_{};
-  std::unique_ptr<std::array<WatchTarget, kDynamicEntries>> targets_;
+  int entries_;
+  std::unique_ptr<WatchTarget[]> targets_;
   std::array<BeaconRecord, kMaxBeacons> beacons_{};
   std::array<SafetyRecord, kMaxSafetyTexts> safety_{};
   std::array<AlertRow, kMaxAlerts> alerts_{};

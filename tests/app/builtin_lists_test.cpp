@@ -195,7 +195,7 @@ TEST_F(DemoListFeed, SplitLinesMakeNothingAndShipsAppear) {
 
   // Every station lies in Osaka Bay, within 12 nm of own ship.
   const double ownLat = table.DynamicEntries()[0].Lat, ownLon = table.DynamicEntries()[0].Lon;
-  for (int i = 1; i < kDynamicEntries; ++i) {
+  for (int i = 1; i < kDefaultDynamicEntries; ++i) {
     const DbDynamic& d = table.DynamicEntries()[i];
     if (d.Age == 0) continue;
     const double dN = (d.Lat - ownLat) * 60, dE = (d.Lon - ownLon) * 60 * std::cos(ownLat * std::numbers::pi / 180);

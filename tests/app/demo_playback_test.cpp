@@ -31,7 +31,7 @@ WindowSetup QuietSetup(const std::filesystem::path& home) {
 
 int StationsInTable(ShipTable& table) {
   int n = 0;
-  for (int i = 1; i < kDynamicEntries; ++i)
+  for (int i = 1; i < kDefaultDynamicEntries; ++i)
     if (table.DynamicEntries()[i].Age != 0 && table.DynamicEntries()[i].MMSI != 0) ++n;
   return n;
 }
@@ -221,7 +221,7 @@ TEST_F(PlaybackTest, ThreeLineLogPlaysAndEndsWithOneBox) {
     w.Timer100msTimer();
   }
   bool allStopped = true;
-  for (int i = 1; i < kDynamicEntries; ++i) {
+  for (int i = 1; i < kDefaultDynamicEntries; ++i) {
     const DbDynamic& d = w.Table().DynamicEntries()[i];
     if (d.Age != 0 && (d.Sog != 0 || d.Raw.RawSog != 0)) allStopped = false;
   }

@@ -351,7 +351,7 @@ TEST_F(HoverOnDemoScene, PointerHoversClickSelectsWaterClears) {
   // The station farthest from every other one on the picture, so that hovering near it
   // can only find it.
   std::vector<std::pair<int, QPoint>> shown;
-  for (int slot = 1; slot < kDynamicEntries; ++slot) {
+  for (int slot = 1; slot < kDefaultDynamicEntries; ++slot) {
     QPoint p;
     if (PaintBoxPoint(slot, p)) shown.emplace_back(slot, p);
   }

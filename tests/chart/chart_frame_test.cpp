@@ -120,9 +120,9 @@ class HoverTest : public testing::TestWithParam<HoverCase> {};
 
 TEST_P(HoverTest, FindsTheShipUnderThePointer) {
   const HoverCase& c = GetParam();
-  std::vector<PixelPoint> screen(kDynamicEntries, PixelPoint{kNotDrawn, kNotDrawn});
+  std::vector<PixelPoint> screen(kDefaultDynamicEntries, PixelPoint{kNotDrawn, kNotDrawn});
   for (const Placed& p : c.ships) screen[static_cast<size_t>(p.slot)] = PixelPoint{p.x, p.y};
-  EXPECT_EQ(FindHoveredShip(screen.data(), c.pointerX, c.pointerY), c.hovered);
+  EXPECT_EQ(FindHoveredShip(screen.data(), kDefaultDynamicEntries, c.pointerX, c.pointerY), c.hovered);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -270,7 +270,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FrameControlsTest,
 
 TEST_F(FrameTest, ScreenPositionsResetEveryFrame) {
   Paint();
-  for (int slot = 1; slot < kDynamicEntries; ++slot) {
+  for (int slot = 1; slot < kDefaultDynamicEntries; ++slot) {
     EXPECT_EQ(frame.ScreenPositions()[slot].x, kNotDrawn);
     EXPECT_EQ(frame.ScreenPositions()[slot].y, kNotDrawn);
   }

@@ -158,7 +158,7 @@ class GridDrawTest : public testing::Test {
   ShipTable table{clock};
   IntakeCounters counters;
   FrameInputs in;
-  PixelPoint screen[kDynamicEntries];
+  PixelPoint screen[kDefaultDynamicEntries];
   RotatePixelCache rot;
 };
 

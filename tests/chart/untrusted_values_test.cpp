@@ -58,7 +58,7 @@ TEST(UntrustedPositions, OnlyReportedPositionsCount) {
   AddStation(t, 431000001, Origin::Reported, 34.60, 135.10);
   AddStation(t, 431000002, Origin::Reported, 34.70, 135.30);
   ViewState v;
-  ViewFitFilter filter(kDynamicEntries);
+  ViewFitFilter filter(kDefaultDynamicEntries);
   FitAllShips(v, t, 500, filter);
   const double lat = v.centerLat, lon = v.centerLon, mpp = v.metersPerPixel;
   EXPECT_NEAR(lat, 34.65, 1e-9);
@@ -84,7 +84,7 @@ TEST(UntrustedPositions, PlaceholdersAreNotDrawnButStillCounted) {
   DrawShipLayer(s.frame);
   SetupViewGeometry(s.view, 800, 800, 0, 0, 0, 15);
   DrawShipLayer(s.frame);
-  for (int slot = 1; slot < kDynamicEntries; ++slot) EXPECT_EQ(s.screen[slot].x, kNotDrawn) << slot;
+  for (int slot = 1; slot < kDefaultDynamicEntries; ++slot) EXPECT_EQ(s.screen[slot].x, kNotDrawn) << slot;
   for (int32_t y = 0; y < 800; y += 7)
     for (int32_t x = 0; x < 800; x += 7) ASSERT_EQ(s.At(x, y), kSea) << x << "," << y;
   EXPECT_EQ(s.table.TakenCount(), 3);

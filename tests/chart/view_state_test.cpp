@@ -365,7 +365,7 @@ TEST_P(FitAllShipsTest, CentresAndScales) {
   v.centerLat = 1;
   v.centerLon = 2;
   v.metersPerPixel = 3;
-  ViewFitFilter filter(kDynamicEntries);
+  ViewFitFilter filter(kDefaultDynamicEntries);
   FitAllShips(v, table, 1000, filter);
   if (!c.changes) {
     EXPECT_EQ(v.centerLat, 1);
@@ -454,7 +454,7 @@ TEST(FitAllShips, RealStreamsKeepTheirTrafficAndIgnoreNullIsland) {
       intake.AcceptLine(line.c_str());
     }
     ViewState v;
-    ViewFitFilter filter(kDynamicEntries);
+    ViewFitFilter filter(kDefaultDynamicEntries);
     FitAllShips(v, table, 1000, filter);
     size_t kept = 0;
     for (size_t i = 0; i < filter.Count(); ++i) kept += filter.Kept(i) ? 1 : 0;
@@ -495,7 +495,7 @@ TEST(FitAllShips, LongitudeSpanShrinksWithCosine) {
     table.PutShip(slot, e);
   }
   ViewState v;
-  ViewFitFilter filter(kDynamicEntries);
+  ViewFitFilter filter(kDefaultDynamicEntries);
   FitAllShips(v, table, 500, filter);
   EXPECT_NEAR(v.centerLon, 135.5, 1e-9);
   const double span = std::cos(60 * 3.141592653589793 / 180) * 1.000002;
@@ -524,7 +524,7 @@ TEST_P(ViewUpdateTest, ClampsAndFollowsHeading) {
   v.orientationMode = c.mode;
   v.rotationDeg = c.rotation;
   v.metersPerPixel = c.mpp;
-  ViewFitFilter filter(kDynamicEntries);
+  ViewFitFilter filter(kDefaultDynamicEntries);
   UpdateViewForFrame(v, table, 1000, filter);
   EXPECT_DOUBLE_EQ(v.rotationDeg, c.expectRotation);
   EXPECT_DOUBLE_EQ(v.metersPerPixel, c.expectMpp);

@@ -70,7 +70,7 @@ void CheckLoaded(const ShipTable& t, int staticRecords) {
   CHECK(own.Link == ShipTable::LinkTo(0));
   CHECK(own.Reserved8 == 1);
   CHECK(t.StaticEntries()[0].UdTime == 1);
-  for (int i = 1; i < kDynamicEntries; ++i) CHECK(t.DynamicEntries()[i].Age == 0 && t.DynamicEntries()[i].Link == kNoLink);
+  for (int i = 1; i < kDefaultDynamicEntries; ++i) CHECK(t.DynamicEntries()[i].Age == 0 && t.DynamicEntries()[i].Link == kNoLink);
   volatile size_t sink = 0;
   for (int i = 0; i < kStaticEntries; ++i) {
     const DbStatic& s = t.StaticEntries()[i];
@@ -86,7 +86,7 @@ void CheckLoaded(const ShipTable& t, int staticRecords) {
 void Exercise(ShipTable& t, int dynamicRecords, int staticRecords) {
   auto visit = [&](int32_t mmsi) {
     const int i = t.FindOrAddShip(mmsi);
-    CHECK(i >= 0 && i < kDynamicEntries);
+    CHECK(i >= 0 && i < kDefaultDynamicEntries);
     const int found = t.FindShip(mmsi);
     if (i == 0) {
       CHECK(found == -1);
@@ -104,7 +104,7 @@ void Exercise(ShipTable& t, int dynamicRecords, int staticRecords) {
     if (i != 0) CHECK(existed);  // the new or found entry already refers to it
     TextLengths(t.StaticEntries()[si]);
   };
-  for (int i = 0; i < dynamicRecords && i < kDynamicEntries; ++i) visit(t.DynamicEntries()[i].MMSI);
+  for (int i = 0; i < dynamicRecords && i < kDefaultDynamicEntries; ++i) visit(t.DynamicEntries()[i].MMSI);
   for (int i = 0; i < staticRecords && i < kStaticEntries; ++i) visit(t.StaticEntries()[i].MMSI);
 }
 
@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckLoaded(again, kStaticEntries);
     CHECK(std::memcmp(again.StaticEntries(), table.StaticEntries(), sizeof(DbStatic) * kStaticEntries) == 0);
     CHECK(std::memcmp(&again.DynamicEntries()[0], &table.DynamicEntries()[0], sizeof(DbDynamic)) == 0);
-    for (int i = 1; i < kDynamicEntries; ++i) {
+    for (int i = 1; i < kDefaultDynamicEntries; ++i) {
       DbDynamic want = table.DynamicEntries()[i];
       want.Age = 0;
       want.Link = kNoLink;

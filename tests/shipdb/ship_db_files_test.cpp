@@ -180,7 +180,7 @@ TEST_F(ShipDbFilesTest, SavedShipsComeBackFreeWithTheirStaticRecordsFoundByMmsi)
   EXPECT_EQ(second.StaticCount, 0u);
   EXPECT_EQ(std::memcmp(&second.DynamicEntries()[0], &first.DynamicEntries()[0], sizeof(DbDynamic)), 0);
   EXPECT_EQ(std::memcmp(second.StaticEntries(), first.StaticEntries(), sizeof(DbStatic) * kStaticEntries), 0);
-  for (int i = 1; i < kDynamicEntries; ++i) {
+  for (int i = 1; i < kDefaultDynamicEntries; ++i) {
     ASSERT_EQ(second.DynamicEntries()[i].Age, 0u) << i;
     ASSERT_EQ(second.DynamicEntries()[i].Link, kNoLink) << i;
   }
@@ -329,7 +329,7 @@ TEST_F(ShipDbFilesTest, LongerFilesAreReadOnlyUpToTheTableSize) {
   ShipTable table(clock_);
   LoadShipDb(table, home_);
 
-  const DbDynamic& d = table.DynamicEntries()[kDynamicEntries - 1];
+  const DbDynamic& d = table.DynamicEntries()[kDefaultDynamicEntries - 1];
   EXPECT_EQ(d.MMSI, lastDyn.MMSI);
   EXPECT_EQ(d.Age, 0u);
   const DbStatic want = AsLoaded(lastSta, kStaticEntries - 1);

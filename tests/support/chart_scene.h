@@ -39,7 +39,7 @@ struct ChartScene {
   Canvas canvas;
   IntakeCounters counters;
   FrameInputs in;
-  PixelPoint screen[kDynamicEntries];
+  PixelPoint screen[kDefaultDynamicEntries];
   FrameContext frame{canvas, view, table, counters, in, clock, screen};
 };
 
