@@ -105,10 +105,10 @@ uint32_t WakeTicks(int stepSeconds, bool playing, int playbackSpeed) {
 }
 
 void AdvanceWakeClock(ShipTable& table, bool ownFixed) {
-  table.wakeHead = (table.wakeHead + 1) % kWakePoints;
+  table.AdvanceWakeHead();
   DbDynamic own;
   table.GetShip(0, own);
-  table.WakeRings()[0].Points[table.wakeHead] = ownFixed ? WakePoint{own.Lat, own.Lon} : WakePoint{0.0, 0.0};
+  table.OwnWake().Put(table.wakeHead, ownFixed ? WakePoint{own.Lat, own.Lon} : WakePoint{0.0, 0.0});
 }
 
 bool WakeClockTick(ShipTable& table, uint32_t t, uint32_t wakeTicks, bool ownFixed) {

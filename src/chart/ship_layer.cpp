@@ -19,6 +19,7 @@ constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kBlack{0, 0, 0};
 constexpr int kOwnWakePoints = kWakePoints;
 constexpr int kOtherWakePoints = 50;
+static_assert(kOtherWakePoints < kStationWakePoints, "the ring keeps what is drawn and the head");
 
 // Real-to-integer conversion toward zero that cannot overflow: NaN gives 0, values beyond
 // the 32-bit range give its ends.
@@ -127,12 +128,10 @@ bool Drawable(const DbDynamic& e) {
          std::isfinite(e.Hdg);
 }
 
-void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
-  WakeRing& ring = f.table.WakeRings()[slot];
-  if (slot != 0 && (ring.OwnerMMSI == 0 || ring.OwnerMMSI != e.MMSI)) return;
+template <typename Ring>
+void DrawWakeRing(FrameContext& f, Ring& ring, int n, const DbDynamic& e, Rgb colour) {
   const int head = ((f.table.wakeHead % kWakePoints) + kWakePoints) % kWakePoints;
-  ring.Points[head] = WakePoint{e.Lat, e.Lon};
-  const int n = slot == 0 ? kOwnWakePoints : kOtherWakePoints;
+  ring.Put(head, WakePoint{e.Lat, e.Lon});
   int i = head - n;
   if (i < 0) i += kWakePoints;
   const int32_t radius = colour == kPassengerColor ? 3 : 2;
@@ -141,7 +140,7 @@ void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
   const PixelRows rows = RowsOf(f.canvas);
   bool drew = false;
   for (int k = 0; k < n; ++k, i = i + 1 == kWakePoints ? 0 : i + 1) {
-    const WakePoint& p = ring.Points[i];
+    const WakePoint p = ring.At(i);
     // Slots never filled hold 0/0; a report without a position left its raw values.
     if ((p.Lat == 0.0 && p.Lon == 0.0) || !IsEarthPosition(p.Lat, p.Lon)) continue;
     int32_t x, y;
@@ -154,6 +153,16 @@ void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
     UseSolidFill(f.canvas, dotColour);
     UsePen(f.canvas, dotColour);
   }
+}
+
+void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
+  if (slot == 0) {
+    DrawWakeRing(f, f.table.OwnWake(), kOwnWakePoints, e, colour);
+    return;
+  }
+  WakeRing& ring = f.table.WakeRings()[slot];
+  if (ring.OwnerMMSI == 0 || ring.OwnerMMSI != e.MMSI) return;
+  DrawWakeRing(f, ring, kOtherWakePoints, e, colour);
 }
 
 void DeadReckon(FrameContext& f, DbDynamic& e) {

@@ -27,7 +27,10 @@ inline constexpr int kMinStations = 1024;
 inline constexpr int kMaxStations = 16384;
 inline constexpr int kDefaultDynamicEntries = kDefaultStations + 1;  // 0 = own ship, 1..1024 others
 inline constexpr int kStaticEntries = 60001;  // 0 = own ship's, 1..60000 other stations
-inline constexpr int kWakePoints = 480;
+inline constexpr int kWakePoints = 480;  // the wake clock's head runs 0..479
+// Another station's wake is drawn from the 50 heads before the current one, so its ring
+// keeps the last 60 (a divisor of 480, so the ring turns with the head).
+inline constexpr int kStationWakePoints = 60;
 
 // Link is a 32-bit reference to a static entry: 0 = none, otherwise static index + 1,
 // so that a zeroed entry holds no reference.
@@ -202,10 +205,39 @@ struct WakePoint {
   double Lon;
 };
 
-struct WakeRing {
+// Wake points by head index (0..479), keeping the last Kept heads written. A point is
+// read back only for the head it was written at: one older than the ring holds, or never
+// written, reads as 0/0. Zero bytes are an empty ring.
+template <int Kept>
+struct WakeRingOf {
+  static_assert(kWakePoints % Kept == 0, "the ring must turn with the head");
   int32_t OwnerMMSI;  // 0 = never written
-  int32_t Reserved;
-  WakePoint Points[kWakePoints];
+
+  WakePoint At(int head) const {
+    if (head < 0 || head >= kWakePoints) return WakePoint{0.0, 0.0};
+    const int k = head % Kept;
+    return written_[k] == head + 1 ? points_[k] : WakePoint{0.0, 0.0};
+  }
+  void Put(int head, WakePoint p) {
+    if (head < 0 || head >= kWakePoints) return;
+    const int k = head % Kept;
+    points_[k] = p;
+    written_[k] = static_cast<int16_t>(head + 1);
+  }
+  // Every point back to 0/0; the owner stays.
+  void Clear() {
+    for (int16_t& w : written_) w = 0;
+  }
+  // The head has come round to `head`: what its place held is older than the ring keeps.
+  void Forget(int head) {
+    if (head >= 0 && head < kWakePoints && written_[head % Kept] != 0) written_[head % Kept] = 0;
+  }
+
+ private:
+  WakePoint points_[Kept];
+  int16_t written_[Kept];  // head + 1 each point was written at; 0 = never
 };
+using WakeRing = WakeRingOf<kStationWakePoints>;  // another station's
+using OwnWakeRing = WakeRingOf<kWakePoints>;      // own ship's, drawn whole
 
 }  // namespace aismon

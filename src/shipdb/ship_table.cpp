@@ -31,6 +31,7 @@ ShipTable::ShipTable(Clock& clock, int stations)
       dynamic_(AllocateZeroed<DbDynamic>(stations_ + 1)),
       static_(AllocateZeroed<DbStatic>(kStaticEntries)),
       wake_(AllocateZeroed<WakeRing>(stations_ + 1)),
+      ownWake_(AllocateZeroed<OwnWakeRing>(1)),
       index_(stations_) {}
 
 int ShipTable::FindOrAddShip(int32_t mmsi) {
@@ -190,8 +191,9 @@ void ShipTable::ClearShips() {
   indexStale_ = false;
   for (int i = 0; i <= stations_; ++i) {
     dynamic_[i].Age = 0;
-    for (WakePoint& p : wake_[i].Points) p = WakePoint{0.0, 0.0};
+    wake_[i].Clear();
   }
+  ownWake_[0].Clear();
 }
 
 uint32_t ShipTable::NowStamp() {
@@ -217,14 +219,19 @@ uint32_t ShipTable::NowStamp() {
   return stamp_;
 }
 
+void ShipTable::AdvanceWakeHead() {
+  wakeHead = (wakeHead + 1) % kWakePoints;
+  for (int i = 1; i <= stations_; ++i) wake_[i].Forget(wakeHead);
+}
+
 void ShipTable::StoreWakePoint(int index, int32_t ownerMmsi, double lat, double lon) {
   if (index < 0 || index > stations_) return;
   WakeRing& r = wake_[index];
   if (r.OwnerMMSI != ownerMmsi) {
-    for (WakePoint& p : r.Points) p = WakePoint{0.0, 0.0};
+    r.Clear();
     r.OwnerMMSI = ownerMmsi;
   }
-  r.Points[wakeHead] = WakePoint{lat, lon};
+  r.Put(wakeHead, WakePoint{lat, lon});
 }
 
 }  // namespace aismon

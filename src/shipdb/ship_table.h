@@ -64,13 +64,19 @@ class ShipTable {
   const DbDynamic* DynamicEntries() const { return dynamic_.get(); }
   DbStatic* StaticEntries() { return static_.get(); }
   const DbStatic* StaticEntries() const { return static_.get(); }
+  // The stations' wake rings by entry index (1..Stations(); entry 0's is unused), and own ship's.
   WakeRing* WakeRings() { return wake_.get(); }
   const WakeRing* WakeRings() const { return wake_.get(); }
+  OwnWakeRing& OwnWake() { return ownWake_[0]; }
+  const OwnWakeRing& OwnWake() const { return ownWake_[0]; }
 
   // Own ship's MMSI as learnt from VDO (0 until learnt).
   int32_t OwnMMSI = 0;
-  // Shared slot index of all wake rings, advanced by the wake clock.
+  // Shared slot index of all wake rings, advanced by the wake clock (AdvanceWakeHead).
   int wakeHead = 0;
+  // Moves wakeHead on one place. A station's ring forgets what it held there, so a wake
+  // never shows a point from a turn of the head before (one not rewritten since).
+  void AdvanceWakeHead();
   // Entries handed out; recounted by a scan when found 0.
   uint32_t ShipCount = 0;
   uint32_t StaticCount = 0;
@@ -104,6 +110,7 @@ class ShipTable {
   ZeroedArray<DbDynamic> dynamic_;
   ZeroedArray<DbStatic> static_;
   ZeroedArray<WakeRing> wake_;
+  ZeroedArray<OwnWakeRing> ownWake_;
   // Which of entries 1..Stations() are taken, by which MMSI, and which is oldest; mirrors the
   // entries exactly unless stale.
   const SlotIndex& Index() const;

@@ -320,8 +320,8 @@ TEST_F(DecoderTest, WakePointIsStoredAtTheHead) {
   const int i = table.FindShip(f.mmsi);
   const WakeRing& ring = table.WakeRings()[i];
   EXPECT_EQ(ring.OwnerMMSI, f.mmsi);
-  EXPECT_DOUBLE_EQ(ring.Points[10].Lat, 20750996 / 600000.0);
-  EXPECT_EQ(ring.Points[9].Lat, 0.0);
+  EXPECT_DOUBLE_EQ(ring.At(10).Lat, 20750996 / 600000.0);
+  EXPECT_EQ(ring.At(9).Lat, 0.0);
 }
 
 TEST_F(DecoderTest, SarAircraftSpeedInKnots) {

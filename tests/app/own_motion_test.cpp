@@ -242,11 +242,11 @@ TEST(WakeClock, AdvancesOnMultiplesAndStoresOwnShip) {
   for (uint32_t t = 1; t <= 100; ++t) advanced += WakeClockTick(table, t, 50, t > 50) ? 1 : 0;
   EXPECT_EQ(advanced, 2);
   EXPECT_EQ(table.wakeHead, 2);
-  EXPECT_EQ(table.WakeRings()[0].Points[1].Lat, 0.0);
-  EXPECT_EQ(table.WakeRings()[0].Points[1].Lon, 0.0);
-  EXPECT_EQ(table.WakeRings()[0].Points[2].Lat, 34.5);
-  EXPECT_EQ(table.WakeRings()[0].Points[2].Lon, 135.1);
-  EXPECT_EQ(table.WakeRings()[0].Points[3].Lat, 0.0);
+  EXPECT_EQ(table.OwnWake().At(1).Lat, 0.0);
+  EXPECT_EQ(table.OwnWake().At(1).Lon, 0.0);
+  EXPECT_EQ(table.OwnWake().At(2).Lat, 34.5);
+  EXPECT_EQ(table.OwnWake().At(2).Lon, 135.1);
+  EXPECT_EQ(table.OwnWake().At(3).Lat, 0.0);
 }
 
 TEST(WakeClock, HeadWrapsAt480) {

@@ -363,7 +363,7 @@ TEST_F(PlaybackTableResets, StartFreesEverythingAndKeepsOwnPosition) {
   const DbDynamic* e = table.DynamicEntries();
   EXPECT_EQ(table.FindShip(431000001), -1);
   EXPECT_EQ(e[moving].Age, 0u);
-  EXPECT_EQ(table.WakeRings()[moving].Points[table.wakeHead].Lat, 0.0);
+  EXPECT_EQ(table.WakeRings()[moving].At(table.wakeHead).Lat, 0.0);
   EXPECT_EQ(e[0].Age, 0u);
   EXPECT_EQ(e[0].MMSI, 0);
   EXPECT_EQ(e[0].Sog, 0.0);

@@ -121,7 +121,7 @@ TEST_P(WakeDotTest, RadiusAndBrightenedColour) {
   const int32_t slot = s.AddShip(431000002, 350, 350, c.type);
   WakeRing& ring = s.table.WakeRings()[slot];
   ring.OwnerMMSI = 431000002;
-  ring.Points[4] = WakePoint{s.LatAt(100), s.LonAt(100)};
+  ring.Put(4, WakePoint{s.LatAt(100), s.LonAt(100)});
   DrawShipLayer(s.frame);
   const Rgb dot = Bright(TypeColor(c.type));
   EXPECT_EQ(s.At(100, 100), dot) << Show(s.At(100, 100));
@@ -167,12 +167,20 @@ TEST_P(WakeIndexTest, DrawsTheEntriesBeforeTheHead) {
     slot = s.AddShip(431000003, 380, 380, 70);
     s.table.WakeRings()[slot].OwnerMMSI = 431000003;
   }
-  WakeRing& ring = s.table.WakeRings()[slot];
-  for (int i = 0; i < kWakePoints; ++i) ring.Points[i] = WakePoint{s.LatAt(EntryPixel(i).y), s.LonAt(EntryPixel(i).x)};
+  // Every entry written in the order the head passed them, the oldest just after the head.
+  auto fill = [&](auto& ring) {
+    for (int k = 1; k <= kWakePoints; ++k) {
+      const int i = (c.head + k) % kWakePoints;
+      ring.Put(i, WakePoint{s.LatAt(EntryPixel(i).y), s.LonAt(EntryPixel(i).x)});
+    }
+  };
+  if (c.ownShip) fill(s.table.OwnWake());
+  else fill(s.table.WakeRings()[slot]);
   DrawShipLayer(s.frame);
 
   // The head entry now holds the ship's position.
-  EXPECT_DOUBLE_EQ(ring.Points[c.head].Lat, s.LatAt(380));
+  const WakePoint atHead = c.ownShip ? s.table.OwnWake().At(c.head) : s.table.WakeRings()[slot].At(c.head);
+  EXPECT_DOUBLE_EQ(atHead.Lat, s.LatAt(380));
   const Rgb dot = Bright(c.ownShip ? kOwnShipColor : kCargo);
   int drawn = 0;
   for (int i = 0; i < kWakePoints; ++i) {
@@ -202,10 +210,10 @@ TEST(WakeTest, RingWithoutOwnerAndUncheckedBoxDrawNothing) {
     const int32_t slot = s.AddShip(431000004, 350, 350, 70);
     WakeRing& ring = s.table.WakeRings()[slot];
     if (owner) ring.OwnerMMSI = 431000004;
-    ring.Points[0] = WakePoint{s.LatAt(100), s.LonAt(100)};
+    ring.Put(0, WakePoint{s.LatAt(100), s.LonAt(100)});
     DrawShipLayer(s.frame);
     EXPECT_EQ(s.At(100, 100), kBackground) << "owner " << owner;
-    EXPECT_DOUBLE_EQ(ring.Points[1].Lat, 0.0) << "nothing stored at the head";
+    EXPECT_DOUBLE_EQ(ring.At(1).Lat, 0.0) << "nothing stored at the head";
   }
 }
 
@@ -255,8 +263,8 @@ TEST_P(WakePassProjectionTest, SamePixelsAsDrawWakeDot) {
   };
   for (int i = 10; i < 60; ++i) {
     const double x = -150 + next() * 600, y = -150 + next() * 500;
-    ring.Points[i] = WakePoint{pass.LatAt(0) - y * pass.view.degLatPerPixel, pass.LonAt(0) + x * pass.view.degLonPerPixel};
-    DrawWakeDot(single.frame, ring.Points[i].Lat, ring.Points[i].Lon, 2, Bright(kCargo));
+    ring.Put(i, WakePoint{pass.LatAt(0) - y * pass.view.degLatPerPixel, pass.LonAt(0) + x * pass.view.degLonPerPixel});
+    DrawWakeDot(single.frame, ring.At(i).Lat, ring.At(i).Lon, 2, Bright(kCargo));
   }
   DrawShipLayer(pass.frame);
   int dots = 0;
@@ -462,7 +470,7 @@ TEST_P(AgeTest, LostAfterTenMinutes) {
   const int32_t slot = s.AddShip(431000010, 200, 200, 70);
   s.Ship(slot).Age = c.age;
   s.table.WakeRings()[slot].OwnerMMSI = 431000010;
-  s.table.WakeRings()[slot].Points[2] = WakePoint{s.LatAt(100), s.LonAt(100)};
+  s.table.WakeRings()[slot].Put(2, WakePoint{s.LatAt(100), s.LonAt(100)});
   DrawShipLayer(s.frame);
   EXPECT_EQ(s.Ship(slot).Age, c.ageAfter);
   EXPECT_EQ(s.At(200, 200), c.drawn ? kCargo : kBackground);

@@ -100,14 +100,14 @@ TEST(UntrustedPositions, ReusedEntryDoesNotWearTheOldWake) {
   t.StoreWakePoint(3, 431000001, 34.5, 135.1);
   t.wakeHead = 8;
   t.StoreWakePoint(3, 431000001, 34.6, 135.2);
-  EXPECT_EQ(t.WakeRings()[3].Points[7].Lat, 34.5);  // the same station keeps its wake
+  EXPECT_EQ(t.WakeRings()[3].At(7).Lat, 34.5);  // the same station keeps its wake
   t.wakeHead = 9;
   t.StoreWakePoint(3, 431000099, 20.0, 120.0);
   const WakeRing& r = t.WakeRings()[3];
   EXPECT_EQ(r.OwnerMMSI, 431000099);
-  EXPECT_EQ(r.Points[7].Lat, 0.0);
-  EXPECT_EQ(r.Points[8].Lat, 0.0);
-  EXPECT_EQ(r.Points[9].Lat, 20.0);
+  EXPECT_EQ(r.At(7).Lat, 0.0);
+  EXPECT_EQ(r.At(8).Lat, 0.0);
+  EXPECT_EQ(r.At(9).Lat, 20.0);
 }
 
 // Motion fields reported as not available, or a heading of 511, draw no direction.

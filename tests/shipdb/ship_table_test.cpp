@@ -67,7 +67,7 @@ TEST_F(ShipTableTest, FullTableReusesTheOldestEntryWithoutStartingValues) {
   EXPECT_EQ(table.ShipCount, 1024u);
   table.DynamicEntries()[700].Age = 5000;
   table.DynamicEntries()[800].Age = 5000;  // a tie: the lower index wins
-  table.WakeRings()[700].Points[3] = WakePoint{1.0, 2.0};
+  table.WakeRings()[700].Put(3, WakePoint{1.0, 2.0});
   const int i = table.FindOrAddShip(431000999);
   EXPECT_EQ(i, 700);
   const DbDynamic& e = table.DynamicEntries()[i];
@@ -77,8 +77,54 @@ TEST_F(ShipTableTest, FullTableReusesTheOldestEntryWithoutStartingValues) {
   EXPECT_EQ(e.Lon, 0.0);
   EXPECT_EQ(e.Raw.RawLat, 0);
   EXPECT_EQ(table.ShipCount, 1024u);
-  EXPECT_EQ(table.WakeRings()[700].Points[3].Lat, 1.0);  // the ring is left as it was
+  EXPECT_EQ(table.WakeRings()[700].At(3).Lat, 1.0);  // the ring is left as it was
   EXPECT_EQ(table.FindShip(431000999), 700);
+}
+
+// At any capacity: the home slot is mmsi mod N + 1, probing wraps from N to 1, and a full
+// table gives the entry silent longest (the lower on a tie) to a newcomer and counts it.
+TEST(ShipTableCapacityTest, HashesWrapsAndReusesWhenFull) {
+  struct Case {
+    int asked;
+    int stations;
+  };
+  for (const Case c : {Case{1024, 1024}, Case{5000, 5000}, Case{16384, 16384}, Case{100, 1024}, Case{99999, 16384}}) {
+    ManualClock clock(0);
+    ShipTable table(clock, c.asked);
+    ASSERT_EQ(table.Stations(), c.stations) << c.asked;
+    const int n = c.stations;
+    EXPECT_EQ(table.FindOrAddShip(n - 1), n) << n;
+    EXPECT_EQ(table.FindOrAddShip(2 * n - 1), 1) << n;
+    for (int k = 0; table.TakenCount() < n; ++k) table.FindOrAddShip(300000000 + k);
+    EXPECT_EQ(table.ReuseCount(), 0u) << n;
+    table.DynamicEntries()[n / 2].Age = 900000;
+    table.DynamicEntries()[n / 2 + 1].Age = 900000;
+    EXPECT_EQ(table.FindOrAddShip(431000999), n / 2) << n;
+    EXPECT_EQ(table.ReuseCount(), 1u) << n;
+    EXPECT_EQ(table.FindShip(431000999), n / 2) << n;
+    EXPECT_EQ(table.FindShip(2 * n - 1), 1) << n;
+  }
+}
+
+// A station's ring holds what its wake draws (the 50 heads before the current one); a
+// point from a turn of the head before, never rewritten, is not drawn as a recent one.
+TEST_F(ShipTableTest, AStationWakeKeepsItsLastStepsOnly) {
+  const int slot = table.FindOrAddShip(431000001);
+  for (int k = 0; k < 100; ++k) {  // heard at heads 0..99
+    table.StoreWakePoint(slot, 431000001, 34.0 + k / 1000.0, 135.0);
+    table.AdvanceWakeHead();
+  }
+  const WakeRing& ring = table.WakeRings()[slot];
+  struct Case {
+    int head;  // advanced to before looking
+    int index;
+    double lat;  // 0: nothing there
+  };
+  for (const Case c : {Case{100, 99, 34.099}, Case{100, 50, 34.050}, Case{100, 41, 34.041}, Case{100, 40, 0.0},
+                       Case{470, 99, 0.0}, Case{30, 29, 0.0}, Case{30, 0, 0.0}}) {
+    while (table.wakeHead != c.head) table.AdvanceWakeHead();
+    EXPECT_DOUBLE_EQ(ring.At(c.index).Lat, c.lat) << c.head << " " << c.index;
+  }
 }
 
 TEST_F(ShipTableTest, FullStaticTableReusesTheOldestRecord) {
@@ -165,7 +211,7 @@ TEST_F(ShipTableTest, GetOwnShipTidiesTheStaticRecord) {
 TEST_F(ShipTableTest, ClearShips) {
   const int i = table.FindOrAddShip(431000004);
   table.WakeRings()[i].OwnerMMSI = 431000004;
-  table.WakeRings()[i].Points[7] = WakePoint{34.0, 135.0};
+  table.WakeRings()[i].Put(7, WakePoint{34.0, 135.0});
   table.DynamicEntries()[0].Age = 1;
   const DbStatic before = table.StaticEntries()[ShipTable::LinkIndex(table.DynamicEntries()[i].Link)];
   table.ClearShips();
@@ -174,7 +220,7 @@ TEST_F(ShipTableTest, ClearShips) {
   EXPECT_EQ(table.DynamicEntries()[0].Age, 0u);
   EXPECT_EQ(table.ShipCount, 1u);
   EXPECT_EQ(table.WakeRings()[i].OwnerMMSI, 431000004);
-  EXPECT_EQ(table.WakeRings()[i].Points[7].Lat, 0.0);
+  EXPECT_EQ(table.WakeRings()[i].At(7).Lat, 0.0);
   EXPECT_EQ(std::memcmp(&before, &table.StaticEntries()[ShipTable::LinkIndex(table.DynamicEntries()[i].Link)],
                         sizeof before),
             0);
