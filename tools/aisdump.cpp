@@ -1,8 +1,10 @@
 // aisdump: feeds NMEA lines through the intake exactly as log playback does and prints
 // the resulting ship table as JSON lines.
 //
-//   aisdump [--vdo] [--home DIR] [--save] [FILE ...]     (no FILE, or "-": standard input)
-//   aisdump [--vdo] [--home DIR] [--save] --source NAME [--source NAME]... [--exit-after-ms MS]
+//   aisdump [--vdo] [--home DIR] [--save] [--stations N] [FILE ...]   (no FILE, or "-": standard input)
+//   aisdump [--vdo] [--home DIR] [--save] [--stations N] --source NAME [--source NAME]... [--exit-after-ms MS]
+//
+// --stations is the number of live stations the table holds (1024, the default, to 16384).
 //
 // With --source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT, tcp:HOST:PORT; repeatable) the
 // lines come from the network instead, read as the monitor reads them, until MS
@@ -32,6 +34,7 @@
 #include "net/source_name.h"
 #include "shipdb/ship_db_files.h"
 #include "shipdb/ship_table.h"
+#include "shipdb/station_capacity.h"
 #include "shipdb/table_startup.h"
 #include "text/sjis.h"
 #include "tools/ship_json.h"
@@ -47,7 +50,7 @@ constexpr uint32_t kTickPerLine = 10;
 int Usage(const char* message, const char* arg) {
   // One line, so that scripts can show it as it is.
   std::fprintf(stderr,
-               "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [FILE ...] | "
+               "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [--stations N] [FILE ...] | "
                "--source NAME [--source NAME]... [--exit-after-ms MS])\n",
                message, arg);
   return 2;
@@ -167,6 +170,7 @@ int main(int argc, char** argv) {
   std::vector<const char*> files;
   std::vector<SourceAddress> sources;
   long exitAfterMs = -1;
+  int stations = kDefaultStations;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     if (std::strcmp(a, "--vdo") == 0) {
@@ -181,6 +185,9 @@ int main(int argc, char** argv) {
       SourceAddress address;
       if (!ParseSourceName(argv[++i], address)) return Usage("bad --source (want udp:PORT or tcp:HOST:PORT)", argv[i]);
       sources.push_back(address);
+    } else if (std::strcmp(a, "--stations") == 0) {
+      if (i + 1 >= argc) return Usage("missing value after", a);
+      if (!ParseStationCount(argv[++i], stations)) return Usage("bad --stations (want 1024 to 16384)", argv[i]);
     } else if (std::strcmp(a, "--exit-after-ms") == 0) {
       if (i + 1 >= argc) return Usage("missing value after", a);
       const char* v = argv[++i];
@@ -210,7 +217,7 @@ int main(int argc, char** argv) {
   }
 
   ManualClock clock(kStartTick, LocalNow());
-  ShipTable table(clock);
+  ShipTable table(clock, stations);
   Intake intake(table);
   intake.options.vdoEnabled = vdo;
   intake.options.rmcSogEnabled = true;

@@ -1,6 +1,7 @@
 // aismon: the AIS monitor window.
 //
 //   aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png]
+//          [--frame-counts FILE] [--stations N]
 //
 // --home is the program folder (default: the executable's folder, or, for an installed
 // program, the user's data folder, ~/.local/share/aismon, with the tiles and lists taken
@@ -10,6 +11,8 @@
 // user would after MS milliseconds, first saving the chart image to --snapshot when given.
 // SIGTERM, SIGINT and SIGHUP close it the same way, as does the end of the session, so the
 // ship database, the receive log and the settings are written.
+// --stations N is the number of live stations the table holds for this run (1024 to 16384),
+// in place of the setting.
 // --frame-counts FILE appends, once a second and at the close, the steady clock in ms, the number of frames
 // painted so far, the longest gap in that second between two reads of the serial ports that
 // brought bytes (ms), the longest a read byte waited before it was decoded (ms), and the VDM
@@ -38,6 +41,7 @@
 #include "app/stop_signals.h"
 #include "common/clock.h"
 #include "net/source_name.h"
+#include "shipdb/station_capacity.h"
 
 namespace fs = std::filesystem;
 using namespace aismon;
@@ -51,10 +55,11 @@ struct Options {
   std::optional<long> exitAfterMs;
   std::optional<std::string> snapshot;
   std::optional<std::string> frameCounts;
+  int stations = 0;  // 0: the setting
 };
 
 int Usage(const char* what, const char* arg) {
-  std::fprintf(stderr, "aismon: %s: %s (usage: aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png] [--frame-counts FILE])\n",
+  std::fprintf(stderr, "aismon: %s: %s (usage: aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png] [--frame-counts FILE] [--stations N])\n",
                what, arg);
   return 2;
 }
@@ -64,7 +69,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
     const char* a = argv[i];
     const bool known = std::strcmp(a, "--home") == 0 || std::strcmp(a, "--port") == 0 || std::strcmp(a, "--source") == 0 ||
                        std::strcmp(a, "--exit-after-ms") == 0 || std::strcmp(a, "--snapshot") == 0 ||
-                       std::strcmp(a, "--frame-counts") == 0;
+                       std::strcmp(a, "--frame-counts") == 0 || std::strcmp(a, "--stations") == 0;
     if (!known) return Usage("unknown argument", a);
     if (i + 1 >= argc) return Usage("missing value after", a);
     const char* v = argv[++i];
@@ -86,6 +91,8 @@ int ParseArgs(int argc, char** argv, Options& o) {
       const long ms = std::strtol(v, &end, 10);
       if (end == v || *end != '\0' || ms < 0 || ms > 86400000L) return Usage("bad --exit-after-ms", v);
       o.exitAfterMs = ms;
+    } else if (std::strcmp(a, "--stations") == 0) {
+      if (!ParseStationCount(v, o.stations)) return Usage("bad --stations (want 1024 to 16384)", v);
     } else if (std::strcmp(a, "--frame-counts") == 0) {
       if (*v == '\0') return Usage("empty file name for", a);
       o.frameCounts = std::string(v);
@@ -137,6 +144,7 @@ int main(int argc, char** argv) {
     setup.sharedFolder = folders.sharedFolder;
     setup.portsFromCommandLine = o.ports;
     setup.sourcesFromCommandLine = o.sources;
+    setup.stations = o.stations;
     // A receiver or SDR decoder left at its defaults sends here.
     setup.defaultSources = {kDefaultSourceName};
     SteadyClock clock;

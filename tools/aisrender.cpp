@@ -4,6 +4,9 @@
 //   aisrender --out FILE.png [--size WxH] [--center LAT,LON] [--mpp M] [--rotation DEG]
 //             [--home DIR] [--input FILE]... [--frames N] [--big-icons 0|1] [--grid 0|1]
 //             [--rings 0|1] [--course 0|1] [--wake 0|1] [--fix 0|1] [--report FILE]
+//             [--stations N]
+//
+// --stations is the number of live stations the table holds (1024, the default, to 16384).
 //
 // --report writes the last frame's view as one line of JSON (centre, scale, rotation, the
 // work bitmap's size and edges), so a test can tell where the picture lies on the earth.
@@ -28,6 +31,7 @@
 #include "basechart/chart_catalog.h"
 #include "app/builtin_lists.h"
 #include "basechart/place_names.h"
+#include "shipdb/station_capacity.h"
 #include "chart/chart_frame.h"
 #include "common/clock.h"
 #include "common/settings_file.h"
@@ -93,7 +97,7 @@ bool ParseFlag(const char* s, bool& out) {
 bool KnownOption(const char* a) {
   static const char* const kOptions[] = {"--out",  "--size",  "--center", "--mpp",       "--rotation",
                                          "--home", "--input", "--frames", "--big-icons", "--grid",
-                                         "--rings", "--course", "--wake", "--fix", "--report"};
+                                         "--rings", "--course", "--wake", "--fix", "--report", "--stations"};
   for (const char* o : kOptions)
     if (std::strcmp(a, o) == 0) return true;
   return false;
@@ -111,6 +115,7 @@ struct Options {
   DisplayOptions display;
   std::optional<bool> fix;
   const char* report = nullptr;
+  int stations = kDefaultStations;
 };
 
 // 0 when the arguments are good, else the exit status after the message.
@@ -158,6 +163,8 @@ int ParseArgs(int argc, char** argv, Options& o) {
     } else if (std::strcmp(a, "--report") == 0) {
       if (*v == '\0') return Fail("empty file name for", a);
       o.report = v;
+    } else if (std::strcmp(a, "--stations") == 0) {
+      if (!ParseStationCount(v, o.stations)) return Fail("bad --stations (want 1024 to 16384)", v);
     } else if (std::strcmp(a, "--fix") == 0) {
       if (!ParseFlag(v, flag)) return Fail("bad --fix (want 0 or 1)", v);
       o.fix = flag;
@@ -191,7 +198,7 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
 
   ManualClock clock(kStartTick);
-  ShipTable table(clock);
+  ShipTable table(clock, o.stations);
   Intake intake(table);
   intake.options.rmcSogEnabled = true;
   intake.options.rmcHdgEnabled = true;

@@ -22,10 +22,12 @@
 
 #include "app/builtin_lists.h"
 #include "app/caption.h"
+#include "app/table_full_notice.h"
 #include "app/watch_controller.h"
 #include "basechart/chart_catalog.h"
 #include "chart/chart_frame.h"
 #include "common/settings_file.h"
+#include "shipdb/station_capacity.h"
 #include "shipdb/ship_db_files.h"
 #include "shipdb/table_startup.h"
 
@@ -130,7 +132,8 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
     : clock_(clock),
       portsFromCommandLine_(setup.portsFromCommandLine),
       programFolder_(setup.programFolder),
-      table_(clock),
+      table_(clock, setup.stations > 0 ? setup.stations
+                                        : ReadStationCapacity(setup.programFolder / "DATA" / "aismon.ini")),
       intake_(table_),
       ports_(clock),
       network_(clock, [this](const char* line, SourceId source) { intake_.AcceptLine(line, source); },
@@ -202,6 +205,8 @@ void TForm1::BuildControls() {
   paint1_ = new PaintBox(this);
   paint1_->setObjectName(QStringLiteral("Paint1"));
   paint1_->setAttribute(Qt::WA_OpaquePaintEvent);
+  tableFull_ = new TableFullNotice(paint1_);
+  tableFull_->onClick = [this] { OpenSourceDialog(); };
 
   panel1_ = new QWidget(this);
   panel1_->setObjectName(QStringLiteral("Panel1"));
@@ -640,6 +645,7 @@ void TForm1::Timer100msTimer() {
     // The frames of the last real second, however long the timer stood still.
     lbDispRate_->setText(DisplayRateText(frameRate_.FramesInLastSecond(clock_.TickMs())));
     idlePassesAtLastRate_ = idlePasses_;
+    tableFull_->Update(table_.ReuseCount(), table_.Stations(), clock_.TickMs());
   }
 }
 

@@ -42,6 +42,7 @@ class ChartCatalog;
 class ChartFrame;
 class WatchController;
 class SourceDialog;
+class TableFullNotice;
 
 struct WindowSetup {
   std::filesystem::path programFolder;           // --home, else the executable's folder
@@ -52,6 +53,8 @@ struct WindowSetup {
   // Listened to when no source is configured and no serial port opened; the program gives
   // udp:10110, tests built on the window leave it empty.
   std::vector<std::string> defaultSources;
+  // Live stations the table holds (--stations); 0 takes the setting of the settings file.
+  int stations = 0;
 };
 
 // A panel used as a button: coloured background, centred caption, clicked on release.
@@ -220,6 +223,7 @@ class TForm1 : public QWidget {
   SourceId playbackSource_ = kDefaultSource;
   std::set<int> namedPorts_;  // ports given a device by --port or the settings file
   SourceDialog* sourceDialog_ = nullptr;
+  TableFullNotice* tableFull_ = nullptr;
   OwnMotionMemory ownMotion_;
   std::unique_ptr<WatchController> watch_;
   ShipDbAutoSave autoSave_;

@@ -6,6 +6,7 @@
 #include "app/source_dialog.h"
 #include "app/source_figures_text.h"
 #include "chart/panels_layer.h"
+#include "shipdb/station_capacity.h"
 
 namespace aismon {
 
@@ -54,6 +55,8 @@ void TForm1::OpenSourceDialog() {
     });
   }
   sourceDialog_->SetNames(network_.Names());
+  sourceDialog_->SetStations(table_.Stations(), ReadStationCapacity(iniPath_),
+                             [this](int n) { return WriteStationCapacity(iniPath_, n); });
   sourceDialog_->show();
   sourceDialog_->raise();
   sourceDialog_->activateWindow();

@@ -1,12 +1,15 @@
 #include "app/source_dialog.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "net/source_name.h"
+#include "shipdb/ship_records.h"
 
 namespace aismon {
 
@@ -38,12 +41,35 @@ SourceDialog::SourceDialog(QWidget* parent, Apply apply) : QDialog(parent), appl
   grid->addWidget(close, 4, 1);
   grid->addWidget(message_, 5, 0, 1, 2);
   grid->addWidget(hint, 6, 0, 1, 2);
+  // Several receivers, or a network feed, hear more stations than one receiver.
+  stations_ = new QSpinBox(this);
+  stations_->setObjectName(QStringLiteral("Stations"));
+  stations_->setRange(kMinStations, kMaxStations);
+  stations_->setSingleStep(1024);
+  stations_->setSuffix(QString::fromUtf8(" 局"));
+  stations_->setKeyboardTracking(false);
+  stationsNow_ = new QLabel(this);
+  auto* stationsRow = new QHBoxLayout;
+  stationsRow->addWidget(new QLabel(QString::fromUtf8("同時に追跡する最大局数:"), this));
+  stationsRow->addWidget(stations_);
+  stationsRow->addWidget(stationsNow_, 1);
+  grid->addLayout(stationsRow, 7, 0, 1, 2);
+  connect(stations_, &QSpinBox::valueChanged, this, [this](int n) {
+    if (storeStations_ && !storeStations_(n)) message_->setText(QString::fromUtf8("最大局数を設定ファイルに保存できません"));
+  });
   connect(add, &QPushButton::clicked, this, [this] { AddSource(edit_->text()); });
   connect(change, &QPushButton::clicked, this, [this] { ChangeSource(list_->currentRow(), edit_->text()); });
   connect(remove, &QPushButton::clicked, this, [this] { RemoveSource(list_->currentRow()); });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   connect(edit_, &QLineEdit::returnPressed, this, [this] { AddSource(edit_->text()); });
   connect(list_, &QListWidget::currentTextChanged, this, [this](const QString& t) { edit_->setText(t); });
+}
+
+void SourceDialog::SetStations(int stations, int setting, std::function<bool(int)> store) {
+  storeStations_ = nullptr;  // showing the setting is not a change
+  stations_->setValue(setting);
+  storeStations_ = std::move(store);
+  stationsNow_->setText(QString::fromUtf8("（現在 %1 局。変更は次回の起動から）").arg(stations));
 }
 
 void SourceDialog::SetNames(const std::vector<std::string>& names) {

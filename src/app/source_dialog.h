@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 
 namespace aismon {
 
@@ -30,6 +31,11 @@ class SourceDialog : public QDialog {
   QLineEdit* Edit() { return edit_; }
   QLabel* Message() { return message_; }
 
+  // The row for the table's capacity: `stations` is what the table holds now, `setting`
+  // what the next start takes; a change of the box is handed to `store` (false: not saved).
+  void SetStations(int stations, int setting, std::function<bool(int)> store);
+  QSpinBox* Stations() { return stations_; }
+
  private:
   bool Commit(std::vector<std::string> names);
 
@@ -37,6 +43,9 @@ class SourceDialog : public QDialog {
   QListWidget* list_ = nullptr;
   QLineEdit* edit_ = nullptr;
   QLabel* message_ = nullptr;
+  QSpinBox* stations_ = nullptr;
+  QLabel* stationsNow_ = nullptr;
+  std::function<bool(int)> storeStations_;
 };
 
 }  // namespace aismon

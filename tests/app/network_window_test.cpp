@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSpinBox>
 #include <QThread>
 #include <QUdpSocket>
 #include <pty.h>
@@ -221,6 +222,51 @@ TEST_F(NetworkWindowTest, TheDialogOpensFromThePortRowAndAppliesAtOnce) {
     TForm1 w(setup, clock_);
     w.StopDrivers();
     EXPECT_TRUE(w.Network().Names().empty());
+  }
+}
+
+// The table's capacity: the setting, unless the command line names one; a full table is
+// told over the chart until a minute passes without a reuse, and a click on the notice
+// opens the dialog where the setting is changed for the next start.
+TEST_F(NetworkWindowTest, CapacityComesFromTheSettingAndAFullTableIsTold) {
+  struct Row {
+    int commandLine;  // 0: none
+    int expected;
+    int setting;  // in the settings file, as the row before left it
+  };
+  for (const Row r : {Row{0, 1024, 1024}, Row{2048, 2048, 5120}, Row{0, 5120, 5120}}) {
+    WindowSetup setup = QuietWindow(home_.path());
+    setup.stations = r.commandLine;
+    TForm1 w(setup, clock_);
+    w.StopDrivers();
+    w.show();
+    ASSERT_EQ(w.Table().Stations(), r.expected) << r.commandLine;
+    auto* notice = w.PaintWidget()->findChild<QLabel*>("TableFullNotice");
+    ASSERT_NE(notice, nullptr);
+    auto second = [&] {
+      for (int t = 0; t < 10; ++t) {
+        clock_.Advance(100);
+        w.Timer100msTimer();
+      }
+    };
+    for (int k = 0; k < r.expected; ++k) w.Table().FindOrAddShip(300000000 + k);
+    second();
+    EXPECT_FALSE(notice->isVisible()) << "full, but nothing reused yet";
+    w.Table().FindOrAddShip(431000999);
+    second();
+    ASSERT_TRUE(notice->isVisible()) << r.expected;
+    EXPECT_TRUE(notice->text().contains(QString::fromUtf8("%1 局").arg(r.expected))) << notice->text().toStdString();
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), notice->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(notice, &release);
+    SourceDialog* d = w.SourceDialogWindow();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->Stations()->value(), r.setting) << "the setting, not the command line";
+    d->Stations()->setValue(5120);  // what the last row starts with
+    for (int s = 0; s < 60; ++s) second();
+    EXPECT_FALSE(notice->isVisible()) << "a minute without a reuse";
+    w.close();
   }
 }
 
