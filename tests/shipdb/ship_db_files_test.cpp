@@ -336,6 +336,36 @@ TEST_F(ShipDbFilesTest, LongerFilesAreReadOnlyUpToTheTableSize) {
   EXPECT_EQ(std::memcmp(&table.StaticEntries()[kStaticEntries - 1], &want, sizeof want), 0);
 }
 
+// The dynamic file holds own ship and one entry per station of the capacity it was saved
+// with; a table of another capacity loads own ship and the static file whole, and saves
+// at its own size.
+TEST_F(ShipDbFilesTest, FilesOfAnotherCapacityLoad) {
+  struct Row {
+    int saved, loaded;
+  };
+  for (const Row r : {Row{1024, 16384}, Row{16384, 1024}, Row{4096, 4096}, Row{16384, 5000}}) {
+    fs::remove_all(home_ / "DATA");
+    fs::create_directories(home_ / "DATA");
+    {
+      ShipTable table(clock_, r.saved);
+      LoadShipDb(table, home_);
+      table.DynamicEntries()[0].Lat = 35.25;
+      const int slot = table.FindOrAddShip(431000001);
+      table.DynamicEntries()[table.Stations()].MMSI = 431000002;  // the last entry, beyond a smaller table
+      std::snprintf(table.StaticOf(table.DynamicEntries()[slot].Link).Name, sizeof(DbStatic::Name), "KEPT");
+      SaveShipDb(table, home_);
+    }
+    EXPECT_EQ(fs::file_size(DynamicFile()), sizeof(DbDynamic) * (r.saved + 1)) << r.saved;
+    ShipTable table(clock_, r.loaded);
+    LoadShipDb(table, home_);
+    EXPECT_EQ(table.DynamicEntries()[0].Lat, 35.25) << r.saved << " -> " << r.loaded;
+    EXPECT_EQ(table.TakenCount(), 0) << "stations are not carried over";
+    EXPECT_STREQ(table.StaticOf(ShipTable::LinkTo(table.FindOrAddStatic(431000001))).Name, "KEPT");
+    SaveShipDb(table, home_);
+    EXPECT_EQ(fs::file_size(DynamicFile()), sizeof(DbDynamic) * (r.loaded + 1)) << r.loaded;
+  }
+}
+
 TEST_F(ShipDbFilesTest, TextFieldsWithoutTerminatorGetTheirLastByteZeroedAndNothingElse) {
   std::vector<DbStatic> file;
   for (int i = 0; i < 10; ++i) file.push_back(PatternStatic(i));

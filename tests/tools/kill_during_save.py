@@ -6,7 +6,8 @@ with SIGKILL at a random moment, and checks with the helper's --check what a res
 loads: both ship files from one whole round, no older than the last round the loop
 reported done and no newer than the one it was writing, and receive logs of whole rounds.
 Repeats KILLS times on the same folder, so each restart also loads what the previous
-kill left.
+kill left; each run takes a table capacity of its own, so a run also loads files written
+at another capacity.
 """
 import os
 import random
@@ -32,7 +33,8 @@ def main():
     started = time.monotonic()
     try:
         for n in range(kills):
-            proc = subprocess.Popen([helper, "--home", home], stdout=subprocess.PIPE, text=True)
+            stations = str(rng.choice([1024, 4096, 16384]))
+            proc = subprocess.Popen([helper, "--home", home, "--stations", stations], stdout=subprocess.PIPE, text=True)
             ready = proc.stdout.readline().split()
             if len(ready) != 2 or ready[0] != "ready":
                 proc.kill()
@@ -48,7 +50,8 @@ def main():
             for line in rest.splitlines():
                 if line.startswith("saved "):
                     done = int(line.split()[1])
-            check = subprocess.run([helper, "--home", home, "--check"], stdout=subprocess.PIPE, text=True)
+            check = subprocess.run([helper, "--home", home, "--stations", stations, "--check"],
+                                   stdout=subprocess.PIPE, text=True)
             words = check.stdout.split()
             if check.returncode != 0 or len(words) != 8 or words[0] != "round":
                 faults.append("kill %d: %s" % (n, check.stdout.strip()))

@@ -21,6 +21,7 @@
 #include "app/receive_log.h"
 #include "common/clock.h"
 #include "shipdb/ship_db_files.h"
+#include "shipdb/station_capacity.h"
 #include "shipdb/ship_table.h"
 
 namespace fs = std::filesystem;
@@ -34,6 +35,7 @@ constexpr int kRoundsPerLogFile = 40;     // then the log's minute moves on: a n
 
 void Stamp(ShipTable& table, int32_t round) {
   table.DynamicEntries()[0].MMSI = round;
+  table.DynamicEntries()[table.Stations()].MMSI = round;  // the last entry: the whole file was written
   for (int i = 1; i < kStaticEntries; i += kStampEvery) {
     DbStatic& s = table.StaticEntries()[i];
     s.UdTime = static_cast<uint32_t>(round);
@@ -44,8 +46,15 @@ void Stamp(ShipTable& table, int32_t round) {
 
 // The round both files hold, or -1 when they disagree or a file is torn. Round 0 is the
 // empty table a kill before the first finished save leaves: every stamped record blank.
-int32_t LoadedRound(const ShipTable& table, std::string& why) {
+// The dynamic file's last entry is checked when the table has the capacity it was written
+// with; a table of another capacity loads own ship's entry only.
+int32_t LoadedRound(const ShipTable& table, bool sameCapacity, std::string& why) {
   const int32_t round = table.DynamicEntries()[0].MMSI;
+  if (sameCapacity && table.DynamicEntries()[table.Stations()].MMSI != round) {
+    why = "the dynamic file's last entry holds round " + std::to_string(table.DynamicEntries()[table.Stations()].MMSI) +
+          ", its first round " + std::to_string(round);
+    return -1;
+  }
   for (int i = 1; i < kStaticEntries; i += kStampEvery) {
     const DbStatic& s = table.StaticEntries()[i];
     char name[sizeof s.Name] = {};
@@ -118,18 +127,31 @@ int32_t CheckLogs(const fs::path& data, std::string& why) {
   return last;
 }
 
-int Check(const fs::path& home) {
+int Check(const fs::path& home, int stations) {
   const fs::path data = home / kDataFolderName;
   std::error_code ec;
   const bool mark = fs::exists(data / kSaveCommitFileName, ec);
   int temps = 0;
   for (const char* name : {kDynamicDbFileName, kStaticDbFileName})
     if (fs::exists(data / (std::string(name) + kSaveTempSuffix), ec)) ++temps;
+  // The files may come from a run at another capacity (killed before its first save): the
+  // dynamic file's size tells which (once a cut-off move is finished), and that file is
+  // checked whole.
+  RecoverShipDbSave(home);
+  const uintmax_t bytes = fs::file_size(data / kDynamicDbFileName, ec);
+  if (!ec) {
+    if (bytes % sizeof(DbDynamic) != 0 || bytes / sizeof(DbDynamic) < kMinStations + 1 ||
+        bytes / sizeof(DbDynamic) > kMaxStations + 1) {
+      std::printf("FAULT ship files: a dynamic file of %ju bytes\n", bytes);
+      return 1;
+    }
+    stations = static_cast<int>(bytes / sizeof(DbDynamic)) - 1;
+  }
   ManualClock clock;
-  ShipTable table(clock);
+  ShipTable table(clock, stations);
   LoadShipDb(table, home);
   std::string why;
-  const int32_t round = LoadedRound(table, why);
+  const int32_t round = LoadedRound(table, true, why);
   if (round < 0) {
     std::printf("FAULT ship files: %s\n", why.c_str());
     return 1;
@@ -143,13 +165,13 @@ int Check(const fs::path& home) {
   return 0;
 }
 
-int Loop(const fs::path& home) {
+int Loop(const fs::path& home, int stations) {
   fs::create_directories(home / kDataFolderName);
   ManualClock clock(0, LocalDateTime{2026, 12, 9, 3, 0, 0});
-  ShipTable table(clock);
-  LoadShipDb(table, home);
+  ShipTable table(clock, stations);
+  LoadShipDb(table, home);  // the files may have been written at another capacity
   std::string why;
-  int32_t round = LoadedRound(table, why);
+  int32_t round = LoadedRound(table, false, why);
   if (round < 0) round = 0;  // a first run: nothing stamped yet
   ReceiveLog log;
   std::printf("ready %d\n", round);
@@ -174,10 +196,21 @@ int Loop(const fs::path& home) {
 
 int main(int argc, char** argv) {
   if (argc < 3 || std::strcmp(argv[1], "--home") != 0) {
-    std::fprintf(stderr, "usage: aismon_save_loop --home DIR [--check]\n");
+    std::fprintf(stderr, "usage: aismon_save_loop --home DIR [--stations N] [--check]\n");
     return 2;
   }
   const fs::path home = argv[2];
-  if (argc >= 4 && std::strcmp(argv[3], "--check") == 0) return Check(home);
-  return Loop(home);
+  int stations = kDefaultStations;
+  bool check = false;
+  for (int i = 3; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--check") == 0) {
+      check = true;
+    } else if (std::strcmp(argv[i], "--stations") == 0 && i + 1 < argc && ParseStationCount(argv[i + 1], stations)) {
+      ++i;
+    } else {
+      std::fprintf(stderr, "aismon_save_loop: bad argument %s\n", argv[i]);
+      return 2;
+    }
+  }
+  return check ? Check(home, stations) : Loop(home, stations);
 }
