@@ -117,6 +117,10 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
           if (r.kind == kKindArea && !(v.landColor == v.coastColor)) c.SetPenColor(v.coastColor);
           break;
         }
+        if (CrossesWrap(v, r, true)) {
+          DrawAcrossWrap(f, r, true, r.kind == kKindArea && !(v.landColor == v.coastColor));
+          break;
+        }
         // A point on the same pixel as the one kept before it adds nothing to the fill or
         // the outline: at coarse scales most of a detailed shore is such points. Each edge
         // kept is a seam as the stored edge that reaches its end is; the ones skipped lie
@@ -157,6 +161,10 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
       }
       case kKindLine:
         if (PointsSurelyOutside(v, r.points, n, shapeGuard)) break;
+        if (CrossesWrap(v, r, false)) {
+          DrawAcrossWrap(f, r, false, false);
+          break;
+        }
         for (int32_t i = 0; i < n; ++i)
           LatLonToPixel(v, r.points[2 * i] * kStoredToDegrees, r.points[2 * i + 1] * kStoredToDegrees, s[i].x,
                         s[i].y);
@@ -176,6 +184,51 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
     }
   }
   c.EndBatch();
+}
+
+bool BaseChartLayer::CrossesWrap(const ViewState& v, const ChartRecord& r, bool closed) {
+  return WrapSplit::MayCross(v, r.box.west * kStoredToDegrees, r.box.east * kStoredToDegrees) &&
+         wrap_.Prepare(v, r.points, r.pointCount, closed);
+}
+
+void BaseChartLayer::DrawWrapPieces(FrameContext& f) {
+  for (int k = 0; k < wrap_.PieceCount(); ++k) DrawPolyline(f, wrap_.Piece(k), wrap_.PieceLength(k));
+}
+
+void BaseChartLayer::DrawAcrossWrap(FrameContext& f, const ChartRecord& r, bool area, bool coast) {
+  Canvas& c = f.canvas;
+  const ViewState& v = f.view;
+  const int32_t n = r.pointCount;
+  for (int32_t copy = wrap_.FirstCopy(); copy <= wrap_.LastCopy(); ++copy) {
+    if (area) {
+      // Filled without an outline, then outlined along the shape's own edges only: the cuts
+      // at the world's edge are no part of it.
+      const std::vector<PixelPoint>& shape = wrap_.Polygon(v, copy);
+      if (shape.size() >= 3) c.FillPolygon(shape.data(), static_cast<int>(shape.size()));
+      wrap_.Polyline(v, copy, 0, n + 1);
+    } else {
+      wrap_.Polyline(v, copy, 0, n);
+    }
+    DrawWrapPieces(f);
+  }
+  if (!coast) return;
+  c.SetPenColor(v.coastColor);
+  const int32_t* g = r.points;
+  for (int32_t copy = wrap_.FirstCopy(); copy <= wrap_.LastCopy(); ++copy) {
+    int32_t start = 0;
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t j = i + 1 < n ? i + 1 : 0;
+      if (IsSeamEdge(g[2 * i], g[2 * i + 1], g[2 * j], g[2 * j + 1])) {
+        wrap_.Polyline(v, copy, start, i - start + 1);
+        DrawWrapPieces(f);
+        start = i + 1;
+      }
+    }
+    if (start < n) {
+      wrap_.Polyline(v, copy, start, n - start + 1);
+      DrawWrapPieces(f);
+    }
+  }
 }
 
 void BaseChartLayer::DrawAreaOutline(FrameContext& f, const int32_t* g, PixelPoint* s, int32_t n) {

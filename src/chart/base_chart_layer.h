@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "basechart/chart_catalog.h"
+#include "basechart/chart_walk.h"
 #include "chart/clip.h"
 #include "chart/frame_context.h"
 #include "chart/view_state.h"
+#include "chart/wrap_split.h"
 
 namespace aismon {
 
@@ -56,12 +58,19 @@ class BaseChartLayer {
  private:
   void DrawPolygon(FrameContext& f, const PixelPoint* s, int32_t n, const ClipRect& bounds);
   void DrawPolyline(FrameContext& f, const PixelPoint* s, int32_t n);
+  // Whether the record is cut by the meridian opposite the centre; if so, prepares wrap_.
+  bool CrossesWrap(const ViewState& v, const ChartRecord& r, bool closed);
+  // Draws the record prepared in wrap_ with the current pen and brush: filled (and
+  // outlined) when an area, a line otherwise; then its coast when coast is set.
+  void DrawAcrossWrap(FrameContext& f, const ChartRecord& r, bool area, bool coast);
+  void DrawWrapPieces(FrameContext& f);
 
   std::vector<PixelPoint> screen_;
   std::vector<uint8_t> seamAfter_;  // for the points kept in screen_
   int32_t room_ = 0;
   PolygonClipper polygonClipper_;
   PolylineClipper polylineClipper_;
+  WrapSplit wrap_;
 };
 
 }  // namespace aismon

@@ -53,16 +53,20 @@ struct ViewState {
 void SetupViewGeometry(ViewState& v, int32_t workWidth, int32_t workHeight, double centerLat, double centerLon,
                        double rotationDeg, double metersPerPixel);
 
-// Work-bitmap pixel of a position; x and y are always written. Returns nearPicture.
-// Inline: every coastline point and wake dot of a frame goes through it.
-inline bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x, int32_t& y) {
-  double y0 = (lat - v.centerLat) * v.pixelsPerDegLat;
-  double x0 = (lon - v.centerLon) * v.pixelsPerDegLon;
+// The projection up to the turn: offsets from the centre in pixels, x east and y north,
+// the longitude brought within half a world of the centre (x in (-H, H]).
+inline void UnturnedOffset(const ViewState& v, double lat, double lon, double& x0, double& y0) {
+  y0 = (lat - v.centerLat) * v.pixelsPerDegLat;
+  x0 = (lon - v.centerLon) * v.pixelsPerDegLon;
   const double h = v.halfWorldPixels;
   if (x0 < h) x0 += 2 * h;
   if (x0 < h) x0 += 2 * h;
   if (x0 > h) x0 -= 2 * h;
   if (x0 > h) x0 -= 2 * h;
+}
+
+// The rest of the projection: the turn and the rounding to a work pixel. Returns nearPicture.
+inline bool OffsetToPixel(const ViewState& v, double x0, double y0, int32_t& x, int32_t& y) {
   if (v.rotationDeg != 0.0) {
     const double a = std::trunc(v.cosRotQ12 * x0 - v.sinRotQ12 * y0);
     const double b = std::trunc(v.cosRotQ12 * y0 + v.sinRotQ12 * x0);
@@ -82,6 +86,14 @@ inline bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x
   x = pin(v.width / 2 + x0 + 0.5);
   y = pin(v.height / 2 - y0 + 0.5);
   return x >= -100 && x <= v.width + 100 && y >= -100 && y <= v.height + 100;
+}
+
+// Work-bitmap pixel of a position; x and y are always written. Returns nearPicture.
+// Inline: every coastline point and wake dot of a frame goes through it.
+inline bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x, int32_t& y) {
+  double x0, y0;
+  UnturnedOffset(v, lat, lon, x0, y0);
+  return OffsetToPixel(v, x0, y0, x, y);
 }
 
 

@@ -926,5 +926,69 @@ const SamePixelCase kSamePixelCases[] = {
 INSTANTIATE_TEST_SUITE_P(Rings, SamePixelTest, testing::ValuesIn(kSamePixelCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// ---------------------------------------------------------------------------------------
+// Shapes cut by the meridian opposite the view centre, where the projection wraps: no
+// band of land or line across the picture, and each side of the cut where it belongs.
+
+struct Probe {
+  double lat, lon;
+};
+
+struct WrapCase {
+  const char* name;
+  double lat, lon, mpp, rotation;
+  int32_t width, height;
+  std::vector<Probe> land, sea;
+};
+
+// Two land blocks at 40-60N, one from 100E to 178E, one from 178W to 100W, each with a
+// red line along 45N: a case's centre puts the far-side meridian through one of them.
+Words WrapImage() {
+  auto ring = [](int32_t west, int32_t east) {
+    return Words{600000000, west, 600000000, east, 400000000, east, 400000000, west};
+  };
+  return MakeImage({MakeRecord('A', "", ring(1000000000, 1780000000)),
+                    MakeRecord('L', "<R>", {450000000, 1000000000, 450000000, 1780000000}),
+                    MakeRecord('A', "", ring(-1780000000, -1000000000)),
+                    MakeRecord('L', "<R>", {450000000, -1780000000, 450000000, -1000000000})},
+                   {600000000, -1800000000, 400000000, 1800000000});
+}
+
+void PrintTo(const WrapCase& c, std::ostream* os) { *os << c.name; }
+
+class FarSideMeridianTest : public testing::TestWithParam<WrapCase> {};
+
+TEST_P(FarSideMeridianTest, NoBandAcrossThePicture) {
+  const WrapCase& c = GetParam();
+  auto s = MakeScene(c.width, c.height, c.lat, c.lon, c.mpp, c.rotation);
+  DrawWords(*s, WrapImage());
+  auto check = [&](const std::vector<Probe>& probes, Rgb want) {
+    for (const Probe& p : probes) {
+      int32_t x, y;
+      LatLonToPixel(s->view, p.lat, p.lon, x, y);
+      ASSERT_TRUE(x >= 0 && x < c.width && y >= 0 && y < c.height) << p.lat << "," << p.lon << " not in the picture";
+      EXPECT_EQ(s->Px(x, y), Rgb24(want)) << "at " << p.lat << "," << p.lon;
+    }
+  };
+  check(c.land, kLand);
+  check(c.sea, kSea);
+}
+
+const WrapCase kWrapCases[] = {
+    // Mid-Atlantic, a few degrees wide: the far side (135E) cuts the western block.
+    {"atlantic_edges_short_of_180", 50, -45, 1000, 0, 480, 500, {}, {{50, -45}, {48.5, -47}, {51.5, -43}}},
+    {"atlantic_turned", 50, -45, 1000, 30, 480, 500, {}, {{50, -45}, {49.5, -46}}},
+    // West edge at 189W: the part of the western block east of 135E shows at the left edge.
+    {"west_edge_past_180", 60, -45, 10000, 0, 1600, 800, {{52, 176}, {52, -120}}, {{50, -45}, {52, -20}, {52, 60}}},
+    // East edge at 189E: the part of the eastern block west of 135W shows at the right edge.
+    {"east_edge_past_180", 60, 45, 10000, 0, 1600, 800, {{52, -176}, {52, 120}}, {{50, 45}, {52, 20}, {52, -60}}},
+    // The picture is wider than the world: both sides of the cut block show, at its edges.
+    {"picture_wider_than_the_world", 75, -50, 10000, 0, 1920, 2000, {{52, 110}, {52, 170}, {52, -120}},
+     {{52, -50}, {52, 0}, {52, 60}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Views, FarSideMeridianTest, testing::ValuesIn(kWrapCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace aismon
