@@ -146,6 +146,7 @@ void FillScene(ShipTable& table, int ships, double centerLat, double centerLon, 
     e.Cog = e.Hdg = rng.Next() * 360;
     e.Rot = (rng.Next() - 0.5) * 10;
     e.NavStat = i % 23 == 0 ? 1 : 0;
+    e.Raw.PosState = kPosReported;  // a position it reported: only those are drawn
     table.PutShip(slot, e);
     DbStatic& s = table.FindOrAddStaticEntry(mmsi);
     s.Type = kTypes[i % 10];
