@@ -1,6 +1,7 @@
 #include "chart/ship_layer.h"
 
 #include <cmath>
+#include <climits>
 #include <cstdint>
 
 #include "watch/traffic_watch.h"
@@ -139,12 +140,18 @@ void DrawWakeRing(FrameContext& f, Ring& ring, int n, const DbDynamic& e, Rgb co
   const uint32_t pixel = OpaquePixel(dotColour);
   const PixelRows rows = RowsOf(f.canvas);
   bool drew = false;
+  // Every dot of one wake has the same colour and size, so a dot on the pixel of the one
+  // before adds nothing: far out, a whole wake falls on a few pixels.
+  int32_t lastX = INT32_MIN, lastY = INT32_MIN;
   for (int k = 0; k < n; ++k, i = i + 1 == kWakePoints ? 0 : i + 1) {
     const WakePoint p = ring.At(i);
     // Slots never filled hold 0/0; a report without a position left its raw values.
     if ((p.Lat == 0.0 && p.Lon == 0.0) || !IsEarthPosition(p.Lat, p.Lon)) continue;
     int32_t x, y;
     if (!LatLonToPixel(f.view, p.Lat, p.Lon, x, y)) continue;
+    if (x == lastX && y == lastY) continue;
+    lastX = x;
+    lastY = y;
     PaintSmallDisc(rows, x, y, radius, pixel);
     drew = true;
   }
