@@ -157,6 +157,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
     lastOwnFixCount_ = counters_.rmcFixCount;
     lastOwnRaw_ = own.Raw;
   }
+  StepShips(table_, f);
   DrawShipLayer(f);
   out.shipsMoving = f.shipsMoved;
   watch.Lap(FrameLayer::Ships);

@@ -93,11 +93,11 @@ inline constexpr int32_t kNotDrawn = static_cast<int32_t>(0x80808080u);
 struct FrameContext {
   Canvas& canvas;
   ViewState& view;
-  ShipTable& table;
+  const ShipTable& table;  // drawing reads it; StepShips moves the ships on before
   const IntakeCounters& counters;
   const FrameInputs& in;
   Clock& clock;
-  PixelPoint* screenPositions;  // 1025 entries, kNotDrawn when not drawn this frame
+  PixelPoint* screenPositions;  // one per table entry, kNotDrawn when not drawn this frame
   // Per-frame values of the ship layer.
   uint32_t elapsedMs = 0;
   double elapsedMinutes = 0;
@@ -107,7 +107,7 @@ struct FrameContext {
   // Own ship's entry is never aged, so whether a report of it has just arrived is decided
   // by the frame (a new fix or a new raw report since the previous frame).
   bool ownReportFresh = false;
-  bool shipsMoved = false;  // set by the ship layer
+  bool shipsMoved = false;  // set by StepShips
 };
 
 }  // namespace aismon

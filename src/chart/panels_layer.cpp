@@ -194,8 +194,7 @@ void DrawOwnShipPanel(FrameContext& f, int32_t x0, int32_t lineH, int32_t rowH) 
   y += lineH / 6;
   c.SetBrushStyle(BrushStyle::Clear);
   c.SetFontPoints(lineH);
-  DbDynamic own;
-  f.table.GetShip(0, own);
+  const DbDynamic& own = *f.table.Entry(0);
   c.SetFontColor(kGreen);
   c.TextOut(x0, y, kOwnShipTitle);
   c.SetFontColor(kWhite);
@@ -233,8 +232,7 @@ void DrawDebugCounters(FrameContext& f) {
   c.SetFontPoints(60);
   c.SetFontColor(kGreen);
   c.TextOut(280, 150, Format(buf, "%lld:%.2lld(s)", static_cast<long long>(s / 60), static_cast<long long>(s % 60)));
-  DbDynamic own;
-  f.table.GetShip(0, own);
+  const DbDynamic& own = *f.table.Entry(0);
   c.SetFontColor(kWhite);
   c.SetFontPoints(80);
   c.TextOut(c.Width() - 1280, 48, Format(buf, "%6.2f km/h", own.Sog * 1.852));
@@ -319,8 +317,9 @@ int FormatShipLabelLines(const DbDynamic& ship, const DbStatic& info, std::strin
 }
 
 void DrawShipLabel(FrameContext& f, int32_t slot) {
-  DbDynamic ship;
-  if (!f.table.GetShip(slot, ship)) return;  // a free entry has nothing to label
+  const DbDynamic* entry = f.table.Entry(slot);
+  if (entry == nullptr) return;  // a free entry has nothing to label
+  const DbDynamic& ship = *entry;
   if (!HasReceivedPosition(ship)) return;     // nor a station with no position of its own
   int32_t x, y;
   if (!LatLonToPixel(f.view, ship.Lat, ship.Lon, x, y)) return;

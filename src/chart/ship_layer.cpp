@@ -129,11 +129,11 @@ bool Drawable(const DbDynamic& e) {
          std::isfinite(e.Hdg);
 }
 
+int WakeHead(const ShipTable& table) { return ((table.wakeHead % kWakePoints) + kWakePoints) % kWakePoints; }
+
 template <typename Ring>
-void DrawWakeRing(FrameContext& f, Ring& ring, int n, const DbDynamic& e, Rgb colour) {
-  const int head = ((f.table.wakeHead % kWakePoints) + kWakePoints) % kWakePoints;
-  ring.Put(head, WakePoint{e.Lat, e.Lon});
-  int i = head - n;
+void DrawWakeRing(FrameContext& f, const Ring& ring, int n, Rgb colour) {
+  int i = WakeHead(f.table) - n;
   if (i < 0) i += kWakePoints;
   const int32_t radius = colour == kPassengerColor ? 3 : 2;
   const Rgb dotColour = Brighten(colour);
@@ -162,14 +162,21 @@ void DrawWakeRing(FrameContext& f, Ring& ring, int n, const DbDynamic& e, Rgb co
   }
 }
 
+// A station's ring is its own while it carries the station's MMSI.
+bool OwnsRing(const ShipTable& table, int32_t slot, const DbDynamic& e) {
+  const WakeRing& ring = table.WakeRings()[slot];
+  return ring.OwnerMMSI != 0 && ring.OwnerMMSI == e.MMSI;
+}
+
+void StoreWakeHead(ShipTable& table, int32_t slot, const DbDynamic& e) {
+  const WakePoint p{e.Lat, e.Lon};
+  if (slot == 0) table.OwnWake().Put(WakeHead(table), p);
+  else if (OwnsRing(table, slot, e)) table.WakeRings()[slot].Put(WakeHead(table), p);
+}
+
 void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
-  if (slot == 0) {
-    DrawWakeRing(f, f.table.OwnWake(), kOwnWakePoints, e, colour);
-    return;
-  }
-  WakeRing& ring = f.table.WakeRings()[slot];
-  if (ring.OwnerMMSI == 0 || ring.OwnerMMSI != e.MMSI) return;
-  DrawWakeRing(f, ring, kOtherWakePoints, e, colour);
+  if (slot == 0) DrawWakeRing(f, f.table.OwnWake(), kOwnWakePoints, colour);
+  else if (OwnsRing(f.table, slot, e)) DrawWakeRing(f, f.table.WakeRings()[slot], kOtherWakePoints, colour);
 }
 
 void DeadReckon(FrameContext& f, DbDynamic& e) {
@@ -203,15 +210,32 @@ void DeadReckon(FrameContext& f, DbDynamic& e) {
 // not available is no motion at all (its course would otherwise read north).
 bool KnownMotion(const DbDynamic& e, int32_t slot) { return slot == 0 || (!e.SogInvalid && !e.CogInvalid); }
 
-void DrawShipPass(FrameContext& f, int32_t slot) {
+void StepShip(ShipTable& table, FrameContext& f, int32_t slot) {
   if (slot == 0 && f.counters.rmcFixCount == 0) return;  // no own position yet
-  DbDynamic* e = f.table.Edit(slot);
+  DbDynamic* e = table.Edit(slot);
   if (e == nullptr) return;
-  Rgb colour = kOwnShipColor;
   if (slot != 0) {
     // Saturates instead of wrapping: a ship silent for 49 days must not come back young.
     e->Age = e->Age > UINT32_MAX - f.elapsedMs ? UINT32_MAX : e->Age + f.elapsedMs;
-    f.table.Commit(slot);
+    table.Commit(slot);
+    if (e->Age > kShipLostAgeMs || !HasReceivedPosition(*e)) return;  // not drawn
+  }
+  if (!Drawable(*e)) return;
+  // The wake ends where the ship is drawn from, before this frame's dead reckoning.
+  if (f.in.options.dispWake) StoreWakeHead(table, slot, *e);
+  if (f.in.liveDataFlag && KnownMotion(*e, slot)) {
+    if (e->Sog > 0 && e->Sog <= 1000) f.shipsMoved = true;
+    DeadReckon(f, *e);
+    table.Commit(slot);
+  }
+}
+
+void DrawShipPass(FrameContext& f, int32_t slot) {
+  if (slot == 0 && f.counters.rmcFixCount == 0) return;  // no own position yet
+  const DbDynamic* e = f.table.Entry(slot);
+  if (e == nullptr) return;
+  Rgb colour = kOwnShipColor;
+  if (slot != 0) {
     if (e->Age > kShipLostAgeMs) return;
     // Counted in the panel, but not drawn at a placeholder or at 0/0.
     if (!HasReceivedPosition(*e)) return;
@@ -221,11 +245,6 @@ void DrawShipPass(FrameContext& f, int32_t slot) {
   }
   if (!Drawable(*e)) return;
   if (f.in.options.dispWake) DrawWake(f, slot, *e, colour);
-  if (f.in.liveDataFlag && KnownMotion(*e, slot)) {
-    if (e->Sog > 0 && e->Sog <= 1000) f.shipsMoved = true;
-    DeadReckon(f, *e);
-    f.table.Commit(slot);
-  }
   if (f.in.options.dispCourse) DrawCourseVector(f, slot);
   DrawShipSymbol(f, slot, colour, f.iconScale);
 }
@@ -244,6 +263,10 @@ Rgb TypeColor(int16_t type) {
   return c;
 }
 
+void StepShips(ShipTable& table, FrameContext& f) {
+  for (int32_t slot = 0; slot < table.DynamicCount(); ++slot) StepShip(table, f, slot);
+}
+
 void DrawShipLayer(FrameContext& f) {
   for (int32_t slot = 0; slot < f.table.DynamicCount(); ++slot) DrawShipPass(f, slot);
 }
@@ -259,7 +282,7 @@ void DrawWakeDot(FrameContext& f, double lat, double lon, int32_t radius, Rgb co
 }
 
 void DrawCourseVector(FrameContext& f, int32_t slot) {
-  const DbDynamic* e = f.table.Edit(slot);
+  const DbDynamic* e = f.table.Entry(slot);
   if (e == nullptr) return;
   double v = e->Sog;
   if (v > 1000 || !KnownMotion(*e, slot)) v = 0;
@@ -280,7 +303,7 @@ void DrawCourseVector(FrameContext& f, int32_t slot) {
 }
 
 void DrawShipSymbol(FrameContext& f, int32_t slot, Rgb colour, int iconScale) {
-  const DbDynamic* e = f.table.Edit(slot);
+  const DbDynamic* e = f.table.Entry(slot);
   if (e == nullptr) return;
   int32_t x, y;
   if (!LatLonToPixel(f.view, e->Lat, e->Lon, x, y)) return;

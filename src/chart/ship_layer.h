@@ -1,7 +1,7 @@
 #pragma once
-// The ship layer of a frame: every slot of the ship table aged, dead-reckoned and drawn
-// with its wake, its 5-minute course line and its symbol; and the checkerboard shade the
-// panels use for their boxes.
+// The ship layer of a frame: every slot of the ship table aged and dead-reckoned (a step
+// just before the layer), then drawn with its wake, its 5-minute course line and its
+// symbol; and the checkerboard shade the panels use for their boxes.
 #include <cstdint>
 
 #include "chart/canvas.h"
@@ -19,7 +19,11 @@ inline constexpr Rgb kLostShipColor{112, 112, 112};
 // The symbol colour of a ship and cargo type.
 Rgb TypeColor(int16_t type);
 
-// The per-ship pass for slots 0 .. 1024 in ascending order (own ship first).
+// Moves every ship on to this frame, own ship first: ages the other stations, stores the
+// position of each ship that will be drawn at the wake head, and dead-reckons while live
+// data flows. table is the one f reads.
+void StepShips(ShipTable& table, FrameContext& f);
+// Draws every slot in ascending order (own ship first), changing nothing in the table.
 void DrawShipLayer(FrameContext& f);
 
 // A filled disc of the given radius around a position, fill and outline in colour.

@@ -35,6 +35,13 @@ class ShipTable {
   // changing it; its Link must not be changed.
   DbDynamic* Edit(int index);
   void Commit(int index);
+  // Reading only: the entry, or nullptr where GetShip would fail. Its Link is taken as it
+  // stands (Edit resolves a missing one).
+  const DbDynamic* Entry(int index) const {
+    if (index < 0 || index > stations_) return nullptr;
+    const DbDynamic& e = dynamic_[index];
+    return index > 0 && e.Age == 0 ? nullptr : &e;
+  }
 
   void GetOwnShip(DbDynamic& out);
   void PutOwnShip(const DbDynamic& in);
@@ -45,6 +52,7 @@ class ShipTable {
 
   // The static record a (resolved) Link refers to.
   DbStatic& StaticOf(uint32_t link) { return static_[LinkIndex(link)]; }
+  const DbStatic& StaticOf(uint32_t link) const { return static_[LinkIndex(link)]; }
   static int LinkIndex(uint32_t link) { return link == kNoLink ? 0 : static_cast<int>(link - 1); }
   static uint32_t LinkTo(int staticIndex) { return static_cast<uint32_t>(staticIndex) + 1; }
 

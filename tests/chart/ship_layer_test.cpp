@@ -83,7 +83,7 @@ TEST_P(TypeColorTest, StoppedShipIsADiscInThatColour) {
   const TypeColorCase& c = GetParam();
   Scene s;
   const int32_t slot = s.AddShip(431000001, 200, 200, c.type);
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   EXPECT_EQ(s.At(200, 200), c.colour) << Show(s.At(200, 200));
   EXPECT_EQ(s.screen[slot].x, 200);
   EXPECT_EQ(s.screen[slot].y, 200);
@@ -122,7 +122,7 @@ TEST_P(WakeDotTest, RadiusAndBrightenedColour) {
   WakeRing& ring = s.table.WakeRings()[slot];
   ring.OwnerMMSI = 431000002;
   ring.Put(4, WakePoint{s.LatAt(100), s.LonAt(100)});
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   const Rgb dot = Bright(TypeColor(c.type));
   EXPECT_EQ(s.At(100, 100), dot) << Show(s.At(100, 100));
   EXPECT_EQ(s.At(98, 98), dot);
@@ -176,7 +176,7 @@ TEST_P(WakeIndexTest, DrawsTheEntriesBeforeTheHead) {
   };
   if (c.ownShip) fill(s.table.OwnWake());
   else fill(s.table.WakeRings()[slot]);
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
 
   // The head entry now holds the ship's position.
   const WakePoint atHead = c.ownShip ? s.table.OwnWake().At(c.head) : s.table.WakeRings()[slot].At(c.head);
@@ -211,7 +211,7 @@ TEST(WakeTest, RingWithoutOwnerAndUncheckedBoxDrawNothing) {
     WakeRing& ring = s.table.WakeRings()[slot];
     if (owner) ring.OwnerMMSI = 431000004;
     ring.Put(0, WakePoint{s.LatAt(100), s.LonAt(100)});
-    DrawShipLayer(s.frame);
+    s.StepAndDrawShips();
     EXPECT_EQ(s.At(100, 100), kBackground) << "owner " << owner;
     EXPECT_DOUBLE_EQ(ring.At(1).Lat, 0.0) << "nothing stored at the head";
   }
@@ -266,7 +266,7 @@ TEST_P(WakePassProjectionTest, SamePixelsAsDrawWakeDot) {
     ring.Put(i, WakePoint{pass.LatAt(0) - y * pass.view.degLatPerPixel, pass.LonAt(0) + x * pass.view.degLonPerPixel});
     DrawWakeDot(single.frame, ring.At(i).Lat, ring.At(i).Lon, 2, Bright(kCargo));
   }
-  DrawShipLayer(pass.frame);
+  pass.StepAndDrawShips();
   int dots = 0;
   for (int32_t y = 0; y < 200; ++y)
     for (int32_t x = 0; x < 300; ++x) {
@@ -349,7 +349,7 @@ TEST_P(HullOrDartTest, LongShipsAreDrawnToScale) {
   s.Info(slot).AntB = c.antB;
   s.Info(slot).AntC = 5;
   s.Info(slot).AntD = 5;
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   // The hull marks its reference point with a black disc; the dart is solid there.
   EXPECT_EQ(s.At(200, 200), c.hull ? kBlack : kCargo) << Show(s.At(200, 200));
   if (c.hull) {
@@ -378,7 +378,7 @@ TEST(HullTest, PointsAlongTheHeadingWithTheBowAhead) {
     s.Info(slot).AntB = 40;
     s.Info(slot).AntC = 20;
     s.Info(slot).AntD = 20;
-    DrawShipLayer(s.frame);
+    s.StepAndDrawShips();
     const Rgb tanker{255, 64, 64};
     auto ahead = [&](int32_t d) { return hdg == 0 ? s.At(200, 200 - d) : s.At(200 + d, 200); };
     auto abeam = [&](int32_t d) { return hdg == 0 ? s.At(200 + d, 200) : s.At(200, 200 + d); };
@@ -408,7 +408,7 @@ TEST_P(ShapeTest, DiscDartOrDiamond) {
   const int32_t slot = s.AddShip(431000008, 200, 200, 70, c.sog, 0);
   s.Ship(slot).NavStat = c.navStat;
   s.Info(slot).Aids = c.aids;
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   if (c.aids != 0) {
     // Diamond of half-diagonal 13, upright, in the aid colour.
     EXPECT_EQ(s.At(200, 200), kAidColor);
@@ -471,7 +471,7 @@ TEST_P(AgeTest, LostAfterTenMinutes) {
   s.Ship(slot).Age = c.age;
   s.table.WakeRings()[slot].OwnerMMSI = 431000010;
   s.table.WakeRings()[slot].Put(2, WakePoint{s.LatAt(100), s.LonAt(100)});
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   EXPECT_EQ(s.Ship(slot).Age, c.ageAfter);
   EXPECT_EQ(s.At(200, 200), c.drawn ? kCargo : kBackground);
   EXPECT_EQ(s.At(100, 100), c.drawn ? Bright(kCargo) : kBackground) << "wake";
@@ -508,7 +508,7 @@ TEST_P(FlashRingTest, PaleDiscForAReportSinceTheLastFrame) {
   const int32_t slot = s.AddShip(431000011, 200, 200, 70, c.sog, 0);
   s.Ship(slot).Age = c.age;
   s.Info(slot).Aids = c.aids;
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   // Radius 30 with large icons: (222, 200) lies outside every symbol but inside the ring.
   const Rgb ring = Bright(c.aids ? kAidColor : kCargo);
   EXPECT_EQ(s.At(222, 200), c.flash ? ring : kBackground) << Show(s.At(222, 200));
@@ -550,7 +550,7 @@ TEST(OwnShipTest, DrawnOnlyWithAFixAsARingedDisc) {
     own.Lon = s.LonAt(200);
     own.Age = 5000;
     s.frame.elapsedMs = 700000;  // own ship is never aged
-    DrawShipLayer(s.frame);
+    s.StepAndDrawShips();
     EXPECT_EQ(s.Ship(0).Age, 5000u);
     if (fixes == 0) {
       EXPECT_EQ(s.At(200, 200), kBackground);
@@ -593,7 +593,7 @@ TEST_P(DeadReckoningTest, MovesAndTurnsBetweenReports) {
   DbDynamic& e = s.Ship(slot);
   e.Rot = c.rot;
   const double lat0 = e.Lat, lon0 = e.Lon;
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   EXPECT_NEAR((e.Lat - lat0) * 60, c.dLatNm, 1e-9);
   EXPECT_NEAR((e.Lon - lon0) * 60 / s.frame.inverseCos, c.dLonNmAtCentre, 1e-9);
   EXPECT_NEAR(e.Cog, c.cogAfter, 1e-9);
@@ -623,7 +623,7 @@ TEST(DeadReckoningTest, PlaybackScalesTheTurnToo) {
   s.frame.elapsedMinutes = 1;
   const int32_t slot = s.AddShip(431000013, 200, 200, 70, 4, 100);
   s.Ship(slot).Rot = 10;
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   EXPECT_NEAR(s.Ship(slot).Cog, 100 + 10 * 1.9, 1e-9);
 }
 
@@ -649,7 +649,7 @@ TEST_P(NonFiniteTest, ShipIsNotDrawnAndOthersAre) {
   s.table.WakeRings()[bad].OwnerMMSI = 431000014;
   s.Ship(bad).*c.field = c.value;
   const int32_t good = s.AddShip(431000015, 100, 300, 80, 12, 45);
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   EXPECT_EQ(s.screen[bad].x, kNotDrawn);
   EXPECT_EQ(s.screen[good].x, 100);
   EXPECT_EQ(s.Ship(bad).Age, 1016u) << "still aged";
@@ -673,7 +673,7 @@ TEST(NonFiniteTest, InfiniteRateOfTurnIsIgnored) {
   s.frame.elapsedMinutes = 1;
   const int32_t slot = s.AddShip(431000016, 200, 200, 70, 10, 45);
   s.Ship(slot).Rot = kInf;
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   EXPECT_DOUBLE_EQ(s.Ship(slot).Cog, 45.0);
   EXPECT_NE(s.screen[slot].x, kNotDrawn);
 }

@@ -81,9 +81,9 @@ TEST(UntrustedPositions, PlaceholdersAreNotDrawnButStillCounted) {
   AddStation(s.table, 431000004, Origin::NoPosition, 0, 0);
   AddStation(s.table, 431000005, Origin::Reused, 0, 0);
   s.frame.elapsedMs = 500;
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   SetupViewGeometry(s.view, 800, 800, 0, 0, 0, 15);
-  DrawShipLayer(s.frame);
+  s.StepAndDrawShips();
   for (int slot = 1; slot < kDefaultDynamicEntries; ++slot) EXPECT_EQ(s.screen[slot].x, kNotDrawn) << slot;
   for (int32_t y = 0; y < 800; y += 7)
     for (int32_t x = 0; x < 800; x += 7) ASSERT_EQ(s.At(x, y), kSea) << x << "," << y;
@@ -138,7 +138,7 @@ TEST(UntrustedPositions, UnknownMotionDrawsNoLineAndNoDart) {
     e->HdgInvalid = r.hdgInvalid;
     s.table.Commit(slot);
     s.frame.elapsedMs = 0;
-    DrawShipLayer(s.frame);
+    s.StepAndDrawShips();
     EXPECT_EQ(s.At(401, 301) == (Rgb{255, 255, 255}), r.courseLine) << r.name;
     // A disc of radius 10 fills (300, 291); a dart pointing north or east leaves it, and
     // the dart's tip reaches 20 pixels out.

@@ -5,6 +5,7 @@
 
 #include "chart/canvas.h"
 #include "chart/frame_context.h"
+#include "chart/ship_layer.h"
 #include "chart/view_state.h"
 #include "common/clock.h"
 #include "input/receive_state.h"
@@ -41,6 +42,12 @@ struct ChartScene {
   FrameInputs in;
   PixelPoint screen[kDefaultDynamicEntries];
   FrameContext frame{canvas, view, table, counters, in, clock, screen};
+
+  // The ship layer as a frame runs it: the ships moved on, then drawn.
+  void StepAndDrawShips() {
+    StepShips(table, frame);
+    DrawShipLayer(frame);
+  }
 };
 
 }  // namespace aismon::testing
