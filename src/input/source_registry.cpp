@@ -11,13 +11,13 @@ namespace {
 template <size_t N>
 void CopyName(char (&to)[N], std::string_view s) {
   const size_t n = std::min(s.size(), N - 1);
-  std::memcpy(to, s.data(), n);
+  if (n != 0) std::memcpy(to, s.data(), n);  // an empty view may hold no pointer at all
   to[n] = '\0';
 }
 
 bool SameName(const char* stored, size_t size, std::string_view s) {
   const size_t n = std::min(s.size(), size - 1);  // compared as it would be stored
-  return std::strlen(stored) == n && std::memcmp(stored, s.data(), n) == 0;
+  return std::strlen(stored) == n && (n == 0 || std::memcmp(stored, s.data(), n) == 0);
 }
 
 }  // namespace
