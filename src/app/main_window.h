@@ -115,6 +115,8 @@ class TForm1 : public QWidget {
   // The chart follows the user's hand at the screen's rate for a moment.
   void NoteInteraction();
   void FormKeyDown(int key, Qt::KeyboardModifiers mods);
+  // Ctrl+C: the selected ship as one line of text on the clipboard.
+  void CopySelectedShip();
   void Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
   void Paint1MouseMove(int x, int y);
   void Paint1MouseUp();

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "shipdb/ship_table.h"
+#include "text/position_text.h"
 #include "watch/traffic_watch.h"
 
 namespace aismon {
@@ -57,6 +58,8 @@ bool NumberOf(const TargetRow& r, int column, double& v) {
     case kColMmsi: v = r.mmsi; return true;
     case kColRange: v = r.rangeNm; return r.hasCpa;
     case kColBearing: v = r.bearingDeg; return r.hasCpa;
+    case kColLat: v = r.lat; return r.hasPosition;
+    case kColLon: v = r.lon; return r.hasPosition;
     case kColSog: v = r.sogKn; return r.sogValid;
     case kColCog: v = r.cogDeg; return r.cogValid;
     case kColCpa: v = r.cpaNm; return r.hasCpa && r.tcpaMin >= 0;
@@ -126,6 +129,8 @@ void TargetListModel::Fill(const ShipTable& table, const TrafficWatch& watch, in
   r.hasCpa = t.hasCpa;
   r.sogValid = e.SogInvalid == 0 && t.hasPosition;
   r.cogValid = e.CogInvalid == 0 && t.hasPosition;
+  r.lat = e.Lat;
+  r.lon = e.Lon;
   r.sogKn = e.Sog;
   r.cogDeg = e.Cog;
   r.rangeNm = t.cpa.rangeNm;
@@ -220,6 +225,8 @@ QVariant TargetListModel::data(const QModelIndex& index, int role) const {
   switch (index.column()) {
     case kColRange: return Number(v, 2);
     case kColBearing: return Number(v, 0);
+    case kColLat: return QString::fromStdString(LatitudeText(v));
+    case kColLon: return QString::fromStdString(LongitudeText(v));
     case kColSog: return Number(v, 1);
     case kColCog: return Number(v, 1);
     case kColCpa: return Number(v, 2);
@@ -231,7 +238,7 @@ QVariant TargetListModel::data(const QModelIndex& index, int role) const {
 QVariant TargetListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kHeaders[kTargetColumns] = {"船名",      "MMSI",     "呼出符号", "種別",  "距離(NM)",
-                                                       "方位(°)",   "SOG(kn)",  "COG(°)",   "CPA(NM)", "TCPA(分)",
+                                                       "方位(°)",   "緯度",     "経度",     "SOG(kn)",  "COG(°)",   "CPA(NM)", "TCPA(分)",
                                                        "経過",      "仕向地"};
   return section >= 0 && section < kTargetColumns ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }

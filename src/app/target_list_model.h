@@ -24,6 +24,8 @@ enum TargetColumn : int {
   kColType,
   kColRange,
   kColBearing,
+  kColLat,
+  kColLon,
   kColSog,
   kColCog,
   kColCpa,
@@ -42,6 +44,7 @@ struct TargetRow {
   bool hasCpa = false;
   bool sogValid = false, cogValid = false;
   double rangeNm = 0, bearingDeg = 0, sogKn = 0, cogDeg = 0, cpaNm = 0, tcpaMin = 0;
+  double lat = 0, lon = 0;  // when hasPosition
   uint32_t ageMs = 0;
   bool lost = false;
   bool beacon = false;

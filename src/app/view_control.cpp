@@ -1,6 +1,8 @@
 // Mouse, wheel, keyboard and panel input turned into changes of the view and the selection.
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,6 +16,7 @@
 #include "app/watch_controller.h"
 #include "chart/chart_frame.h"
 #include "shipdb/received_position.h"
+#include "text/position_text.h"
 
 namespace aismon {
 
@@ -256,6 +259,10 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
   pointerX_ = w / 2;
   pointerY_ = h / 2;
   if (key == Qt::Key_A) watch_->AcknowledgeKey();
+  if (key == Qt::Key_C && (mods & Qt::ControlModifier)) {
+    CopySelectedShip();
+    return;
+  }
   if (key == Qt::Key_F1 && findChild<QWidget*>(QStringLiteral("KeyHelp")) == nullptr) ShowKeyHelp(this);
   ViewState& v = frame_->View();
   const bool fine = mods & Qt::ControlModifier;
@@ -290,6 +297,14 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
   }
   v.centerOnOwnShip = false;
   v.fitAllShips = false;
+}
+
+void TForm1::CopySelectedShip() {
+  const DbDynamic* e = static_cast<const ShipTable&>(table_).Entry(selectedShip_);
+  if (selectedShip_ <= 0 || e == nullptr) return;
+  const DbStatic& s = static_cast<const ShipTable&>(table_).StaticOf(e->Link);
+  const std::string line = ShipCopyLine(*e, e->Link != kNoLink ? &s : nullptr, HasReceivedPosition(*e));
+  QGuiApplication::clipboard()->setText(QString::fromStdString(line));
 }
 
 void TForm1::PanelNorthUpClick(QObject* sender) {

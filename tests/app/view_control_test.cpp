@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -152,6 +154,23 @@ TEST_F(ViewControlTest, F1ListsTheKeysOnceWithoutStoppingTheWatch) {
   for (const char* key : {"A : 警報確認", "Page Up", "ホイール", "ダブルクリック"})
     EXPECT_TRUE(boxes[0]->text().contains(QString::fromUtf8(key))) << key;
   boxes[0]->close();
+}
+
+// Ctrl+C puts the selected ship on the clipboard as one line; with none selected the
+// clipboard is left alone. The report is the decoding example of ITU-R M.1371 users quote.
+TEST_F(ViewControlTest, CtrlCCopiesTheSelectedShip) {
+  w_->IntakeChain().ProcessSentence("!AIVDM,1,1,,A,16K3UQP00:9cqTRCjRU7<5Pb08=@,0*4D");
+  const int slot = w_->Table().FindShip(431023494);
+  ASSERT_GT(slot, 0);
+  QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+  SendKey(w_.get(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before")) << "nothing selected";
+  w_->SetHoveredShip(slot);
+  SendMouse(w_->PaintWidget(), QEvent::MouseButtonPress, QPoint(50, 60), Qt::LeftButton, Qt::LeftButton);
+  ASSERT_EQ(w_->SelectedShip(), slot);
+  SendKey(w_.get(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(),
+            QString::fromUtf8("MMSI 431023494, 船名 不明, 呼出符号 不明, 位置 34°35.100'N 135°25.147'E, SOG 1.0 kn, COG 184.0°"));
 }
 
 TEST_F(ViewControlTest, CheckBoxesPassChartKeysOn) {
