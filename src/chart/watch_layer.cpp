@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "chart/ship_layer.h"
+#include "shipdb/received_position.h"
+#include "text/position_text.h"
 #include "watch/traffic_watch.h"
 
 namespace aismon {
@@ -164,13 +166,13 @@ void DrawBeacon(FrameContext& f, const TrafficWatch& w, const AlertRow& row) {
 }
 
 // The name the station sent, or its MMSI.
-void StationName(FrameContext& f, int32_t slot, int32_t mmsi, char* out, size_t size) {
+void StationName(const ShipTable& table, int32_t slot, int32_t mmsi, char* out, size_t size) {
   if (slot >= 0) {
-    const DbDynamic& e = f.table.DynamicEntries()[slot];
+    const DbDynamic& e = table.DynamicEntries()[slot];
     if (e.Link != kNoLink) {
       const int si = ShipTable::LinkIndex(e.Link);
       if (si >= 0 && si < kStaticEntries) {
-        const char* name = f.table.StaticEntries()[si].Name;
+        const char* name = table.StaticEntries()[si].Name;
         size_t n = strnlen(name, sizeof(DbStatic::Name));
         while (n > 0 && name[n - 1] == ' ') --n;
         size_t b = 0;
@@ -192,11 +194,21 @@ void RangeBearing(const TrafficWatch& w, int32_t slot, char* out, size_t size) {
   std::snprintf(out, size, "  %s %.2fNM  %s %03.0f%s", kRange, c.rangeNm, kBearing, c.bearingDeg, kDegree);
 }
 
+// A beacon is reported to the coast guard by its position: "  35°24.049'N 139°46.800'E".
+void AppendPosition(const ShipTable& table, int32_t slot, char* where, size_t size) {
+  const DbDynamic* e = table.Entry(slot);
+  if (slot <= 0 || e == nullptr || !HasReceivedPosition(*e)) return;
+  const size_t used = std::strlen(where);
+  std::snprintf(where + used, size - used, "  %s %s", LatitudeText(e->Lat, kDegree).c_str(),
+                LongitudeText(e->Lon, kDegree).c_str());
+}
+
 // One row's text and colour.
-Rgb RowText(FrameContext& f, const TrafficWatch& w, const AlertRow& row, char* out, size_t size) {
-  char name[40], where[64];
-  StationName(f, row.slot, row.mmsi, name, sizeof name);
+Rgb RowText(const ShipTable& table, const TrafficWatch& w, const AlertRow& row, char* out, size_t size) {
+  char name[40], where[112];
+  StationName(table, row.slot, row.mmsi, name, sizeof name);
   RangeBearing(w, row.slot, where, sizeof where);
+  if (row.kind == AlertKind::Beacon || row.kind == AlertKind::BeaconTest) AppendPosition(table, row.slot, where, sizeof where);
   const char* ack = row.acknowledged ? kAcknowledged : "";
   const char* gap = row.acknowledged ? " " : "";
   switch (row.kind) {
@@ -214,8 +226,8 @@ Rgb RowText(FrameContext& f, const TrafficWatch& w, const AlertRow& row, char* o
       return kTestAmber;
     case AlertKind::SafetyText: {
       const SafetyText& s = w.Safety(row.index).msg;
-      const int slot = f.table.FindShip(s.mmsi);
-      StationName(f, slot, s.mmsi, name, sizeof name);
+      const int slot = table.FindShip(s.mmsi);
+      StationName(table, slot, s.mmsi, name, sizeof name);
       if (s.number == 12)
         std::snprintf(out, size, "%s %s (%09d%s): %.60s", kSafety, name, s.destMmsi, kAddressedTo, s.text);
       else
@@ -237,7 +249,7 @@ void DrawAlertPanel(FrameContext& f, const TrafficWatch& w, FrameOutputs& out) {
   Rgb colours[kAlertPanelRows];
   int32_t width = c.TextWidth(kHeader);
   for (int i = 0; i < rows; ++i) {
-    colours[i] = RowText(f, w, w.Alert(i), text[i], sizeof text[i]);
+    colours[i] = RowText(f.table, w, w.Alert(i), text[i], sizeof text[i]);
     width = std::max(width, c.TextWidth(text[i]));
   }
   const int more = w.AlertCount() - rows + w.HiddenAlerts();
@@ -275,6 +287,13 @@ void DrawAlertPanel(FrameContext& f, const TrafficWatch& w, FrameOutputs& out) {
 }
 
 }  // namespace
+
+std::string AlertRowText(const ShipTable& table, const TrafficWatch& watch, int i) {
+  if (i < 0 || i >= watch.AlertCount()) return {};
+  char text[320];
+  RowText(table, watch, watch.Alert(i), text, sizeof text);
+  return text;
+}
 
 void DrawWatchLayer(FrameContext& f, const TrafficWatch& watch, FrameOutputs& out) {
   out.alertRowCount = 0;

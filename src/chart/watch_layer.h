@@ -3,6 +3,8 @@
 // with the lines to its and own ship's points of closest approach, the distress beacon
 // symbol at every scale, and the alert panel at the top left of the chart. With nothing
 // to show it draws nothing and leaves the canvas's pen, brush and font alone.
+#include <string>
+
 #include "chart/frame_context.h"
 
 namespace aismon {
@@ -19,5 +21,7 @@ inline constexpr int32_t kAlertPanelTopWithDebug = 260;  // below the debug coun
 inline constexpr int32_t kAlertRowHeight = 36;
 
 void DrawWatchLayer(FrameContext& f, const TrafficWatch& watch, FrameOutputs& out);
+// The text of alert row i as the panel shows it (Shift_JIS).
+std::string AlertRowText(const ShipTable& table, const TrafficWatch& watch, int i);
 
 }  // namespace aismon

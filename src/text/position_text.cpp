@@ -8,12 +8,12 @@ namespace aismon {
 namespace {
 
 // Whole thousandths of a minute, rounded once, so 59.9996' carries into the next degree.
-std::string DegreesMinutes(double value, char positive, char negative, int degreeWidth) {
+std::string DegreesMinutes(double value, char positive, char negative, int degreeWidth, const char* degree) {
   if (!std::isfinite(value)) return "不明";
   const char hemisphere = value < 0 ? negative : positive;
   const long long thousandths = std::llround(std::fabs(value) * 60000.0);
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%0*lld°%02lld.%03lld'%c", degreeWidth, thousandths / 60000,
+  std::snprintf(buf, sizeof buf, "%0*lld%s%02lld.%03lld'%c", degreeWidth, thousandths / 60000, degree,
                 thousandths % 60000 / 1000, thousandths % 1000, hemisphere);
   return buf;
 }
@@ -28,9 +28,9 @@ std::string Trimmed(const char* text, size_t size) {
 
 }  // namespace
 
-std::string LatitudeText(double lat) { return DegreesMinutes(lat, 'N', 'S', 2); }
+std::string LatitudeText(double lat, const char* degree) { return DegreesMinutes(lat, 'N', 'S', 2, degree); }
 
-std::string LongitudeText(double lon) { return DegreesMinutes(lon, 'E', 'W', 3); }
+std::string LongitudeText(double lon, const char* degree) { return DegreesMinutes(lon, 'E', 'W', 3, degree); }
 
 std::string ShipCopyLine(const DbDynamic& e, const DbStatic* s, bool hasPosition) {
   const std::string name = s != nullptr ? Trimmed(s->Name, sizeof s->Name) : std::string();

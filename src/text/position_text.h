@@ -9,8 +9,9 @@
 
 namespace aismon {
 
-std::string LatitudeText(double lat);
-std::string LongitudeText(double lon);
+// degree is the sign's bytes in the text's encoding (the chart's panels are Shift_JIS).
+std::string LatitudeText(double lat, const char* degree = "°");
+std::string LongitudeText(double lon, const char* degree = "°");
 
 // "MMSI 431000001, 船名 KOBE MARU, 呼出符号 JA1234, 位置 35°24.049'N 139°46.800'E, SOG 12.3 kn,
 // COG 45.0°"; what the station has not reported reads "不明". hasPosition tells whether Lat

@@ -2,6 +2,7 @@
 // watch, pixel for pixel (also the frame after one that drew alarms); with an alarm, a
 // beacon and a lost ship the marks are where and in the colours they should be.
 #include "chart/watch_layer.h"
+#include "text/position_text.h"
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,11 @@ TEST(WatchLayer, AlarmBeaconAndLostShip) {
   EXPECT_EQ(c.PixelAt(b.x + 12, b.y + 12), kAlarmRed);
   EXPECT_EQ(c.PixelAt(b.x, b.y + 10), (Rgb{255, 255, 255}));
   EXPECT_EQ(c.PixelAt(b.x + kBeaconRadius + 10, b.y), kAlarmRed);  // the outer ring
+  // The beacon's row gives its position, degrees and minutes, for the report to the coast guard.
+  const DbDynamic& beacon = s.table.DynamicEntries()[sart];
+  const std::string where = LatitudeText(beacon.Lat, "\x81\x8B") + " " + LongitudeText(beacon.Lon, "\x81\x8B");
+  EXPECT_NE(AlertRowText(s.table, s.watch, 0).find(where), std::string::npos);
+  EXPECT_EQ(AlertRowText(s.table, s.watch, 1).find("'N "), std::string::npos) << "not in a collision row";
   // The lost ship is grey.
   const PixelPoint l = s.At(lost);
   EXPECT_EQ(c.PixelAt(l.x, l.y), kLostShipColor);
