@@ -47,8 +47,8 @@ WatchController::WatchController(QWidget* form, QWidget* controlPanel, ShipTable
       intake_(intake),
       clock_(clock),
       iniPath_(std::move(iniPath)),
-      watch_(table.DynamicCount()),
       settings_(ReadWatchSettings(iniPath_)),
+      watch_(table.DynamicCount()),
       sound_(std::make_unique<WatchSound>()),
       controlPanel_(controlPanel) {
   watch_.SetLimits(settings_.limits);
