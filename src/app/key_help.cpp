@@ -12,6 +12,8 @@ QString KeyHelpText() {
       "  + / Page Up : 拡大 (Ctrl で 1%)\n"
       "  − / Page Down : 縮小 (Ctrl で 1%)\n"
       "  A : 警報確認\n"
+      "  M : 距離と方位を測る (クリックで始点、もう一度で終点)、M または Esc で終了\n"
+      "  Ctrl+C : 選択した船を一行の文字でコピー\n"
       "  F1 : この一覧\n"
       "\n"
       "【マウス】\n"

@@ -421,6 +421,7 @@ const QImage& TForm1::FrameImage() const { return frame_->Display(); }
 
 FrameInputs TForm1::CollectInputs() const {
   FrameInputs in;
+  in.measure = measure_.View();
   in.options.bigIcon = ckBigIcon_->isChecked();
   in.options.latLonLine = ckLatLonLine_->isChecked();
   in.options.circleChecked = ckCircle_->isChecked();

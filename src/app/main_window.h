@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/frame_pacer.h"
+#include "app/measure_tool.h"
 #include "app/mmsi_names.h"
 #include "app/network_input.h"
 #include "app/own_motion.h"
@@ -128,6 +129,7 @@ class TForm1 : public QWidget {
   void PanByPixels(int dx, int dy);
   static double NormalizeAngle(double a);
   int32_t SelectedShip() const { return selectedShip_; }
+  const MeasureTool& Measure() const { return measure_; }
   const std::string& SelectedShipName() const { return selectedShipName_; }
   int32_t HoveredShip() const { return hoveredShip_; }
   void SetHoveredShip(int32_t index) { hoveredShip_ = index; }
@@ -256,6 +258,7 @@ class TForm1 : public QWidget {
   bool dragging_ = false;
   int32_t hoveredShip_ = -1;
   int32_t selectedShip_ = 0;
+  MeasureTool measure_;
   std::string selectedShipName_;
   std::string lastFlushError_;
 

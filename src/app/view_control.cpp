@@ -175,6 +175,14 @@ void TForm1::FormMouseWheel(int delta, Qt::MouseButtons buttons, Qt::KeyboardMod
 
 void TForm1::Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y) {
   if (button == Qt::LeftButton && watch_->ChartPress(x, y)) return;  // a click on the alert panel
+  if (button == Qt::LeftButton && measure_.Active()) {
+    double lat = 0, lon = 0;
+    PaintPointToLatLon(frame_->View(), paint1_->width(), paint1_->height(), x, y, lat, lon);
+    measure_.Click(lat, lon);
+    pointerX_ = x;
+    pointerY_ = y;
+    return;
+  }
   dragging_ = true;
   pointerX_ = x;
   pointerY_ = y;
@@ -233,6 +241,11 @@ void TForm1::SelectShipFromList(int32_t slot) {
 }
 
 void TForm1::Paint1MouseMove(int x, int y) {
+  if (measure_.Active()) {
+    double lat = 0, lon = 0;
+    PaintPointToLatLon(frame_->View(), paint1_->width(), paint1_->height(), x, y, lat, lon);
+    measure_.Move(lat, lon);
+  }
   if (dragging_) {
     PanByPixels(x - pointerX_, y - pointerY_);
     frame_->View().centerOnOwnShip = false;
@@ -263,6 +276,11 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
     CopySelectedShip();
     return;
   }
+  if (key == Qt::Key_M && !(mods & Qt::ControlModifier)) {
+    measure_.Toggle();
+    return;
+  }
+  if (key == Qt::Key_Escape) measure_.Stop();
   if (key == Qt::Key_F1 && findChild<QWidget*>(QStringLiteral("KeyHelp")) == nullptr) ShowKeyHelp(this);
   ViewState& v = frame_->View();
   const bool fine = mods & Qt::ControlModifier;

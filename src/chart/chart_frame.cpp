@@ -7,6 +7,7 @@
 #include "basechart/chart_catalog.h"
 #include "chart/grid_layer.h"
 #include "chart/panels_layer.h"
+#include "chart/measure_layer.h"
 #include "chart/ship_layer.h"
 #include "chart/watch_layer.h"
 
@@ -168,6 +169,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
 
   if (in.selectedShip > 0) DrawShipLabel(f, in.selectedShip);
   watch.Lap(FrameLayer::ShipLabel);
+  DrawMeasureLayer(f, in.measure);
   DrawInfoPanels(f, in.options.debugPanelVisible);
   watch.Lap(FrameLayer::InfoPanels);
   if (betweenLayers_) betweenLayers_();

@@ -52,6 +52,12 @@ struct PlaybackView {
   int32_t minuteHistogram[60] = {};
 };
 
+// The measuring line, as the window's measuring tool has it.
+struct MeasureView {
+  bool shown = false;
+  double lat0 = 0, lon0 = 0, lat1 = 0, lon1 = 0;
+};
+
 struct FrameInputs {
   DisplayOptions options;
   int32_t pointerX = -100000;  // paint-box pixels
@@ -65,6 +71,7 @@ struct FrameInputs {
   int32_t sourceCount = 0;
   uint32_t startTick = 0;
   const TrafficWatch* watch = nullptr;  // the collision and distress watch, when there is one
+  MeasureView measure;
 };
 
 // A row of the alert panel as drawn, in paint-box pixels (x1/y1 exclusive), for clicks.

@@ -46,6 +46,20 @@ void PixelToLatLon(const ViewState& v, int32_t px, int32_t py, double& lat, doub
   lat = v.centerLat - v.degLatPerPixel * (2.0 * py - v.height / 2);
 }
 
+void PaintPointToLatLon(const ViewState& v, int32_t paintWidth, int32_t paintHeight, int32_t x, int32_t y,
+                        double& lat, double& lon) {
+  // The turn is undone about the paint box's centre, as zooming at the pointer does.
+  const int32_t cx = paintWidth / 2, cy = paintHeight / 2;
+  const double t = v.rotationDeg * kRad;
+  const double dx = x - cx, dy = y - cy;
+  const double px = dx * std::cos(t) - dy * std::sin(t) + cx;
+  const double py = dx * std::sin(t) + dy * std::cos(t) + cy;
+  lon = v.centerLon + v.degLonPerPixel * (2.0 * px - v.width / 2);
+  lat = v.centerLat - v.degLatPerPixel * (2.0 * py - v.height / 2);
+  lon = std::remainder(lon, 360.0);
+  if (lon == 180.0) lon = -180.0;
+}
+
 PixelPoint RotatePixelCache::Rotate(int32_t w, int32_t h, double angleDeg, int32_t x, int32_t y) {
   if (angleDeg != lastAngle_) {
     lastAngle_ = angleDeg;

@@ -99,6 +99,10 @@ inline bool LatLonToPixel(const ViewState& v, double lat, double lon, int32_t& x
 
 // Position of a paint-box point (no rotation undone, no wrap).
 void PixelToLatLon(const ViewState& v, int32_t px, int32_t py, double& lat, double& lon);
+// Position under a point of the paint box (paintWidth x paintHeight), the view's turn
+// undone and the longitude brought into -180 .. 180: where the pointer is.
+void PaintPointToLatLon(const ViewState& v, int32_t paintWidth, int32_t paintHeight, int32_t x, int32_t y,
+                        double& lat, double& lon);
 
 // Turns work-bitmap points about the bitmap centre; caches the sine and cosine of the
 // last angle (one instance per user, e.g. the grid layer).

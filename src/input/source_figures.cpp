@@ -10,14 +10,6 @@
 
 namespace aismon {
 
-double GreatCircleNm(double lat1, double lon1, double lat2, double lon2) {
-  constexpr double kRad = 3.14159265358979323846 / 180.0;
-  const double dLat = (lat2 - lat1) * kRad, dLon = (lon2 - lon1) * kRad;
-  const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                   std::cos(lat1 * kRad) * std::cos(lat2 * kRad) * std::sin(dLon / 2) * std::sin(dLon / 2);
-  return 2.0 * kEarthRadiusNm * std::asin(std::sqrt(std::clamp(h, 0.0, 1.0)));
-}
-
 bool OwnShipHasFix(const ShipTable& table, const Intake& intake) {
   const DbDynamic& own = table.DynamicEntries()[0];
   const bool vdoFix = intake.options.vdoEnabled && own.Raw.PosState == kPosReported;

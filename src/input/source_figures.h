@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "input/source_registry.h"
+#include "watch/range_bearing.h"
 
 namespace aismon {
 
@@ -25,9 +26,6 @@ struct SourceSummary {
 };
 
 SourceSummary SummarizeSource(const ShipTable& table, const Intake& intake, SourceId id, uint32_t now);
-
-// The great-circle distance between two positions in degrees, nautical miles.
-double GreatCircleNm(double lat1, double lon1, double lat2, double lon2);
 
 // Whether own ship's position is known: an RMC fix, or its own VDO reports while those
 // drive it.

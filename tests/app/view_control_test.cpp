@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "watch/range_bearing.h"
 #include "chart/chart_frame.h"
 #include "support/temp_files.h"
 
@@ -171,6 +172,38 @@ TEST_F(ViewControlTest, CtrlCCopiesTheSelectedShip) {
   SendKey(w_.get(), Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QGuiApplication::clipboard()->text(),
             QString::fromUtf8("MMSI 431023494, 船名 不明, 呼出符号 不明, 位置 34°35.100'N 135°25.147'E, SOG 1.0 kn, COG 184.0°"));
+}
+
+// M measures: a click sets the start, the far end follows the pointer until a second
+// click, Esc ends it; meanwhile a click selects nothing and drags nothing.
+TEST_F(ViewControlTest, MMeasuresRangeAndBearingBetweenTwoClicks) {
+  View().fitAllShips = false;
+  View().centerOnOwnShip = false;
+  w_->Paint1Paint();
+  const QPoint centre(w_->PaintWidget()->width() / 2, w_->PaintWidget()->height() / 2);
+  const int32_t selected = w_->SelectedShip();
+  SendKey(w_.get(), Qt::Key_M);
+  ASSERT_TRUE(w_->Measure().Active());
+  SendMouse(w_->PaintWidget(), QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(w_->PaintWidget(), QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+  const double lat = View().centerLat, lon = View().centerLon;
+  SendMouse(w_->PaintWidget(), QEvent::MouseMove, centre + QPoint(100, 0), Qt::NoButton, Qt::NoButton);
+  MeasureView m = w_->Measure().View();
+  ASSERT_TRUE(m.shown);
+  EXPECT_NEAR(m.lat0, 34.5, 1e-3);
+  EXPECT_NEAR(m.lat1, m.lat0, 1e-9) << "due east of the start";
+  EXPECT_GT(m.lon1, m.lon0);
+  EXPECT_EQ(View().centerLat, lat) << "no drag";
+  EXPECT_EQ(View().centerLon, lon);
+  SendMouse(w_->PaintWidget(), QEvent::MouseButtonPress, centre + QPoint(0, 100), Qt::LeftButton, Qt::LeftButton);
+  SendMouse(w_->PaintWidget(), QEvent::MouseMove, centre + QPoint(300, 300), Qt::NoButton, Qt::NoButton);
+  m = w_->Measure().View();
+  EXPECT_NEAR(RangeBearingBetween(m.lat0, m.lon0, m.lat1, m.lon1).bearingDeg, 180, 1e-6) << "fixed due south";
+  // 100 paint pixels are 200 pixels of the work bitmap, 15 m each: 3 km.
+  EXPECT_NEAR(RangeBearingBetween(m.lat0, m.lon0, m.lat1, m.lon1).rangeNm, 3000 / 1852.0, 0.01);
+  EXPECT_EQ(w_->SelectedShip(), selected) << "the clicks selected nothing";
+  SendKey(w_.get(), Qt::Key_Escape);
+  EXPECT_FALSE(w_->Measure().View().shown);
 }
 
 TEST_F(ViewControlTest, CheckBoxesPassChartKeysOn) {
