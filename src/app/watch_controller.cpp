@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "app/limit_spin_box.h"
 #include "app/target_list_window.h"
 #include "app/watch_sound.h"
 #include "input/intake.h"
@@ -25,7 +26,7 @@ QDoubleSpinBox* MakeSpin(QWidget* parent, const char* name, const char* caption,
                          double step, int decimals, double value) {
   auto* label = new QLabel(QString::fromUtf8(caption), parent);
   label->setGeometry(10, y, 100, 22);
-  auto* s = new QDoubleSpinBox(parent);
+  auto* s = new LimitSpinBox(parent, QString::fromUtf8(caption));
   s->setObjectName(QString::fromLatin1(name));
   s->setGeometry(112, y, 90, 22);
   s->setRange(lo, hi);

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/limit_spin_box.h"
 #include "app/main_window.h"
 #include "watch/range_bearing.h"
 #include "chart/chart_frame.h"
@@ -143,6 +144,34 @@ TEST_F(ViewControlTest, AClickOnTheChartTakesTheKeyboard) {
   SendKey(QApplication::focusWidget(), Qt::Key_J);
   EXPECT_LT(View().centerLon, lon0) << "J pans the chart content right";
   EXPECT_EQ(tcpa->value(), limit);
+  w_->hide();
+}
+
+// A limit field takes a value in its range on Enter, and refuses one outside it with the
+// reason, keeping its value: typing 99 into TCPA (1 to 60 minutes) no longer gives 9.
+TEST_F(ViewControlTest, ALimitFieldRefusesAValueOutOfItsRangeWithTheReason) {
+  w_->show();
+  w_->activateWindow();
+  auto* tcpa = w_->findChild<LimitSpinBox*>(QStringLiteral("SpinWatchTcpa"));
+  ASSERT_NE(tcpa, nullptr);
+  struct Row {
+    const char* typed;
+    double value;  // afterwards
+    bool refused;
+  } rows[] = {{"99", 12, true}, {"12", 12, false}, {"0", 12, true}, {"45", 45, false}, {"abc", 45, false}};
+  tcpa->setValue(12);
+  for (const Row& r : rows) {
+    tcpa->setFocus(Qt::MouseFocusReason);
+    tcpa->selectAll();
+    for (const char* c = r.typed; *c != '\0'; ++c) {
+      QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(*c)));
+      QCoreApplication::sendEvent(tcpa, &key);
+    }
+    SendKey(tcpa, Qt::Key_Return);
+    EXPECT_EQ(tcpa->value(), r.value) << r.typed;
+    EXPECT_EQ(tcpa->Refusal().isEmpty(), !r.refused) << r.typed << ": " << tcpa->Refusal().toStdString();
+    if (r.refused) EXPECT_TRUE(tcpa->Refusal().contains(QString::fromUtf8(r.typed))) << tcpa->Refusal().toStdString();
+  }
   w_->hide();
 }
 
