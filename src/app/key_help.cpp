@@ -39,4 +39,8 @@ void ShowKeyHelp(QWidget* parent) {
   box->show();
 }
 
+void ShowKeyHelpOnce(QWidget* parent) {
+  if (parent->findChild<QWidget*>(QStringLiteral("KeyHelp")) == nullptr) ShowKeyHelp(parent);
+}
+
 }  // namespace aismon

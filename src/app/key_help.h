@@ -9,5 +9,7 @@ namespace aismon {
 QString KeyHelpText();
 // Shows the list beside the chart, not modal: the watch goes on while it is open.
 void ShowKeyHelp(QWidget* parent);
+// The same, unless parent already shows it.
+void ShowKeyHelpOnce(QWidget* parent);
 
 }  // namespace aismon

@@ -281,7 +281,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
     return;
   }
   if (key == Qt::Key_Escape) measure_.Stop();
-  if (key == Qt::Key_F1 && findChild<QWidget*>(QStringLiteral("KeyHelp")) == nullptr) ShowKeyHelp(this);
+  if (key == Qt::Key_F1) ShowKeyHelpOnce(this);
   ViewState& v = frame_->View();
   const bool fine = mods & Qt::ControlModifier;
   switch (key) {

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "app/key_help.h"
 #include "app/limit_spin_box.h"
 #include "app/target_list_window.h"
 #include "app/watch_sound.h"
@@ -76,7 +77,14 @@ void WatchController::BuildPanel(QWidget* form) {
   panel_->setAutoFillBackground(true);
   mute_ = new QCheckBox(QString::fromUtf8("警報音を消す"), panel_);
   mute_->setObjectName(QStringLiteral("CkWatchMute"));
-  mute_->setGeometry(10, 4, 190, 22);
+  mute_->setGeometry(10, 4, 160, 22);
+  // The keys and mouse actions, as F1 lists them, for whoever has not found F1.
+  auto* help = new QPushButton(QStringLiteral("?"), panel_);
+  help->setObjectName(QStringLiteral("ButtonKeyHelp"));
+  help->setGeometry(178, 4, 26, 22);
+  help->setToolTip(QString::fromUtf8("操作一覧 (F1)"));
+  help->setFocusPolicy(Qt::NoFocus);
+  connect(help, &QPushButton::clicked, this, [form] { ShowKeyHelpOnce(form); });
   mute_->setChecked(settings_.mute);
   {
     QPalette cp = mute_->palette();

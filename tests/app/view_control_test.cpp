@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPushButton>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QDoubleSpinBox>
@@ -181,9 +182,17 @@ TEST_F(ViewControlTest, F1ListsTheKeysOnceWithoutStoppingTheWatch) {
   const QList<QMessageBox*> boxes = w_->findChildren<QMessageBox*>(QStringLiteral("KeyHelp"));
   ASSERT_EQ(boxes.size(), 1);
   EXPECT_FALSE(boxes[0]->isModal());
-  for (const char* key : {"A : 警報確認", "Page Up", "ホイール", "ダブルクリック"})
+  for (const char* key : {"A : 警報確認", "Page Up", "ホイール", "ダブルクリック", "M : 距離と方位", "Ctrl+C"})
     EXPECT_TRUE(boxes[0]->text().contains(QString::fromUtf8(key))) << key;
+  // The "?" button of the watch panel shows the same list, once.
+  auto* help = w_->findChild<QPushButton*>(QStringLiteral("ButtonKeyHelp"));
+  ASSERT_NE(help, nullptr);
+  help->click();
+  EXPECT_EQ(w_->findChildren<QMessageBox*>(QStringLiteral("KeyHelp")).size(), 1);
   boxes[0]->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  help->click();
+  EXPECT_EQ(w_->findChildren<QMessageBox*>(QStringLiteral("KeyHelp")).size(), 1);
 }
 
 // Ctrl+C puts the selected ship on the clipboard as one line; with none selected the
