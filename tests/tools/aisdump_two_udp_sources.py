@@ -20,6 +20,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import aismon_e2e as base  # noqa: E402
+
 STREAM = "rx-mixed-type6.log"
 # Its first lines, so that the two halves' stations together stay within the table (about
 # 870 of 1,024; the whole stream has more).
@@ -27,35 +30,6 @@ STREAM_LINES = 1200
 # The fields of the static record that identify a station and its voyage.
 IDENTITY = ("Imo", "Type", "AntA", "AntB", "AntC", "AntD", "Sign", "Name", "Dest", "Draught",
             "EtaMM", "EtaDD", "EtaHH", "EtaMN", "Vendor", "Aids", "Name1", "Name2")
-
-FAILURES = []
-
-
-def check(ok, what):
-    if not ok:
-        FAILURES.append(what)
-        print("FAIL: " + what)
-    return ok
-
-
-def free_udp_port():
-    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
-
-
-def port_taken(port):
-    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    try:
-        s.bind(("127.0.0.1", port))
-        return False
-    except OSError:
-        return True
-    finally:
-        s.close()
-
 
 def parse(out):
     """Stations (MMSI -> (identity, sources)) and the counters' sources of aisdump's output."""
@@ -94,7 +68,7 @@ def datagrams(lines):
 
 
 def together(aisdump, halves):
-    ports = [free_udp_port(), free_udp_port()]
+    ports = [base.free_udp_port(), base.free_udp_port()]
     names = ["udp:127.0.0.1:%d" % p for p in ports]
     args = [aisdump]
     for n in names:
@@ -104,9 +78,9 @@ def together(aisdump, halves):
                             stderr=subprocess.PIPE, text=True)
     try:
         deadline = time.monotonic() + 60
-        while not all(port_taken(p) for p in ports):
+        while not all(base.port_taken(p) for p in ports):
             if proc.poll() is not None or time.monotonic() > deadline:
-                check(False, "aisdump listens on UDP ports %s" % ports)
+                base.check(False, "aisdump listens on UDP ports %s" % ports)
                 return None
             time.sleep(0.05)
         sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -124,7 +98,7 @@ def together(aisdump, halves):
         if proc.poll() is None:
             proc.kill()
             proc.communicate()
-    if not check(proc.returncode == 0, "aisdump ends normally: %s" % err):
+    if not base.check(proc.returncode == 0, "aisdump ends normally: %s" % err):
         return None
     stations, figures = parse(out)
     return names, stations, figures
@@ -160,8 +134,8 @@ def main():
 
     for name, half in zip(names, halves):
         got = figures.get(name, {}).get("sentences")
-        check(got == len(half), "%s took all %d lines of its half (took %s)" % (name, len(half), got))
-    check(set(stations) == set(first) | set(second),
+        base.check(got == len(half), "%s took all %d lines of its half (took %s)" % (name, len(half), got))
+    base.check(set(stations) == set(first) | set(second),
           "the same stations as the two halves alone: %d, %d and %d" % (len(stations), len(first), len(second)))
     spliced = 0
     for mmsi, (identity, sources) in sorted(stations.items()):
@@ -176,13 +150,13 @@ def main():
         # A station its half alone holds was heard by that half's source (a station may also
         # be heard by the other half's messages that make no station of their own).
         heard_by = [n for n, h in zip(names, (first, second)) if mmsi in h]
-        check(set(heard_by) <= set(sources) <= set(names), "MMSI %d is listed under %s (%s)" % (mmsi, heard_by, sources))
-    check(spliced == 0, "%d of %d stations have a static record neither half gives alone" % (spliced, len(stations)))
+        base.check(set(heard_by) <= set(sources) <= set(names), "MMSI %d is listed under %s (%s)" % (mmsi, heard_by, sources))
+    base.check(spliced == 0, "%d of %d stations have a static record neither half gives alone" % (spliced, len(stations)))
     named = sum(1 for identity, _ in stations.values() if identity[IDENTITY.index("Name")].strip())
-    check(named > 50, "enough named stations to tell (%d)" % named)
+    base.check(named > 50, "enough named stations to tell (%d)" % named)
 
-    if FAILURES:
-        print("%d check(s) failed" % len(FAILURES))
+    if base.FAILURES:
+        print("%d base.check(s) failed" % len(base.FAILURES))
         return 1
     print("two UDP sources: %d stations, %d named, records as each half gives them" % (len(stations), named))
     return 0

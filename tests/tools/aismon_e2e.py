@@ -14,6 +14,7 @@ import json
 import math
 import os
 import shutil
+import socket
 import struct
 import subprocess
 import sys
@@ -145,6 +146,26 @@ def input_sentences():
     lines += vdm(msg_class_b(STATION_B), "B")
     lines += vdm(msg_class_a(STATION_C["number"], STATION_C), "A")
     return lines
+
+
+def free_udp_port():
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    s.bind(("127.0.0.1", 0))
+    port = s.getsockname()[1]
+    s.close()
+    return port
+
+
+def port_taken(port):
+    """Whether something (the program) holds the UDP port on 127.0.0.1."""
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    try:
+        s.bind(("127.0.0.1", port))
+        return False
+    except OSError:
+        return True
+    finally:
+        s.close()
 
 
 # --- checks -------------------------------------------------------------------------------

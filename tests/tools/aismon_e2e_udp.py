@@ -19,26 +19,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import aismon_e2e as base  # noqa: E402
 
 
-def free_udp_port():
-    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
-
-
-def port_taken(port):
-    """Whether something (the program) holds the UDP port on 127.0.0.1."""
-    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    try:
-        s.bind(("127.0.0.1", port))
-        return False
-    except OSError:
-        return True
-    finally:
-        s.close()
-
-
 def datagrams(lines):
     """The lines cut as receivers and decoders cut them: in twos, one split in the middle,
     the last without a line end."""
@@ -53,7 +33,7 @@ def datagrams(lines):
 
 
 def first_run(aismon, work, home, lines):
-    port = free_udp_port()
+    port = base.free_udp_port()
     exit_ms = 6000
     shot = os.path.join(home, "shot.png")
     started = time.monotonic()
@@ -63,7 +43,7 @@ def first_run(aismon, work, home, lines):
                             ["--exit-after-ms", str(exit_ms), "--snapshot", shot, "--frame-counts", counts],
                             env=base.program_env(work), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     try:
-        listening = base.wait_until(lambda: port_taken(port), 60, proc)
+        listening = base.wait_until(lambda: base.port_taken(port), 60, proc)
         if not base.check(listening, "the program listens on UDP port %d" % port):
             proc.kill()
             proc.communicate()
