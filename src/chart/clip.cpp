@@ -10,25 +10,6 @@ namespace {
 
 int32_t RoundToPixel(double v) { return static_cast<int32_t>(std::lround(v)); }
 
-// One Sutherland-Hodgman pass: keeps the side of one rectangle edge where inside() holds,
-// replacing each excursion beyond it by a run along the edge.
-template <class Point, class InsideFn, class CrossFn>
-void ClipAgainstEdge(const std::vector<Point>& in, std::vector<Point>& out, InsideFn inside, CrossFn cross) {
-  out.clear();
-  const size_t n = in.size();
-  if (n == 0) return;
-  Point prev = in[n - 1];
-  bool prevIn = inside(prev);
-  for (size_t i = 0; i < n; ++i) {
-    const Point cur = in[i];
-    const bool curIn = inside(cur);
-    if (curIn != prevIn) out.push_back(cross(prev, cur));
-    if (curIn) out.push_back(cur);
-    prev = cur;
-    prevIn = curIn;
-  }
-}
-
 }  // namespace
 
 ClipRect GuardRect(int32_t width, int32_t height, int32_t margin) {

@@ -65,4 +65,23 @@ class PolylineClipper {
   std::vector<int32_t> pieceStart_;
 };
 
+// One Sutherland-Hodgman pass over a closed ring: keeps the side of one edge where
+// inside() holds; cross(prev, cur) gives the point where an edge of the ring crosses it.
+template <class Point, class InsideFn, class CrossFn>
+void ClipAgainstEdge(const std::vector<Point>& in, std::vector<Point>& out, InsideFn inside, CrossFn cross) {
+  out.clear();
+  const size_t n = in.size();
+  if (n == 0) return;
+  Point prev = in[n - 1];
+  bool prevIn = inside(prev);
+  for (size_t i = 0; i < n; ++i) {
+    const Point cur = in[i];
+    const bool curIn = inside(cur);
+    if (curIn != prevIn) out.push_back(cross(prev, cur));
+    if (curIn) out.push_back(cur);
+    prev = cur;
+    prevIn = curIn;
+  }
+}
+
 }  // namespace aismon

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "chart/clip.h"
+
 namespace aismon {
 
 namespace {
@@ -12,22 +14,10 @@ constexpr double kStoredToDegrees = 1e-7;
 // such data is left to the plain projection.
 constexpr double kMaxCopies = 4;
 
-// One Sutherland-Hodgman pass against a vertical line: keeps the side where inside()
-// holds; the crossing points are put exactly on the line.
-template <class Point, class InsideFn>
-void ClipAtX(const std::vector<Point>& in, std::vector<Point>& out, double x, InsideFn inside) {
-  out.clear();
-  const size_t n = in.size();
-  if (n == 0) return;
-  Point prev = in[n - 1];
-  bool prevIn = inside(prev);
-  for (const Point& cur : in) {
-    const bool curIn = inside(cur);
-    if (curIn != prevIn) out.push_back(Point{x, prev.y + (cur.y - prev.y) * ((x - prev.x) / (cur.x - prev.x))});
-    if (curIn) out.push_back(cur);
-    prev = cur;
-    prevIn = curIn;
-  }
+// The point where the edge from a to b crosses the vertical line at x, put exactly on it.
+template <class Point>
+Point CrossAtX(const Point& a, const Point& b, double x) {
+  return Point{x, a.y + (b.y - a.y) * ((x - a.x) / (b.x - a.x))};
 }
 
 }  // namespace
@@ -111,8 +101,10 @@ const std::vector<PixelPoint>& WrapSplit::Polygon(const ViewState& v, int32_t co
   ringA_.clear();
   for (int32_t i = 0; i < n_; ++i) ringA_.push_back(At(i, copy));
   const double h = halfWorld_;
-  ClipAtX(ringA_, ringB_, -h, [h](const Offset& p) { return p.x >= -h; });
-  ClipAtX(ringB_, ringA_, h, [h](const Offset& p) { return p.x <= h; });
+  ClipAgainstEdge(ringA_, ringB_, [h](const Offset& p) { return p.x >= -h; },
+                  [h](const Offset& a, const Offset& b) { return CrossAtX(a, b, -h); });
+  ClipAgainstEdge(ringB_, ringA_, [h](const Offset& p) { return p.x <= h; },
+                  [h](const Offset& a, const Offset& b) { return CrossAtX(a, b, h); });
   for (const Offset& p : ringA_) Emit(v, p, polygon_);
   return polygon_;
 }
