@@ -123,6 +123,12 @@ int VdxAssembler::AssembleVdx(const SentenceRecord& r, int mode) {
   return 0;
 }
 
+bool VdxAssembler::AddObserver(MessageObserver* observer) {
+  if (observer == nullptr || observerCount_ >= kMaxObservers) return false;
+  observers_[observerCount_++] = observer;
+  return true;
+}
+
 void VdxAssembler::Complete(const SentenceRecord& r, int mode, SourceId source, const char* text, int length,
                             int fill) {
   AisPayload p;
@@ -151,6 +157,15 @@ void VdxAssembler::Complete(const SentenceRecord& r, int mode, SourceId source, 
       table_.PutOwnShip(own);
     }
     decoders_.DispatchMessage(p, p.bitLength, mode);
+  }
+  if (observerCount_ > 0) {
+    CompletedMessage message;
+    message.source = source;
+    message.mode = mode;
+    message.channel = KeyOf(r, 3);
+    message.duplicate = duplicate;
+    message.payload = &p;
+    for (int i = 0; i < observerCount_; ++i) observers_[i]->OnMessage(message);
   }
   const int number = static_cast<int8_t>(p.bytes[0]) >> 2;
   if (mode == kOtherShipsMode && number >= 1 && number <= kHighestMessageNumber) {

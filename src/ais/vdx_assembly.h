@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "ais/duplicate_filter.h"
+#include "ais/message_observer.h"
 #include "input/sentence_record.h"
 #include "input/source_registry.h"
 
@@ -50,6 +51,11 @@ class VdxAssembler {
   // Messages source has in progress.
   int InProgress(SourceId source) const;
 
+  // Observers are told of every complete message, in the order they were added; at most
+  // kMaxObservers (a further one is refused: false).
+  static constexpr int kMaxObservers = 4;
+  bool AddObserver(MessageObserver* observer);
+
  private:
   struct Slot {
     bool used = false;
@@ -75,6 +81,8 @@ class VdxAssembler {
   DuplicateFilter duplicates_;
   std::unique_ptr<Slot[]> slots_;  // kMessagesInProgress per source
   uint32_t order_ = 0;
+  MessageObserver* observers_[kMaxObservers] = {};
+  int observerCount_ = 0;
 };
 
 }  // namespace aismon

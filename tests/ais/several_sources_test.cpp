@@ -126,6 +126,11 @@ TEST_F(SeveralSourcesTest, TheSameMessageWithinFiveSecondsIsDecodedOnce) {
     const SourceId n = in.sources.Register("udp:10110");
     const SourceId s = in.sources.Register("tcp:192.0.2.7:4001");
     const SourceId second = c.fromSouth ? s : n;
+    struct Seen : MessageObserver {
+      std::vector<CompletedMessage> messages;
+      void OnMessage(const CompletedMessage& m) override { messages.push_back(m); }
+    } seen;
+    ASSERT_TRUE(in.assembler.AddObserver(&seen));
     in.AcceptLine(report.c_str(), n);
     const int i = t.FindShip(mmsi);
     ASSERT_GE(i, 1) << c.name;
@@ -135,6 +140,12 @@ TEST_F(SeveralSourcesTest, TheSameMessageWithinFiveSecondsIsDecodedOnce) {
     in.AcceptLine(report.c_str(), second);
 
     EXPECT_EQ(t.DynamicEntries()[i].Age, c.duplicate ? 4321u : 1u) << c.name;
+    // Observers see both, the second flagged as the filter decided, from its own source.
+    ASSERT_EQ(seen.messages.size(), 2u) << c.name;
+    EXPECT_FALSE(seen.messages[0].duplicate) << c.name;
+    EXPECT_EQ(seen.messages[1].duplicate, c.duplicate) << c.name;
+    EXPECT_EQ(seen.messages[1].source, second) << c.name;
+    EXPECT_EQ(seen.messages[1].channel, 'A') << c.name;
     EXPECT_EQ(in.sources.Figures(second).duplicates, c.duplicate ? 1u : 0u) << c.name;
     EXPECT_EQ(in.sources.Figures(n).messages + (c.fromSouth ? in.sources.Figures(s).messages : 0), 2u) << c.name;
     EXPECT_EQ(in.sources.Figures(n).sentences + (c.fromSouth ? in.sources.Figures(s).sentences : 0), 2u) << c.name;
