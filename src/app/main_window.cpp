@@ -382,8 +382,7 @@ void TForm1::FormClose() {
 }
 
 void TForm1::DecodeWhatWasRead() {
-  if (playback_.Playing() || alertOpen_ || inPoll_) return;
-  inPoll_ = true;
+  if (playback_.Playing()) return;
   // Bounded: a source that never falls silent must not hold the close up.
   for (int round = 0; round < 64; ++round) {
     ports_.CollectRead();
@@ -392,7 +391,6 @@ void TForm1::DecodeWhatWasRead() {
       for (int got = FeedPort(n); got > 0; got = FeedPort(n)) total += got;
     if (total == 0) break;
   }
-  inPoll_ = false;
 }
 
 int TForm1::FeedPort(int n) {
@@ -454,13 +452,11 @@ FrameInputs TForm1::CollectInputs() const {
 
 void TForm1::AppIdle() {
   if (closed_) return;
-  if (inFrame_ || demoRunning_) {
-    // The demo and a box raised inside a frame paint for themselves; come back later.
+  if (demoRunning_) {
+    // The demo paints for itself; come back later.
     if (!driversStopped_) idleTimer_->start(static_cast<int>(FramePacer::kShipsIntervalMs));
     return;
   }
-  // While the watch box is up this pass runs inside its modal loop, nested in the poll
-  // that raised it: it paints, but the ports wait until the box is closed.
   PollSerialPorts();
   const uint32_t start = clock_.TickMs();
   Paint1Paint();
@@ -468,8 +464,7 @@ void TForm1::AppIdle() {
 }
 
 void TForm1::Paint1Paint() {
-  if (inFrame_ || closed_) return;
-  inFrame_ = true;
+  if (closed_) return;
   FollowSelection();
   lastFrameStart_ = clock_.TickMs();
   newData_ = false;
@@ -497,7 +492,6 @@ void TForm1::Paint1Paint() {
     view.centerLat = own.Lat;
     view.centerLon = own.Lon;
   }
-  inFrame_ = false;
 }
 
 void TForm1::PanelMyPosClick(QObject* sender) {
@@ -578,16 +572,14 @@ void TForm1::RequestPoll() {
 void TForm1::PrefetchInputs() {
   constexpr uint32_t kPrefetchSpacingMs = 8;
   const uint32_t now = clock_.TickMs();
-  if (now - lastInputRead_ < kPrefetchSpacingMs || driversStopped_ || playback_.Playing() || alertOpen_ ||
-      demoRunning_)
+  if (now - lastInputRead_ < kPrefetchSpacingMs || driversStopped_ || playback_.Playing() || demoRunning_)
     return;
   network_.Prefetch();
   lastInputRead_ = now;
 }
 
 void TForm1::PollSerialPorts() {
-  if (playback_.Playing() || alertOpen_ || inPoll_) return;
-  inPoll_ = true;
+  if (playback_.Playing()) return;
   lastInputRead_ = clock_.TickMs();
   const uint32_t deadline = clock_.TickMs() + 20;
   while (clock_.TickMs() <= deadline) {
@@ -609,7 +601,6 @@ void TForm1::PollSerialPorts() {
     const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
     ReportFlushError(error);
   }
-  inPoll_ = false;
 }
 
 void TForm1::Timer100msTimer() {
@@ -628,18 +619,16 @@ void TForm1::Timer100msTimer() {
   if (t % 30 == 5) ReopenMissingPorts();
   autoSave_.TimerTick(t);  // every 10 minutes, in two steps a second apart
   network_.Tick();
-  if (t % 3 == 0 && !alertOpen_) {
+  if (t % 3 == 0) {
     // Nothing plays until the log controls start a playback.
     const Playback::StepResult r =
         playback_.PlaybackStep(clock_.TickMs(), [this](const char* s) { intake_.ProcessSentence(s, playbackSource_); });
     if (r == Playback::StepResult::Ended) {
       StopShipsAfterPlayback(table_);
-      // Off while the box is open, so no step runs inside its modal loop; the idle pass
-      // keeps painting meanwhile.
-      timer100ms_->stop();
-      showMessage(QString::fromUtf8("再生終了"));
       liveDataFlag_ = false;
-      timer100ms_->start();
+      // The chores go on inside the box's loop (the watch must not stand still); a step
+      // there finds the playback ended and plays nothing.
+      showMessage(QString::fromUtf8("再生終了"));
     }
   }
   if (t % 10 == 0) {
@@ -694,10 +683,22 @@ void TForm1::ReportFlushError(const std::string& error) {
 
 void TForm1::ShowWatchBox(std::string_view caption, std::string_view text) {
   if (closed_) return;  // decoding what was read at close: nobody is there to answer a box
-  alertOpen_ = true;
-  QMessageBox box(QMessageBox::NoIcon, FromShiftJis(caption), FromShiftJis(text), QMessageBox::Ok, this);
-  box.exec();
-  alertOpen_ = false;
+  // Raised after decoding has returned, never from inside it: a modal loop started here
+  // would stop the reading of every source for as long as the box stays open.
+  watchBoxes_.push_back({FromShiftJis(caption), FromShiftJis(text)});
+  QTimer::singleShot(0, this, [this] { RaiseWatchBoxes(); });
+}
+
+void TForm1::RaiseWatchBoxes() {
+  if (watchBoxOpen_) return;  // the open box's loop raises the rest when it is closed
+  watchBoxOpen_ = true;
+  while (!watchBoxes_.empty() && !closed_) {
+    const auto [caption, text] = watchBoxes_.front();
+    watchBoxes_.pop_front();
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
+    box.exec();
+  }
+  watchBoxOpen_ = false;
 }
 
 }  // namespace aismon

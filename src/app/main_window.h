@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -198,6 +199,7 @@ class TForm1 : public QWidget {
   void FollowSelection();
   std::string SelectedNameOf(const DbDynamic& d, bool keepReceivedName);
   void ShowWatchBox(std::string_view caption, std::string_view text);
+  void RaiseWatchBoxes();
   int FeedPort(int n);  // decodes what port n has read; the bytes taken
   // At close: everything already read from the ports and sockets is decoded.
   void DecodeWhatWasRead();
@@ -236,9 +238,9 @@ class TForm1 : public QWidget {
   uint32_t idlePasses_ = 0;
   uint32_t idlePassesAtLastRate_ = 0;
   bool liveDataFlag_ = false;
-  bool inFrame_ = false;     // a modal box inside a frame must not start another
-  bool inPoll_ = false;      // nor a poll inside a poll
-  bool alertOpen_ = false;   // no polling or decoding while the watch box is up
+  // Ships-of-interest boxes waiting to be raised, one at a time, outside decoding.
+  std::deque<std::pair<QString, QString>> watchBoxes_;
+  bool watchBoxOpen_ = false;
   bool closed_ = false;
   bool demoRunning_ = false;  // the idle pass stays out while the demo feeds its lines
   bool driversStopped_ = false;

@@ -328,7 +328,7 @@ std::string ReadSample() {
   return sample.str();
 }
 
-TEST_F(MainWindowTest, WatchBoxHoldsThePortsButNotThePainting) {
+TEST_F(MainWindowTest, WatchBoxIsRaisedOutsideDecodingAndTheReadingGoesOn) {
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_GE(master, 0);
   ASSERT_EQ(grantpt(master), 0);
@@ -376,8 +376,9 @@ TEST_F(MainWindowTest, WatchBoxHoldsThePortsButNotThePainting) {
   ASSERT_EQ(boxes, 1);
   EXPECT_EQ(title, QString::fromUtf8("情報"));
   EXPECT_TRUE(text.startsWith(QString::fromUtf8("注目船が見付かりました。(#"))) << text.toStdString();
-  EXPECT_EQ(vdmAfterNestedPasses, vdmInside);  // nothing decoded while the box was up
-  EXPECT_EQ(passesAfter, passesBefore + 5);    // but every nested pass painted
+  // The ports are read and decoded while the box is up, and every nested pass paints.
+  EXPECT_GT(vdmAfterNestedPasses, vdmInside);
+  EXPECT_EQ(passesAfter, passesBefore + 5);
   EXPECT_EQ(w.Table().FindOrAddStaticEntry(431023494).Watch, 2);
 }
 
