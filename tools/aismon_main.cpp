@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "app/caption.h"
+#include "app/app_window.h"
 #include "app/main_window.h"
 #include "app/qt_translations.h"
 #include "app/program_folders.h"
@@ -151,12 +152,13 @@ int main(int argc, char** argv) {
     // Closed the normal way, from the event loop, so everything is saved; quitting too
     // ends a modal box's loop that may be open meanwhile. Caught from before the window is
     // made: a stop that comes while it starts (its ports already read) still saves.
-    TForm1* stopping = nullptr;
+    AppWindow* stopping = nullptr;
     StopSignals stopSignals([&stopping](int) {
       if (stopping != nullptr) stopping->close();
       QCoreApplication::quit();
     });
-    TForm1 window(setup, clock);
+    AppWindow window(setup, clock);
+    TForm1& form = window.Form();
     stopping = &window;
     // Logging out: save when asked (the logout may yet be cancelled), close on the way out.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) {
@@ -172,14 +174,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "aismon: cannot write --frame-counts %s\n", o.frameCounts->c_str());
         return 1;
       }
-      QObject::connect(&countWatch, &QTimer::timeout, &window, [&] { WriteCounts(counts, clock, window); });
+      QObject::connect(&countWatch, &QTimer::timeout, &window, [&] { WriteCounts(counts, clock, form); });
       countWatch.start(1000);
     }
 
     bool snapshotFailed = false;
     if (o.exitAfterMs) {
       QTimer::singleShot(static_cast<int>(*o.exitAfterMs), &window, [&] {
-        if (o.snapshot && !window.FrameImage().save(QString::fromLocal8Bit(o.snapshot->c_str()), "PNG")) {
+        if (o.snapshot && !form.FrameImage().save(QString::fromLocal8Bit(o.snapshot->c_str()), "PNG")) {
           std::fprintf(stderr, "aismon: cannot write --snapshot %s\n", o.snapshot->c_str());
           snapshotFailed = true;
         }
@@ -189,7 +191,7 @@ int main(int argc, char** argv) {
     window.show();
     app.exec();
     if (counts != nullptr) {
-      WriteCounts(counts, clock, window);  // what the close decoded too
+      WriteCounts(counts, clock, form);  // what the close decoded too
       std::fclose(counts);
     }
     return snapshotFailed ? 1 : 0;

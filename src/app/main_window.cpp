@@ -605,7 +605,7 @@ void TForm1::PollSerialPorts() {
 
 void TForm1::Timer100msTimer() {
   const uint32_t t = ++timerTicks_;
-  if (t == 2) showMaximized();
+  if (t == 2) window()->showMaximized();  // the main window, when the form is its chart
   intake_.options.vdoEnabled = ckVdoEnable_->isChecked();
   intake_.options.rmcSogEnabled = ckRmcSog_->isChecked();
   intake_.options.rmcHdgEnabled = ckRmcHdg_->isChecked();

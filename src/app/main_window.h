@@ -177,6 +177,12 @@ class TForm1 : public QWidget {
   const ShipDbAutoSave& AutoSave() const { return autoSave_; }
   void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
   WatchController& Watch() { return *watch_; }
+  // The position under the pointer while it is over the chart.
+  bool PointerPosition(double& lat, double& lon) const;
+  // Own ship's position once a GPS fix has come.
+  bool OwnShipFix(double& lat, double& lon) const;
+  // Called when the selection changes (a click, the list, or the vessel leaving the table).
+  std::function<void()> onSelectionChanged;
   // Selects a station as a click on it would, and centres the chart on it.
   void SelectShipFromList(int32_t slot);
 
@@ -255,6 +261,7 @@ class TForm1 : public QWidget {
   std::vector<std::string> memoSample_;
   int32_t pointerX_ = -100000;
   int32_t pointerY_ = -100000;
+  bool pointerInside_ = false;  // over the paint box, as the status bar reads it
   int32_t pressX_ = 0;
   int32_t pressY_ = 0;
   bool dragging_ = false;

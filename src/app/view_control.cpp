@@ -76,9 +76,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
       }
       case QEvent::MouseMove: {
         const QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
+        pointerInside_ = true;
         Paint1MouseMove(p.x(), p.y());
         return true;
       }
+      case QEvent::Leave:
+        pointerInside_ = false;
+        break;
       case QEvent::MouseButtonRelease:
         Paint1MouseUp();
         return true;
@@ -194,6 +198,7 @@ void TForm1::Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, i
 
 void TForm1::SelectShip(int32_t slot, Qt::MouseButtons buttons) {
   selectedShip_ = slot;
+  if (onSelectionChanged) onSelectionChanged();
   if (selectedShip_ < 0) return;
   DbDynamic d;
   table_.GetShip(selectedShip_, d);
@@ -219,6 +224,7 @@ void TForm1::FollowSelection() {
     if (slot < 1 || !table_.GetShip(slot, d)) {
       selectedShip_ = -1;
       selectedShipName_.clear();
+      if (onSelectionChanged) onSelectionChanged();
       return;
     }
     selectedShip_ = slot;
@@ -345,6 +351,26 @@ void TForm1::Panel1DblClick(Qt::KeyboardModifiers mods) {
     panelDbg_->setVisible(panelDbg_->isHidden());
     panelDbg_->raise();  // over the watch panel while it is shown
   }
+}
+
+}  // namespace aismon
+
+namespace aismon {
+
+bool TForm1::PointerPosition(double& lat, double& lon) const {
+  if (!pointerInside_ || pointerX_ < 0 || pointerY_ < 0 || pointerX_ >= paint1_->width() ||
+      pointerY_ >= paint1_->height())
+    return false;
+  PaintPointToLatLon(frame_->View(), paint1_->width(), paint1_->height(), pointerX_, pointerY_, lat, lon);
+  return std::isfinite(lat) && std::isfinite(lon);
+}
+
+bool TForm1::OwnShipFix(double& lat, double& lon) const {
+  const DbDynamic* own = table_.Entry(0);
+  if (intake_.counters.rmcFixCount == 0 || own == nullptr) return false;
+  lat = own->Lat;
+  lon = own->Lon;
+  return true;
 }
 
 }  // namespace aismon

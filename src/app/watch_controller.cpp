@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QEvent>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
@@ -23,13 +24,11 @@ constexpr int kPanelTop = 746;  // under own ship's panel, which the chart draws
 constexpr int kPanelWidth = 213;
 constexpr int kPanelHeight = 142;
 
-QDoubleSpinBox* MakeSpin(QWidget* parent, const char* name, const char* caption, int y, double lo, double hi,
-                         double step, int decimals, double value) {
+QDoubleSpinBox* MakeSpin(QWidget* parent, QGridLayout* grid, const char* name, const char* caption, int row,
+                         double lo, double hi, double step, int decimals, double value) {
   auto* label = new QLabel(QString::fromUtf8(caption), parent);
-  label->setGeometry(10, y, 100, 22);
   auto* s = new LimitSpinBox(parent, QString::fromUtf8(caption));
   s->setObjectName(QString::fromLatin1(name));
-  s->setGeometry(112, y, 90, 22);
   s->setRange(lo, hi);
   s->setSingleStep(step);
   s->setDecimals(decimals);
@@ -37,6 +36,8 @@ QDoubleSpinBox* MakeSpin(QWidget* parent, const char* name, const char* caption,
   // Applied on Enter or when the field loses the focus, not at every key: a half-typed
   // value must never become the watch's limit nor be written to the settings file.
   s->setKeyboardTracking(false);
+  grid->addWidget(label, row, 0);
+  grid->addWidget(s, row, 1);
   return s;
 }
 
@@ -69,19 +70,20 @@ WatchController::~WatchController() = default;
 void WatchController::BuildPanel(QWidget* form) {
   panel_ = new QWidget(form);
   panel_->setObjectName(QStringLiteral("PanelWatch"));
-  panel_->setGeometry(controlPanel_->x(), kPanelTop, kPanelWidth, kPanelHeight);
   QPalette p = panel_->palette();
   p.setColor(QPalette::Window, QColor(0, 0, 128));
   p.setColor(QPalette::WindowText, Qt::yellow);
   panel_->setPalette(p);
   panel_->setAutoFillBackground(true);
+  auto* grid = new QGridLayout(panel_);
+  grid->setContentsMargins(8, 4, 8, 4);
+  grid->setVerticalSpacing(4);
   mute_ = new QCheckBox(QString::fromUtf8("警報音を消す"), panel_);
   mute_->setObjectName(QStringLiteral("CkWatchMute"));
-  mute_->setGeometry(10, 4, 160, 22);
   // The keys and mouse actions, as F1 lists them, for whoever has not found F1.
   auto* help = new QPushButton(QStringLiteral("?"), panel_);
   help->setObjectName(QStringLiteral("ButtonKeyHelp"));
-  help->setGeometry(178, 4, 26, 22);
+  help->setFixedWidth(26);
   help->setToolTip(QString::fromUtf8("操作一覧 (F1)"));
   help->setFocusPolicy(Qt::NoFocus);
   connect(help, &QPushButton::clicked, this, [form] { ShowKeyHelpOnce(form); });
@@ -91,20 +93,26 @@ void WatchController::BuildPanel(QWidget* form) {
     cp.setColor(QPalette::WindowText, Qt::yellow);
     mute_->setPalette(cp);
   }
-  cpa_ = MakeSpin(panel_, "SpinWatchCpa", "CPA (NM)", 30, kCpaMinNm, kCpaMaxNm, 0.1, 1, settings_.limits.cpaNm);
-  tcpa_ = MakeSpin(panel_, "SpinWatchTcpa", "TCPA (分)", 56, kTcpaMinMin, kTcpaMaxMin, 1, 0, settings_.limits.tcpaMin);
-  range_ = MakeSpin(panel_, "SpinWatchRange", "範囲 (NM)", 82, kRangeMinNm, kRangeMaxNm, 1, 0, settings_.limits.rangeNm);
+  grid->addWidget(mute_, 0, 0);
+  grid->addWidget(help, 0, 1, Qt::AlignRight);
+  cpa_ = MakeSpin(panel_, grid, "SpinWatchCpa", "CPA (NM)", 1, kCpaMinNm, kCpaMaxNm, 0.1, 1, settings_.limits.cpaNm);
+  tcpa_ = MakeSpin(panel_, grid, "SpinWatchTcpa", "TCPA (分)", 2, kTcpaMinMin, kTcpaMaxMin, 1, 0,
+                   settings_.limits.tcpaMin);
+  range_ = MakeSpin(panel_, grid, "SpinWatchRange", "範囲 (NM)", 3, kRangeMinNm, kRangeMaxNm, 1, 0,
+                    settings_.limits.rangeNm);
   listButton_ = new QPushButton(QString::fromUtf8("目標一覧"), panel_);
   listButton_->setObjectName(QStringLiteral("ButtonTargetList"));
-  listButton_->setGeometry(8, 110, 96, 26);
   ackButton_ = new QPushButton(QString::fromUtf8("警報確認(A)"), panel_);
   ackButton_->setObjectName(QStringLiteral("ButtonWatchAck"));
-  ackButton_->setGeometry(110, 110, 96, 26);
   for (QPushButton* b : {listButton_, ackButton_}) {
     QPalette bp = b->palette();
     bp.setColor(QPalette::ButtonText, Qt::black);
     b->setPalette(bp);
   }
+  grid->addWidget(listButton_, 4, 0);
+  grid->addWidget(ackButton_, 4, 1);
+  // Over the chart, under own ship's panel, until the window takes it into a dock.
+  panel_->setGeometry(controlPanel_->x(), kPanelTop, kPanelWidth, kPanelHeight);
   connect(mute_, &QCheckBox::toggled, this, [this] { SettingsChanged(); });
   for (QDoubleSpinBox* s : {cpa_, tcpa_, range_})
     connect(s, &QDoubleSpinBox::valueChanged, this, [this] { SettingsChanged(); });
@@ -113,7 +121,8 @@ void WatchController::BuildPanel(QWidget* form) {
 }
 
 bool WatchController::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == controlPanel_ && e->type() == QEvent::Move) panel_->move(controlPanel_->x(), panel_->y());
+  if (watched == controlPanel_ && e->type() == QEvent::Move && panel_->parentWidget() == controlPanel_->parentWidget())
+    panel_->move(controlPanel_->x(), panel_->y());
   return QObject::eventFilter(watched, e);
 }
 
@@ -170,6 +179,10 @@ void WatchController::AcknowledgeKey() { watch_.AcknowledgeAll(clock_.TickMs());
 
 void WatchController::ShowTargetList() {
   list_->Refresh(table_, watch_);
+  if (showList) {
+    showList();
+    return;
+  }
   list_->show();
   list_->raise();
 }

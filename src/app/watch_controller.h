@@ -43,6 +43,9 @@ class WatchController : public QObject {
 
   // Selects a station on the chart and centres it; installed by the window.
   std::function<void(int32_t slot)> selectShip;
+  // Brings the target list into view; the window that docks the list installs it (alone,
+  // the list is a window of its own).
+  std::function<void()> showList;
   // Sounds an alarm; tests replace it to count.
   std::function<void()> playSound;
 

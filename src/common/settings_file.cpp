@@ -179,14 +179,14 @@ std::vector<std::pair<std::string, double>> ReadIniNumbers(const std::filesystem
   return values;
 }
 
-bool WriteIniNumbers(const std::filesystem::path& iniPath, const char* section,
-                     const std::vector<std::pair<std::string, double>>& values) {
+bool WriteIniTexts(const std::filesystem::path& iniPath, const char* section,
+                   const std::vector<std::pair<std::string, std::string>>& values) {
   std::vector<bool> written(values.size(), false);
   bool inSection = false, haveSection = false;
   std::vector<std::string> out;
   auto finishSection = [&]() {
     for (size_t i = 0; i < values.size(); ++i)
-      if (!written[i]) out.push_back(values[i].first + "=" + FormatValue(values[i].second));
+      if (!written[i]) out.push_back(values[i].first + "=" + values[i].second);
     std::fill(written.begin(), written.end(), true);
   };
   for (const std::string& line : ReadLines(iniPath)) {
@@ -204,7 +204,7 @@ bool WriteIniNumbers(const std::filesystem::path& iniPath, const char* section,
       bool replaced = false;
       for (size_t i = 0; i < values.size() && !replaced; ++i) {
         if (!SameKey(key, values[i].first.c_str())) continue;
-        if (!written[i]) out.push_back(values[i].first + "=" + FormatValue(values[i].second));
+        if (!written[i]) out.push_back(values[i].first + "=" + values[i].second);
         written[i] = true;
         replaced = true;
       }
@@ -218,6 +218,28 @@ bool WriteIniNumbers(const std::filesystem::path& iniPath, const char* section,
     finishSection();
   }
   return ReplaceIniLines(iniPath, out);
+}
+
+bool WriteIniNumbers(const std::filesystem::path& iniPath, const char* section,
+                     const std::vector<std::pair<std::string, double>>& values) {
+  std::vector<std::pair<std::string, std::string>> texts;
+  texts.reserve(values.size());
+  for (const auto& [key, value] : values) texts.emplace_back(key, FormatValue(value));
+  return WriteIniTexts(iniPath, section, texts);
+}
+
+std::optional<std::string> ReadIniText(const std::filesystem::path& iniPath, const char* section, const char* key) {
+  bool inSection = false;
+  for (const std::string& line : ReadLines(iniPath)) {
+    const std::string t = Trim(line);
+    if (!t.empty() && t.front() == '[' && t.back() == ']') {
+      inSection = SameKey(Trim(t.substr(1, t.size() - 2)), section);
+      continue;
+    }
+    const size_t eq = t.find('=');
+    if (inSection && eq != std::string::npos && SameKey(Trim(t.substr(0, eq)), key)) return Trim(t.substr(eq + 1));
+  }
+  return std::nullopt;
 }
 
 }  // namespace aismon

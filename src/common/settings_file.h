@@ -1,6 +1,7 @@
 #pragma once
 // The settings file: an ini file whose section "Map" holds the view centre ("Lat", "Lon").
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,5 +34,11 @@ std::vector<std::pair<std::string, double>> ReadIniNumbers(const std::filesystem
 // everything else; written beside and renamed over the old file. False when not written.
 bool WriteIniNumbers(const std::filesystem::path& iniPath, const char* section,
                      const std::vector<std::pair<std::string, double>>& values);
+
+// A key's text (trimmed) in one section, or nothing when the file, section or key is missing.
+std::optional<std::string> ReadIniText(const std::filesystem::path& iniPath, const char* section, const char* key);
+// As WriteIniNumbers, for text values (one line each, written as they are).
+bool WriteIniTexts(const std::filesystem::path& iniPath, const char* section,
+                   const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace aismon

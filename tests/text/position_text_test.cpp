@@ -1,4 +1,6 @@
 #include "text/position_text.h"
+#include "text/pointer_text.h"
+#include "watch/range_bearing.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,20 @@ TEST(PositionTextTest, TheCopiedLineSaysWhatIsUnknown) {
             "MMSI 431000001, 船名 不明, 呼出符号 不明, 位置 不明, SOG 不明, COG 不明");
   EXPECT_EQ(ShipCopyLine(e, &s, true),
             "MMSI 431000001, 船名 KOBE MARU, 呼出符号 JA1234, 位置 35°24.049'N 139°46.800'E, SOG 12.3 kn, COG 不明");
+}
+
+}  // namespace
+}  // namespace aismon
+
+namespace aismon {
+namespace {
+
+TEST(PositionTextTest, PointerReadOutWithAndWithoutOwnShip) {
+  const RangeBearing nearNorth{2.345, 359.96};
+  const RangeBearing east{12.0, 90.04};
+  EXPECT_EQ(PointerStatusText(35.5, 139.75, nullptr), "35°30.000'N  139°45.000'E");
+  EXPECT_EQ(PointerStatusText(35.5, 139.75, &nearNorth), "35°30.000'N  139°45.000'E    自船から 2.35 NM  000.0°");
+  EXPECT_EQ(PointerStatusText(-1, -1, &east), "01°00.000'S  001°00.000'W    自船から 12.00 NM  090.0°");
 }
 
 }  // namespace

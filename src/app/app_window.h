@@ -1,0 +1,50 @@
+#pragma once
+// The main window: the chart form (paint box and control panel) as the central widget, the
+// panels the chart does not carry as docks that can be moved to either side, tabbed,
+// floated and closed (their arrangement kept in the settings file), a status bar with the
+// pointer's position, and the acknowledge key wherever the focus is.
+#include <QMainWindow>
+#include <memory>
+
+#include "app/main_window.h"
+
+class QDockWidget;
+class QLabel;
+class QTimer;
+
+namespace aismon {
+
+class AlarmListView;
+
+inline constexpr char kWindowSection[] = "Window";
+inline constexpr char kDockStateKey[] = "DockState";
+
+class AppWindow : public QMainWindow {
+ public:
+  AppWindow(const WindowSetup& setup, Clock& clock);
+  ~AppWindow() override;
+
+  TForm1& Form() { return *form_; }
+  QDockWidget* Dock(const char* objectName) const;
+  AlarmListView* Alarms() { return alarms_; }
+  QLabel* PointerLabel() { return pointer_; }
+  // What closing saves, the docks' arrangement included.
+  void SaveState();
+  // The status bar and the docks' rows follow the table (the timer calls it).
+  void RefreshPanels();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  QDockWidget* AddDock(const char* objectName, const char* title, QWidget* content, Qt::DockWidgetArea area);
+  void RestoreLayout();
+
+  TForm1* form_;
+  AlarmListView* alarms_ = nullptr;
+  QLabel* pointer_ = nullptr;
+  QTimer* refresh_ = nullptr;
+  uint32_t refreshes_ = 0;
+};
+
+}  // namespace aismon
