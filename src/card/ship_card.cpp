@@ -110,7 +110,7 @@ std::string EtaText(const DbStatic& s) {
 }
 
 std::string SogText(const DbDynamic& e, StationKind kind) {
-  if (e.SogInvalid) return kUnknown;
+  if (e.SogInvalid || !std::isfinite(e.Sog)) return kUnknown;
   // Aircraft report whole knots; 1022 (102.2 kn, or 1022 kn for aircraft) means "or more".
   std::string t = Format(kind == StationKind::SarAircraft ? "%.0f kn" : "%.1f kn", e.Sog);
   if (e.Raw.RawSog == 1022) t += " 以上";
@@ -213,7 +213,7 @@ std::vector<CardLine> ShipCardLines(const ShipTable& table, int index, const Tra
   Add(lines, "位置", HasReceivedPosition(e) ? LatitudeText(e.Lat) + " " + LongitudeText(e.Lon) : kUnknown);
   if (kind == StationKind::SarAircraft) Add(lines, "高度", AltitudeText(st.Alt));
   Add(lines, "対地速力", !c.motion ? kNotSent : reported ? SogText(e, kind) : kUnknown);
-  Add(lines, "対地針路", !c.motion ? kNotSent : reported && !e.CogInvalid ? Format("%.1f°", e.Cog) : kUnknown);
+  Add(lines, "対地針路", !c.motion ? kNotSent : reported && !e.CogInvalid && std::isfinite(e.Cog) ? Format("%.1f°", e.Cog) : kUnknown);
   const bool heading = reported && r.RawHdg >= 0 && r.RawHdg <= 359;
   Add(lines, "船首方位", !c.heading ? kNotSent : heading ? std::to_string(r.RawHdg) + "°" : kUnknown);
   Add(lines, "回頭率", !c.turn ? kNotSent : reported ? RateOfTurnText(r.RawRot) : kUnknown);
