@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "app/alarm_list_view.h"
+#include "app/ship_card_view.h"
+#include "card/port_list.h"
 #include "app/target_list_window.h"
 #include "app/watch_controller.h"
 #include "common/settings_file.h"
@@ -26,7 +28,8 @@ constexpr uint32_t kAlarmRowsEvery = 5;
 
 }  // namespace
 
-AppWindow::AppWindow(const WindowSetup& setup, Clock& clock) : form_(new TForm1(setup, clock)) {
+AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
+    : form_(new TForm1(setup, clock)), ports_(std::make_unique<PortList>(BuiltinPortList())) {
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(form_->windowTitle());
   setCentralWidget(form_);
@@ -47,6 +50,12 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock) : form_(new TForm1(
   };
   alarms_->onSelect = [this](int32_t slot) { form_->SelectShipFromList(slot); };
   AddDock("DockWatch", "監視", watchBox, Qt::RightDockWidgetArea);
+
+  // The ship card, under the watch, following the selection.
+  card_ = new ShipCardView(nullptr);
+  AddDock("DockShipCard", "船舶情報", card_, Qt::RightDockWidgetArea);
+  form_->onSelectionChanged = [this] { RefreshCard(); };
+  RefreshCard();
 
   // The target list: below the chart, so it never covers the alarm list.
   TargetListWindow* list = watch.TargetList();
@@ -106,8 +115,17 @@ void AppWindow::RefreshPanels() {
     text = QString::fromStdString(PointerStatusText(lat, lon, own ? &fromOwn : nullptr));
   }
   if (pointer_->text() != text) pointer_->setText(text);
-  if (++refreshes_ % kAlarmRowsEvery == 0 && alarms_->isVisible())
-    alarms_->Refresh(form_->Table(), *form_->Watch().Watch());
+  if (++refreshes_ % kAlarmRowsEvery == 0) RefreshDocks();
+}
+
+void AppWindow::RefreshDocks() {
+  if (alarms_->isVisible()) alarms_->Refresh(form_->Table(), *form_->Watch().Watch());
+  if (card_->isVisible()) RefreshCard();
+}
+
+void AppWindow::RefreshCard() {
+  const ShipTable& table = form_->Table();
+  card_->Show(table, form_->SelectedShip(), form_->Watch().Watch(), table.TableClock().Now(), *ports_);
 }
 
 void AppWindow::RestoreLayout() {

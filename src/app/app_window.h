@@ -15,6 +15,8 @@ class QTimer;
 namespace aismon {
 
 class AlarmListView;
+class PortList;
+class ShipCardView;
 
 inline constexpr char kWindowSection[] = "Window";
 inline constexpr char kDockStateKey[] = "DockState";
@@ -28,10 +30,13 @@ class AppWindow : public QMainWindow {
   QDockWidget* Dock(const char* objectName) const;
   AlarmListView* Alarms() { return alarms_; }
   QLabel* PointerLabel() { return pointer_; }
+  ShipCardView* Card() { return card_; }
   // What closing saves, the docks' arrangement included.
   void SaveState();
   // The status bar and the docks' rows follow the table (the timer calls it).
   void RefreshPanels();
+  // The alarm rows and the card, at once.
+  void RefreshDocks();
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -39,9 +44,12 @@ class AppWindow : public QMainWindow {
  private:
   QDockWidget* AddDock(const char* objectName, const char* title, QWidget* content, Qt::DockWidgetArea area);
   void RestoreLayout();
+  void RefreshCard();
 
   TForm1* form_;
   AlarmListView* alarms_ = nullptr;
+  ShipCardView* card_ = nullptr;
+  std::unique_ptr<PortList> ports_;
   QLabel* pointer_ = nullptr;
   QTimer* refresh_ = nullptr;
   uint32_t refreshes_ = 0;

@@ -22,6 +22,7 @@ uint32_t Playback::LineTimeStamp(std::string_view line) {
 
 void Playback::Stop() {
   playing_ = false;
+  paused_ = false;
   lines_.clear();
   lines_.shrink_to_fit();
   speed_ = 1;
@@ -72,7 +73,35 @@ void Playback::PlaySpeedClick(int speed, uint32_t now) {
   speed_ = speed > 0 ? speed : 1;
 }
 
+void Playback::Pause(bool paused, uint32_t now) {
+  if (!playing_) return;
+  if (paused_ && !paused) PlaySpeedClick(speed_, now);  // the pause does not count as lag
+  paused_ = paused;
+}
+
+void Playback::Jump(int32_t logMs, uint32_t now) {
+  if (!playing_ || lines_.empty()) return;
+  const size_t from = pos_ < lines_.size() ? pos_ : lines_.size() - 1;
+  const uint32_t here = LineTimeStamp(lines_[from]);
+  size_t i = from;
+  if (logMs >= 0) {
+    while (i + 1 < lines_.size() && static_cast<int32_t>(LineTimeStamp(lines_[i]) - here) < logMs) ++i;
+  } else {
+    while (i > 0 && static_cast<int32_t>(LineTimeStamp(lines_[i - 1]) - here) >= logMs) --i;
+  }
+  const uint32_t there = LineTimeStamp(lines_[i]);
+  const int64_t played = static_cast<int64_t>(playedMs_) + static_cast<int32_t>(there - lastStamp_);
+  playedMs_ = played > 0 ? static_cast<uint32_t>(played) : 0u;
+  elapsedMs_ = static_cast<int32_t>(playedMs_);
+  lastStamp_ = there;
+  pos_ = i;
+  anchorLogTime_ = there;
+  anchorWallTick_ = now;
+  ++generation_;  // a step under way stops feeding from where it was
+}
+
 void Playback::End() {
+  paused_ = false;
   playing_ = false;
   lines_.clear();
   lines_.shrink_to_fit();
@@ -82,6 +111,7 @@ void Playback::End() {
 
 Playback::StepResult Playback::PlaybackStep(uint32_t now, const Feed& feed) {
   if (!playing_) return StepResult::Idle;
+  if (paused_) return StepResult::Playing;
   // A step run from inside the feed (a box opened while decoding lets the timer run)
   // would start from the line the outer step is feeding and play it again.
   if (inStep_) return StepResult::Playing;

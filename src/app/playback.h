@@ -37,6 +37,13 @@ class Playback {
   // log is being played.
   void PlaySpeedClick(int speed, uint32_t now);
 
+  // Holds the playback where it stands (nothing is fed) or goes on from there at its pace.
+  void Pause(bool paused, uint32_t now);
+  bool Paused() const { return playing_ && paused_; }
+  // Moves to the first line stamped at least logMs (negative: back) from the line due
+  // next, without feeding the lines passed over, and goes on from there at its pace.
+  void Jump(int32_t logMs, uint32_t now);
+
   // Feeds every line that has fallen due. Ended means the last line was fed and the
   // playback is over; the caller then does the end-of-playback resets.
   StepResult PlaybackStep(uint32_t now, const Feed& feed);
@@ -71,6 +78,7 @@ class Playback {
   // Changes whenever a playback starts or stops, so a step notices when the feed did so.
   uint32_t generation_ = 0;
   bool inStep_ = false;
+  bool paused_ = false;
 };
 
 // The table resets of a playback start (also after a cancelled file choice): every

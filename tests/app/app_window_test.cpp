@@ -17,6 +17,7 @@
 
 #include "app/alarm_list_view.h"
 #include "app/app_window.h"
+#include "app/ship_card_view.h"
 #include "app/watch_controller.h"
 #include "app/target_list_window.h"
 #include "chart/chart_frame.h"
@@ -104,7 +105,13 @@ TEST_F(AppWindowTest, TheAcknowledgeKeyWorksWhereverTheFocusIs) {
   }
   const TrafficWatch& watch = *f.Watch().Watch();
   ASSERT_EQ(watch.AlertCount(), 1);
-  w.RefreshPanels();
+  w.RefreshDocks();
+  // The card follows a selection made from the alarm list.
+  ASSERT_EQ(w.Alarms()->count(), 1);
+  emit w.Alarms()->itemDoubleClicked(w.Alarms()->item(0));
+  EXPECT_EQ(f.SelectedShip(), watch.Alert(0).slot);
+  const QList<QTableWidgetItem*> mmsi = w.Card()->findItems(QStringLiteral("431000777"), Qt::MatchContains);
+  EXPECT_EQ(mmsi.size(), 1);
   f.Watch().ShowTargetList();
   QTableView* table = f.Watch().TargetList()->View();
   table->setFocus(Qt::MouseFocusReason);

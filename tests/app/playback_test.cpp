@@ -139,6 +139,44 @@ TEST(PlaybackPacing, SpeedChangeReanchorsWithoutReplayOrSkip) {
   EXPECT_EQ(p.FedAt("S14"), switched + 600);
 }
 
+// The playback bar: a pause feeds nothing and resumes without pouring out the paused
+// time; a jump by a minute lands on the first line at least that far, feeding nothing on
+// the way.
+TEST(PlaybackPacing, PauseAndJumpByAMinute) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 300; ++i) lines.push_back(LogLine(10000 + i * 1000, "S" + std::to_string(i)));
+  struct Row {
+    const char* name;
+    int32_t jumpMs;       // 0: a 30 s pause instead
+    const char* nextFed;  // the first line fed after the jump or the pause
+    size_t fedWithin3s;   // lines fed in the 3 s after it
+  } rows[] = {
+      {"pause", 0, "S100", 3}, {"forward", 60000, "S160", 3}, {"back", -60000, "S40", 3}, {"back past the start", -200000, "S0", 3},
+      {"forward past the end", 600000, "S299", 1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Player p;
+    p.playback.StartLines("log.txt", lines);
+    p.RunUntil(99000);
+    ASSERT_EQ(p.fed.size(), 100u);
+    if (r.jumpMs == 0) {
+      p.playback.Pause(true, p.now);
+      EXPECT_TRUE(p.playback.Paused());
+      p.RunUntil(p.now + 30000);
+      EXPECT_EQ(p.fed.size(), 100u);
+      p.playback.Pause(false, p.now);
+    } else {
+      p.playback.Jump(r.jumpMs, p.now);
+    }
+    const size_t before = p.fed.size();
+    p.RunUntil(p.now + 2900);
+    ASSERT_GT(p.fed.size(), before);
+    EXPECT_EQ(p.fed[before].second, r.nextFed);
+    EXPECT_EQ(p.fed.size() - before, r.fedWithin3s);
+  }
+}
+
 TEST(PlaybackPacing, StampsBeforeTheAnchorFallDueAtOnceAtEverySpeed) {
   for (int speed : {1, 2, 10}) {
     SCOPED_TRACE(speed);
