@@ -35,6 +35,7 @@
 
 #include "app/caption.h"
 #include "app/app_window.h"
+#include "command_line.h"
 #include "app/main_window.h"
 #include "app/qt_translations.h"
 #include "app/program_folders.h"
@@ -59,50 +60,68 @@ struct Options {
   int stations = 0;  // 0: the setting
 };
 
-int Usage(const char* what, const char* arg) {
-  std::fprintf(stderr, "aismon: %s: %s (usage: aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png] [--frame-counts FILE] [--stations N])\n",
-               what, arg);
-  return 2;
+const ToolUsage kUsage{"aismon",
+                      "[--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png] "
+                      "[--frame-counts FILE] [--stations N]",
+                      "The AIS monitor window: ship traffic from AIS receivers on serial ports and network "
+                      "sources, on a chart."};
+
+QCommandLineOption ValueOption(const char* name, const char* value, const char* description) {
+  return QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description), QString::fromLatin1(value));
 }
 
-int ParseArgs(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    const bool known = std::strcmp(a, "--home") == 0 || std::strcmp(a, "--port") == 0 || std::strcmp(a, "--source") == 0 ||
-                       std::strcmp(a, "--exit-after-ms") == 0 || std::strcmp(a, "--snapshot") == 0 ||
-                       std::strcmp(a, "--frame-counts") == 0 || std::strcmp(a, "--stations") == 0;
-    if (!known) return Usage("unknown argument", a);
-    if (i + 1 >= argc) return Usage("missing value after", a);
-    const char* v = argv[++i];
-    if (std::strcmp(a, "--home") == 0) {
-      if (*v == '\0') return Usage("empty folder for", a);
-      o.home = fs::path(v);
-    } else if (std::strcmp(a, "--port") == 0) {
-      int n = 0;
-      std::string path;
-      if (!ParsePortArgument(v, n, path)) return Usage("bad --port (want N=PATH, N from 1 to 20)", v);
-      o.ports[n] = path;
-    } else if (std::strcmp(a, "--source") == 0) {
-      SourceAddress address;
-      if (!ParseSourceName(v, address)) return Usage("bad --source (want udp:PORT or tcp:HOST:PORT)", v);
-      if (o.sources.size() >= static_cast<size_t>(kMaxNetworkSources)) return Usage("more than 8 of", a);
-      o.sources.push_back(SourceName(address));
-    } else if (std::strcmp(a, "--exit-after-ms") == 0) {
-      char* end = nullptr;
-      const long ms = std::strtol(v, &end, 10);
-      if (end == v || *end != '\0' || ms < 0 || ms > 86400000L) return Usage("bad --exit-after-ms", v);
-      o.exitAfterMs = ms;
-    } else if (std::strcmp(a, "--stations") == 0) {
-      if (!ParseStationCount(v, o.stations)) return Usage("bad --stations (want 1024 to 16384)", v);
-    } else if (std::strcmp(a, "--frame-counts") == 0) {
-      if (*v == '\0') return Usage("empty file name for", a);
-      o.frameCounts = std::string(v);
-    } else {
-      if (*v == '\0') return Usage("empty file name for", a);
-      o.snapshot = std::string(v);
-    }
+// Nothing when the arguments are good, else the exit status (help or a reported error).
+std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
+  const QList<QCommandLineOption> options{
+      ValueOption("home", "DIR", "The program folder (default: the executable's folder, or ~/.local/share/aismon)."),
+      ValueOption("port", "N=PATH", "Reads COM N (1 to 20) from the serial device PATH; may be repeated."),
+      ValueOption("source", "NAME", "Reads a network source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT, tcp:HOST:PORT) "
+                                    "instead of those of the settings file; up to 8."),
+      ValueOption("exit-after-ms", "MS", "Closes the window as a user would after MS milliseconds."),
+      ValueOption("snapshot", "FILE.png", "With --exit-after-ms: saves the chart image first."),
+      ValueOption("frame-counts", "FILE", "Appends frame and input timing figures once a second."),
+      ValueOption("stations", "N", "Live stations the table holds for this run (1024 to 16384)."),
+  };
+  QCommandLineParser p;
+  if (const std::optional<int> end = ParseCommandLine(p, options, kUsage, argc, argv)) return end;
+  if (p.isSet("home")) {
+    const QString v = p.value("home");
+    if (v.isEmpty()) return CommandLineError(kUsage, "empty folder for", QStringLiteral("--home"));
+    o.home = fs::path(v.toStdString());
   }
-  return 0;
+  for (const QString& v : p.values("port")) {
+    int n = 0;
+    std::string path;
+    if (!ParsePortArgument(v.toStdString().c_str(), n, path))
+      return CommandLineError(kUsage, "bad --port (want N=PATH, N from 1 to 20)", v);
+    o.ports[n] = path;
+  }
+  for (const QString& v : p.values("source")) {
+    SourceAddress address;
+    if (!ParseSourceName(v.toStdString().c_str(), address))
+      return CommandLineError(kUsage, "bad --source (want udp:PORT or tcp:HOST:PORT)", v);
+    if (o.sources.size() >= static_cast<size_t>(kMaxNetworkSources))
+      return CommandLineError(kUsage, "more than 8 of", QStringLiteral("--source"));
+    o.sources.push_back(SourceName(address));
+  }
+  if (p.isSet("exit-after-ms")) {
+    const QString v = p.value("exit-after-ms");
+    if (v.isEmpty()) return CommandLineError(kUsage, "empty value for", QStringLiteral("--exit-after-ms"));
+    const std::string text = v.toStdString();
+    char* end = nullptr;
+    const long ms = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != '\0' || ms < 0 || ms > 86400000L) return CommandLineError(kUsage, "bad --exit-after-ms", v);
+    o.exitAfterMs = ms;
+  }
+  if (p.isSet("stations") && !ParseStationCount(p.value("stations").toStdString().c_str(), o.stations))
+    return CommandLineError(kUsage, "bad --stations (want 1024 to 16384)", p.value("stations"));
+  for (const char* name : {"frame-counts", "snapshot"}) {
+    if (!p.isSet(name)) continue;
+    const QString v = p.value(name);
+    if (v.isEmpty()) return CommandLineError(kUsage, "empty file name for", QStringLiteral("--") + QString::fromLatin1(name));
+    (std::strcmp(name, "snapshot") == 0 ? o.snapshot : o.frameCounts) = v.toStdString();
+  }
+  return std::nullopt;
 }
 
 fs::path ExecutableFolder(const char* argv0) {
@@ -122,7 +141,7 @@ void WriteCounts(std::FILE* counts, Clock& clock, TForm1& window) {
 
 int main(int argc, char** argv) {
   Options o;
-  if (const int status = ParseArgs(argc, argv, o); status != 0) return status;
+  if (const std::optional<int> end = ParseArgs(argc, argv, o)) return *end;
 
   QApplication app(argc, argv);
   // The user's data folder is named after the program, not after its Japanese title.

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "basechart/chart_catalog.h"
 #include "app/builtin_lists.h"
 #include "basechart/place_names.h"
@@ -94,104 +95,121 @@ bool ParseFlag(const char* s, bool& out) {
   return false;
 }
 
-bool KnownOption(const char* a) {
-  static const char* const kOptions[] = {"--out",  "--size",  "--center", "--mpp",       "--rotation",
-                                         "--home", "--input", "--frames", "--big-icons", "--grid",
-                                         "--rings", "--course", "--wake", "--fix", "--report", "--stations"};
-  for (const char* o : kOptions)
-    if (std::strcmp(a, o) == 0) return true;
-  return false;
-}
-
 struct Options {
-  const char* out = nullptr;
+  std::string out;
   int32_t width = 960, height = 1000;
   std::optional<MapCenter> center;
   std::optional<double> mpp;
   std::optional<double> rotation;
-  const char* home = nullptr;
-  std::vector<const char*> inputs;
+  std::string home;
+  std::vector<std::string> inputs;
   long frames = 2;
   DisplayOptions display;
   std::optional<bool> fix;
-  const char* report = nullptr;
+  std::string report;
   int stations = kDefaultStations;
 };
 
-// 0 when the arguments are good, else the exit status after the message.
-int ParseArgs(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    if (std::strncmp(a, "--", 2) != 0) return Fail("unexpected argument", a);
-    if (!KnownOption(a)) return Fail("unknown option", a);  // even as the last argument
-    if (i + 1 >= argc) return Fail("missing value after", a);
-    const char* v = argv[++i];
-    bool flag = false;
-    if (std::strcmp(a, "--out") == 0) {
-      if (*v == '\0') return Fail("empty file name for", a);
-      o.out = v;
-    } else if (std::strcmp(a, "--size") == 0) {
-      if (!ParseSize(v, o.width, o.height)) return Fail("bad --size (want WxH)", v);
-    } else if (std::strcmp(a, "--center") == 0) {
-      MapCenter c;
-      if (!ParseCenter(v, c.lat, c.lon)) return Fail("bad --center (want LAT,LON)", v);
-      o.center = c;
-    } else if (std::strcmp(a, "--mpp") == 0) {
-      double m;
-      if (!ParseDouble(v, m) || m <= 0) return Fail("bad --mpp (want metres per pixel above 0)", v);
-      o.mpp = m;
-    } else if (std::strcmp(a, "--rotation") == 0) {
-      double r;
-      if (!ParseDouble(v, r)) return Fail("bad --rotation (want degrees)", v);
-      o.rotation = r;
-    } else if (std::strcmp(a, "--home") == 0) {
-      o.home = v;
-    } else if (std::strcmp(a, "--input") == 0) {
-      o.inputs.push_back(v);
-    } else if (std::strcmp(a, "--frames") == 0) {
-      if (!ParseInt(v, 1, 100000, o.frames)) return Fail("bad --frames (want a count from 1)", v);
-    } else if (std::strcmp(a, "--big-icons") == 0) {
-      if (!ParseFlag(v, o.display.bigIcon)) return Fail("bad --big-icons (want 0 or 1)", v);
-    } else if (std::strcmp(a, "--grid") == 0) {
-      if (!ParseFlag(v, o.display.latLonLine)) return Fail("bad --grid (want 0 or 1)", v);
-    } else if (std::strcmp(a, "--rings") == 0) {
-      if (!ParseFlag(v, o.display.circleChecked)) return Fail("bad --rings (want 0 or 1)", v);
-    } else if (std::strcmp(a, "--course") == 0) {
-      if (!ParseFlag(v, o.display.dispCourse)) return Fail("bad --course (want 0 or 1)", v);
-    } else if (std::strcmp(a, "--wake") == 0) {
-      if (!ParseFlag(v, o.display.dispWake)) return Fail("bad --wake (want 0 or 1)", v);
-    } else if (std::strcmp(a, "--report") == 0) {
-      if (*v == '\0') return Fail("empty file name for", a);
-      o.report = v;
-    } else if (std::strcmp(a, "--stations") == 0) {
-      if (!ParseStationCount(v, o.stations)) return Fail("bad --stations (want 1024 to 16384)", v);
-    } else if (std::strcmp(a, "--fix") == 0) {
-      if (!ParseFlag(v, flag)) return Fail("bad --fix (want 0 or 1)", v);
-      o.fix = flag;
-    } else {
-      return Fail("unknown option", a);
-    }
+const ToolUsage kUsage{"aisrender",
+                       "--out FILE.png [--size WxH] [--center LAT,LON] [--mpp M] [--rotation DEG] [--home DIR] "
+                       "[--input FILE]... [--frames N] [--big-icons 0|1] [--grid 0|1] [--rings 0|1] [--course 0|1] "
+                       "[--wake 0|1] [--fix 0|1] [--report FILE] [--stations N]",
+                       "Composes chart frames without a window and writes the last one as a PNG."};
+
+QCommandLineOption ValueOption(const char* name, const char* value, const char* description) {
+  return QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description), QString::fromLatin1(value));
+}
+
+// Nothing when the arguments are good, else the exit status (help or a reported error).
+std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
+  const QList<QCommandLineOption> options{
+      ValueOption("out", "FILE.png", "Where the last frame is written (required)."),
+      ValueOption("size", "WxH", "The paint box's size in pixels (default 960x1000)."),
+      ValueOption("center", "LAT,LON", "The start-up centre; turns fitting to all ships off."),
+      ValueOption("mpp", "M", "Metres per pixel."),
+      ValueOption("rotation", "DEG", "The chart's turn in degrees."),
+      ValueOption("home", "DIR", "The program folder: catalog, ship database, settings, place names."),
+      ValueOption("input", "FILE", "Sentences fed before the first frame; may be repeated."),
+      ValueOption("frames", "N", "Frames composed (default 2); the clock moves on 100 ms between them."),
+      ValueOption("big-icons", "0|1", "Large ship symbols."),
+      ValueOption("grid", "0|1", "Latitude and longitude lines."),
+      ValueOption("rings", "0|1", "Range rings."),
+      ValueOption("course", "0|1", "5-minute course lines."),
+      ValueOption("wake", "0|1", "Wakes."),
+      ValueOption("fix", "0|1", "Own ship has a GPS fix."),
+      ValueOption("report", "FILE", "Writes the last frame's view as one line of JSON."),
+      ValueOption("stations", "N", "Live stations the table holds (1024, the default, to 16384)."),
+  };
+  QCommandLineParser p;
+  if (const std::optional<int> end = ParseCommandLine(p, options, kUsage, argc, argv)) return end;
+  const auto text = [&p](const char* name) { return p.value(QString::fromLatin1(name)).toStdString(); };
+  const auto bad = [](const char* what, const std::string& v) {
+    return std::optional<int>(CommandLineError(kUsage, what, QString::fromStdString(v)));
+  };
+  if (!p.isSet("out")) return CommandLineError(kUsage, "missing", QStringLiteral("--out FILE.png"));
+  o.out = text("out");
+  if (o.out.empty()) return bad("empty file name for", "--out");
+  if (p.isSet("size") && !ParseSize(text("size").c_str(), o.width, o.height)) return bad("bad --size (want WxH)", text("size"));
+  if (p.isSet("center")) {
+    MapCenter c;
+    if (!ParseCenter(text("center").c_str(), c.lat, c.lon)) return bad("bad --center (want LAT,LON)", text("center"));
+    o.center = c;
   }
-  if (o.out == nullptr) return Fail("missing", "--out FILE.png");
-  return 0;
+  if (p.isSet("mpp")) {
+    double m;
+    if (!ParseDouble(text("mpp").c_str(), m) || m <= 0)
+      return bad("bad --mpp (want metres per pixel above 0)", text("mpp"));
+    o.mpp = m;
+  }
+  if (p.isSet("rotation")) {
+    double r;
+    if (!ParseDouble(text("rotation").c_str(), r)) return bad("bad --rotation (want degrees)", text("rotation"));
+    o.rotation = r;
+  }
+  o.home = text("home");
+  for (const QString& v : p.values("input")) o.inputs.push_back(v.toStdString());
+  if (p.isSet("frames") && !ParseInt(text("frames").c_str(), 1, 100000, o.frames))
+    return bad("bad --frames (want a count from 1)", text("frames"));
+  const struct {
+    const char* name;
+    bool* flag;
+  } flags[] = {{"big-icons", &o.display.bigIcon}, {"grid", &o.display.latLonLine}, {"rings", &o.display.circleChecked},
+               {"course", &o.display.dispCourse}, {"wake", &o.display.dispWake}};
+  for (const auto& f : flags) {
+    if (!p.isSet(f.name)) continue;
+    if (text(f.name).empty()) return bad("empty value for", std::string("--") + f.name);
+    if (!ParseFlag(text(f.name).c_str(), *f.flag)) return bad((std::string("bad --") + f.name + " (want 0 or 1)").c_str(), text(f.name));
+  }
+  if (p.isSet("fix")) {
+    bool fix = false;
+    if (!ParseFlag(text("fix").c_str(), fix)) return bad("bad --fix (want 0 or 1)", text("fix"));
+    o.fix = fix;
+  }
+  if (p.isSet("report")) {
+    o.report = text("report");
+    if (o.report.empty()) return bad("empty file name for", "--report");
+  }
+  if (p.isSet("stations") && !ParseStationCount(text("stations").c_str(), o.stations))
+    return bad("bad --stations (want 1024 to 16384)", text("stations"));
+  return std::nullopt;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options o;
-  if (const int status = ParseArgs(argc, argv, o); status != 0) return status;
+  if (const std::optional<int> end = ParseArgs(argc, argv, o)) return *end;
   // Open every input first, so that a bad name stops the run before any work.
   std::vector<std::FILE*> files;
-  for (const char* name : o.inputs) {
-    std::FILE* f = std::fopen(name, "rb");
+  for (const std::string& name : o.inputs) {
+    std::FILE* f = std::fopen(name.c_str(), "rb");
     if (f == nullptr) {
-      std::fprintf(stderr, "aisrender: cannot read --input %s: %s\n", name, std::strerror(errno));
+      std::fprintf(stderr, "aisrender: cannot read --input %s: %s\n", name.c_str(), std::strerror(errno));
       return 2;
     }
     files.push_back(f);
   }
-  if (o.home != nullptr && !fs::is_directory(o.home)) return Fail("--home is not a folder", o.home);
+  if (!o.home.empty() && !fs::is_directory(o.home)) return Fail("--home is not a folder", o.home.c_str());
 
   // Drawing needs a GUI application; without a display it runs on the offscreen platform.
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -208,7 +226,7 @@ int main(int argc, char** argv) {
   // The program's own place list, or the user's replacement in the program folder.
   std::vector<std::string> placeLines = BuiltinMemoChimei();
   MapCenter start;
-  if (o.home != nullptr) {
+  if (!o.home.empty()) {
     const fs::path home(o.home);
     BuildChartCatalog(home);
     catalog = std::make_unique<ChartCatalog>(home);
@@ -255,14 +273,14 @@ int main(int argc, char** argv) {
     if (i > 0) clock.Advance(kTickPerFrame);
     frame.Paint(o.width, o.height, in, out);
   }
-  if (!frame.Display().save(QString::fromLocal8Bit(o.out), "PNG")) {
-    std::fprintf(stderr, "aisrender: cannot write --out %s\n", o.out);
+  if (!frame.Display().save(QString::fromLocal8Bit(o.out.c_str()), "PNG")) {
+    std::fprintf(stderr, "aisrender: cannot write --out %s\n", o.out.c_str());
     return 1;
   }
-  if (o.report != nullptr) {
-    std::FILE* r = std::fopen(o.report, "w");
+  if (!o.report.empty()) {
+    std::FILE* r = std::fopen(o.report.c_str(), "w");
     if (r == nullptr) {
-      std::fprintf(stderr, "aisrender: cannot write --report %s: %s\n", o.report, std::strerror(errno));
+      std::fprintf(stderr, "aisrender: cannot write --report %s: %s\n", o.report.c_str(), std::strerror(errno));
       return 1;
     }
     const ViewState& v = frame.View();

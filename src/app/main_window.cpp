@@ -41,13 +41,14 @@ const QColor kNavy(0, 0, 128);
 const QColor kActive(204, 128, 204);
 const QColor kInactive(128, 128, 128);
 const QColor kResetPressed(192, 192, 192);
-const QColor kSilver(192, 192, 192);
 
 // The serial ports are read on their own thread and wake the decoding, the network
 // sockets wake it when they become readable; this sweep only picks up what was held back
 // meanwhile (a box, a playback) and checks the receive log's flush. Every wakeup costs an
 // idle monitor CPU: at 10 ms this timer alone took about 0.9 % of a core.
 constexpr int kSweepIntervalMs = 100;
+// A poll decodes for at most this long before letting a due frame go first.
+constexpr uint32_t kPollBudgetMs = 20;
 
 constexpr int kFormWidth = 967;
 constexpr int kFormHeight = 1022;
@@ -55,40 +56,6 @@ constexpr int kPanelLeft = 735;
 constexpr int kPanelWidth = 213;
 // Both panels keep this distance from the right edge, whatever the window's width.
 constexpr int kPanelRightGap = kFormWidth - kPanelLeft - kPanelWidth;
-
-void SetBackground(QWidget* w, const QColor& bg, const QColor& fg) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Window, bg);
-  p.setColor(QPalette::WindowText, fg);
-  p.setColor(QPalette::ButtonText, fg);
-  p.setColor(QPalette::Text, fg);
-  w->setPalette(p);
-  w->setAutoFillBackground(true);
-}
-
-QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, QRect r, bool checked) {
-  auto* c = new QCheckBox(QString::fromUtf8(caption), parent);
-  c->setObjectName(QString::fromLatin1(name));
-  c->setGeometry(r);
-  c->setChecked(checked);
-  return c;
-}
-
-PanelButton* MakePanelButton(QWidget* parent, const char* name, const char* caption, QRect r, bool visible) {
-  auto* b = new PanelButton(QString::fromUtf8(caption), parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setGeometry(r);
-  b->setVisible(visible);
-  return b;
-}
-
-QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const char* caption, QRect r) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setText(QString::fromUtf8(caption));
-  b->setGeometry(r);
-  return b;
-}
 
 }  // namespace
 
@@ -104,30 +71,6 @@ QString DisplayRateText(uint32_t frames) {
   return QString::fromUtf8("表示周期：") + QString::fromLatin1(digits) + QStringLiteral("Hz");
 }
 
-PanelButton::PanelButton(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
-  setAlignment(Qt::AlignCenter);
-  setFrameStyle(QFrame::Panel | QFrame::Raised);
-  SetColor(kInactive);
-}
-
-void PanelButton::SetColor(const QColor& c) {
-  color_ = c;
-  SetBackground(this, c, Qt::white);
-}
-
-void PanelButton::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick) onClick();
-}
-
-void PaintBox::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  if (image_ == nullptr || image_->isNull()) {
-    p.fillRect(rect(), Qt::black);
-    return;
-  }
-  p.drawImage(0, 0, *image_);
-}
-
 TForm1::TForm1(const WindowSetup& setup, Clock& clock)
     : clock_(clock),
       portsFromCommandLine_(setup.portsFromCommandLine),
@@ -138,6 +81,7 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
       ports_(clock),
       network_(clock, [this](const char* line, SourceId source) { intake_.AcceptLine(line, source); },
                &intake_.sources),
+      pump_(ports_, network_, intake_, clock),
       autoSave_(table_, setup.programFolder, clock) {
   BuildControls();
   BuildChartCatalog(programFolder_, setup.tileFolder.empty() ? TileFolder(programFolder_) : setup.tileFolder);
@@ -146,7 +90,6 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   dataFolder_ = programFolder_ / "DATA";
   std::error_code ec;
   fs::create_directories(dataFolder_, ec);  // a failure shows later as failed writes
-  comSources_.fill(kNoSource);
   playbackSource_ = intake_.sources.Register("playback");
   // The receive log starts empty (a member); lines from the ports are offered to it.
   intake_.sentences.SetRecorder(
@@ -208,87 +151,17 @@ void TForm1::BuildControls() {
   tableFull_ = new TableFullNotice(paint1_);
   tableFull_->onClick = [this] { OpenSourceDialog(); };
 
-  panel1_ = new QWidget(this);
-  panel1_->setObjectName(QStringLiteral("Panel1"));
-  panel1_->setGeometry(kPanelLeft, 292, kPanelWidth, 259);
-  SetBackground(panel1_, kNavy, Qt::yellow);
-  ckBigIcon_ = MakeCheck(panel1_, "CkBigIcon", "船アイコン(大)", {19, 9, 169, 20}, true);
-  ckLatLonLine_ = MakeCheck(panel1_, "CkLatLonLine", "緯線／経線", {19, 34, 175, 20}, true);
-  ckCircle_ = MakeCheck(panel1_, "CkCircle", "レンジサークル", {19, 58, 169, 20}, true);
-  ckCircle_->setEnabled(false);
-  ckDispCourse_ = MakeCheck(panel1_, "CkDispCourse", "コース (５分後)", {19, 82, 166, 20}, true);
-  ckDispWake_ = MakeCheck(panel1_, "CkDispWake", "航跡（50点）", {19, 105, 137, 20}, true);
-
-  rgWakeStep_ = new QGroupBox(QString::fromUtf8("航跡間隔(sec)"), panel1_);
-  rgWakeStep_->setObjectName(QStringLiteral("RgWakeStep"));
-  rgWakeStep_->setGeometry(33, 129, 154, 45);
-  auto* wakeGroup = new QButtonGroup(rgWakeStep_);
-  const char* steps[3] = {"2", "5", "10"};
-  for (int i = 0; i < 3; ++i) {
-    wakeStepButtons_[i] = new QRadioButton(QString::fromLatin1(steps[i]), rgWakeStep_);
-    wakeStepButtons_[i]->setGeometry(6 + i * 49, 20, 46, 20);
-    wakeGroup->addButton(wakeStepButtons_[i], i);
-  }
-  wakeStepButtons_[1]->setChecked(true);
-
-  panelAllShip_ = MakePanelButton(panel1_, "PanelAllShip", "全船表示", {8, 184, 102, 28}, true);
-  panelMyPos_ = MakePanelButton(panel1_, "PanelMyPos", "自船中心", {117, 184, 87, 28}, false);
-  panelHeadingUp_ = MakePanelButton(panel1_, "PanelHeadingUp", "Heading-Up", {8, 218, 103, 28}, false);
-  panelNorthUp_ = MakePanelButton(panel1_, "PanelNorthUp", "North-Up", {118, 218, 87, 28}, false);
-  buttonDemo_ = new QPushButton(QString::fromUtf8("デモ表示する"), panel1_);
-  buttonDemo_->setObjectName(QStringLiteral("ButtonDemo"));
-  buttonDemo_->setGeometry(48, 224, 113, 25);
-  {
-    // A push button keeps the system's button text colour, not the panel's yellow, which
-    // would be unreadable on the button face.
-    QPalette p = buttonDemo_->palette();
-    p.setColor(QPalette::ButtonText, QApplication::palette().color(QPalette::ButtonText));
-    buttonDemo_->setPalette(p);
-  }
-  connect(buttonDemo_, &QPushButton::clicked, this, [this] { ButtonDemoClick(); });
-  panelMyPos_->onClick = [this] { PanelMyPosClick(panelMyPos_); };
-  panelAllShip_->onClick = [this] { PanelMyPosClick(panelAllShip_); };
-
-  panelDbg_ = new QWidget(this);
-  panelDbg_->setObjectName(QStringLiteral("PanelDbg"));
-  panelDbg_->setGeometry(kPanelLeft, 732, kPanelWidth, 203);
-  SetBackground(panelDbg_, kNavy, Qt::yellow);
-  panelDbg_->setVisible(false);
-  gboxRmc_ = new QGroupBox(QString::fromUtf8("RMC採用値"), panelDbg_);
-  gboxRmc_->setObjectName(QStringLiteral("GboxRMC"));
-  gboxRmc_->setGeometry(28, 4, 153, 60);
-  SetBackground(gboxRmc_, kNavy, Qt::yellow);
-  ckRmcSog_ = MakeCheck(gboxRmc_, "CkRmcSog", "SOG", {10, 26, 57, 25}, true);
-  ckRmcHdg_ = MakeCheck(gboxRmc_, "CkRmcHdg", "HDG", {81, 26, 57, 25}, true);
-  ckVdoEnable_ = MakeCheck(panelDbg_, "CkVdoEnable", "VDOを受信する", {26, 74, 163, 22}, false);
-  connect(ckVdoEnable_, &QCheckBox::clicked, this, [this] { CkVdoEnableClick(); });
-  comReset_ = MakePanelButton(panelDbg_, "COM_Reset", "COM-RESET", {33, 104, 151, 24}, true);
-  comReset_->onClick = [this] { COM_ResetClick(); };
-
-  auto* panel2 = new QWidget(panelDbg_);
-  panel2->setObjectName(QStringLiteral("Panel2"));
-  panel2->setGeometry(2, 139, 209, 62);
-  SetBackground(panel2, kSilver, Qt::black);
-  logPlay_ = MakeSpeedButton(panel2, "LogPlay", "ログ再生", {6, 7, 69, 29});
-  connect(logPlay_, &QToolButton::clicked, this, [this] { LogPlayClick(); });
-  auto* speedGroup = new QButtonGroup(panel2);
-  speedGroup->setExclusive(true);
-  QToolButton* x1 = MakeSpeedButton(panel2, "SbtnPlay1", "x1", {83, 7, 34, 27});
-  QToolButton* x2 = MakeSpeedButton(panel2, "SbtnPlay2", "x2", {123, 7, 34, 27});
-  QToolButton* x10 = MakeSpeedButton(panel2, "SpeedButton2", "x10", {164, 7, 38, 27});
-  for (auto [b, tag] : {std::pair{x1, 1}, std::pair{x2, 2}, std::pair{x10, 10}}) {
-    b->setCheckable(true);
-    speedGroup->addButton(b, tag);
-  }
-  x1->setChecked(true);
-  sbtnPlay1_ = x1;
-  sbtnPlay2_ = x2;
-  speedButton2_ = x10;
-  for (QToolButton* b : {x1, x2, x10})
+  panels_ = BuildChartPanels(this);
+  panel1_ = panels_.panel1;
+  panelDbg_ = panels_.debug;
+  connect(panels_.demo, &QPushButton::clicked, this, [this] { ButtonDemoClick(); });
+  panels_.myPos->onClick = [this] { PanelMyPosClick(panels_.myPos); };
+  panels_.allShip->onClick = [this] { PanelMyPosClick(panels_.allShip); };
+  connect(panels_.vdoEnable, &QCheckBox::clicked, this, [this] { CkVdoEnableClick(); });
+  panels_.comReset->onClick = [this] { COM_ResetClick(); };
+  connect(panels_.logPlay, &QToolButton::clicked, this, [this] { LogPlayClick(); });
+  for (QToolButton* b : {panels_.play1, panels_.play2, panels_.play10})
     connect(b, &QToolButton::clicked, this, [this, b] { PlaySpeedClick(b); });
-  lbDispRate_ = new QLabel(panel2);
-  lbDispRate_->setObjectName(QStringLiteral("lbDispRate"));
-  lbDispRate_->setGeometry(41, 40, 116, 24);
 
   idleTimer_ = new QTimer(this);
   idleTimer_->setObjectName(QStringLiteral("AppIdle"));
@@ -382,28 +255,7 @@ void TForm1::FormClose() {
 }
 
 void TForm1::DecodeWhatWasRead() {
-  if (playback_.Playing()) return;
-  // Bounded: a source that never falls silent must not hold the close up.
-  for (int round = 0; round < 64; ++round) {
-    ports_.CollectRead();
-    int total = network_.Sweep();
-    for (int n = 1; n <= kPortCount; ++n)
-      for (int got = FeedPort(n); got > 0; got = FeedPort(n)) total += got;
-    if (total == 0) break;
-  }
-}
-
-int TForm1::FeedPort(int n) {
-  if (!ports_.IsOpen(n)) return 0;
-  const int got = ports_.ReadPort(n);
-  if (got == 0) return 0;
-  const char* bytes = ports_.Buffer(n);
-  LineAssembler& assembler = ports_.Assembler(n);
-  const SourceId source = ComSource(n);
-  for (int i = 0; i < got; ++i)
-    assembler.FeedByte(static_cast<uint8_t>(bytes[i]),
-                       [this, source](const char* line) { intake_.AcceptLine(line, source); });
-  return got;
+  if (!playback_.Playing()) pump_.DrainAtClose();
 }
 
 void TForm1::SaveState() {
@@ -420,11 +272,7 @@ const QImage& TForm1::FrameImage() const { return frame_->Display(); }
 FrameInputs TForm1::CollectInputs() const {
   FrameInputs in;
   in.measure = measure_.View();
-  in.options.bigIcon = ckBigIcon_->isChecked();
-  in.options.latLonLine = ckLatLonLine_->isChecked();
-  in.options.circleChecked = ckCircle_->isChecked();
-  in.options.dispCourse = ckDispCourse_->isChecked();
-  in.options.dispWake = ckDispWake_->isChecked();
+  in.options = *panels_.options;
   in.options.debugPanelVisible = panelDbg_->isVisible();
   in.liveDataFlag = liveDataFlag_;
   in.pointerX = pointerX_;
@@ -475,17 +323,17 @@ void TForm1::Paint1Paint() {
   hoveredShip_ = out.hoveredShip;
   shipsMoving_ = out.shipsMoving;
   frameRate_.NoteFrame(clock_.TickMs());
-  buttonDemo_->setVisible(out.buttonDemoVisible);
-  ckCircle_->setEnabled(out.circleEnabled);
-  panelMyPos_->setVisible(out.ownShipPanelsVisible);
-  panelHeadingUp_->setVisible(out.ownShipPanelsVisible);
-  panelNorthUp_->setVisible(out.ownShipPanelsVisible);
+  panels_.demo->setVisible(out.buttonDemoVisible);
+  panels_.circle->setEnabled(out.circleEnabled);
+  panels_.myPos->setVisible(out.ownShipPanelsVisible);
+  panels_.headingUp->setVisible(out.ownShipPanelsVisible);
+  panels_.northUp->setVisible(out.ownShipPanelsVisible);
   ++idlePasses_;
   ViewState& view = frame_->View();
-  panelAllShip_->SetColor(view.fitAllShips ? kActive : kInactive);
-  panelMyPos_->SetColor(view.centerOnOwnShip ? kActive : kInactive);
-  panelHeadingUp_->SetColor(view.orientationMode == OrientationMode::HeadingUp ? kActive : kInactive);
-  panelNorthUp_->SetColor(view.orientationMode == OrientationMode::NorthUp ? kActive : kInactive);
+  panels_.allShip->SetColor(view.fitAllShips ? kActive : kInactive);
+  panels_.myPos->SetColor(view.centerOnOwnShip ? kActive : kInactive);
+  panels_.headingUp->SetColor(view.orientationMode == OrientationMode::HeadingUp ? kActive : kInactive);
+  panels_.northUp->SetColor(view.orientationMode == OrientationMode::NorthUp ? kActive : kInactive);
   if (view.centerOnOwnShip) {
     DbDynamic own;
     table_.GetShip(0, own);
@@ -496,10 +344,10 @@ void TForm1::Paint1Paint() {
 
 void TForm1::PanelMyPosClick(QObject* sender) {
   ViewState& view = frame_->View();
-  if (sender == panelMyPos_) {
+  if (sender == panels_.myPos) {
     view.centerOnOwnShip = true;
     view.fitAllShips = false;
-  } else if (sender == panelAllShip_) {
+  } else if (sender == panels_.allShip) {
     view.centerOnOwnShip = false;
     view.fitAllShips = true;
   }
@@ -509,7 +357,7 @@ void TForm1::PanelMyPosClick(QObject* sender) {
 void TForm1::ButtonDemoClick() { RunDemo(); }
 
 void TForm1::RunDemo() {
-  PanelMyPosClick(panelMyPos_);
+  PanelMyPosClick(panels_.myPos);
   intake_.ProcessSentence(kDemoOwnShipRmc);
   DbDynamic own;
   table_.GetShip(0, own);
@@ -532,16 +380,16 @@ void TForm1::RunDemo() {
 }
 
 QToolButton* TForm1::SpeedButton(int tag) {
-  if (tag == 1) return sbtnPlay1_;
-  if (tag == 2) return sbtnPlay2_;
-  if (tag == 10) return speedButton2_;
+  if (tag == 1) return panels_.play1;
+  if (tag == 2) return panels_.play2;
+  if (tag == 10) return panels_.play10;
   return nullptr;
 }
 
 void TForm1::PlaySpeedClick(QToolButton* sender) {
   int tag = 1;
-  if (sender == sbtnPlay2_) tag = 2;
-  if (sender == speedButton2_) tag = 10;
+  if (sender == panels_.play2) tag = 2;
+  if (sender == panels_.play10) tag = 10;
   playback_.PlaySpeedClick(tag, clock_.TickMs());
 }
 
@@ -556,8 +404,8 @@ void TForm1::LogPlayClick() {
   liveDataFlag_ = false;
   playback_.Start(fs::path(chosen.toStdString()));
   ResetTableForPlayback(table_);
-  sbtnPlay1_->setChecked(true);
-  PlaySpeedClick(sbtnPlay1_);
+  panels_.play1->setChecked(true);
+  PlaySpeedClick(panels_.play1);
   startTick_ = clock_.TickMs();
   intake_.counters.vdmCount = 0;
   intake_.counters.rmcCount = 0;
@@ -570,23 +418,13 @@ void TForm1::RequestPoll() {
 }
 
 void TForm1::PrefetchInputs() {
-  constexpr uint32_t kPrefetchSpacingMs = 8;
-  const uint32_t now = clock_.TickMs();
-  if (now - lastInputRead_ < kPrefetchSpacingMs || driversStopped_ || playback_.Playing() || demoRunning_)
-    return;
-  network_.Prefetch();
-  lastInputRead_ = now;
+  if (!driversStopped_ && !playback_.Playing() && !demoRunning_) pump_.Prefetch();
 }
 
 void TForm1::PollSerialPorts() {
   if (playback_.Playing()) return;
-  lastInputRead_ = clock_.TickMs();
-  const uint32_t deadline = clock_.TickMs() + 20;
-  while (clock_.TickMs() <= deadline) {
-    int total = 0;
-    for (int n = 1; n <= kPortCount; ++n) total += FeedPort(n);
-    total += network_.Sweep();
-    if (total == 0) break;
+  const InputPump::Result r = pump_.Pump(kPollBudgetMs);
+  if (r.bytes > 0) {
     liveDataFlag_ = true;
     if (!newData_) {
       // A fresh report shows (and flashes) within a ship-paced frame.
@@ -596,7 +434,7 @@ void TForm1::PollSerialPorts() {
     }
   }
   // Out of time with input still flowing: the rest comes after whatever else is due.
-  if (clock_.TickMs() > deadline) RequestPoll();
+  if (r.outOfTime) RequestPoll();
   if (receiveLog_.WantsFlush()) {
     const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
     ReportFlushError(error);
@@ -606,12 +444,10 @@ void TForm1::PollSerialPorts() {
 void TForm1::Timer100msTimer() {
   const uint32_t t = ++timerTicks_;
   if (t == 2) window()->showMaximized();  // the main window, when the form is its chart
-  intake_.options.vdoEnabled = ckVdoEnable_->isChecked();
-  intake_.options.rmcSogEnabled = ckRmcSog_->isChecked();
-  intake_.options.rmcHdgEnabled = ckRmcHdg_->isChecked();
-  int stepSeconds = 5;
-  if (wakeStepButtons_[0]->isChecked()) stepSeconds = 2;
-  if (wakeStepButtons_[2]->isChecked()) stepSeconds = 10;
+  intake_.options.vdoEnabled = panels_.vdoEnable->isChecked();
+  intake_.options.rmcSogEnabled = panels_.rmcSog->isChecked();
+  intake_.options.rmcHdgEnabled = panels_.rmcHdg->isChecked();
+  const int stepSeconds = *panels_.wakeStepSeconds;
   WakeClockTick(table_, t, WakeTicks(stepSeconds, playback_.Playing(), playback_.PlaybackSpeed()),
                 intake_.counters.rmcFixCount != 0);
   if (t % 10 == 0) EstimateOwnMotion(table_, ownMotion_, clock_.TickMs());
@@ -633,19 +469,10 @@ void TForm1::Timer100msTimer() {
   }
   if (t % 10 == 0) {
     // The frames of the last real second, however long the timer stood still.
-    lbDispRate_->setText(DisplayRateText(frameRate_.FramesInLastSecond(clock_.TickMs())));
+    panels_.dispRate->setText(DisplayRateText(frameRate_.FramesInLastSecond(clock_.TickMs())));
     idlePassesAtLastRate_ = idlePasses_;
     tableFull_->Update(table_.ReuseCount(), table_.Stations(), clock_.TickMs());
   }
-}
-
-SourceId TForm1::ComSource(int n) {
-  if (comSources_[n] == kNoSource) {
-    char name[8];
-    std::snprintf(name, sizeof name, "COM%d", n);
-    comSources_[n] = intake_.sources.Register(name);
-  }
-  return comSources_[n];
 }
 
 void TForm1::ReopenMissingPorts() {
@@ -654,18 +481,18 @@ void TForm1::ReopenMissingPorts() {
 }
 
 void TForm1::COM_ResetClick() {
-  comReset_->SetColor(kResetPressed);
-  comReset_->repaint();
+  panels_.comReset->SetColor(kResetPressed);
+  panels_.comReset->repaint();
   for (int n = 1; n <= kPortCount; ++n) {
     ports_.ClosePort(n);
     ports_.OpenPort(n);
   }
   clock_.SleepMs(100);
-  comReset_->SetColor(kInactive);
+  panels_.comReset->SetColor(kInactive);
 }
 
 void TForm1::CkVdoEnableClick() {
-  SetBackground(gboxRmc_, ckVdoEnable_->isChecked() ? kInactive : kNavy, Qt::yellow);
+  SetBackground(panels_.rmc, panels_.vdoEnable->isChecked() ? kInactive : kNavy, Qt::yellow);
 }
 
 void TForm1::ReportFlushError(const std::string& error) {

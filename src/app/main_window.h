@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "app/chart_panels.h"
 #include "app/frame_pacer.h"
+#include "app/input_pump.h"
 #include "app/measure_tool.h"
 #include "app/mmsi_names.h"
 #include "app/network_input.h"
@@ -57,34 +59,6 @@ struct WindowSetup {
   std::vector<std::string> defaultSources;
   // Live stations the table holds (--stations); 0 takes the setting of the settings file.
   int stations = 0;
-};
-
-// A panel used as a button: coloured background, centred caption, clicked on release.
-class PanelButton : public QLabel {
- public:
-  PanelButton(const QString& caption, QWidget* parent);
-  void SetColor(const QColor& c);
-  QColor Color() const { return color_; }
-  std::function<void()> onClick;
-
- protected:
-  void mouseReleaseEvent(QMouseEvent* e) override;
-
- private:
-  QColor color_;
-};
-
-// The paint box: shows the last composed frame.
-class PaintBox : public QWidget {
- public:
-  explicit PaintBox(QWidget* parent) : QWidget(parent) {}
-  void SetImage(const QImage* image) { image_ = image; }
-
- protected:
-  void paintEvent(QPaintEvent* e) override;
-
- private:
-  const QImage* image_ = nullptr;
 };
 
 class TForm1 : public QWidget {
@@ -137,8 +111,8 @@ class TForm1 : public QWidget {
   QWidget* PaintWidget() { return paint1_; }
   QWidget* ControlPanel() { return panel1_; }
   QWidget* DebugPanel() { return panelDbg_; }
-  PanelButton* NorthUpPanel() { return panelNorthUp_; }
-  PanelButton* HeadingUpPanel() { return panelHeadingUp_; }
+  PanelButton* NorthUpPanel() { return panels_.northUp; }
+  PanelButton* HeadingUpPanel() { return panels_.headingUp; }
   void PlaySpeedClick(QToolButton* sender);
 
   // Asks for a log file to play; an empty result means the choice was cancelled.
@@ -167,9 +141,9 @@ class TForm1 : public QWidget {
   // read byte waited before it was decoded, since the last call.
   uint32_t TakeLongestReadGapMs() { return ports_.TakeLongestReadGapMs(); }
   uint32_t TakeLongestWaitMs() { return ports_.TakeLongestWaitMs(); }
-  QPushButton* DemoButton() { return buttonDemo_; }
-  PanelButton* MyPosPanel() { return panelMyPos_; }
-  PanelButton* AllShipPanel() { return panelAllShip_; }
+  QPushButton* DemoButton() { return panels_.demo; }
+  PanelButton* MyPosPanel() { return panels_.myPos; }
+  PanelButton* AllShipPanel() { return panels_.allShip; }
   QToolButton* SpeedButton(int tag);  // 1, 2 or 10
   Playback& LogPlayback() { return playback_; }
   bool LiveDataFlag() const { return liveDataFlag_; }
@@ -206,11 +180,8 @@ class TForm1 : public QWidget {
   std::string SelectedNameOf(const DbDynamic& d, bool keepReceivedName);
   void ShowWatchBox(std::string_view caption, std::string_view text);
   void RaiseWatchBoxes();
-  int FeedPort(int n);  // decodes what port n has read; the bytes taken
   // At close: everything already read from the ports and sockets is decoded.
   void DecodeWhatWasRead();
-  // COMn's source id, registered as "COMn" when the port first brings bytes.
-  SourceId ComSource(int n);
   void SelectShip(int32_t slot, Qt::MouseButtons buttons);
 
   Clock& clock_;
@@ -230,8 +201,7 @@ class TForm1 : public QWidget {
   std::unique_ptr<ChartFrame> frame_;
   SerialPorts ports_;
   NetworkInput network_;
-  // Source ids of COM1..COM20 (kNoSource until the port brings bytes) and of playback.
-  std::array<SourceId, kPortCount + 1> comSources_;
+  InputPump pump_;
   SourceId playbackSource_ = kDefaultSource;
   std::set<int> namedPorts_;  // ports given a device by --port or the settings file
   SourceDialog* sourceDialog_ = nullptr;
@@ -251,7 +221,6 @@ class TForm1 : public QWidget {
   bool demoRunning_ = false;  // the idle pass stays out while the demo feeds its lines
   bool driversStopped_ = false;
   FramePacer pacer_;
-  uint32_t lastInputRead_ = 0;
   FrameRateCounter frameRate_;
   bool newData_ = false;      // sentences arrived since the last frame
   bool shipsMoving_ = false;  // the last frame moved a ship
@@ -276,30 +245,9 @@ class TForm1 : public QWidget {
   QTimer* pollSoon_ = nullptr;   // a wake's decoding pass, coalesced
   QTimer* timer100ms_ = nullptr;
   PaintBox* paint1_ = nullptr;
+  ChartPanels panels_;
   QWidget* panel1_ = nullptr;
-  QCheckBox* ckBigIcon_ = nullptr;
-  QCheckBox* ckLatLonLine_ = nullptr;
-  QCheckBox* ckCircle_ = nullptr;
-  QCheckBox* ckDispCourse_ = nullptr;
-  QCheckBox* ckDispWake_ = nullptr;
-  QGroupBox* rgWakeStep_ = nullptr;
-  QRadioButton* wakeStepButtons_[3] = {};
-  PanelButton* panelMyPos_ = nullptr;
-  PanelButton* panelAllShip_ = nullptr;
-  PanelButton* panelNorthUp_ = nullptr;
-  PanelButton* panelHeadingUp_ = nullptr;
-  QPushButton* buttonDemo_ = nullptr;
   QWidget* panelDbg_ = nullptr;
-  QGroupBox* gboxRmc_ = nullptr;
-  QCheckBox* ckRmcSog_ = nullptr;
-  QCheckBox* ckRmcHdg_ = nullptr;
-  QCheckBox* ckVdoEnable_ = nullptr;
-  PanelButton* comReset_ = nullptr;
-  QLabel* lbDispRate_ = nullptr;
-  QToolButton* logPlay_ = nullptr;
-  QToolButton* sbtnPlay1_ = nullptr;
-  QToolButton* sbtnPlay2_ = nullptr;
-  QToolButton* speedButton2_ = nullptr;
 };
 
 // Shift-JIS bytes to text for the screen.

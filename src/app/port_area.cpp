@@ -33,7 +33,7 @@ QString TForm1::PortAreaToolTipAt(int x, int y) const {
     case PortPanelKind::SourceCaption: return PortAreaToolTip();
     case PortPanelKind::ComPort: {
       QString tip = ComPortToolTip(hit.index, ports_.Device(hit.index), ports_.IsOpen(hit.index), ports_.OpenError(hit.index));
-      const SourceId id = comSources_[static_cast<size_t>(hit.index)];
+      const SourceId id = pump_.ComSourceId(hit.index);
       if (id != kNoSource) tip += QStringLiteral("\n") + SourceFiguresText(table_, intake_, id, clock_.TickMs());
       return tip;
     }

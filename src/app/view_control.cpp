@@ -44,9 +44,9 @@ void TForm1::InstallViewControls() {
   // Keys reach the window from whichever control has the focus (check boxes leave the
   // chart keys to it).
   installEventFilter(this);
-  panelNorthUp_->onClick = [this] { PanelNorthUpClick(panelNorthUp_); };
-  panelHeadingUp_->onClick = [this] { PanelNorthUpClick(panelHeadingUp_); };
-  for (QRadioButton* b : wakeStepButtons_) connect(b, &QRadioButton::clicked, this, [this] { RgWakeStepClick(); });
+  panels_.northUp->onClick = [this] { PanelNorthUpClick(panels_.northUp); };
+  panels_.headingUp->onClick = [this] { PanelNorthUpClick(panels_.headingUp); };
+  for (QRadioButton* b : panels_.wakeStepButtons) connect(b, &QRadioButton::clicked, this, [this] { RgWakeStepClick(); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
@@ -333,17 +333,17 @@ void TForm1::CopySelectedShip() {
 
 void TForm1::PanelNorthUpClick(QObject* sender) {
   ViewState& v = frame_->View();
-  if (sender == panelNorthUp_) {
+  if (sender == panels_.northUp) {
     v.orientationMode = OrientationMode::NorthUp;
     v.rotationDeg = 0;
-  } else if (sender == panelHeadingUp_) {
+  } else if (sender == panels_.headingUp) {
     v.orientationMode = OrientationMode::HeadingUp;
   }
   v.fitAllShips = false;
   NoteInteraction();
 }
 
-void TForm1::RgWakeStepClick() { ckDispCourse_->setFocus(); }
+void TForm1::RgWakeStepClick() { panels_.dispCourse->setFocus(); }
 
 void TForm1::Panel1DblClick(Qt::KeyboardModifiers mods) {
   if (mods & Qt::ShiftModifier) intake_.counters.rmcFixCount ^= 1u;

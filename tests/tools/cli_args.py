@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Bad command lines of aismon, aisrender and aisdump: each must end with status 2 and
 exactly one line on standard error that names the offending argument, and must leave the
-program folder it was given untouched.
+program folder it was given untouched. --help (and -h) prints the usage on standard output
+and ends with status 0, starting nothing.
 
 Usage: cli_args.py AISMON AISRENDER AISDUMP
 
@@ -19,7 +20,7 @@ import tempfile
 ROWS = [
     # aismon
     ("aismon", ["--bogus"], "--bogus"),
-    ("aismon", ["-h"], "-h"),
+    ("aismon", ["-x"], "-x"),
     ("aismon", ["--exit-after-ms", "200", "stray"], "stray"),
     ("aismon", ["--exit-after-ms", "200", "--home"], "--home"),
     ("aismon", ["--exit-after-ms", "200", "--home", ""], "--home"),
@@ -148,19 +149,50 @@ def run_row(exe, tool, args, offending):
         shutil.rmtree(home, ignore_errors=True)
 
 
+HELP_TOOLS = ["aismon", "aisrender"]
+
+
+def help_problems(exe, tool, flag):
+    home = tempfile.mkdtemp(prefix="aismon-cli-")
+    try:
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        p = subprocess.run([exe, "--home", home, flag], stdin=subprocess.DEVNULL, capture_output=True, env=env,
+                           timeout=30)
+        out = p.stdout.decode("utf-8", "replace")
+        problems = []
+        if p.returncode != 0:
+            problems.append("exit status %d, want 0" % p.returncode)
+        if not out.startswith("Usage: " + tool + " ") or "--home" not in out or "--help" not in out:
+            problems.append("stdout is not the usage: %r" % out[:200])
+        if p.stderr:
+            problems.append("wrote to stderr: %r" % p.stderr[:200])
+        if tree(home):
+            problems.append("wrote into the folder: %s" % tree(home))
+        return problems
+    finally:
+        shutil.rmtree(home, ignore_errors=True)
+
+
 def main():
     if len(sys.argv) != 4:
         print(__doc__)
         return 2
     exes = {"aismon": sys.argv[1], "aisrender": sys.argv[2], "aisdump": sys.argv[3]}
     failed = 0
+    for tool in HELP_TOOLS:
+        for flag in ("--help", "-h"):
+            problems = help_problems(os.path.abspath(exes[tool]), tool, flag)
+            if problems:
+                failed += 1
+                print("FAIL %s %s\n  %s" % (tool, flag, "\n  ".join(problems)))
     for tool, args, offending in ROWS:
         problems = run_row(os.path.abspath(exes[tool]), tool, args, offending)
         label = "%s %s" % (tool, " ".join(repr(a) if a == "" or " " in a else a for a in args))
         if problems:
             failed += 1
             print("FAIL %s\n  %s" % (label, "\n  ".join(problems)))
-    print("%d of %d command lines rejected as they should be" % (len(ROWS) - failed, len(ROWS)))
+    total = len(ROWS) + 2 * len(HELP_TOOLS)
+    print("%d of %d command lines handled as they should be" % (total - failed, total))
     return 1 if failed else 0
 
 
