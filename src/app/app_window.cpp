@@ -1,5 +1,6 @@
 #include "app/app_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QLabel>
@@ -79,6 +80,11 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
 
   QMenu* view = menuBar()->addMenu(QString::fromUtf8("表示(&V)"));
   for (QDockWidget* d : findChildren<QDockWidget*>()) view->addAction(d->toggleViewAction());
+  view->addSeparator();
+  shipNames_ = view->addAction(QString::fromUtf8("船名を表示"));
+  shipNames_->setObjectName(QStringLiteral("ActionShipNames"));
+  shipNames_->setCheckable(true);
+  connect(shipNames_, &QAction::toggled, this, [this](bool on) { form_->SetShipNames(on); });
 
   RestoreLayout();
   refresh_ = new QTimer(this);
@@ -130,6 +136,8 @@ void AppWindow::RefreshCard() {
 
 void AppWindow::RestoreLayout() {
   const std::optional<std::string> saved = ReadIniText(form_->IniPath(), kWindowSection, kDockStateKey);
+  const std::optional<std::string> names = ReadIniText(form_->IniPath(), kWindowSection, kShipNamesKey);
+  shipNames_->setChecked(names && *names == "1");
   if (!saved) return;
   // A damaged value restores nothing: the default arrangement stays.
   restoreState(QByteArray::fromBase64(QByteArray::fromStdString(*saved)));
@@ -137,13 +145,18 @@ void AppWindow::RestoreLayout() {
 
 void AppWindow::SaveState() {
   form_->SaveState();
-  WriteIniTexts(form_->IniPath(), kWindowSection, {{kDockStateKey, saveState().toBase64().toStdString()}});
+  SaveLayout();
+}
+
+void AppWindow::SaveLayout() {
+  WriteIniTexts(form_->IniPath(), kWindowSection,
+                {{kDockStateKey, saveState().toBase64().toStdString()}, {kShipNamesKey, shipNames_->isChecked() ? "1" : "0"}});
 }
 
 void AppWindow::closeEvent(QCloseEvent* e) {
   // The form saves the ship files, the receive log and the view at its close; the docks'
   // arrangement goes beside them.
-  WriteIniTexts(form_->IniPath(), kWindowSection, {{kDockStateKey, saveState().toBase64().toStdString()}});
+  SaveLayout();
   form_->close();
   e->accept();
 }

@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 
+class QAction;
 class QDockWidget;
 class QLabel;
 class QTimer;
@@ -20,6 +21,7 @@ class ShipCardView;
 
 inline constexpr char kWindowSection[] = "Window";
 inline constexpr char kDockStateKey[] = "DockState";
+inline constexpr char kShipNamesKey[] = "ShipNames";
 
 class AppWindow : public QMainWindow {
  public:
@@ -44,6 +46,7 @@ class AppWindow : public QMainWindow {
  private:
   QDockWidget* AddDock(const char* objectName, const char* title, QWidget* content, Qt::DockWidgetArea area);
   void RestoreLayout();
+  void SaveLayout();
   void RefreshCard();
 
   TForm1* form_;
@@ -51,6 +54,7 @@ class AppWindow : public QMainWindow {
   ShipCardView* card_ = nullptr;
   std::unique_ptr<PortList> ports_;
   QLabel* pointer_ = nullptr;
+  QAction* shipNames_ = nullptr;
   QTimer* refresh_ = nullptr;
   uint32_t refreshes_ = 0;
 };

@@ -151,6 +151,11 @@ class TForm1 : public QWidget {
   const ShipDbAutoSave& AutoSave() const { return autoSave_; }
   void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
   WatchController& Watch() { return *watch_; }
+  // Ship names beside the symbols (off unless asked for).
+  void SetShipNames(bool on) {
+    panels_.options->shipNames = on;
+    NoteInteraction();
+  }
   // The position under the pointer while it is over the chart.
   bool PointerPosition(double& lat, double& lon) const;
   // Own ship's position once a GPS fix has come.

@@ -167,6 +167,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   out.hoveredShip = FindHoveredShip(screenPositions_.get(), table_.DynamicCount(), in.pointerX, in.pointerY);
   watch.Lap(FrameLayer::Hover);
 
+  if (in.options.shipNames) names_.Draw(f, in.watch, in.selectedShip);
   if (in.selectedShip > 0) DrawShipLabel(f, in.selectedShip);
   watch.Lap(FrameLayer::ShipLabel);
   DrawMeasureLayer(f, in.measure);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/name_layer.h"
 #include "chart/canvas.h"
 #include "chart/row_split.h"
 #include "chart/frame_context.h"
@@ -82,6 +83,7 @@ class ChartFrame {
   ViewState view_;
   ViewFitFilter fitFilter_;
   std::unique_ptr<PixelPoint[]> screenPositions_;  // one per table entry
+  NameLayer names_;
   RotatePixelCache gridRotation_;
   bool firstFrame_ = true;
   // What own ship's last report looked like at the previous frame.

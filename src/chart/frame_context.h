@@ -23,6 +23,7 @@ struct DisplayOptions {
   bool dispCourse = true;    // "コース (５分後)"
   bool dispWake = true;      // "航跡（50点）"
   bool debugPanelVisible = false;
+  bool shipNames = false;    // names beside the symbols, decluttered (the window's view menu)
 };
 
 struct PortStatus {
