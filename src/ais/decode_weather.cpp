@@ -1,6 +1,6 @@
 // Message 8 with DAC 1, FI 31 (and the older FI 11): meteorological and hydrographic data.
-// The sender becomes a weather station: placed at the position the message gives, never
-// moving, with its values kept in its note. Other binary broadcasts are not read.
+// Each report goes to the weather station of its sender and site, beside the ship table.
+// Other binary broadcasts are not read.
 #include "ais/decoder_bits.h"
 #include "ais/message_decoders.h"
 #include "ais/vdx_assembly.h"
@@ -16,6 +16,12 @@ constexpr int kFi31Bits = 350;  // through the ice field; the spare may be cut s
 constexpr int kFi11Bits = 346;
 constexpr int32_t kThousandthMinuteToRaw = 10;  // 1/1000 minute -> 1/10000 minute
 
+// The site's position in the ship table's raw unit, 1/10000 minute.
+struct Site {
+  int32_t RawLat = 0;
+  int32_t RawLon = 0;
+};
+
 WeatherValue Scaled(int raw, int low, int high, double scale, double offset) {
   if (raw < low || raw > high) return WeatherValue{};
   return WeatherValue{static_cast<float>(raw * scale + offset), true};
@@ -28,10 +34,9 @@ void ReadWind(const AisPayload& p, int first, WeatherReport& w) {
   w.windDirection = Scaled(Bits(p, first + 14, first + 22), 0, 359, 1.0, 0.0);
 }
 
-void ReadFi31(const AisPayload& p, WeatherReport& w, RawReport& r) {
+void ReadFi31(const AisPayload& p, WeatherReport& w, Site& r) {
   r.RawLon = SignedBits(p, 57, 81) * kThousandthMinuteToRaw;
   r.RawLat = SignedBits(p, 82, 105) * kThousandthMinuteToRaw;
-  r.RawPosAcc = Bits16(p, 106, 106);
   w.day = static_cast<int8_t>(Bits(p, 107, 111));
   w.hour = static_cast<int8_t>(Bits(p, 112, 116));
   w.minute = static_cast<int8_t>(Bits(p, 117, 122));
@@ -45,10 +50,9 @@ void ReadFi31(const AisPayload& p, WeatherReport& w, RawReport& r) {
   w.seaTemperature = Scaled(SignedBits(p, 327, 336), -100, 500, 0.1, 0.0);
 }
 
-void ReadFi11(const AisPayload& p, WeatherReport& w, RawReport& r) {
+void ReadFi11(const AisPayload& p, WeatherReport& w, Site& r) {
   r.RawLat = SignedBits(p, 57, 80) * kThousandthMinuteToRaw;
   r.RawLon = SignedBits(p, 81, 105) * kThousandthMinuteToRaw;
-  r.RawPosAcc = 0;
   w.day = static_cast<int8_t>(Bits(p, 106, 110));
   w.hour = static_cast<int8_t>(Bits(p, 111, 115));
   w.minute = static_cast<int8_t>(Bits(p, 116, 121));
@@ -69,34 +73,14 @@ int MessageDecoders::DecodeBinaryBroadcast(const AisPayload& p, int bitLength, i
   if (dac != kDacInternational) return 0;
   if (!(fi == kFiMetHydro && bitLength >= kFi31Bits) && !(fi == kFiMetHydroOld && bitLength >= kFi11Bits)) return 0;
 
-  const int32_t mmsi = MessageMmsi(p);
-  Station s;
-  Load(table_.FindOrAddShip(mmsi), s);
-  RawReport& r = s.raw;
+  Site r;
   WeatherReport w;
   w.fi = fi;
   if (fi == kFiMetHydro)
     ReadFi31(p, w, r);
   else
     ReadFi11(p, w, r);
-  // A fixed station: no motion, no status.
-  r.RawSog = kSogNotAvailable;
-  r.RawCog = kCogNotAvailable;
-  r.RawHdg = kHdgNotAvailable;
-  r.RawRot = kRotNotAvailable;
-  r.RawNavStat = kNavStatNotCarried;
-  r.RawSec = kSecNotAvailable;
-  r.RawRaim = 0;
-  r.RawStations = kStationsNotAvailable;
-  r.PosState = kPosReported;
-  s.statics.MsgNo = 8;
-  StoreStatic(s.index, s.statics);
-  StoreReport(s.index, r, kSpeedTenths, true);
-  if (StationNote* n = notes_.Take(s.index, table_.Entry(s.index)->MMSI)) {
-    n->kind = StationKind::kWeather;
-    n->weather = w;
-    n->longRange = false;
-  }
+  weather_.Note(MessageMmsi(p), r.RawLat, r.RawLon, w, table_.TableClock().TickMs());
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "ais/ais_payload.h"
 #include "ais/safety_text.h"
 #include "ais/station_notes.h"
+#include "ais/weather_stations.h"
 #include "shipdb/ship_records.h"
 
 namespace aismon {
@@ -20,8 +21,10 @@ class MessageDecoders {
   int DispatchMessage(const AisPayload& p, int bitLength, int mode);
   // Receives the text of messages 12 and 14; without it they are ignored.
   void SetSafetyTextHook(SafetyTextHook hook) { safetyHook_ = std::move(hook); }
-  // Long-range and weather-station notes of the table's entries.
+  // Long-range notes of the table's entries.
   const StationNotes& Notes() const { return notes_; }
+  // The weather stations heard, beside the table.
+  const WeatherStations& Weather() const { return weather_; }
 
  private:
   // A decoder's working copies of the station's data.
@@ -54,6 +57,7 @@ class MessageDecoders {
   SafetyTextHook safetyHook_;
   SafetyText safety_;
   StationNotes notes_;
+  WeatherStations weather_;
 };
 
 // Speed units of StoreReport: tenths of a knot, or whole knots (message 9).

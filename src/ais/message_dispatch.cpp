@@ -13,7 +13,7 @@ constexpr double kRawPerDegree = 600000.0;
 }  // namespace
 
 MessageDecoders::MessageDecoders(ShipTable& table, WatchAlert& watch)
-    : table_(table), watch_(watch), notes_(table.DynamicCount()) {}
+    : table_(table), watch_(watch), notes_(table.DynamicCount()), weather_(table.Stations()) {}
 
 int MessageDecoders::DispatchMessage(const AisPayload& p, int bitLength, int mode) {
   // Taken as a signed byte: numbers from 32 on come out negative and are refused too.

@@ -1,18 +1,15 @@
 #pragma once
 // What the decoders know about a station beyond its table records: when it last sent a
-// fine position report (messages 1-3, 18, 19), whether its position shown is a long-range
-// one (message 27), and whether it is a weather station with its values. Kept beside the
+// fine position report (messages 1-3, 18, 19), and whether its position shown is a
+// long-range one (message 27). Kept beside the
 // table, one note per dynamic entry, allocated once, so the ship files keep their layout.
 // A note belongs to the MMSI it was written for: a reused entry starts with a blank one.
 #include <cstdint>
 #include <memory>
 
-#include "ais/weather_report.h"
 #include "shipdb/ship_records.h"
 
 namespace aismon {
-
-enum class StationKind : uint8_t { kVessel, kWeather };
 
 // A long-range report is used only when no fine report came within this time.
 inline constexpr uint32_t kFineReportHoldMs = 10 * 60 * 1000;
@@ -22,8 +19,6 @@ struct StationNote {
   bool fineHeard = false;
   uint32_t fineTick = 0;   // when the last fine report came, if fineHeard
   bool longRange = false;  // the position shown came from a long-range report
-  StationKind kind = StationKind::kVessel;
-  WeatherReport weather;   // when kind is kWeather
 };
 
 class StationNotes {
@@ -45,10 +40,6 @@ class StationNotes {
       n.mmsi = mmsi;
     }
     return &n;
-  }
-  bool IsWeather(int index, int32_t mmsi) const {
-    const StationNote* n = Of(index, mmsi);
-    return n != nullptr && n->kind == StationKind::kWeather;
   }
   int Entries() const { return entries_; }
 

@@ -2,6 +2,9 @@
 // gpsdecode -j states (quoted beside each row).
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+
 #include "tests/support/intake_fixture.h"
 #include "tests/support/payload_builder.h"
 
@@ -117,15 +120,13 @@ TEST_F(LongRangeWeatherTest, WeatherStationValues) {
     if (line.compare(3, 3, "VDO") == 0) line.replace(3, 3, "VDM");
     Feed(line);
     SCOPED_TRACE(r.name);
-    const DbDynamic* d = Ship(r.mmsi);
-    ASSERT_NE(d, nullptr);
-    EXPECT_NEAR(d->Lat, r.lat, 0.0001);
-    EXPECT_NEAR(d->Lon, r.lon, 0.0001);
-    EXPECT_EQ(d->SogInvalid, 1);
-    const StationNote* n = Note(r.mmsi);
-    ASSERT_NE(n, nullptr);
-    EXPECT_EQ(n->kind, StationKind::kWeather);
-    const WeatherReport& w = n->weather;
+    EXPECT_EQ(Ship(r.mmsi), nullptr);  // never a ship
+    const WeatherStations& stations = intake.decoders.Weather();
+    const int i = stations.Find(r.mmsi, static_cast<int32_t>(r.lat * 600000), static_cast<int32_t>(r.lon * 600000));
+    ASSERT_GE(i, 0);
+    EXPECT_NEAR(stations.At(i).Lat(), r.lat, 0.0001);
+    EXPECT_NEAR(stations.At(i).Lon(), r.lon, 0.0001);
+    const WeatherReport& w = stations.At(i).report;
     EXPECT_EQ(w.fi, r.fi);
     const std::pair<const WeatherValue&, Expect> values[] = {
         {w.windSpeed, r.wind},     {w.windGust, r.gust},     {w.windDirection, r.dir},
@@ -138,6 +139,18 @@ TEST_F(LongRangeWeatherTest, WeatherStationValues) {
       }
     }
   }
+}
+
+// One sender reporting for several sites along a river: each site is its own station.
+// gpsdecode -j on the stream gives MMSI 2320061 eight distinct FI 31 positions.
+TEST_F(LongRangeWeatherTest, OneSenderManySitesOnARealStream) {
+  std::ifstream in(AISMON_CORPUS_DIR "/rx-mixed-type6.log");
+  if (!in) GTEST_SKIP() << "corpus not present";
+  for (std::string line; std::getline(in, line);) Feed(line);
+  const WeatherStations& stations = intake.decoders.Weather();
+  int sites = 0;
+  for (int i = 0; i < stations.Capacity(); ++i) sites += stations.At(i).used && stations.At(i).mmsi == 2320061;
+  EXPECT_EQ(sites, 8);
 }
 
 }  // namespace
