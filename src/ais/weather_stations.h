@@ -22,6 +22,9 @@ struct WeatherStation {
   double Lon() const { return rawLon / 600000.0; }
 };
 
+// A station silent this long is no longer shown or listed (they report every few minutes).
+inline constexpr uint32_t kWeatherShownMs = 60 * 60 * 1000;
+
 // Two reports of one sender within this distance (1/10000 minute, about 20 m) are one site.
 inline constexpr int32_t kSameSiteRaw = 100;
 

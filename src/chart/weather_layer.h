@@ -9,8 +9,6 @@
 namespace aismon {
 
 inline constexpr Rgb kWeatherColor{0, 170, 255};
-// A station silent this long is no longer drawn.
-inline constexpr uint32_t kWeatherShownMs = 60 * 60 * 1000;
 
 // Draws every weather station heard within kWeatherShownMs; the canvas's pen and brush are
 // left as they were.
