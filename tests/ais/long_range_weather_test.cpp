@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/support/intake_fixture.h"
+#include "text/weather_text.h"
 #include "tests/support/payload_builder.h"
 
 namespace aismon {
@@ -139,6 +140,22 @@ TEST_F(LongRangeWeatherTest, WeatherStationValues) {
       }
     }
   }
+}
+
+// The card's text of the FI 11 sample (values as gpsdecode gives them), then of the same
+// station's FI 31 report that measures nothing.
+TEST_F(LongRangeWeatherTest, WeatherCardText) {
+  Feed("!AIVDM,1,1,4,B,8>jR06@0Bk3:wOli;<`WPhh<1rqVBQf2V@Pdt0J82avIM2b<<Rv1t<ot=@1,2*54");
+  const WeatherStations& stations = intake.decoders.Weather();
+  ASSERT_EQ(stations.Count(), 1);
+  EXPECT_EQ(WeatherCardText(stations.At(0).report),
+            "風速 3 kn\n突風 6 kn\n風向 012°\n気温 14.2 ℃\n気圧 1024 hPa\n視程 15.3 NM\n水位 -8.40 m\n波高 4.2 m\n"
+            "水温 12.3 ℃\n観測 18日 17:15 UTC\n");
+  Feed("!AIVDM,1,1,5,A,8>jR06@0Gwli:QQUP3en?wvlFR06EuOwgwl?wnSwe7wvlOwwsAwwnSGmwvh0,0*51");
+  ASSERT_EQ(stations.Count(), 1);  // the same sender and site: the same station, new values
+  EXPECT_EQ(WeatherCardText(stations.At(0).report),
+            "風速 不明\n突風 不明\n風向 不明\n気温 不明\n気圧 不明\n視程 不明\n水位 不明\n波高 不明\n水温 不明\n"
+            "観測 29日 23:24 UTC\n");
 }
 
 // One sender reporting for several sites along a river: each site is its own station.
