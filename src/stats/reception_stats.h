@@ -79,6 +79,9 @@ class ReceptionStats final : public MessageObserver {
   // Without it no range is recorded.
   void SetReceiver(double lat, double lon);
   void ClearReceiver() { hasReceiver_ = false; }
+  bool HasReceiver() const { return hasReceiver_; }
+  double ReceiverLat() const { return receiverLat_; }
+  double ReceiverLon() const { return receiverLon_; }
 
   // Complete messages of a number (0..63), duplicates not counted, from all sources.
   uint64_t Count(int number, CountWindow w) const;

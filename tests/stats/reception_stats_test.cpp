@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "stats/receiver_position.h"
 #include "stats/stats_file.h"
 #include "tests/support/intake_fixture.h"
 #include "tests/support/temp_files.h"
@@ -117,6 +118,27 @@ TEST_F(ReceptionStatsTest, FiguresSurviveARestart) {
   ReceptionStats third(table, intake.sources, clock);
   EXPECT_FALSE(LoadStats(third, home.path()));
   EXPECT_EQ(third.Count(1, CountWindow::kAllTime), 0u);
+}
+
+TEST_F(ReceptionStatsTest, ReceiverIsOwnShipsFixElseTheSettingElseNowhere) {
+  testing::TempFolder home;
+  const auto ini = home.path() / "aismon.ini";
+  EXPECT_FALSE(ReadReceiverSetting(ini).set);
+  ASSERT_TRUE(WriteReceiverSetting(ini, 33.95, 130.93));
+  const ReceiverSetting setting = ReadReceiverSetting(ini);
+  ASSERT_TRUE(setting.set);
+
+  UpdateReceiver(stats, table, intake.counters, ReceiverSetting{});
+  EXPECT_FALSE(stats.HasReceiver());
+  UpdateReceiver(stats, table, intake.counters, setting);
+  EXPECT_TRUE(stats.HasReceiver());
+  EXPECT_DOUBLE_EQ(stats.ReceiverLat(), 33.95);
+  EXPECT_DOUBLE_EQ(stats.ReceiverLon(), 130.93);
+  Feed("$GPRMC,031500,A,3430.000,N,13500.000,E,0.0,0.0,081226,,,A*00");
+  ASSERT_NE(intake.counters.rmcFixCount, 0u);
+  UpdateReceiver(stats, table, intake.counters, setting);
+  EXPECT_NEAR(stats.ReceiverLat(), 34.5, 1e-9);
+  EXPECT_NEAR(stats.ReceiverLon(), 135.0, 1e-9);
 }
 
 }  // namespace
