@@ -248,7 +248,7 @@ void StatsDock::RefreshCounts() {
   }
   int rows = 0;
   for (int n = 0; n < kCountedNumbers; ++n) rows += stats_.Count(n, CountWindow::kAllTime) != 0;
-  rows += stats_.BinaryKeyCount();
+  rows += stats_.BinaryKeyCount() + kChannels;
   counts_->setColumnCount(static_cast<int>(header.size()));
   counts_->setHorizontalHeaderLabels(header);
   counts_->setRowCount(rows);
@@ -271,6 +271,21 @@ void StatsDock::RefreshCounts() {
     counts_->setItem(row, 4, Number(stats_.BinaryCount(k, CountWindow::kSinceStart)));
     counts_->setItem(row, 5, Number(stats_.BinaryCount(k, CountWindow::kAllTime)));
     for (int s = 0; s < sources; ++s) counts_->setItem(row, 6 + s, new QTableWidgetItem());
+  }
+  // Then by channel, since start and in all, and this run by source.
+  static const char* const kChannelNames[kChannels] = {"チャンネル A", "チャンネル B", "チャンネル 他"};
+  for (int c = 0; c < kChannels; ++c, ++row) {
+    counts_->setItem(row, 0, new QTableWidgetItem(QString::fromUtf8(kChannelNames[c])));
+    for (int col = 1; col <= 3; ++col) counts_->setItem(row, col, new QTableWidgetItem(QStringLiteral("-")));
+    uint64_t run = 0, all = 0;
+    for (int s = 0; s < sources; ++s) {
+      const uint64_t n = stats_.ChannelCount(s, c, CountWindow::kSinceStart);
+      run += n;
+      all += stats_.ChannelCount(s, c, CountWindow::kAllTime);
+      counts_->setItem(row, 6 + s, Number(n));
+    }
+    counts_->setItem(row, 4, Number(run));
+    counts_->setItem(row, 5, Number(all));
   }
 }
 

@@ -58,11 +58,11 @@ TEST(StatsDock, ShowsAndSavesTheFiguresOfRealStreams) {
   dock.show();
   dock.Refresh();
 
-  // A row per number heard and per binary kind; the "since start" column holds the count.
+  // A row per number heard, per binary kind and per channel; "since start" holds the count.
   QTableWidget* counts = dock.CountsTable();
   int numbers = 0;
   for (int n = 0; n < kCountedNumbers; ++n) numbers += stats.Count(n, CountWindow::kAllTime) != 0;
-  ASSERT_EQ(counts->rowCount(), numbers + stats.BinaryKeyCount());
+  ASSERT_EQ(counts->rowCount(), numbers + stats.BinaryKeyCount() + kChannels);
   ASSERT_EQ(counts->columnCount(), 6 + stats.SourceSlots());
   int row1 = 0;
   while (row1 < counts->rowCount() && counts->item(row1, 0)->text() != QStringLiteral("1")) ++row1;
