@@ -1,8 +1,11 @@
 // aisdump: feeds NMEA lines through the intake exactly as log playback does and prints
 // the resulting ship table as JSON lines.
 //
-//   aisdump [--vdo] [--home DIR] [--save] [--stations N] [FILE ...]   (no FILE, or "-": standard input)
-//   aisdump [--vdo] [--home DIR] [--save] [--stations N] --source NAME [--source NAME]... [--exit-after-ms MS]
+//   aisdump [--vdo] [--home DIR] [--save] [--stations N] [--stats] [FILE ...]   (no FILE, or "-": standard input)
+//   aisdump [--vdo] [--home DIR] [--save] [--stations N] [--stats] --source NAME [--source NAME]... [--exit-after-ms MS]
+//
+// --stats adds, as the last line, the counts of complete messages by number and of binary
+// messages by number/DAC/FI, and the per-source figures.
 //
 // --stations is the number of live stations the table holds (1024, the default, to 16384).
 //
@@ -50,7 +53,7 @@ constexpr uint32_t kTickPerLine = 10;
 int Usage(const char* message, const char* arg) {
   // One line, so that scripts can show it as it is.
   std::fprintf(stderr,
-               "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [--stations N] [FILE ...] | "
+               "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [--stations N] [--stats] [FILE ...] | "
                "--source NAME [--source NAME]... [--exit-after-ms MS])\n",
                message, arg);
   return 2;
@@ -165,7 +168,7 @@ void FeedFile(std::FILE* f, Intake& intake, ManualClock& clock, SourceId source)
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool vdo = false, save = false;
+  bool vdo = false, save = false, withStats = false;
   const char* home = nullptr;
   std::vector<const char*> files;
   std::vector<SourceAddress> sources;
@@ -177,6 +180,8 @@ int main(int argc, char** argv) {
       vdo = true;
     } else if (std::strcmp(a, "--save") == 0) {
       save = true;
+    } else if (std::strcmp(a, "--stats") == 0) {
+      withStats = true;
     } else if (std::strcmp(a, "--home") == 0) {
       if (i + 1 >= argc) return Usage("missing folder after", a);
       home = argv[++i];
@@ -219,6 +224,8 @@ int main(int argc, char** argv) {
   ManualClock clock(kStartTick, LocalNow());
   ShipTable table(clock, stations);
   Intake intake(table);
+  ReceptionStats stats(table, intake.sources, clock);
+  if (withStats) intake.assembler.AddObserver(&stats);
   intake.options.vdoEnabled = vdo;
   intake.options.rmcSogEnabled = true;
   intake.options.rmcHdgEnabled = true;
@@ -265,6 +272,7 @@ int main(int argc, char** argv) {
     if (i == 0 || d[i].Age != 0) AppendEntryJson(out, table, intake, i, clock.TickMs());
   }
   AppendCountersJson(out, table, intake, clock.TickMs());
+  if (withStats) AppendStatsJson(out, table, intake, stats, clock.TickMs());
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }

@@ -185,17 +185,9 @@ void AppendEntryJson(std::string& out, const ShipTable& table, const Intake& int
   out += "]}\n";
 }
 
-void AppendCountersJson(std::string& out, const ShipTable& table, const Intake& intake, uint32_t now) {
-  const IntakeCounters& counters = intake.counters;
-  out += "{\"counters\": ";
-  ObjectWriter w(out);
-  w.Int("vdmCount", counters.vdmCount);
-  w.Int("rmcCount", counters.rmcCount);
-  w.Int("rmcFixCount", counters.rmcFixCount);
-  w.Int("ShipCount", table.ShipCount);
-  w.Int("StaticCount", table.StaticCount);
-  w.Int("OwnMMSI", table.OwnMMSI);
-  w.Raw("sources");
+namespace {
+// {"name": {figures}, ...}: what each source delivered.
+void AppendSourceFigures(std::string& out, const ShipTable& table, const Intake& intake, uint32_t now) {
   ObjectWriter sources(out);
   for (int i = 0; i < intake.sources.Count(); ++i) {
     const SourceId id = static_cast<SourceId>(i);
@@ -223,8 +215,51 @@ void AppendCountersJson(std::string& out, const ShipTable& table, const Intake& 
     f.End();
   }
   sources.End();
+}
+}  // namespace
+
+void AppendCountersJson(std::string& out, const ShipTable& table, const Intake& intake, uint32_t now) {
+  const IntakeCounters& counters = intake.counters;
+  out += "{\"counters\": ";
+  ObjectWriter w(out);
+  w.Int("vdmCount", counters.vdmCount);
+  w.Int("rmcCount", counters.rmcCount);
+  w.Int("rmcFixCount", counters.rmcFixCount);
+  w.Int("ShipCount", table.ShipCount);
+  w.Int("StaticCount", table.StaticCount);
+  w.Int("OwnMMSI", table.OwnMMSI);
+  w.Raw("sources");
+  AppendSourceFigures(out, table, intake, now);
   w.End();
   out += "}\n";
+}
+
+void AppendStatsJson(std::string& out, const ShipTable& table, const Intake& intake, const ReceptionStats& stats,
+                     uint32_t now) {
+  ObjectWriter w(out);
+  w.Raw("messages");
+  {
+    ObjectWriter m(out);
+    for (int n = 0; n < kCountedNumbers; ++n) {
+      const uint64_t c = stats.Count(n, CountWindow::kSinceStart);
+      if (c != 0) m.Int(std::to_string(n).c_str(), static_cast<int64_t>(c));
+    }
+    m.End();
+  }
+  w.Raw("binary");
+  {
+    ObjectWriter b(out);
+    for (int k = 0; k < stats.BinaryKeyCount(); ++k) {
+      const BinaryKey& key = stats.BinaryKeyAt(k);
+      const std::string name = std::to_string(key.number) + "/" + std::to_string(key.dac) + "/" + std::to_string(key.fi);
+      b.Int(name.c_str(), static_cast<int64_t>(stats.BinaryCount(k, CountWindow::kSinceStart)));
+    }
+    b.End();
+  }
+  w.Raw("sources");
+  AppendSourceFigures(out, table, intake, now);
+  w.End();
+  out += "\n";
 }
 
 }  // namespace aismon

@@ -5,6 +5,7 @@
 
 #include "input/intake.h"
 #include "shipdb/ship_table.h"
+#include "stats/reception_stats.h"
 
 namespace aismon {
 
@@ -15,5 +16,10 @@ void AppendJsonBytes(std::string& out, std::string_view s);
 void AppendEntryJson(std::string& out, const ShipTable& table, const Intake& intake, int index, uint32_t now);
 // {"counters": {..., "sources": {"name": {figures}, ...}}}
 void AppendCountersJson(std::string& out, const ShipTable& table, const Intake& intake, uint32_t now);
+// {"messages": {"1": n, ...}, "binary": {"8/1/31": n, ...}, "sources": {...}}: complete
+// messages by number and binary messages by number/DAC/FI (duplicates not counted), and
+// each source's figures as in the counters.
+void AppendStatsJson(std::string& out, const ShipTable& table, const Intake& intake, const ReceptionStats& stats,
+                     uint32_t now);
 
 }  // namespace aismon

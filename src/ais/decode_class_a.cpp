@@ -27,6 +27,7 @@ int MessageDecoders::DecodeClassA(int number, const AisPayload& p, int mode) {
   s.statics.MsgNo = static_cast<int16_t>(number);
   StoreStatic(s.index, s.statics);
   StoreReport(s.index, r, kSpeedTenths, true);
+  if (mode == kOtherShipsMode) NoteFineReport(s.index);
   return 0;
 }
 

@@ -33,6 +33,7 @@ int MessageDecoders::DecodeClassB(const AisPayload& p, int /*bitLength*/, int mo
   s.statics.MsgNo = 18;
   StoreStatic(s.index, s.statics);
   StoreReport(s.index, r, kSpeedTenths, true);
+  NoteFineReport(s.index);
   return 0;
 }
 
@@ -66,6 +67,7 @@ int MessageDecoders::DecodeClassBExtended(const AisPayload& p, int /*bitLength*/
   st.MsgNo = 19;
   StoreStatic(s.index, st);
   StoreReport(s.index, s.raw, kSpeedTenths, true);
+  NoteFineReport(s.index);
   return 0;
 }
 

@@ -5,6 +5,8 @@
 
 #include "ais/ais_payload.h"
 #include "ais/safety_text.h"
+#include "ais/station_notes.h"
+#include "ais/weather_stations.h"
 #include "shipdb/ship_records.h"
 
 namespace aismon {
@@ -14,11 +16,15 @@ class WatchAlert;
 
 class MessageDecoders {
  public:
-  MessageDecoders(ShipTable& table, WatchAlert& watch) : table_(table), watch_(watch) {}
+  MessageDecoders(ShipTable& table, WatchAlert& watch);
 
   int DispatchMessage(const AisPayload& p, int bitLength, int mode);
   // Receives the text of messages 12 and 14; without it they are ignored.
   void SetSafetyTextHook(SafetyTextHook hook) { safetyHook_ = std::move(hook); }
+  // Long-range notes of the table's entries.
+  const StationNotes& Notes() const { return notes_; }
+  // The weather stations heard, beside the table.
+  const WeatherStations& Weather() const { return weather_; }
 
  private:
   // A decoder's working copies of the station's data.
@@ -38,6 +44,10 @@ class MessageDecoders {
   int DecodeAidToNavigation(const AisPayload& p, int bitLength, int mode);
   int DecodeStaticReport(const AisPayload& p, int bitLength, int mode);
   int DecodeSafetyText(int number, const AisPayload& p, int bitLength, int mode);
+  int DecodeBinaryBroadcast(const AisPayload& p, int bitLength, int mode);
+  int DecodeLongRange(const AisPayload& p, int bitLength, int mode);
+  // A fine position report (1-3, 18, 19) came: long-range reports step aside for a while.
+  void NoteFineReport(int index);
 
   void StoreStatic(int index, DbStatic& statics);
   void StoreReport(int index, const RawReport& raw, int speedUnit, bool applyMotion);
@@ -46,6 +56,8 @@ class MessageDecoders {
   WatchAlert& watch_;
   SafetyTextHook safetyHook_;
   SafetyText safety_;
+  StationNotes notes_;
+  WeatherStations weather_;
 };
 
 // Speed units of StoreReport: tenths of a knot, or whole knots (message 9).

@@ -12,10 +12,14 @@ constexpr int32_t kLonLimit = 108000000;  // 180 degrees
 constexpr double kRawPerDegree = 600000.0;
 }  // namespace
 
+MessageDecoders::MessageDecoders(ShipTable& table, WatchAlert& watch)
+    : table_(table), watch_(watch), notes_(table.DynamicCount()), weather_(table.Stations()) {}
+
 int MessageDecoders::DispatchMessage(const AisPayload& p, int bitLength, int mode) {
   // Taken as a signed byte: numbers from 32 on come out negative and are refused too.
   const int number = static_cast<int8_t>(p.bytes[0]) >> 2;
-  if (number < 1 || number > 24) return 0;
+  constexpr int kLongRange = 27;
+  if (number < 1 || (number > 24 && number != kLongRange)) return 0;
   watch_.CheckWatch(p, number);
   switch (number) {
     case 1:
@@ -39,6 +43,10 @@ int MessageDecoders::DispatchMessage(const AisPayload& p, int bitLength, int mod
     case 12:
     case 14:
       return DecodeSafetyText(number, p, bitLength, mode);
+    case 8:
+      return DecodeBinaryBroadcast(p, bitLength, mode);
+    case kLongRange:
+      return DecodeLongRange(p, bitLength, mode);
     default:
       return 0;
   }

@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "ais/weather_stations.h"
 #include "shipdb/ship_table.h"
 #include "text/position_text.h"
+#include "watch/range_bearing.h"
 #include "watch/traffic_watch.h"
 
 namespace aismon {
@@ -143,23 +145,62 @@ void TargetListModel::Fill(const ShipTable& table, const TrafficWatch& watch, in
   r.dangerous = t.dangerous;
 }
 
-void TargetListModel::Refresh(const ShipTable& table, const TrafficWatch& watch) {
-  if (rowOfSlot_.size() != static_cast<size_t>(table.DynamicCount())) {
+void TargetListModel::FillWeather(const WeatherStations& weather, const TrafficWatch& watch, int32_t slot,
+                                  int32_t firstWeatherSlot, uint32_t now, TargetRow& r) const {
+  const WeatherStation& w = weather.At(slot - firstWeatherSlot);
+  r.slot = slot;
+  r.mmsi = w.mmsi;
+  r.weather = true;
+  static const char* const kType = "気象観測所";
+  if (r.typeKey != kType) {
+    r.typeKey = kType;
+    r.type = QString::fromUtf8(kType);
+  }
+  r.lat = w.Lat();
+  r.lon = w.Lon();
+  r.hasPosition = std::fabs(r.lat) <= 90.0 && std::fabs(r.lon) <= 180.0;
+  // Range and bearing from own ship; a station that never moves has no CPA.
+  r.hasCpa = r.hasPosition && watch.OwnFix();
+  if (r.hasCpa) {
+    const RangeBearing rb = RangeBearingBetween(watch.Own().Lat, watch.Own().Lon, r.lat, r.lon);
+    r.rangeNm = rb.rangeNm;
+    r.bearingDeg = rb.bearingDeg;
+  }
+  r.tcpaMin = -1;
+  r.ageMs = now - w.tick;
+}
+
+void TargetListModel::Refresh(const ShipTable& table, const TrafficWatch& watch, const WeatherStations* weather,
+                              uint32_t now) {
+  const int32_t firstWeather = table.DynamicCount();
+  const int32_t slotCount = firstWeather + (weather != nullptr ? weather->Capacity() : 0);
+  if (rowOfSlot_.size() != static_cast<size_t>(slotCount)) {
     beginResetModel();
     rows_.clear();
-    rows_.reserve(table.DynamicCount());
-    rowOfSlot_.assign(table.DynamicCount(), -1);
+    rows_.reserve(slotCount);
+    rowOfSlot_.assign(slotCount, -1);
     endResetModel();
   }
   const DbDynamic* entries = table.DynamicEntries();
   auto listed = [&](int32_t slot) {
+    if (slot >= firstWeather) {
+      const WeatherStation& w = weather->At(slot - firstWeather);
+      return w.used && now - w.tick < kWeatherShownMs;
+    }
     const DbDynamic& e = entries[slot];
     return e.Age != 0 && e.Age <= kStationGoneMs;
+  };
+  auto mmsiOf = [&](int32_t slot) { return slot >= firstWeather ? weather->At(slot - firstWeather).mmsi : entries[slot].MMSI; };
+  auto fill = [&](int32_t slot, TargetRow& r) {
+    if (slot >= firstWeather)
+      FillWeather(*weather, watch, slot, firstWeather, now, r);
+    else
+      Fill(table, watch, slot, r);
   };
   // Gone, or the slot now holds another station: the row goes.
   for (int i = static_cast<int>(rows_.size()) - 1; i >= 0; --i) {
     const int32_t slot = rows_[i].slot;
-    if (listed(slot) && entries[slot].MMSI == rows_[i].mmsi) continue;
+    if (listed(slot) && mmsiOf(slot) == rows_[i].mmsi) continue;
     beginRemoveRows(QModelIndex(), i, i);
     rowOfSlot_[slot] = -1;
     rows_.erase(rows_.begin() + i);
@@ -169,7 +210,7 @@ void TargetListModel::Refresh(const ShipTable& table, const TrafficWatch& watch)
   int first = -1, last = -1;
   for (size_t i = 0; i < rows_.size(); ++i) {
     scratch_ = rows_[i];
-    Fill(table, watch, rows_[i].slot, scratch_);
+    fill(rows_[i].slot, scratch_);
     if (scratch_ == rows_[i]) continue;
     std::swap(rows_[i], scratch_);
     if (first < 0) first = static_cast<int>(i);
@@ -177,15 +218,15 @@ void TargetListModel::Refresh(const ShipTable& table, const TrafficWatch& watch)
   }
   if (first >= 0) emit dataChanged(index(first, 0), index(last, kTargetColumns - 1));
   int added = 0;
-  for (int32_t slot = 1; slot < table.DynamicCount(); ++slot)
+  for (int32_t slot = 1; slot < slotCount; ++slot)
     if (rowOfSlot_[slot] < 0 && listed(slot)) ++added;
   if (added == 0) return;
   const int start = static_cast<int>(rows_.size());
   beginInsertRows(QModelIndex(), start, start + added - 1);
-  for (int32_t slot = 1; slot < table.DynamicCount(); ++slot) {
+  for (int32_t slot = 1; slot < slotCount; ++slot) {
     if (rowOfSlot_[slot] >= 0 || !listed(slot)) continue;
     TargetRow r;
-    Fill(table, watch, slot, r);
+    fill(slot, r);
     rowOfSlot_[slot] = static_cast<int32_t>(rows_.size());
     rows_.push_back(std::move(r));
   }
@@ -221,7 +262,8 @@ QVariant TargetListModel::data(const QModelIndex& index, int role) const {
     case kColDestination: return r.destination;
     default: break;
   }
-  if (!NumberOf(r, index.column(), v)) return index.column() == kColCpa && r.hasCpa ? QString::fromUtf8("離隔中") : QString();
+  if (!NumberOf(r, index.column(), v))
+    return index.column() == kColCpa && r.hasCpa && !r.weather ? QString::fromUtf8("離隔中") : QString();
   switch (index.column()) {
     case kColRange: return Number(v, 2);
     case kColBearing: return Number(v, 0);

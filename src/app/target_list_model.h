@@ -16,6 +16,7 @@ namespace aismon {
 
 class ShipTable;
 class TrafficWatch;
+class WeatherStations;
 
 enum TargetColumn : int {
   kColName,
@@ -49,6 +50,7 @@ struct TargetRow {
   bool lost = false;
   bool beacon = false;
   bool dangerous = false;
+  bool weather = false;  // a weather station: never a ship, no CPA
   friend bool operator==(const TargetRow&, const TargetRow&) = default;
 };
 
@@ -61,8 +63,10 @@ class TargetListModel : public QAbstractTableModel {
   explicit TargetListModel(QObject* parent = nullptr);
 
   // Brings the rows up to date: changed rows in place, new stations appended, stations no
-  // longer in the table removed.
-  void Refresh(const ShipTable& table, const TrafficWatch& watch);
+  // longer in the table removed. Weather stations, when given, are listed after the
+  // table's stations while heard within the hour before now.
+  void Refresh(const ShipTable& table, const TrafficWatch& watch, const WeatherStations* weather = nullptr,
+               uint32_t now = 0);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -77,6 +81,9 @@ class TargetListModel : public QAbstractTableModel {
 
  private:
   void Fill(const ShipTable& table, const TrafficWatch& watch, int32_t slot, TargetRow& r) const;
+  // A weather station's row; its slot is the table's entry count plus its place.
+  void FillWeather(const WeatherStations& weather, const TrafficWatch& watch, int32_t slot, int32_t firstWeatherSlot,
+                   uint32_t now, TargetRow& r) const;
 
   std::vector<TargetRow> rows_;
   std::vector<int32_t> rowOfSlot_;  // sized to the table at the first refresh

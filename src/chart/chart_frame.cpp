@@ -10,6 +10,7 @@
 #include "chart/measure_layer.h"
 #include "chart/ship_layer.h"
 #include "chart/watch_layer.h"
+#include "chart/weather_layer.h"
 
 #include "basechart/place_names.h"
 #include "chart/base_chart_layer.h"
@@ -160,6 +161,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   }
   StepShips(table_, f);
   DrawShipLayer(f);
+  if (in.weather != nullptr) DrawWeatherLayer(f, *in.weather);
   out.shipsMoving = f.shipsMoved;
   watch.Lap(FrameLayer::Ships);
   if (betweenLayers_) betweenLayers_();

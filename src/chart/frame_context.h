@@ -14,6 +14,7 @@
 namespace aismon {
 
 class TrafficWatch;
+class WeatherStations;
 
 // The check boxes of the control panel (defaults as at start-up).
 struct DisplayOptions {
@@ -72,6 +73,7 @@ struct FrameInputs {
   int32_t sourceCount = 0;
   uint32_t startTick = 0;
   const TrafficWatch* watch = nullptr;  // the collision and distress watch, when there is one
+  const WeatherStations* weather = nullptr;  // weather stations heard, when they are shown
   MeasureView measure;
 };
 

@@ -1,6 +1,6 @@
 // Arbitrary bytes through serial line gathering into the whole intake chain: TAG blocks,
 // sentence layer, fragment assembly per source, duplicate filter, watch check, decoders
-// and ship table. The bytes come from two sources, each with its own line gathering; a
+// and ship table, with the reception statistics watching. The bytes come from two sources, each with its own line gathering; a
 // byte 0x01 (never part of a sentence) switches between them, so their lines interleave.
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "input/intake.h"
 #include "input/line_assembler.h"
 #include "shipdb/ship_table.h"
+#include "stats/reception_stats.h"
 
 using namespace aismon;
 
@@ -20,8 +21,11 @@ struct World {
   Intake intake{table};
   LineAssembler lines[2];
   SourceId sources[2] = {intake.sources.Register("COM1"), intake.sources.Register("udp:10110")};
+  ReceptionStats stats{table, intake.sources, clock};
   int current = 0;
   World() {
+    intake.assembler.AddObserver(&stats);
+    stats.SetReceiver(52.8, 5.7);
     intake.options.rmcSogEnabled = true;
     intake.options.rmcHdgEnabled = true;
     // Watched stations so that the announcement path runs too.

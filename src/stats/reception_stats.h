@@ -1,0 +1,141 @@
+#pragma once
+// What the receiver took in: every complete message counted by number (and by DAC and FI
+// for the binary messages 6 and 8), by source and by channel, duplicates apart; messages
+// per minute over the last day by source; stations heard per hour; and the range record
+// of each bearing sector. It watches the assembler's completed messages and reads the
+// ship table for positions; it changes neither. All storage is one block made once.
+//
+// Windows are whole minutes of the statistics' own minute count (calendar minutes from
+// 2000, moved on by the clock's ticks): "last hour" is the current minute and the 59
+// before it. "Since start" is this run; "all time" and the per-minute and per-hour
+// figures are what the statistics file keeps across restarts.
+#include <cstdint>
+#include <memory>
+
+#include "ais/message_observer.h"
+#include "common/clock.h"
+#include "input/source_registry.h"
+#include "stats/range_sectors.h"
+
+namespace aismon {
+
+class ShipTable;
+
+inline constexpr int kCountedNumbers = 64;  // every number six bits can carry
+inline constexpr int kBinaryKeys = 64;      // distinct number/DAC/FI kept; more go uncounted
+inline constexpr int kDayMinutes = 24 * 60;
+inline constexpr int kDayHours = 24;
+inline constexpr int kStatSources = kMaxSources;
+inline constexpr int kChannels = 3;  // A, B, any other or none
+
+enum class CountWindow { kLastMinute, kLastHour, kLastDay, kSinceStart, kAllTime };
+
+struct BinaryKey {
+  uint8_t number;  // 6 or 8
+  uint8_t fi;
+  uint16_t dac;
+};
+
+struct MessageTally {
+  uint64_t byNumber[kStatSources][kCountedNumbers];
+  uint64_t duplicates[kStatSources];
+  uint64_t byChannel[kStatSources][kChannels];
+  uint64_t binary[kBinaryKeys];
+};
+
+// Everything the statistics file holds, as one plain block.
+struct StatsImage {
+  char magic[8];
+  uint32_t version;
+  uint32_t sourceCount;
+  uint32_t binaryKeyCount;
+  uint32_t reserved;
+  char sourceNames[kStatSources][kSourceNameBytes];
+  BinaryKey binaryKeys[kBinaryKeys];
+  MessageTally allTime;
+  uint32_t minuteStamp[kDayMinutes];  // minute + 1 the row counts; 0 = empty
+  uint32_t minuteByNumber[kDayMinutes][kCountedNumbers];
+  uint32_t minuteBySource[kDayMinutes][kStatSources];
+  uint32_t hourStamp[kDayHours];  // hour + 1; 0 = empty
+  uint32_t hourStations[kDayHours];
+  RangeSectors sectors;
+};
+inline constexpr char kStatsMagic[8] = {'A', 'I', 'S', 'S', 'T', 'A', 'T', 'S'};
+inline constexpr uint32_t kStatsVersion = 1;
+
+// Minutes from 2000-01-01 00:00 to t (calendar arithmetic, no time zones).
+uint32_t MinutesSince2000(const LocalDateTime& t);
+
+class ReceptionStats final : public MessageObserver {
+ public:
+  ReceptionStats(const ShipTable& table, const SourceRegistry& sources, Clock& clock);
+  ~ReceptionStats() override;
+  ReceptionStats(const ReceptionStats&) = delete;
+  ReceptionStats& operator=(const ReceptionStats&) = delete;
+
+  void OnMessage(const CompletedMessage& message) override;
+
+  // The receiver's position, for the range sectors (own ship's fix, or one set by hand).
+  // Without it no range is recorded.
+  void SetReceiver(double lat, double lon);
+  void ClearReceiver() { hasReceiver_ = false; }
+  bool HasReceiver() const { return hasReceiver_; }
+  double ReceiverLat() const { return receiverLat_; }
+  double ReceiverLon() const { return receiverLon_; }
+
+  // Complete messages of a number (0..63), duplicates not counted, from all sources.
+  uint64_t Count(int number, CountWindow w) const;
+  // The same by source slot; since start and all time only (other windows give 0).
+  uint64_t CountBySource(int slot, int number, CountWindow w) const;
+  // All complete messages of a source slot, duplicates not counted, in any window.
+  uint64_t SourceTotal(int slot, CountWindow w) const;
+  uint64_t Duplicates(int slot, CountWindow w) const;
+  // Channel 0 = 'A', 1 = 'B', 2 = other; since start and all time.
+  uint64_t ChannelCount(int slot, int channel, CountWindow w) const;
+  int BinaryKeyCount() const { return static_cast<int>(image_->binaryKeyCount); }
+  const BinaryKey& BinaryKeyAt(int i) const { return image_->binaryKeys[i]; }
+  uint64_t BinaryCount(int i, CountWindow w) const;
+
+  // Source slots: the statistics' own, by name, so they stay put across restarts.
+  int SourceSlots() const { return static_cast<int>(image_->sourceCount); }
+  const char* SourceName(int slot) const { return image_->sourceNames[slot]; }
+
+  // Messages of a source slot (or every slot, slot < 0) in the minute minutesAgo before the
+  // current one (0 = the current minute, up to kDayMinutes - 1).
+  uint32_t MinuteCount(int slot, int minutesAgo) const;
+  // Distinct stations heard in the hour hoursAgo before the current one (0..23).
+  uint32_t StationsInHour(int hoursAgo) const;
+  const RangeSectors& Sectors() const { return image_->sectors; }
+
+  uint32_t CurrentMinute() const;
+
+  // The persistent figures; Restore takes them back (false, and nothing changed, for an
+  // image of another kind or version).
+  const StatsImage& Image() const { return *image_; }
+  bool Restore(const StatsImage& image);
+
+ private:
+  int SlotOf(SourceId id);
+  int BinaryKeyOf(int number, int dac, int fi);
+  uint32_t* MinuteRow(uint32_t minute);
+  void NoteStation(int32_t mmsi, uint32_t minute);
+  uint64_t WindowSum(CountWindow w, int number, int slot) const;
+
+  const ShipTable& table_;
+  const SourceRegistry& sources_;
+  Clock& clock_;
+  uint32_t baseMinute_;
+  uint32_t baseTick_;
+  bool hasReceiver_ = false;
+  double receiverLat_ = 0, receiverLon_ = 0;
+  int16_t slotOfId_[kMaxSources];
+  std::unique_ptr<StatsImage> image_;
+  std::unique_ptr<MessageTally> run_;
+  // Stations heard in the current hour: an open-addressed set of MMSIs, emptied each hour.
+  static constexpr int kHeardSet = 1 << 15;
+  std::unique_ptr<int32_t[]> heard_;
+  uint32_t heardHour_ = 0;  // hour + 1 the set is for
+  int heardCount_ = 0;
+};
+
+}  // namespace aismon
