@@ -83,6 +83,8 @@ void NetworkInput::FillInputs(FrameInputs& in) const {
     const SourceAddress& a = s.Address();
     if (a.kind == SourceKind::Udp) {
       std::snprintf(out.name, sizeof out.name, "UDP%u", static_cast<unsigned>(a.port));
+    } else if (a.kind == SourceKind::Mqtt) {
+      std::snprintf(out.name, sizeof out.name, "MQTT %s", a.mqtt.host.c_str());
     } else {
       const bool v6 = a.host.find(':') != std::string::npos;
       std::snprintf(out.name, sizeof out.name, v6 ? "TCP [%s]:%u" : "TCP %s:%u", a.host.c_str(),
