@@ -3,6 +3,7 @@ lines, line sources it connects to, clients of its TCP server, and a real mosqui
 on a free loopback port that always stops. Loopback only (127.0.0.1 and ::1)."""
 import json
 import os
+import pwd
 import random
 import shutil
 import signal
@@ -213,6 +214,8 @@ class Broker:
         with open(conf, "w") as f:
             f.write("listener %d 127.0.0.1\n" % self.port)
             f.write("persistence false\nlog_dest file %s\nlog_type all\n" % self.log)
+            # Run as whoever runs the test, so that it reads the test's files.
+            f.write("user %s\n" % pwd.getpwuid(os.getuid()).pw_name)
             if not any(l.startswith(("password_file", "allow_anonymous")) for l in self.extra):
                 f.write("allow_anonymous true\n")
             f.write("".join(l + "\n" for l in self.extra))
