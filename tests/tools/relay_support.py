@@ -136,6 +136,11 @@ class Client:
             self.data += b
 
     def close(self):
+        # A reader thread blocked in recv holds the socket open: shut it down first.
+        try:
+            self.sock.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
         self.sock.close()
 
 

@@ -84,6 +84,11 @@ void TcpServerOutput::Send(const ForwardedMessage& message) {
   }
 }
 
+void TcpServerOutput::Flush() {
+  for (Client& c : clients_)
+    if (!c.gone && c.socket->bytesToWrite() > 0) c.socket->flush();
+}
+
 void TcpServerOutput::Tick() {
   Prune();
   if (state_ == OutputState::Waiting && schedule_.Due(clock_.TickMs())) Listen();

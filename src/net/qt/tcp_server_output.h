@@ -29,6 +29,9 @@ class TcpServerOutput final : public Output {
 
   void Start() override;
   void Send(const ForwardedMessage& message) override;
+  // Writes what waits for each client as far as its socket takes it now, instead of a
+  // piece per turn of the event loop: under a flood the queues then drain every sweep.
+  void Flush() override;
   void Tick() override;
   OutputStatus Status() const override;
 
