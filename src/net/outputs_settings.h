@@ -13,6 +13,10 @@ std::optional<std::vector<std::string>> ReadOutputsSection(const std::filesystem
 // Writes the first eight names; unless keepPasswords, an mqtt:// name loses its password.
 bool WriteOutputsSection(const std::filesystem::path& iniPath, const std::vector<std::string>& names,
                          bool keepPasswords = false);
+// Key "CaFile" of section "Mqtt": the CA certificates mqtts:// sources and outputs trust
+// instead of the system's; empty when not set.
+std::string ReadMqttCaFile(const std::filesystem::path& iniPath);
+
 // The name as it may be stored without asking: a broker's password taken out, anything
 // else unchanged.
 std::string NameWithoutPassword(const std::string& name);

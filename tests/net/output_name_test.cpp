@@ -137,6 +137,10 @@ TEST(OutputsSettings, PasswordsAreStoredOnlyWhenAsked) {
   ASSERT_TRUE(WriteOutputsSection(ini, names, true));
   EXPECT_EQ(ReadOutputsSection(ini), names);
   EXPECT_EQ(NameWithoutPassword("mqtts://u:pw@b:8884/ais/+/nmea"), "mqtts://u@b:8884/ais/+/nmea");
+  EXPECT_EQ(ReadMqttCaFile(ini), "");
+  std::ofstream(ini, std::ios::app) << "[mqtt]\r\n CaFile = /etc/ais/ca.pem \r\n[Map]\r\nCaFile=x\r\n";
+  EXPECT_EQ(ReadMqttCaFile(ini), "/etc/ais/ca.pem");
+  EXPECT_EQ(ReadOutputsSection(ini), names);  // the outputs read as before
 }
 
 }  // namespace
