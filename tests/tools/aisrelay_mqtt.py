@@ -115,8 +115,10 @@ def restart(aisrelay, folder):
         client = rs.connect_when_listening("127.0.0.1", tcp_port)
         rs.wait_for(lambda: relay.source(source).get("state") == "open" and relay.output(1).get("state") == "open",
                     "connected")
+        rs.wait_for(lambda: subscriptions(broker) >= 1, "the relay subscribed")
         publish(broker, "in/a", POS)
         rs.wait_for(lambda: len(client.lines()) >= 1, "the first line")
+        before = subscriptions(broker)
         broker.stop()
         rs.wait_for(lambda: relay.source(source).get("state") != "open" and relay.output(1).get("state") != "open",
                     "the relay notices the broker is gone")
@@ -124,7 +126,7 @@ def restart(aisrelay, folder):
         broker.start()
         rs.wait_for(lambda: relay.source(source).get("state") == "open" and relay.output(1).get("state") == "open",
                     "reconnected")
-        rs.wait_for(lambda: subscriptions(broker) >= 1, "the relay subscribed again")
+        rs.wait_for(lambda: subscriptions(broker) > before, "the relay subscribed again")
         sub = subscriber(broker, ["out/#"], 2)
         publish(broker, "in/a", STATIC1 + "\r\n" + STATIC2)
         publish(broker, "in/b", CLASS_B)

@@ -108,7 +108,12 @@ void MqttClient::WatchSocket() {
     if (ready_) ready_();
   });
   writeWatch_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-  QObject::connect(writeWatch_.get(), &QSocketNotifier::activated, [this] { Service(); });
+  QObject::connect(writeWatch_.get(), &QSocketNotifier::activated, [this] {
+    if (!onMessage_) return Service();
+    // Servicing also reads, and a subscriber's messages need the owner's sweep.
+    writeWatch_->setEnabled(false);
+    if (ready_) ready_();
+  });
   UpdateWriteWatch();
 }
 

@@ -34,9 +34,9 @@ class MqttClient {
   // With a hook the client subscribes to the address's topic filter on each connection
   // and hands every message to it, from inside Service.
   void SetMessageHook(MessageHook hook) { onMessage_ = std::move(hook); }
-  // Runs when a subscriber's socket has something to read: the owner should sweep soon
-  // and call Service from there (its ticks do so in any case). A publisher services
-  // itself.
+  // Runs when a subscriber's socket can be read or written: the owner should sweep soon
+  // and call Service from there (its ticks do so in any case), since servicing hands on
+  // messages. A publisher services itself.
   void SetReadyHook(std::function<void()> ready) { ready_ = std::move(ready); }
 
   void Start();
