@@ -33,7 +33,7 @@ bool OutputHub::SetOutputs(const std::vector<std::string>& names, std::string* e
       if (error != nullptr) {
         // The name as given may hold a password: shown without it where it can be read.
         MqttAddress m;
-        *error = (ParseMqttName(n, m) ? MqttDisplayName(m) : n) + ": " + why;
+        *error = (ParseMqttName(n, m) ? MqttDisplayName(m) : IsMqttName(n) ? std::string("mqtt://...") : n) + ": " + why;
       }
       return false;
     }
