@@ -3,15 +3,17 @@
 //
 //   aisdump [--vdo] [--home DIR] [--save] [--stations N] [--stats] [FILE ...]   (no FILE, or "-": standard input)
 //   aisdump [--vdo] [--home DIR] [--save] [--stations N] [--stats] --source NAME [--source NAME]... [--exit-after-ms MS]
+//           [--ca-file FILE]
 //
 // --stats adds, as the last line, the counts of complete messages by number and of binary
 // messages by number/DAC/FI, and the per-source figures.
 //
 // --stations is the number of live stations the table holds (1024, the default, to 16384).
 //
-// With --source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT, tcp:HOST:PORT; repeatable) the
-// lines come from the network instead, read as the monitor reads them, until MS
-// milliseconds have passed or SIGINT/SIGTERM arrives; files are then not read.
+// With --source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT, tcp:HOST:PORT, mqtt://HOST/FILTER,
+// mqtts://...; repeatable) the lines come from the network instead, read as the monitor reads them, until MS
+// milliseconds have passed or SIGINT/SIGTERM arrives; files are then not read. --ca-file
+// names the CA certificates an mqtts:// source trusts instead of the system's.
 //
 // Every file and every --source is a source of its own, named by its path ("-" for
 // standard input) or its source name: each station's line lists the sources that heard
@@ -54,7 +56,7 @@ int Usage(const char* message, const char* arg) {
   // One line, so that scripts can show it as it is.
   std::fprintf(stderr,
                "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [--stations N] [--stats] [FILE ...] | "
-               "--source NAME [--source NAME]... [--exit-after-ms MS])\n",
+               "--source NAME [--source NAME]... [--exit-after-ms MS] [--ca-file FILE])\n",
                message, arg);
   return 2;
 }
@@ -173,6 +175,7 @@ int main(int argc, char** argv) {
   std::vector<const char*> files;
   std::vector<SourceAddress> sources;
   long exitAfterMs = -1;
+  std::string caFile;
   int stations = kDefaultStations;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
@@ -188,8 +191,13 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(a, "--source") == 0) {
       if (i + 1 >= argc) return Usage("missing source after", a);
       SourceAddress address;
-      if (!ParseSourceName(argv[++i], address)) return Usage("bad --source (want udp:PORT or tcp:HOST:PORT)", argv[i]);
+      if (!ParseSourceName(argv[++i], address))
+        return Usage("bad --source (want udp:PORT, tcp:HOST:PORT or mqtt://HOST/TOPIC)",
+                     IsMqttName(argv[i]) ? "mqtt://... (not shown: it may hold a password)" : argv[i]);
       sources.push_back(address);
+    } else if (std::strcmp(a, "--ca-file") == 0) {
+      if (i + 1 >= argc) return Usage("missing file after", a);
+      caFile = argv[++i];
     } else if (std::strcmp(a, "--stations") == 0) {
       if (i + 1 >= argc) return Usage("missing value after", a);
       if (!ParseStationCount(argv[++i], stations)) return Usage("bad --stations (want 1024 to 16384)", argv[i]);
@@ -205,6 +213,7 @@ int main(int argc, char** argv) {
       files.push_back(a);
     }
   }
+  for (SourceAddress& a : sources) a.caFile = caFile;
   if (save && home == nullptr) return Usage("needs --home DIR", "--save");
   if (exitAfterMs >= 0 && sources.empty()) return Usage("needs --source", "--exit-after-ms");
   if (!sources.empty() && !files.empty()) return Usage("files and --source together", files.front());

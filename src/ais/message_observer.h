@@ -13,6 +13,10 @@ struct CompletedMessage {
   char channel = '\0';   // the last fragment's channel letter, '\0' when empty
   bool duplicate = false;
   const AisPayload* payload = nullptr;  // de-armoured; bitLength set
+  // The message's sentences as received (TAG block and line end removed), in fragment
+  // order, for forwarding; lineCount is 0 when a message had more fragments than are kept.
+  const char* const* lines = nullptr;
+  int lineCount = 0;
 };
 
 class MessageObserver {

@@ -104,7 +104,10 @@ int VdxAssembler::AssembleVdx(const SentenceRecord& r, int mode) {
     // A single sentence replaces whatever its key had gathered and is complete at once
     // when it is fragment 1 (a "1,2" never completes anything).
     if (slot != nullptr) slot->used = false;
-    if (number == 1 && length <= kGatheredBytes - 1) Complete(r, mode, source, payload.data(), length, fill);
+    if (number == 1 && length <= kGatheredBytes - 1) {
+      const char* line = r.text;
+      Complete(r, mode, source, payload.data(), length, fill, &line, 1);
+    }
     return 0;
   }
   const int expected = slot != nullptr ? slot->state.expectedCount : 0;
@@ -112,15 +115,32 @@ int VdxAssembler::AssembleVdx(const SentenceRecord& r, int mode) {
   if ((expected != 0 && expected != count) || last + 1 != number) {
     // A break in continuity discards what was gathered; a first fragment starts anew.
     if (slot != nullptr) slot->used = false;
-    if (number == 1) TakeFragment(Acquire(source, sequence, channel), count, number, payload.data(), length);
+    if (number == 1) {
+      Slot& fresh = Acquire(source, sequence, channel);
+      if (TakeFragment(fresh, count, number, payload.data(), length)) KeepLine(fresh, number, r);
+    }
     return 0;
   }
   if (slot == nullptr) slot = &Acquire(source, sequence, channel);  // fragment 1 of an idle key
   if (!TakeFragment(*slot, count, number, payload.data(), length)) return 0;
-  if (count != number) return 0;
+  if (count != number) {
+    KeepLine(*slot, number, r);
+    return 0;
+  }
   slot->used = false;
-  Complete(r, mode, source, slot->state.gathered, slot->state.gatheredLength, fill);
+  // The last fragment is still in r; the earlier ones wait in the slot.
+  const char* lines[kKeptFragmentLines];
+  const int lineCount = count <= kKeptFragmentLines ? count : 0;
+  for (int i = 0; i + 1 < lineCount; ++i) lines[i] = slot->lines[i];
+  if (lineCount > 0) lines[lineCount - 1] = r.text;
+  Complete(r, mode, source, slot->state.gathered, slot->state.gatheredLength, fill, lines, lineCount);
   return 0;
+}
+
+void VdxAssembler::KeepLine(Slot& slot, int number, const SentenceRecord& r) {
+  if (number < 1 || number > kKeptFragmentLines) return;
+  // r.text is terminated within its bytes, so the copy always is too.
+  std::memcpy(slot.lines[number - 1], r.text, strnlen(r.text, sizeof r.text - 1) + 1);
 }
 
 bool VdxAssembler::AddObserver(MessageObserver* observer) {
@@ -130,7 +150,7 @@ bool VdxAssembler::AddObserver(MessageObserver* observer) {
 }
 
 void VdxAssembler::Complete(const SentenceRecord& r, int mode, SourceId source, const char* text, int length,
-                            int fill) {
+                            int fill, const char* const* lines, int lineCount) {
   AisPayload p;
   std::memset(p.bytes, 0, sizeof p.bytes);  // fields beyond a short message read zeros
   const int bytes = Dearmour(text, length, p.bytes, kPayloadBytes);
@@ -165,6 +185,8 @@ void VdxAssembler::Complete(const SentenceRecord& r, int mode, SourceId source, 
     message.channel = KeyOf(r, 3);
     message.duplicate = duplicate;
     message.payload = &p;
+    message.lines = lines;
+    message.lineCount = lineCount;
     for (int i = 0; i < observerCount_; ++i) observers_[i]->OnMessage(message);
   }
   const int number = static_cast<int8_t>(p.bytes[0]) >> 2;

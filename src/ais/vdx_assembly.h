@@ -29,6 +29,8 @@ inline constexpr int kOtherShipsMode = 1;  // VDM
 inline constexpr int kGatheredBytes = 256;  // 255 payload characters and the terminator
 // Messages a source may have in progress at once; a further one evicts the oldest.
 inline constexpr int kMessagesInProgress = 4;
+// Fragment lines kept per message for forwarding: a fragment count is one digit.
+inline constexpr int kKeptFragmentLines = 9;
 
 struct AssemblyState {
   int32_t expectedCount = 0;  // 0 = idle
@@ -63,6 +65,8 @@ class VdxAssembler {
     char channel = 0;
     uint32_t order = 0;  // when it last took a fragment, for eviction
     AssemblyState state;
+    // The sentences taken so far, as received, for the observers.
+    char lines[kKeptFragmentLines][kSentenceTextBytes];
   };
   Slot* Find(SourceId source, char sequence, char channel);
   // A free slot of source, else its slot that took a fragment longest ago.
@@ -70,8 +74,12 @@ class VdxAssembler {
   // Takes a fragment into the slot; false (and the slot freed) when the message would
   // overflow.
   bool TakeFragment(Slot& slot, int count, int number, const char* payload, int length);
-  // De-armours, filters duplicates and dispatches one complete message.
-  void Complete(const SentenceRecord& r, int mode, SourceId source, const char* text, int length, int fill);
+  // Keeps fragment number's sentence in the slot (not kept beyond kKeptFragmentLines).
+  static void KeepLine(Slot& slot, int number, const SentenceRecord& r);
+  // De-armours, filters duplicates and dispatches one complete message; lines are its
+  // sentences for the observers (lineCount 0: not kept).
+  void Complete(const SentenceRecord& r, int mode, SourceId source, const char* text, int length, int fill,
+                const char* const* lines, int lineCount);
 
   ShipTable& table_;
   MessageDecoders& decoders_;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "net/outputs_settings.h"
 #include "net/sources_settings.h"
 
 namespace aismon {
@@ -18,6 +19,13 @@ SourcePanelState PanelState(const NetworkSource& s) {
   return s.Address().kind == SourceKind::Udp ? SourcePanelState::Listening : SourcePanelState::Connected;
 }
 
+// The names as the settings file keeps them: without a broker's password.
+std::vector<std::string> StoredNames(const std::vector<std::string>& names) {
+  std::vector<std::string> out;
+  for (const std::string& n : names) out.push_back(NameWithoutPassword(n));
+  return out;
+}
+
 }  // namespace
 
 bool NetworkInput::Use(const std::vector<std::string>& names) {
@@ -28,7 +36,7 @@ bool NetworkInput::Use(const std::vector<std::string>& names) {
     if (ParseSourceName(n, a, &why))
       addresses.push_back(a);
     else
-      std::fprintf(stderr, "aismon: %s: %s\n", n.c_str(), why.c_str());
+      std::fprintf(stderr, "aismon: %s: %s\n", IsMqttName(n) ? "mqtt://..." : n.c_str(), why.c_str());
   }
   if (!sources_.SetSources(addresses)) return false;
   names_ = names;
@@ -55,7 +63,8 @@ bool NetworkInput::Apply(const std::vector<std::string>& names, std::string* err
   for (const std::string& n : names) {
     SourceAddress a;
     if (!ParseSourceName(n, a, error)) return false;
-    canonical.push_back(SourceName(a));
+    // A broker's name keeps its password for the connection; it is left out when stored.
+    canonical.push_back(a.kind == SourceKind::Mqtt ? MqttName(a.mqtt) : SourceName(a));
   }
   if (canonical.size() > static_cast<size_t>(kMaxNetworkSources)) {
     if (error != nullptr) *error = "受信元は 8 個までです";
@@ -66,12 +75,12 @@ bool NetworkInput::Apply(const std::vector<std::string>& names, std::string* err
     return false;
   }
   origin_ = Origin::Dialog;
-  WriteSourcesSection(iniPath_, names_);
+  WriteSourcesSection(iniPath_, StoredNames(names_));
   return true;
 }
 
 void NetworkInput::SaveAtClose() {
-  if (origin_ == Origin::Settings || origin_ == Origin::Dialog) WriteSourcesSection(iniPath_, names_);
+  if (origin_ == Origin::Settings || origin_ == Origin::Dialog) WriteSourcesSection(iniPath_, StoredNames(names_));
 }
 
 void NetworkInput::FillInputs(FrameInputs& in) const {
@@ -83,6 +92,8 @@ void NetworkInput::FillInputs(FrameInputs& in) const {
     const SourceAddress& a = s.Address();
     if (a.kind == SourceKind::Udp) {
       std::snprintf(out.name, sizeof out.name, "UDP%u", static_cast<unsigned>(a.port));
+    } else if (a.kind == SourceKind::Mqtt) {
+      std::snprintf(out.name, sizeof out.name, "MQTT %s", a.mqtt.host.c_str());
     } else {
       const bool v6 = a.host.find(':') != std::string::npos;
       std::snprintf(out.name, sizeof out.name, v6 ? "TCP [%s]:%u" : "TCP %s:%u", a.host.c_str(),

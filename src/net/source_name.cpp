@@ -89,8 +89,13 @@ bool ParseSourceName(std::string_view text, SourceAddress& out, std::string* err
   } else if (StartsWithNoCase(t, "tcp:")) {
     a.kind = SourceKind::Tcp;
     rest = t.substr(4);
+  } else if (IsMqttName(t)) {
+    a.kind = SourceKind::Mqtt;
+    if (!ParseMqttName(t, a.mqtt, error)) return false;
+    out = std::move(a);
+    return true;
   } else {
-    return Fail(error, "udp: か tcp: で始めてください");
+    return Fail(error, "udp:, tcp: か mqtt:// で始めてください");
   }
   if (a.kind == SourceKind::Udp) {
     if (const size_t at = rest.find('@'); at != std::string_view::npos) {
@@ -111,6 +116,7 @@ bool ParseSourceName(std::string_view text, SourceAddress& out, std::string* err
 }
 
 std::string SourceName(const SourceAddress& a) {
+  if (a.kind == SourceKind::Mqtt) return MqttDisplayName(a.mqtt);
   if (a.kind == SourceKind::Tcp) return "tcp:" + HostPort(a.host, a.port);
   if (!a.group.empty()) {
     const std::string g = IsIpv6Literal(a.group) ? "[" + a.group + "]" : a.group;
@@ -121,6 +127,7 @@ std::string SourceName(const SourceAddress& a) {
 }
 
 std::string SourceDisplayName(const SourceAddress& a) {
+  if (a.kind == SourceKind::Mqtt) return "MQTT " + a.mqtt.host + "/" + a.mqtt.topic;
   if (a.kind == SourceKind::Tcp) return "TCP " + HostPort(a.host, a.port);
   return "UDP" + std::to_string(a.port);
 }

@@ -1,11 +1,14 @@
 #pragma once
 // Names of network sources as a person writes them on the command line, in the settings
 // file and in the source dialog: "udp:PORT", "udp:ADDR:PORT", "udp:GROUP@PORT",
-// "tcp:HOST:PORT" (an IPv6 address bare or in brackets), and the short names the port
-// panels show.
+// "tcp:HOST:PORT" (an IPv6 address bare or in brackets), "mqtt://[USER[:PASSWORD]@]HOST
+// [:PORT]/TOPIC-FILTER" and "mqtts://..." (a broker), and the short names the port panels
+// show.
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "net/mqtt_name.h"
 
 namespace aismon {
 
@@ -13,7 +16,7 @@ inline constexpr int kMaxNetworkSources = 8;
 inline constexpr uint16_t kDefaultNmeaPort = 10110;  // the registered "nmea-0183" port
 inline constexpr char kDefaultSourceName[] = "udp:10110";
 
-enum class SourceKind { Udp, Tcp };
+enum class SourceKind { Udp, Tcp, Mqtt };
 
 struct SourceAddress {
   SourceKind kind = SourceKind::Udp;
@@ -22,6 +25,8 @@ struct SourceAddress {
   std::string host;
   std::string group;  // UDP multicast group to join; empty for none
   uint16_t port = 0;
+  MqttAddress mqtt;    // kind Mqtt only
+  std::string caFile;  // mqtts://: the CA certificates to trust (a setting), empty for the system's
 
   bool operator==(const SourceAddress&) const = default;
 };
@@ -29,9 +34,10 @@ struct SourceAddress {
 // False (out unchanged, error set to a Japanese reason) for anything else; the scheme is
 // read without case, blanks around the whole text are ignored.
 bool ParseSourceName(std::string_view text, SourceAddress& out, std::string* error = nullptr);
-// The name ParseSourceName reads back to the same address, e.g. "udp:[::1]:10110".
+// The name ParseSourceName reads back to the same address, e.g. "udp:[::1]:10110"; a
+// broker's password is left out (this name is shown and registered).
 std::string SourceName(const SourceAddress& a);
-// What the port panel shows: "UDP10110", "TCP host:port".
+// What the port panel shows: "UDP10110", "TCP host:port", "MQTT host/topic".
 std::string SourceDisplayName(const SourceAddress& a);
 
 }  // namespace aismon

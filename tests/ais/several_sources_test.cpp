@@ -103,6 +103,34 @@ TEST_F(SeveralSourcesTest, InterleavedFragmentsAreJoinedPerSourceIdentifierAndCh
   }
 }
 
+// What forwarding relies on: each complete message's sentences, exactly as received and
+// in fragment order, without the TAG block, however the sources interleave.
+TEST_F(SeveralSourcesTest, ObserversGetEachMessagesSentencesAsReceived) {
+  struct Seen : MessageObserver {
+    std::vector<std::string> messages;
+    void OnMessage(const CompletedMessage& m) override {
+      std::string all = m.duplicate ? "dup:" : "";
+      for (int i = 0; i < m.lineCount; ++i) all += std::string(m.lines[i]) + "|";
+      messages.push_back(all);
+    }
+  } seen;
+  ASSERT_TRUE(intake.assembler.AddObserver(&seen));
+  const std::string tag = "\\s:r1*0A\\";  // s:r1, its checksum 0A
+  const Line seaHead = Head(north, kSea, "1", "A"), seaTail = Tail(north, kSea, "1", "A");
+  const Line avHead = Head(south, kAvanti, "1", "A"), avTail = Tail(south, kAvanti, "1", "A");
+  const std::string report = "!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*4A";
+  intake.AcceptLine((tag + seaHead.text).c_str(), north);
+  intake.AcceptLine(avHead.text.c_str(), south);
+  intake.AcceptLine((tag + seaTail.text).c_str(), north);
+  intake.AcceptLine(avTail.text.c_str(), south);
+  intake.AcceptLine(report.c_str(), south);
+  intake.AcceptLine(report.c_str(), north);
+  EXPECT_EQ(seen.messages, (std::vector<std::string>{seaHead.text + "|" + seaTail.text + "|",
+                                                     avHead.text + "|" + avTail.text + "|", report + "|",
+                                                     "dup:" + report + "|"}));
+  EXPECT_GE(table.FindShip(kSea.mmsi), 1);  // the TAG block was good: the message was decoded
+}
+
 TEST_F(SeveralSourcesTest, TheSameMessageWithinFiveSecondsIsDecodedOnce) {
   // gpsd's sample: message 1 from 371798000.
   const std::string report = "!AIVDM,1,1,,A,15RTgt0PAso;90TKcjM8h6g208CQ,0*4A";

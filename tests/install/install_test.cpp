@@ -68,7 +68,8 @@ class InstallTest : public ::testing::Test {
 };
 
 TEST_F(InstallTest, InstallsTheProgramsAndTheirFiles) {
-  std::vector<std::string> expected = {"bin/aismon", "bin/aisdump", "bin/aisrender", "bin/make_coast_tiles",
+  std::vector<std::string> expected = {"bin/aismon", "bin/aisdump", "bin/aisrender", "bin/aisrelay",
+                                       "bin/make_coast_tiles", "lib/systemd/system/aisrelay.service",
                                        "share/aismon/MemoChimei.txt", "share/aismon/aismon.svg",
                                        "share/applications/aismon.desktop",
                                        "share/icons/hicolor/scalable/apps/aismon.svg",

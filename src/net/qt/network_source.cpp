@@ -5,6 +5,8 @@
 #include <QUdpSocket>
 
 #include "net/datagram_lines.h"
+#include "net/mqtt_payload.h"
+#include "net/qt/mqtt_client.h"
 
 namespace aismon {
 
@@ -32,8 +34,8 @@ std::string SocketErrorText(QAbstractSocket::SocketError error, const QString& q
   return out;
 }
 
-NetworkSource::NetworkSource(const SourceAddress& address, Clock& clock, SourceId id)
-    : address_(address), clock_(clock), id_(id), buffer_(new char[kDatagramBytes]) {}
+NetworkSource::NetworkSource(const SourceAddress& address, Clock& clock, SourceId id, SourceRegistry* registry)
+    : address_(address), clock_(clock), id_(id), registry_(registry), buffer_(new char[kDatagramBytes]) {}
 
 NetworkSource::~NetworkSource() { CloseSocket(); }
 
@@ -46,6 +48,7 @@ void NetworkSource::CloseSocket() {
     udp_->close();
     udp_.reset();
   }
+  mqtt_.reset();
 }
 
 void NetworkSource::Fail(const std::string& reason) {
@@ -62,8 +65,43 @@ void NetworkSource::Open() {
   lastDataOrOpenTick_ = lastAttemptTick_;
   if (address_.kind == SourceKind::Udp)
     OpenUdp();
-  else
+  else if (address_.kind == SourceKind::Tcp)
     OpenTcp();
+  else
+    OpenMqtt();
+}
+
+void NetworkSource::OpenMqtt() {
+  mqtt_ = std::make_unique<MqttClient>(address_.mqtt, address_.caFile, clock_);
+  if (ready_) mqtt_->SetReadyHook(ready_);
+  mqtt_->SetMessageHook([this](std::string_view topic, const char* data, size_t size) {
+    if (mqttSink_ == nullptr) return;
+    SourceId id = id_;
+    const std::string_view sub = TopicSubSource(address_.mqtt.topic, topic);
+    if (registry_ != nullptr && !sub.empty()) id = registry_->SubSource(id_, sub);
+    FeedMqttPayload(assembler_, data, size, [&](const char* line) {
+      ++lines_;
+      (*mqttSink_)(line, id);
+    });
+  });
+  state_ = SourceState::Connecting;
+  mqtt_->Start();
+  MirrorMqttState();
+}
+
+void NetworkSource::MirrorMqttState() {
+  if (!mqtt_) return;
+  switch (mqtt_->State()) {
+    case MqttState::Connecting: state_ = SourceState::Connecting; break;
+    case MqttState::Open:
+      state_ = SourceState::Open;
+      lastError_.clear();
+      break;
+    case MqttState::Waiting:
+      state_ = SourceState::Waiting;
+      lastError_ = mqtt_->LastError();
+      break;
+  }
 }
 
 void NetworkSource::OpenUdp() {
@@ -136,13 +174,21 @@ void NetworkSource::Prefetch() {
 }
 
 int NetworkSource::Read(const LineSink& accept) {
-  if (state_ != SourceState::Open && state_ != SourceState::Connecting) return 0;
+  if (!mqtt_ && state_ != SourceState::Open && state_ != SourceState::Connecting) return 0;
   auto counted = [&](const char* line) {
     ++lines_;
     accept(line, id_);
   };
   int total = 0;
-  if (udp_) {
+  if (mqtt_) {
+    const uint64_t before = lines_;
+    mqttSink_ = &accept;
+    mqtt_->Service();
+    mqttSink_ = nullptr;
+    MirrorMqttState();
+    // Each line counts as a sweep's worth of bytes, so the sweep goes on while more wait.
+    total = static_cast<int>(lines_ - before);
+  } else if (udp_) {
     while (total < kSourceSweepBytes && udp_->hasPendingDatagrams()) {
       const qint64 got = udp_->readDatagram(buffer_.get(), kDatagramBytes);
       if (got < 0) break;
@@ -168,9 +214,17 @@ int NetworkSource::Read(const LineSink& accept) {
   return total;
 }
 
+const ReconnectSchedule& NetworkSource::Schedule() const { return mqtt_ ? mqtt_->Schedule() : schedule_; }
+
 uint16_t NetworkSource::LocalPort() const { return udp_ ? udp_->localPort() : 0; }
 
 void NetworkSource::Tick() {
+  if (mqtt_) {
+    // The client keeps its own schedule; its reasons and states are shown as ours.
+    mqtt_->Tick();
+    MirrorMqttState();
+    return;
+  }
   if (state_ == SourceState::Waiting) {
     if (schedule_.Due(clock_.TickMs())) Open();
     return;

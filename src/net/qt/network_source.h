@@ -1,6 +1,8 @@
 #pragma once
 // One network source on Qt Network: a UDP socket bound to a port (optionally joined to a
-// multicast group) or a TCP client that reconnects with back-off. Never blocks: binding,
+// multicast group), a TCP client that reconnects with back-off, or a subscription at an
+// MQTT broker (each receiver behind the broker, named by the topic level the filter's
+// wildcard matches, its own sub-source). Never blocks: binding,
 // name lookup and connecting run in the event loop, and reads take only what is pending.
 #include <QAbstractSocket>
 #include <cstdint>
@@ -18,6 +20,8 @@ class QTcpSocket;
 class QUdpSocket;
 
 namespace aismon {
+
+class MqttClient;
 
 // At most this much is taken from one source in one sweep, so a flood on one source
 // leaves time for the others; the rest waits in the socket (and is dropped there when
@@ -39,7 +43,9 @@ using LineSink = std::function<void(const char* line, SourceId source)>;
 
 class NetworkSource {
  public:
-  NetworkSource(const SourceAddress& address, Clock& clock, SourceId id = kDefaultSource);
+  // registry: where an MQTT source registers its sub-sources (none: all lines are id's).
+  NetworkSource(const SourceAddress& address, Clock& clock, SourceId id = kDefaultSource,
+                SourceRegistry* registry = nullptr);
   ~NetworkSource();
   NetworkSource(const NetworkSource&) = delete;
   NetworkSource& operator=(const NetworkSource&) = delete;
@@ -64,7 +70,7 @@ class NetworkSource {
   const std::string& LastError() const { return lastError_; }  // Japanese, UTF-8
   uint32_t LastReadTick() const { return lastReadTick_; }
   uint64_t LinesReceived() const { return lines_; }
-  const ReconnectSchedule& Schedule() const { return schedule_; }
+  const ReconnectSchedule& Schedule() const;
   // The tick at which Open was last called (a test reads how the retries were spaced).
   uint32_t LastAttemptTick() const { return lastAttemptTick_; }
   // The UDP port actually bound (a source made with port 0 gets one from the system).
@@ -73,6 +79,8 @@ class NetworkSource {
  private:
   void OpenUdp();
   void OpenTcp();
+  void OpenMqtt();
+  void MirrorMqttState();
   void Fail(const std::string& reason);
   void CheckTcpState();
   void CloseSocket();
@@ -82,6 +90,9 @@ class NetworkSource {
   SourceId id_;
   std::unique_ptr<QUdpSocket> udp_;
   std::unique_ptr<QTcpSocket> tcp_;
+  std::unique_ptr<MqttClient> mqtt_;
+  SourceRegistry* registry_;
+  const LineSink* mqttSink_ = nullptr;  // where the messages of one Read go
   std::unique_ptr<char[]> buffer_;  // one datagram, or one TCP read
   LineAssembler assembler_;
   ReconnectSchedule schedule_;

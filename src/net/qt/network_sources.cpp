@@ -15,7 +15,7 @@ bool NetworkSources::SetSources(const std::vector<SourceAddress>& addresses) {
       if (s && s->Address() == a) kept = std::move(s);
     if (!kept) {
       const SourceId id = registry_ != nullptr ? registry_->Register(SourceName(a)) : kDefaultSource;
-      kept = std::make_unique<NetworkSource>(a, clock_, id);
+      kept = std::make_unique<NetworkSource>(a, clock_, id, registry_);
       kept->SetReadyHook(ready_);
     }
     next.push_back(std::move(kept));

@@ -1,0 +1,190 @@
+#include "net/qt/mqtt_client.h"
+
+#include <mosquitto.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+namespace aismon {
+
+namespace {
+
+constexpr int kKeepAliveSeconds = 30;
+constexpr uint32_t kConnectTimeoutMs = 10000;
+
+void InitLibraryOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { mosquitto_lib_init(); });
+}
+
+// The broker's answer to CONNECT as a person reads it (MQTT 3.1.1 return codes).
+std::string RefusalText(int rc) {
+  switch (rc) {
+    case 1: return "ブローカーがプロトコルの版を受け付けません";
+    case 2: return "ブローカーがクライアントIDを受け付けません";
+    case 3: return "ブローカーは使えません";
+    case 4: return "ユーザー名かパスワードが違います";
+    case 5: return "ブローカーが接続を許可しません (認証が必要か、権限がありません)";
+    default: return "ブローカーが接続を拒否しました (" + std::to_string(rc) + ")";
+  }
+}
+
+std::string LibraryErrorText(int rc, int savedErrno) {
+  if (rc == MOSQ_ERR_ERRNO) {
+    if (savedErrno == ECONNREFUSED) return "接続を拒否されました";
+    return std::string("通信エラー (") + std::strerror(savedErrno) + ")";
+  }
+  if (rc == MOSQ_ERR_TLS) return "TLS の接続に失敗しました (証明書を確かめてください)";
+  if (rc == MOSQ_ERR_EAI) return "ホスト名を解決できません";
+  if (rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_NO_CONN) return "接続が切れました";
+  return std::string("MQTT エラー (") + mosquitto_strerror(rc) + ")";
+}
+
+}  // namespace
+
+MqttClient::MqttClient(const MqttAddress& address, std::string caFile, Clock& clock)
+    : address_(address), caFile_(std::move(caFile)), clock_(clock) {
+  InitLibraryOnce();
+}
+
+MqttClient::~MqttClient() { Close(); }
+
+void MqttClient::Close() {
+  readWatch_.reset();
+  writeWatch_.reset();
+  if (mosq_ != nullptr) {
+    mosquitto_disconnect(mosq_);
+    mosquitto_destroy(mosq_);
+    mosq_ = nullptr;
+  }
+}
+
+void MqttClient::Fail(const std::string& reason) {
+  Close();
+  lastError_ = reason;
+  state_ = MqttState::Waiting;
+  schedule_.Failed(clock_.TickMs());
+}
+
+void MqttClient::Start() { Connect(); }
+
+void MqttClient::Connect() {
+  Close();
+  schedule_.Attempting();
+  attemptTick_ = clock_.TickMs();
+  state_ = MqttState::Connecting;
+  pendingFailure_.clear();
+  mosq_ = mosquitto_new(nullptr, true, this);  // a random client id, a clean session
+  if (mosq_ == nullptr) return Fail("MQTT クライアントを作れません");
+  mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+  mosquitto_connect_callback_set(mosq_, &MqttClient::OnConnect);
+  mosquitto_disconnect_callback_set(mosq_, &MqttClient::OnDisconnect);
+  mosquitto_message_callback_set(mosq_, &MqttClient::OnMessage);
+  if (!address_.user.empty())
+    mosquitto_username_pw_set(mosq_, address_.user.c_str(), address_.password.empty() ? nullptr : address_.password.c_str());
+  if (address_.tls) {
+    const int rc = caFile_.empty() ? mosquitto_int_option(mosq_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+                                   : mosquitto_tls_set(mosq_, caFile_.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (rc != MOSQ_ERR_SUCCESS) return Fail("CA 証明書を読めません");
+  }
+  // The name lookup blocks for a host name (an address literal costs nothing); the
+  // connection itself completes in Service.
+  errno = 0;
+  const int rc = mosquitto_connect_async(mosq_, address_.host.c_str(), address_.port, kKeepAliveSeconds);
+  if (rc != MOSQ_ERR_SUCCESS) return Fail(LibraryErrorText(rc, errno));
+  WatchSocket();
+}
+
+void MqttClient::WatchSocket() {
+  const int fd = mosquitto_socket(mosq_);
+  if (fd < 0) return;
+  readWatch_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+  QObject::connect(readWatch_.get(), &QSocketNotifier::activated, [this] {
+    if (!onMessage_) return Service();
+    // A subscriber's messages are taken in the owner's sweep, where they have somewhere
+    // to go: the watch rests until then.
+    readWatch_->setEnabled(false);
+    if (ready_) ready_();
+  });
+  writeWatch_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+  QObject::connect(writeWatch_.get(), &QSocketNotifier::activated, [this] {
+    if (!onMessage_) return Service();
+    // Servicing also reads, and a subscriber's messages need the owner's sweep.
+    writeWatch_->setEnabled(false);
+    if (ready_) ready_();
+  });
+  UpdateWriteWatch();
+}
+
+void MqttClient::UpdateWriteWatch() {
+  if (writeWatch_ && mosq_ != nullptr) writeWatch_->setEnabled(mosquitto_want_write(mosq_));
+}
+
+void MqttClient::Service() {
+  if (mosq_ == nullptr || servicing_) return;
+  servicing_ = true;
+  errno = 0;
+  const int rc = mosquitto_loop(mosq_, 0, 64);
+  const int savedErrno = errno;
+  servicing_ = false;
+  if (!pendingFailure_.empty()) return Fail(pendingFailure_);
+  if (rc != MOSQ_ERR_SUCCESS) return Fail(LibraryErrorText(rc, savedErrno));
+  if (readWatch_) readWatch_->setEnabled(true);
+  UpdateWriteWatch();
+}
+
+void MqttClient::Tick() {
+  if (state_ == MqttState::Waiting) {
+    if (schedule_.Due(clock_.TickMs())) Connect();
+    return;
+  }
+  if (state_ == MqttState::Connecting && clock_.TickMs() - attemptTick_ >= kConnectTimeoutMs)
+    return Fail("接続できません (時間切れ)");
+  Service();  // keeps the connection alive when nothing else wakes it
+}
+
+bool MqttClient::Publish(const char* topic, const void* data, int size) {
+  if (state_ != MqttState::Open || mosq_ == nullptr) return false;
+  // What the library could not write yet is the queue: while any waits, a new message is
+  // dropped rather than let the queue grow without bound behind a slow broker.
+  if (mosquitto_want_write(mosq_)) {
+    Service();
+    if (mosq_ == nullptr || mosquitto_want_write(mosq_)) return false;
+  }
+  const int rc = mosquitto_publish(mosq_, nullptr, topic, size, data, 0, false);
+  if (rc == MOSQ_ERR_SUCCESS) {
+    UpdateWriteWatch();
+    return true;
+  }
+  // A lost connection is noticed here first when nothing is read.
+  if (rc == MOSQ_ERR_NO_CONN || rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_ERRNO) {
+    if (!servicing_) Fail(LibraryErrorText(rc, errno));
+  }
+  return false;
+}
+
+void MqttClient::OnConnect(mosquitto* m, void* self, int rc) {
+  auto* c = static_cast<MqttClient*>(self);
+  if (rc != 0) {
+    c->pendingFailure_ = RefusalText(rc);
+    return;
+  }
+  c->state_ = MqttState::Open;
+  c->lastError_.clear();
+  c->schedule_.Succeeded();
+  if (c->onMessage_) mosquitto_subscribe(m, nullptr, c->address_.topic.c_str(), 0);
+}
+
+void MqttClient::OnDisconnect(mosquitto*, void* self, int rc) {
+  auto* c = static_cast<MqttClient*>(self);
+  if (rc != 0 && c->pendingFailure_.empty()) c->pendingFailure_ = "接続が切れました";
+}
+
+void MqttClient::OnMessage(mosquitto*, void* self, const mosquitto_message* m) {
+  auto* c = static_cast<MqttClient*>(self);
+  if (c->onMessage_ && m->payloadlen > 0)
+    c->onMessage_(m->topic, static_cast<const char*>(m->payload), static_cast<size_t>(m->payloadlen));
+}
+
+}  // namespace aismon
