@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <cstdio>
+#include <cstring>
 
 #include "app/key_help.h"
 #include "app/limit_spin_box.h"
@@ -124,7 +125,21 @@ void WatchController::SettingsChanged() {
   WriteWatchSettings(iniPath_, settings_);  // a failure leaves the old file; nothing to tell
 }
 
+void WatchController::NoteIntake() {
+  const SourceRegistry& sources = intake_.sources;
+  uint64_t sentences = 0;
+  bool heardSource = false;
+  for (int i = 0; i < sources.Count(); ++i) {
+    const SourceId id = static_cast<SourceId>(i);
+    const SourceFigures& f = sources.Figures(id);
+    sentences += f.sentences;
+    if (f.heard && std::strcmp(sources.Name(id), "playback") != 0) heardSource = true;
+  }
+  watch_.NoteIntake(sourcesConfigured ? sourcesConfigured() : heardSource, sentences);
+}
+
 void WatchController::Tick() {
+  NoteIntake();
   if (!watch_.Update(table_, intake_.counters, intake_.options, clock_.TickMs())) return;
   ReportNewAlarms();
   if (list_->isVisible()) list_->Refresh(table_, watch_);
@@ -138,6 +153,10 @@ void WatchController::ReportNewAlarms() {
     if (a.kind == AlertKind::Collision) {
       const CpaResult& c = watch_.Target(a.slot).cpa;
       std::fprintf(stderr, "aismon: 衝突警報 MMSI %09d CPA %.2fNM TCPA %.1f分\n", a.mmsi, c.cpaNm, c.tcpaMin);
+    } else if (a.kind == AlertKind::OwnFixLost) {
+      std::fprintf(stderr, "aismon: 自船位置喪失\n");
+    } else if (a.kind == AlertKind::NoData) {
+      std::fprintf(stderr, "aismon: 受信途絶\n");
     } else {
       std::fprintf(stderr, "aismon: 遭難信号 MMSI %09d\n", a.mmsi);
     }

@@ -45,6 +45,9 @@ class WatchController : public QObject {
   std::function<void(int32_t slot)> selectShip;
   // Sounds an alarm; tests replace it to count.
   std::function<void()> playSound;
+  // Whether any source (port or network) is configured, for the no-data alarm; installed
+  // by the window. Until then: any source but the playback that has given a sentence.
+  std::function<bool()> sourcesConfigured;
 
   QWidget* Panel() { return panel_; }
   TargetListWindow* TargetList() { return list_; }
@@ -61,6 +64,7 @@ class WatchController : public QObject {
   void BuildPanel(QWidget* form);
   void SettingsChanged();
   void ReportNewAlarms();
+  void NoteIntake();
 
   ShipTable& table_;
   Intake& intake_;

@@ -223,7 +223,10 @@ void StepShip(ShipTable& table, FrameContext& f, int32_t slot) {
   if (!Drawable(*e)) return;
   // The wake ends where the ship is drawn from, before this frame's dead reckoning.
   if (f.in.options.dispWake) StoreWakeHead(table, slot, *e);
-  if (f.in.liveDataFlag && KnownMotion(*e, slot)) {
+  // Own ship a minute without a fix stays where it was last known: a guess that keeps
+  // moving would hide the loss.
+  const bool ownLost = slot == 0 && f.in.watch != nullptr && f.in.watch->OwnFixAge().Lost();
+  if (f.in.liveDataFlag && KnownMotion(*e, slot) && !ownLost) {
     if (e->Sog > 0 && e->Sog <= 1000) f.shipsMoved = true;
     DeadReckon(f, *e);
     table.Commit(slot);

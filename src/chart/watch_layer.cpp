@@ -38,6 +38,10 @@ constexpr char kAddressedTo[] = "\x88\xB6";                                     
 constexpr char kHeader[] =
     "\x8C\x78\x95\xF1\x81\x40\x82\x60\x83\x4C\x81\x5B\x81\x46\x91\x53\x82\xC4\x8A\x6D\x94\x46\x81\x40\x83\x4E\x83\x8A"
     "\x83\x62\x83\x4E\x81\x46\x8A\x6D\x94\x46";
+constexpr char kOwnFixLost[] = "\x8E\xA9\x91\x44\x88\xCA\x92\x75\x91\x72\x8E\xB8";  // 自船位置喪失
+constexpr char kNoData[] = "\x8E\xF3\x90\x4D\x93\x72\x90\xE2";                       // 受信途絶
+constexpr char kEstimated[] = "(\x90\x84\x92\xE8)";                                    // (推定)
+constexpr char kSeconds[] = "\x95\x62";                                                  // 秒
 constexpr char kMoreFormat[] = "\x91\xBC%d\x8C\x8F";  // 他%d件
 
 const char* BeaconName(BeaconType b) {
@@ -214,10 +218,18 @@ Rgb RowText(const ShipTable& table, const TrafficWatch& w, const AlertRow& row, 
   switch (row.kind) {
     case AlertKind::Collision: {
       const CpaResult& c = w.Target(row.slot).cpa;
-      std::snprintf(out, size, "%s%s%s %s  CPA %.2fNM  TCPA %.1f%s%s", ack, gap, kCollision, name, c.cpaNm, c.tcpaMin,
-                    kMinutes, where);
+      // Worked from an own position that is no longer fresh: said so on the row.
+      const char* estimated = w.Target(row.slot).cpaEstimated ? kEstimated : "";
+      std::snprintf(out, size, "%s%s%s %s  CPA%s %.2fNM  TCPA %.1f%s%s", ack, gap, kCollision, name, estimated, c.cpaNm,
+                    c.tcpaMin, kMinutes, where);
       return kWhite;
     }
+    case AlertKind::OwnFixLost:
+      std::snprintf(out, size, "%s%s%s  %u%s", ack, gap, kOwnFixLost, w.OwnFixAge().AgeMs() / 1000, kSeconds);
+      return kWhite;
+    case AlertKind::NoData:
+      std::snprintf(out, size, "%s%s%s", ack, gap, kNoData);
+      return kWhite;
     case AlertKind::Beacon:
       std::snprintf(out, size, "%s%s%s %s %09d%s", ack, gap, kDistress, BeaconName(row.beacon), row.mmsi, where);
       return kWhite;
@@ -265,7 +277,7 @@ void DrawAlertPanel(FrameContext& f, const TrafficWatch& w, FrameOutputs& out) {
   out.alertRowCount = rows;
   for (int i = 0; i < rows; ++i) {
     const AlertRow& row = w.Alert(i);
-    const bool sounding = !row.acknowledged && (row.kind == AlertKind::Collision || row.kind == AlertKind::Beacon);
+    const bool sounding = !row.acknowledged && row.kind != AlertKind::BeaconTest && row.kind != AlertKind::SafetyText;
     const Rgb shade = sounding ? (bright ? kRowAlarm : kRowAlarmDim) : kRowQuiet;
     c.SetBrushStyle(BrushStyle::Solid);
     c.SetBrushColor(shade);
