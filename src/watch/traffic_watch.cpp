@@ -138,6 +138,7 @@ void TrafficWatch::UpdateTarget(const ShipTable& table, int slot, uint32_t now) 
   }
   const DbStatic* st = StaticFor(table, e);
   t.hasPosition = HasReceivedPosition(e);
+  t.choice = choices_.Of(e.MMSI);
   t.lost = e.Age > LostAfterMs(st != nullptr ? st->MsgNo : 0, e.NavStat, e.SogInvalid ? 0.0 : e.Sog);
   t.hasCpa = ownFix_ && t.hasPosition;
   t.cpaEstimated = t.hasCpa && fixWatch_.Stale();
@@ -146,9 +147,10 @@ void TrafficWatch::UpdateTarget(const ShipTable& table, int slot, uint32_t now) 
     const double ownSog = own_.SogInvalid ? 0.0 : own_.Sog;
     const double sog = e.SogInvalid ? 0.0 : e.Sog;
     t.cpa = ComputeCpa(GeoMotion{own_.Lat, own_.Lon, ownSog, own_.Cog}, GeoMotion{e.Lat, e.Lon, sog, e.Cog});
-    // A lost station's position is old news: it is listed, but does not alarm.
-    t.dangerous = t.beacon == BeaconType::None && !t.lost && MayCollide(e, st, table.OwnMMSI) &&
-                  IsDangerous(t.cpa, limits_, ownSog, sog);
+    // A lost station's position is old news: it is listed, but does not alarm. Nor does a
+    // station followed on purpose (a tug, a pilot boat, a consort) or one ignored.
+    t.dangerous = t.beacon == BeaconType::None && !t.lost && t.choice == ShipChoice::None &&
+                  MayCollide(e, st, table.OwnMMSI) && IsDangerous(t.cpa, limits_, ownSog, sog);
   }
   if (t.beacon != BeaconType::None) return;
   const AlarmState before = t.track.state;
@@ -263,7 +265,7 @@ void TrafficWatch::RebuildAlerts() {
   }
   for (int i = 0; i < kMaxSafetyTexts; ++i) {
     const SafetyRecord& s = safety_[i];
-    if (!s.used) continue;
+    if (!s.used || choices_.Ignored(s.msg.mmsi)) continue;
     AlertRow r;
     r.kind = AlertKind::SafetyText;
     r.mmsi = s.msg.mmsi;

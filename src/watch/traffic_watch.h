@@ -13,6 +13,7 @@
 #include "watch/cpa.h"
 #include "watch/intake_silence.h"
 #include "watch/own_fix_watch.h"
+#include "watch/ship_choices.h"
 #include "watch/watch_rules.h"
 
 namespace aismon {
@@ -37,6 +38,7 @@ struct WatchTarget {
   bool hasCpa = false;     // own ship has a fix and both positions are known
   bool cpaEstimated = false;  // worked from an own position that is no longer fresh
   bool dangerous = false;
+  ShipChoice choice = ShipChoice::None;  // the watch-keeper's, as of the last pass
   BeaconType beacon = BeaconType::None;
   CpaResult cpa;
   AlarmTrack track;        // collision alarm (beacons have theirs in the beacon list)
@@ -118,6 +120,12 @@ class TrafficWatch {
   // Acknowledges every sounding alarm; returns how many.
   int AcknowledgeAll(uint32_t now);
 
+  // Followed and ignored stations: the rules below read them; the chart and the list ask them.
+  const ShipChoices& Choices() const { return choices_; }
+  ShipChoices& MutableChoices() { return choices_; }
+  // The mute switch as the window has it, for the chart's mark.
+  void SetMuted(bool muted) { muted_ = muted; }
+  bool Muted() const { return muted_; }
   bool OwnFix() const { return ownFix_; }
   const OwnFixWatch& OwnFixAge() const { return fixWatch_; }
   bool NoData() const { return silence_.Silent(); }
@@ -167,6 +175,8 @@ class TrafficWatch {
   OwnFixWatch fixWatch_;
   IntakeSilence silence_;
   bool sourcesConfigured_ = false;
+  bool muted_ = false;
+  ShipChoices choices_;
   uint64_t sentences_ = 0;
   AlarmTrack ownFixTrack_;
   AlarmTrack noDataTrack_;

@@ -6,6 +6,7 @@
 
 #include "common/clock.h"
 #include "shipdb/ship_table.h"
+#include "watch/alarm_repeat.h"
 #include "watch/intake_silence.h"
 #include "watch/own_fix_watch.h"
 #include "watch/traffic_watch.h"
@@ -122,6 +123,7 @@ TEST(TrafficWatchConditions, OwnFixAndNoDataAlarms) {
     if (s == 9) {
       EXPECT_EQ(kinds(), std::vector<AlertKind>{AlertKind::Collision});
       EXPECT_FALSE(w.Target(slot).cpaEstimated);
+      EXPECT_EQ(WantedSound(w), AlarmSound::Collision);
     }
     if (s == 10) {
       EXPECT_EQ(kinds(), (std::vector<AlertKind>{AlertKind::OwnFixLost, AlertKind::Collision}));
@@ -134,6 +136,7 @@ TEST(TrafficWatchConditions, OwnFixAndNoDataAlarms) {
   // Lost after 60 s without a fix, and silent as long: no CPA, no collision row.
   EXPECT_FALSE(w.Target(slot).hasCpa);
   EXPECT_EQ(kinds(), (std::vector<AlertKind>{AlertKind::NoData, AlertKind::OwnFixLost}));
+  EXPECT_EQ(WantedSound(w), AlarmSound::Caution);
   // Data and fixes return: both conditions clear by themselves.
   ++counters.rmcFixCount;
   w.NoteIntake(true, ++sentences);
