@@ -242,6 +242,8 @@ void DrawShipPass(FrameContext& f, int32_t slot) {
     if (e->Age > kShipLostAgeMs) return;
     // Counted in the panel, but not drawn at a placeholder or at 0/0.
     if (!HasReceivedPosition(*e)) return;
+    // A station the watch-keeper chose to ignore is not drawn (nor hovered, nor clicked).
+    if (f.in.watch != nullptr && f.in.watch->Choices().Ignored(e->MMSI)) return;
     colour = TypeColor(f.table.StaticOf(e->Link).Type);
     // A station the watch counts as lost is greyed until it vanishes.
     if (f.in.watch != nullptr && f.in.watch->Target(slot).lost) colour = kLostShipColor;
