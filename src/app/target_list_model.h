@@ -32,6 +32,7 @@ enum TargetColumn : int {
   kColTcpa,
   kColAge,
   kColDestination,
+  kColChoice,  // "追従" for a station followed on purpose
   kTargetColumns
 };
 
@@ -49,6 +50,7 @@ struct TargetRow {
   bool lost = false;
   bool beacon = false;
   bool dangerous = false;
+  bool followed = false;
   friend bool operator==(const TargetRow&, const TargetRow&) = default;
 };
 

@@ -73,7 +73,7 @@ TEST_F(WatchWindowTest, CrossingShipAlarmsOnceShowsAndIsAcknowledged) {
   w.StopDrivers();
   w.resize(1000, 800);
   int sounds = 0;
-  w.Watch().playSound = [&] { ++sounds; };
+  w.Watch().playSound = [&](AlarmSound) { ++sounds; };
   // Own ship still at 34 40 N 135 15 E; a ship 2 NM north, 2 NM east heading south-west
   // at 10 kn, straight at it: 17 minutes to go.
   w.IntakeChain().ProcessSentence("$GPRMC,120000,A,3440.000,N,13515.000,E,0.0,0.0,081226,,,A*00");
@@ -118,7 +118,7 @@ TEST_F(WatchWindowTest, KeyAcknowledgesAndLimitsAreKept) {
     TForm1 w(Isolated(home_.path()), clock_);
     w.StopDrivers();
     int sounds = 0;
-    w.Watch().playSound = [&] { ++sounds; };
+    w.Watch().playSound = [&](AlarmSound) { ++sounds; };
     w.IntakeChain().ProcessSentence("$GPRMC,120000,A,3440.000,N,13515.000,E,0.0,0.0,081226,,,A*00");
     w.IntakeChain().ProcessSentence(PositionReport(431000778, 34 + 41.0 / 60, 135.25, 10, 180).c_str());
     Seconds(w, 2);
