@@ -204,7 +204,9 @@ void DrawOwnShipPanel(FrameContext& f, int32_t x0, int32_t lineH, int32_t rowH) 
   // A fix no longer fresh is marked beside the title with its age; a fresh one adds nothing.
   if (f.in.watch != nullptr && f.in.watch->OwnFixAge().Stale()) {
     c.SetFontColor(kStaleRed);
-    c.TextOut(x0 + 5 * lineH, y, Format(buf, kStaleFormat, f.in.watch->OwnFixAge().AgeMs() / 1000));
+    c.SetFontPoints(24);  // smaller, to fit right of the title
+    c.TextOut(x0 + 184, y + 8, Format(buf, kStaleFormat, f.in.watch->OwnFixAge().AgeMs() / 1000));
+    c.SetFontPoints(lineH);
   }
   c.SetFontColor(kWhite);
   std::memcpy(buf, "LAT: ", 5);

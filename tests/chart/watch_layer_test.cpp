@@ -196,7 +196,7 @@ TEST(WatchLayer, MuteMarkAndStaleOwnFixMark) {
     EXPECT_EQ(muteBox, c.muteMark);
     // Own-ship panel's title row, right of "自船情報".
     const int x0 = (2000 - 416 - 8) / 2;
-    EXPECT_EQ(RedPixels(img, x0 + 80, 1106 / 2, x0 + 200, 1106 / 2 + 20) > 10, c.staleMark);
+    EXPECT_EQ(RedPixels(img, x0 + 92, 1106 / 2, x0 + 200, 1106 / 2 + 24) > 10, c.staleMark);
   }
 }
 
