@@ -200,5 +200,32 @@ TEST(WatchLayer, MuteMarkAndStaleOwnFixMark) {
   }
 }
 
+// Own ship is dead-reckoned between fixes, but not once its fix is a minute old: a guess
+// that keeps moving would hide the loss.
+TEST(WatchLayer, OwnShipStopsAfterAMinuteWithoutAFix) {
+  struct Case {
+    const char* name;
+    bool fixesKeepComing;
+    bool moves;
+  } cases[] = {{"fixes_coming", true, true}, {"fix_lost", false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scene s(true);
+    s.in.liveDataFlag = true;
+    s.Paint(true);
+    for (int i = 0; i < 61; ++i) {
+      s.clock.Advance(1000);
+      if (c.fixesKeepComing) ++s.counters.rmcFixCount;
+      s.watch.Pass(s.table, s.counters, s.options, s.clock.TickMs());
+    }
+    s.Paint(true);
+    const double before = s.table.DynamicEntries()[0].Lat;
+    s.clock.Advance(5000);
+    s.Paint(true);
+    EXPECT_EQ(s.table.DynamicEntries()[0].Lat > before, c.moves);
+    EXPECT_EQ(s.watch.OwnFixAge().Lost(), !c.fixesKeepComing);
+  }
+}
+
 }  // namespace
 }  // namespace aismon
