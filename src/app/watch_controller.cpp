@@ -57,6 +57,7 @@ WatchController::WatchController(QWidget* form, QWidget* controlPanel, ShipTable
       controlPanel_(controlPanel) {
   watch_.SetLimits(settings_.limits);
   watch_.MutableChoices().Read(iniPath_);
+  log_.LoadDay(clock_.Now());
   playSound = [this](AlarmSound s) { sound_->Play(s); };
   watch_.SetMuted(settings_.mute);
   intake_.decoders.SetSafetyTextHook([this](const SafetyText& s) { watch_.OnSafetyText(s, clock_.TickMs()); });

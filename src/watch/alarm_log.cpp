@@ -1,6 +1,7 @@
 #include "watch/alarm_log.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "shipdb/received_position.h"
@@ -90,10 +91,55 @@ std::string AlarmLogLine(const AlarmLogRecord& r) {
   return std::string(head) + cpa + "\t" + where;
 }
 
-bool AlarmLog::Append(const AlarmLogRecord& r) {
+void AlarmLog::Keep(const AlarmLogRecord& r) {
   recent_[next_] = r;
   next_ = (next_ + 1) % kAlarmLogRecent;
   if (count_ < kAlarmLogRecent) ++count_;
+}
+
+void AlarmLog::LoadDay(const LocalDateTime& day) {
+  std::FILE* in = std::fopen((folder_ / AlarmLogFileName(day)).string().c_str(), "rb");
+  if (in == nullptr) return;
+  char line[512];
+  while (std::fgets(line, sizeof line, in) != nullptr) {
+    char* field[10] = {};
+    int n = 0;
+    for (char* p = line; n < 10 && p != nullptr; ++n) {
+      field[n] = p;
+      p = std::strchr(p, '\t');
+      if (p != nullptr) *p++ = '\0';
+    }
+    if (n < 10) continue;  // not a whole record
+    AlarmLogRecord r;
+    if (std::sscanf(field[0], "%d-%d-%d %d:%d:%d", &r.when.year, &r.when.month, &r.when.day, &r.when.hour,
+                    &r.when.minute, &r.when.second) != 6)
+      continue;
+    bool knownChange = false, knownKind = false;
+    for (AlarmChange c : {AlarmChange::Raised, AlarmChange::ReRaised, AlarmChange::Acknowledged, AlarmChange::Cleared}) {
+      if (std::strcmp(field[1], ChangeText(c)) != 0) continue;
+      r.change = c;
+      knownChange = true;
+    }
+    for (AlertKind k : {AlertKind::Collision, AlertKind::Beacon, AlertKind::OwnFixLost, AlertKind::NoData}) {
+      if (std::strcmp(field[2], KindText(k)) != 0) continue;
+      r.kind = k;
+      knownKind = true;
+    }
+    if (!knownChange || !knownKind) continue;  // a line someone edited
+    r.mmsi = static_cast<int32_t>(std::strtol(field[3], nullptr, 10));
+    if (std::strcmp(field[4], "-") != 0) std::snprintf(r.name, sizeof r.name, "%s", field[4]);
+    r.hasCpa = std::sscanf(field[5], "CPA %lfNM", &r.cpa.cpaNm) == 1 && std::sscanf(field[6], "TCPA %lf", &r.cpa.tcpaMin) == 1;
+    if (r.hasCpa) {
+      std::sscanf(field[7], "距離 %lfNM", &r.cpa.rangeNm);
+      std::sscanf(field[8], "方位 %lf", &r.cpa.bearingDeg);
+    }
+    Keep(r);
+  }
+  std::fclose(in);
+}
+
+bool AlarmLog::Append(const AlarmLogRecord& r) {
+  Keep(r);
   const std::string line = AlarmLogLine(r) + "\r\n";
   const std::filesystem::path path = folder_ / AlarmLogFileName(r.when);
   std::FILE* out = std::fopen(path.string().c_str(), "ab");

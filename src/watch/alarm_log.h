@@ -44,10 +44,15 @@ class AlarmLog {
   // Appends the line to the day's file, flushed and synced; false when it was not written
   // (the record is still kept for the card).
   bool Append(const AlarmLogRecord& r);
-  // The station's last records of this run, newest first: at most max into out; how many.
+  // Takes the records of the day's file written before this run (a restart keeps what the
+  // card shows); their position is not read back.
+  void LoadDay(const LocalDateTime& day);
+  // The station's last records, newest first: at most max into out; how many.
   int LastFor(int32_t mmsi, AlarmLogRecord* out, int max) const;
 
  private:
+  void Keep(const AlarmLogRecord& r);
+
   std::filesystem::path folder_;
   std::array<AlarmLogRecord, kAlarmLogRecent> recent_{};
   int count_ = 0;

@@ -87,6 +87,13 @@ TEST(AlarmLog, RaiseAcknowledgeReRaiseClearAcrossMidnight) {
   EXPECT_EQ(last[0].change, AlarmChange::Cleared);
   EXPECT_EQ(last[3].change, AlarmChange::Raised);
   EXPECT_EQ(log.LastFor(431000002, last, 8), 0);
+  // A restart on the second day finds that day's records again, the same but for the
+  // position, which is not read back.
+  AlarmLog again(dir.path());
+  again.LoadDay(clock.Now());
+  ASSERT_EQ(again.LastFor(431000001, last, 8), 2);
+  EXPECT_EQ(AlarmLogLine(last[1]), day2[0].substr(0, day2[0].rfind('\t')) + "\t-");
+  EXPECT_EQ(AlarmLogLine(last[0]), day2[1].substr(0, day2[1].rfind('\t')) + "\t-");
 }
 
 }  // namespace
