@@ -22,6 +22,8 @@ void ReceiveLog::Append(uint32_t tick, const char* line) {
   std::snprintf(stamp, sizeof stamp, "%d:\t", static_cast<int32_t>(tick));
   // Bounded even while the panel is hidden and nothing is ever written.
   if (lines_.size() >= kReceiveLogMaxLines) lines_.pop_front();
+  if (lines_.empty()) oldestTick_ = tick;
+  newestTick_ = tick;
   lines_.push_back(std::string(stamp) + line);
 }
 
@@ -103,7 +105,9 @@ std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std
 
 std::string ReceiveLog::FlushReceiveLog(const std::filesystem::path& dataFolder, bool debugVisible, Clock& clock) {
   if (!debugVisible) return {};
-  if (lines_.size() > kReceiveLogMinWriteLines) {
+  // The few lines of a recording under way are written too: frequent flushes must not
+  // drop the tail of each.
+  if (lines_.size() > kReceiveLogMinWriteLines || (wroteThisRun_ && !lines_.empty())) {
     const std::filesystem::path path = dataFolder / ReceiveLogFileName(clock.Now());
     const std::string why = WriteLogFile(path, lines_);
     if (!why.empty()) {
@@ -112,6 +116,7 @@ std::string ReceiveLog::FlushReceiveLog(const std::filesystem::path& dataFolder,
       return Utf8ToShiftJis("Cannot create file \"" + path.string() + "\". " + why);
     }
     failureReported_ = false;
+    wroteThisRun_ = true;
   }
   lines_.clear();
   return {};

@@ -1,6 +1,16 @@
 #include "app/ship_db_autosave.h"
 
+#include "common/settings_file.h"
+
 namespace aismon {
+
+uint32_t ReadAutoSaveTicks(const std::filesystem::path& iniPath) {
+  uint32_t ticks = kAutoSaveTicks;
+  for (const auto& [key, v] : ReadIniNumbers(iniPath, "Durability"))
+    if (key == "ShipSaveSeconds" && v >= 1 && v * 10 < kAutoSaveTicks) ticks = static_cast<uint32_t>(v * 10);
+  // A period shorter than the two steps would begin a save while one is under way.
+  return ticks > kAutoSaveFinishTicks ? ticks : kAutoSaveFinishTicks + 1;
+}
 
 void ShipDbAutoSave::TimerTick(uint32_t t) {
   if (pending_) {
@@ -12,7 +22,7 @@ void ShipDbAutoSave::TimerTick(uint32_t t) {
     pending_ = false;
     return;
   }
-  if (t % kAutoSaveTicks != 0) return;
+  if (t % saveTicks_ != 0) return;
   const uint32_t start = clock_.TickMs();
   pendingSave_ = BeginShipDbSave(table_, programFolder_);
   timing_.beginMs = clock_.TickMs() - start;

@@ -1,6 +1,6 @@
 #pragma once
 // The ship database saved while the program runs, so that a crash or a power cut loses
-// at most ten minutes of names, call signs and sizes. The periodic save is split in two
+// at most two minutes of names, call signs and sizes. The periodic save is split in two
 // steps a second apart (images written, then brought to the disk and moved into place)
 // so that no timer tick waits for the disk in one go.
 #include <cstdint>
@@ -12,15 +12,20 @@
 
 namespace aismon {
 
-inline constexpr uint32_t kAutoSaveTicks = 6000;      // 10 minutes of 100 ms ticks
+inline constexpr uint32_t kAutoSaveTicks = 1200;      // 2 minutes of 100 ms ticks
 inline constexpr uint32_t kAutoSaveFinishTicks = 10;  // the second step, a second later
+
+// Key "ShipSaveSeconds" of section "Durability" in the settings file may shorten the
+// period (1 to 120 s, never longer), for the tests that kill the running program.
+uint32_t ReadAutoSaveTicks(const std::filesystem::path& iniPath);
 
 class ShipDbAutoSave {
  public:
   ShipDbAutoSave(const ShipTable& table, std::filesystem::path programFolder, Clock& clock)
-      : table_(table), programFolder_(std::move(programFolder)), clock_(clock) {}
+      : table_(table), programFolder_(std::move(programFolder)), clock_(clock),
+        saveTicks_(ReadAutoSaveTicks(programFolder_ / "DATA" / "aismon.ini")) {}
 
-  // The timer's chore for tick t: begins a save on every multiple of kAutoSaveTicks and
+  // The timer's chore for tick t: begins a save on every multiple of the period and
   // finishes it kAutoSaveFinishTicks later.
   void TimerTick(uint32_t t);
 
@@ -39,6 +44,7 @@ class ShipDbAutoSave {
   const ShipTable& table_;
   std::filesystem::path programFolder_;
   Clock& clock_;
+  uint32_t saveTicks_;
   bool pending_ = false;
   uint32_t beganAtTick_ = 0;
   ShipDbPendingSave pendingSave_;

@@ -67,6 +67,7 @@ bool NumberOf(const TargetRow& r, int column, double& v) {
     case kColCpa: v = r.cpaNm; return r.hasCpa && r.tcpaMin >= 0;
     case kColTcpa: v = r.tcpaMin; return r.hasCpa && r.tcpaMin >= 0;
     case kColAge: v = r.ageMs; return true;
+    case kColChoice: v = r.followed ? 0 : 1; return true;  // followed stations first
     default: return false;
   }
 }
@@ -143,6 +144,7 @@ void TargetListModel::Fill(const ShipTable& table, const TrafficWatch& watch, in
   r.lost = t.lost;
   r.beacon = t.beacon != BeaconType::None;
   r.dangerous = t.dangerous;
+  r.followed = t.choice == ShipChoice::Follow;
 }
 
 void TargetListModel::FillWeather(const WeatherStations& weather, const TrafficWatch& watch, int32_t slot,
@@ -182,13 +184,14 @@ void TargetListModel::Refresh(const ShipTable& table, const TrafficWatch& watch,
     endResetModel();
   }
   const DbDynamic* entries = table.DynamicEntries();
+  // Ignored stations are left out; undone, they come back at the next refresh.
   auto listed = [&](int32_t slot) {
     if (slot >= firstWeather) {
       const WeatherStation& w = weather->At(slot - firstWeather);
       return w.used && now - w.tick < kWeatherShownMs;
     }
     const DbDynamic& e = entries[slot];
-    return e.Age != 0 && e.Age <= kStationGoneMs;
+    return e.Age != 0 && e.Age <= kStationGoneMs && !watch.Choices().Ignored(e.MMSI);
   };
   auto mmsiOf = [&](int32_t slot) { return slot >= firstWeather ? weather->At(slot - firstWeather).mmsi : entries[slot].MMSI; };
   auto fill = [&](int32_t slot, TargetRow& r) {
@@ -249,7 +252,7 @@ QVariant TargetListModel::data(const QModelIndex& index, int role) const {
     return {};
   }
   if (role == Qt::TextAlignmentRole && index.column() != kColName && index.column() != kColCallSign &&
-      index.column() != kColType && index.column() != kColDestination)
+      index.column() != kColType && index.column() != kColDestination && index.column() != kColChoice)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (role != Qt::DisplayRole) return {};
   double v = 0;
@@ -260,6 +263,7 @@ QVariant TargetListModel::data(const QModelIndex& index, int role) const {
     case kColType: return r.type;
     case kColAge: return AgeText(r.ageMs, r.lost);
     case kColDestination: return r.destination;
+    case kColChoice: return r.followed ? QString::fromUtf8("追従") : QString();
     default: break;
   }
   if (!NumberOf(r, index.column(), v))
@@ -281,7 +285,7 @@ QVariant TargetListModel::headerData(int section, Qt::Orientation orientation, i
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kHeaders[kTargetColumns] = {"船名",      "MMSI",     "呼出符号", "種別",  "距離(NM)",
                                                        "方位(°)",   "緯度",     "経度",     "SOG(kn)",  "COG(°)",   "CPA(NM)", "TCPA(分)",
-                                                       "経過",      "仕向地"};
+                                                       "経過",      "仕向地",   "選択"};
   return section >= 0 && section < kTargetColumns ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }
 

@@ -33,6 +33,7 @@ enum TargetColumn : int {
   kColTcpa,
   kColAge,
   kColDestination,
+  kColChoice,  // "追従" for a station followed on purpose
   kTargetColumns
 };
 
@@ -51,6 +52,7 @@ struct TargetRow {
   bool beacon = false;
   bool dangerous = false;
   bool weather = false;  // a weather station: never a ship, no CPA
+  bool followed = false;
   friend bool operator==(const TargetRow&, const TargetRow&) = default;
 };
 

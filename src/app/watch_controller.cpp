@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <cstdio>
+#include <cstring>
 
 #include "app/key_help.h"
 #include "app/limit_spin_box.h"
@@ -52,10 +53,14 @@ WatchController::WatchController(QWidget* form, QWidget* controlPanel, ShipTable
       iniPath_(std::move(iniPath)),
       settings_(ReadWatchSettings(iniPath_)),
       watch_(table.DynamicCount()),
+      log_(iniPath_.parent_path()),
       sound_(std::make_unique<WatchSound>()),
       controlPanel_(controlPanel) {
   watch_.SetLimits(settings_.limits);
-  playSound = [this] { sound_->Play(); };
+  watch_.MutableChoices().Read(iniPath_);
+  log_.LoadDay(clock_.Now());
+  playSound = [this](AlarmSound s) { sound_->Play(s); };
+  watch_.SetMuted(settings_.mute);
   intake_.decoders.SetSafetyTextHook([this](const SafetyText& s) { watch_.OnSafetyText(s, clock_.TickMs()); });
   BuildPanel(form);
   list_ = new TargetListWindow(form);
@@ -128,30 +133,90 @@ bool WatchController::eventFilter(QObject* watched, QEvent* e) {
 
 void WatchController::SettingsChanged() {
   settings_.mute = mute_->isChecked();
+  watch_.SetMuted(settings_.mute);
   settings_.limits = WatchLimits{cpa_->value(), tcpa_->value(), range_->value()};
   watch_.SetLimits(settings_.limits);
   WriteWatchSettings(iniPath_, settings_);  // a failure leaves the old file; nothing to tell
 }
 
-void WatchController::Tick() {
-  if (!watch_.Update(table_, intake_.counters, intake_.options, clock_.TickMs())) return;
-  ReportNewAlarms();
-  if (list_->isVisible()) list_->Refresh(table_, watch_);
+void WatchController::NoteIntake() {
+  const SourceRegistry& sources = intake_.sources;
+  uint64_t sentences = 0;
+  bool heardSource = false;
+  for (int i = 0; i < sources.Count(); ++i) {
+    const SourceId id = static_cast<SourceId>(i);
+    const SourceFigures& f = sources.Figures(id);
+    sentences += f.sentences;
+    if (f.heard && std::strcmp(sources.Name(id), "playback") != 0) heardSource = true;
+  }
+  watch_.NoteIntake(sourcesConfigured ? sourcesConfigured() : heardSource, sentences);
 }
 
-// Every new alarm goes to the error stream as a line of the watch's log; one sound per
-// pass, however many alarms it raised.
+void WatchController::Tick() {
+  NoteIntake();
+  const bool passed = watch_.Update(table_, intake_.counters, intake_.options, clock_.TickMs());
+  if (passed) {
+    LogEvents();
+    ReportNewAlarms();
+    if (list_->isVisible()) list_->Refresh(table_, watch_);
+  }
+  SoundAlarms(passed && watch_.SoundingAlarms() > 0);
+}
+
+// Every tick: an alarm raised sounds at once, one standing unanswered again at the set
+// interval, until acknowledged or muted.
+void WatchController::SoundAlarms(bool newAlarm) {
+  const AlarmSound s = repeat_.Step(WantedSound(watch_), newAlarm, settings_.mute,
+                                    static_cast<uint32_t>(settings_.repeatS * 1000), clock_.TickMs());
+  if (s != AlarmSound::None && playSound) playSound(s);
+}
+
+bool WatchController::SetShipChoice(int32_t mmsi, ShipChoice choice) {
+  if (!watch_.MutableChoices().Set(mmsi, choice)) return false;
+  // Seen at once on the chart and in the list and the alarms, not at the next pass.
+  watch_.Pass(table_, intake_.counters, intake_.options, clock_.TickMs());
+  LogEvents();
+  ReportNewAlarms();
+  if (list_->isVisible()) list_->Refresh(table_, watch_);
+  return ShipChoices::Write(iniPath_, mmsi, choice);
+}
+
+// Every change of an alarm goes to the alarm log as it happens; a failed write is not
+// shown (the error stream has the alarm itself).
+void WatchController::LogEvents() {
+  if (watch_.EventCount() == 0) return;
+  const LocalDateTime now = clock_.Now();
+  for (int i = 0; i < watch_.EventCount(); ++i) log_.Append(MakeAlarmLogRecord(watch_.EventAt(i), table_, now));
+  watch_.ClearEvents();
+}
+
+void WatchController::TestSound(AlarmSound sound) {
+  if (playSound) playSound(sound);
+}
+
+void WatchController::SetMuted(bool muted) { mute_->setChecked(muted); }
+
+void WatchController::SetRepeatSeconds(double seconds) {
+  if (seconds < kRepeatMinS || seconds > kRepeatMaxS) return;
+  settings_.repeatS = seconds;
+  WriteWatchSettings(iniPath_, settings_);
+}
+
+// Every new alarm goes to the error stream as a line of the watch's log.
 void WatchController::ReportNewAlarms() {
   for (int i = 0; i < watch_.NewAlarmCount(); ++i) {
     const NewAlarm& a = watch_.NewAlarmAt(i);
     if (a.kind == AlertKind::Collision) {
       const CpaResult& c = watch_.Target(a.slot).cpa;
       std::fprintf(stderr, "aismon: 衝突警報 MMSI %09d CPA %.2fNM TCPA %.1f分\n", a.mmsi, c.cpaNm, c.tcpaMin);
+    } else if (a.kind == AlertKind::OwnFixLost) {
+      std::fprintf(stderr, "aismon: 自船位置喪失\n");
+    } else if (a.kind == AlertKind::NoData) {
+      std::fprintf(stderr, "aismon: 受信途絶\n");
     } else {
       std::fprintf(stderr, "aismon: 遭難信号 MMSI %09d\n", a.mmsi);
     }
   }
-  if (watch_.SoundingAlarms() > 0 && !settings_.mute && playSound) playSound();
 }
 
 void WatchController::AfterFrame(const FrameOutputs& out) {
@@ -168,6 +233,7 @@ bool WatchController::ChartPress(int x, int y) {
       const AlertRow& a = watch_.Alert(j);
       if (a.mmsi != r.mmsi || static_cast<int32_t>(a.kind) != r.kind) continue;
       watch_.AcknowledgeRow(j, clock_.TickMs());
+      LogEvents();
       break;
     }
     return true;
@@ -175,7 +241,10 @@ bool WatchController::ChartPress(int x, int y) {
   return false;
 }
 
-void WatchController::AcknowledgeKey() { watch_.AcknowledgeAll(clock_.TickMs()); }
+void WatchController::AcknowledgeKey() {
+  watch_.AcknowledgeAll(clock_.TickMs());
+  LogEvents();
+}
 
 void WatchController::ShowTargetList() {
   list_->Refresh(table_, watch_);

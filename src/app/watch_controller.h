@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "chart/frame_context.h"
+#include "watch/alarm_log.h"
+#include "watch/alarm_repeat.h"
 #include "watch/traffic_watch.h"
 #include "watch/watch_settings.h"
 
@@ -46,8 +48,23 @@ class WatchController : public QObject {
   // Brings the target list into view; the window that docks the list installs it (alone,
   // the list is a window of its own).
   std::function<void()> showList;
-  // Sounds an alarm; tests replace it to count.
-  std::function<void()> playSound;
+  // Plays a sound for the alarms standing; tests replace it to count.
+  std::function<void(AlarmSound)> playSound;
+  // Plays one sound whatever the mute switch says, for the test buttons.
+  void TestSound(AlarmSound sound);
+  void SetMuted(bool muted);  // as the mute box does
+  // The card's and the list's "追従" and "無視" (ShipChoice::None undoes either): applied at
+  // once and kept in the settings file. False when refused (a distress beacon cannot be
+  // ignored) or not written.
+  bool SetShipChoice(int32_t mmsi, ShipChoice choice);
+  ShipChoice ShipChoiceOf(int32_t mmsi) const { return watch_.Choices().Of(mmsi); }
+  // A station's last alarms of this run, newest first (for the ship card; AlarmLogLine
+  // gives a record's text).
+  int LastAlarms(int32_t mmsi, AlarmLogRecord* out, int max) const { return log_.LastFor(mmsi, out, max); }
+  void SetRepeatSeconds(double seconds);
+  // Whether any source (port or network) is configured, for the no-data alarm; installed
+  // by the window. Until then: any source but the playback that has given a sentence.
+  std::function<bool()> sourcesConfigured;
 
   QWidget* Panel() { return panel_; }
   TargetListWindow* TargetList() { return list_; }
@@ -64,6 +81,9 @@ class WatchController : public QObject {
   void BuildPanel(QWidget* form);
   void SettingsChanged();
   void ReportNewAlarms();
+  void NoteIntake();
+  void SoundAlarms(bool newAlarm);
+  void LogEvents();
 
   ShipTable& table_;
   Intake& intake_;
@@ -72,6 +92,8 @@ class WatchController : public QObject {
   WatchSettings settings_;
   TrafficWatch watch_;
   std::unique_ptr<WatchSound> sound_;
+  AlarmRepeat repeat_;
+  AlarmLog log_;
   FrameOutputs lastFrame_;
   QWidget* controlPanel_;
   QWidget* panel_ = nullptr;

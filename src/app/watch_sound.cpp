@@ -6,35 +6,34 @@
 #include <QSoundEffect>
 #include <QUrl>
 
-#include "watch/alarm_tone.h"
-
 namespace aismon {
 
 WatchSound::WatchSound() = default;
 WatchSound::~WatchSound() = default;
 
-void WatchSound::Play() {
-  if (!prepared_) {
-    prepared_ = true;
+void WatchSound::Play(AlarmSound sound) {
+  if (sound == AlarmSound::None) return;
+  if (!checkedOutputs_) {
+    checkedOutputs_ = true;
     useBeep_ = QMediaDevices::audioOutputs().isEmpty();
-    if (!useBeep_) {
-      // The chime is written once to a temporary file, which lives as long as the window.
-      file_ = std::make_unique<QTemporaryFile>(QStringLiteral("aismon-alarm-XXXXXX.wav"));
-      const std::vector<uint8_t> wav = MakeAlarmToneWav();
-      if (file_->open() &&
-          file_->write(reinterpret_cast<const char*>(wav.data()), static_cast<qint64>(wav.size())) ==
-              static_cast<qint64>(wav.size()) &&
-          file_->flush()) {
-        effect_ = std::make_unique<QSoundEffect>();
-        effect_->setSource(QUrl::fromLocalFile(file_->fileName()));
-        effect_->setVolume(0.8f);
-      } else {
-        useBeep_ = true;
-      }
+  }
+  Prepared& p = sounds_[static_cast<size_t>(sound)];
+  if (!useBeep_ && !p.tried) {
+    p.tried = true;
+    // Written once to a temporary file, which lives as long as the window.
+    p.file = std::make_unique<QTemporaryFile>(QStringLiteral("aismon-alarm-XXXXXX.wav"));
+    const std::vector<uint8_t> wav = MakeAlarmToneWav(sound);
+    if (p.file->open() &&
+        p.file->write(reinterpret_cast<const char*>(wav.data()), static_cast<qint64>(wav.size())) ==
+            static_cast<qint64>(wav.size()) &&
+        p.file->flush()) {
+      p.effect = std::make_unique<QSoundEffect>();
+      p.effect->setSource(QUrl::fromLocalFile(p.file->fileName()));
+      p.effect->setVolume(0.8f);
     }
   }
-  if (effect_ != nullptr && effect_->status() != QSoundEffect::Error) {
-    effect_->play();
+  if (p.effect != nullptr && p.effect->status() != QSoundEffect::Error) {
+    p.effect->play();
     return;
   }
   QApplication::beep();

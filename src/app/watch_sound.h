@@ -1,9 +1,12 @@
 #pragma once
-// The alarm sound: the program's own chime through Qt Multimedia where an audio output
-// exists, the system beep where none does. Made on the first alarm, not at start-up, so a
-// run without alarms never opens the audio system.
+// The alarm sounds: the program's own sounds through Qt Multimedia where an audio output
+// exists, the system beep where none does. Each is made the first time it is played, not
+// at start-up, so a run without alarms never opens the audio system.
 #include <QTemporaryFile>
+#include <array>
 #include <memory>
+
+#include "watch/alarm_tone.h"
 
 class QSoundEffect;
 
@@ -13,13 +16,17 @@ class WatchSound {
  public:
   WatchSound();
   ~WatchSound();
-  void Play();
+  void Play(AlarmSound sound);
 
  private:
-  bool prepared_ = false;
+  struct Prepared {
+    bool tried = false;
+    std::unique_ptr<QTemporaryFile> file;
+    std::unique_ptr<QSoundEffect> effect;
+  };
+  bool checkedOutputs_ = false;
   bool useBeep_ = false;
-  std::unique_ptr<QTemporaryFile> file_;
-  std::unique_ptr<QSoundEffect> effect_;
+  std::array<Prepared, 4> sounds_;  // by AlarmSound
 };
 
 }  // namespace aismon

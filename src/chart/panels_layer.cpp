@@ -6,6 +6,7 @@
 
 #include "chart/ship_layer.h"
 #include "shipdb/received_position.h"
+#include "watch/traffic_watch.h"
 
 namespace aismon {
 
@@ -23,6 +24,8 @@ constexpr char kPanelFace[] = "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E
 constexpr char kAidMark[] = "\x81\x9F";                                              // ◆
 constexpr char kAidWord[] = "\x95\x57\x8E\xAF";                                      // 標識
 constexpr char kOwnShipTitle[] = "\x8E\xA9\x91\x44\x8F\xEE\x95\xF1";                 // 自船情報
+constexpr char kStaleFormat[] = "\x88\xCA\x92\x75\x91\x72\x8E\xB8 %u\x95\x62";        // 位置喪失 %u秒
+constexpr Rgb kStaleRed{255, 64, 64};
 constexpr char kShipCountFormat[] = "\x91\x44\x90\x94:%4d /%d";                      // 船数:%4d /%d
 constexpr char kCallSignFormat[] = "CALL SIGN\x81\x46%.*s";                          // CALL SIGN：
 // 船体長:%dm　船速:%.1fkn
@@ -197,8 +200,15 @@ void DrawOwnShipPanel(FrameContext& f, int32_t x0, int32_t lineH, int32_t rowH) 
   const DbDynamic& own = *f.table.Entry(0);
   c.SetFontColor(kGreen);
   c.TextOut(x0, y, kOwnShipTitle);
-  c.SetFontColor(kWhite);
   char buf[64];
+  // A fix no longer fresh is marked beside the title with its age; a fresh one adds nothing.
+  if (f.in.watch != nullptr && f.in.watch->OwnFixAge().Stale()) {
+    c.SetFontColor(kStaleRed);
+    c.SetFontPoints(24);  // smaller, to fit right of the title
+    c.TextOut(x0 + 184, y + 8, Format(buf, kStaleFormat, f.in.watch->OwnFixAge().AgeMs() / 1000));
+    c.SetFontPoints(lineH);
+  }
+  c.SetFontColor(kWhite);
   std::memcpy(buf, "LAT: ", 5);
   y += rowH;
   c.TextOut(x0, y, std::string_view(buf, 5 + FormatDegMinTo(buf + 5, sizeof buf - 5, own.Lat)));

@@ -223,7 +223,10 @@ void StepShip(ShipTable& table, FrameContext& f, int32_t slot) {
   if (!Drawable(*e)) return;
   // The wake ends where the ship is drawn from, before this frame's dead reckoning.
   if (f.in.options.dispWake) StoreWakeHead(table, slot, *e);
-  if (f.in.liveDataFlag && KnownMotion(*e, slot)) {
+  // Own ship a minute without a fix stays where it was last known: a guess that keeps
+  // moving would hide the loss.
+  const bool ownLost = slot == 0 && f.in.watch != nullptr && f.in.watch->OwnFixAge().Lost();
+  if (f.in.liveDataFlag && KnownMotion(*e, slot) && !ownLost) {
     if (e->Sog > 0 && e->Sog <= 1000) f.shipsMoved = true;
     DeadReckon(f, *e);
     table.Commit(slot);
@@ -239,6 +242,8 @@ void DrawShipPass(FrameContext& f, int32_t slot) {
     if (e->Age > kShipLostAgeMs) return;
     // Counted in the panel, but not drawn at a placeholder or at 0/0.
     if (!HasReceivedPosition(*e)) return;
+    // A station the watch-keeper chose to ignore is not drawn (nor hovered, nor clicked).
+    if (f.in.watch != nullptr && f.in.watch->Choices().Ignored(e->MMSI)) return;
     colour = TypeColor(f.table.StaticOf(e->Link).Type);
     // A station the watch counts as lost is greyed until it vanishes.
     if (f.in.watch != nullptr && f.in.watch->Target(slot).lost) colour = kLostShipColor;

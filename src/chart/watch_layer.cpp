@@ -38,6 +38,12 @@ constexpr char kAddressedTo[] = "\x88\xB6";                                     
 constexpr char kHeader[] =
     "\x8C\x78\x95\xF1\x81\x40\x82\x60\x83\x4C\x81\x5B\x81\x46\x91\x53\x82\xC4\x8A\x6D\x94\x46\x81\x40\x83\x4E\x83\x8A"
     "\x83\x62\x83\x4E\x81\x46\x8A\x6D\x94\x46";
+constexpr char kOwnFixLost[] = "\x8E\xA9\x91\x44\x88\xCA\x92\x75\x91\x72\x8E\xB8";  // 自船位置喪失
+constexpr char kNoData[] = "\x8E\xF3\x90\x4D\x93\x72\x90\xE2";                       // 受信途絶
+constexpr char kEstimated[] = "(\x90\x84\x92\xE8)";                                    // (推定)
+constexpr char kSeconds[] = "\x95\x62";
+constexpr char kMuted[] = "\x8F\xC1\x89\xB9\x92\x86";  // 消音中
+constexpr Rgb kMutedFill{200, 0, 0};                                                  // 秒
 constexpr char kMoreFormat[] = "\x91\xBC%d\x8C\x8F";  // 他%d件
 
 const char* BeaconName(BeaconType b) {
@@ -214,10 +220,18 @@ Rgb RowText(const ShipTable& table, const TrafficWatch& w, const AlertRow& row, 
   switch (row.kind) {
     case AlertKind::Collision: {
       const CpaResult& c = w.Target(row.slot).cpa;
-      std::snprintf(out, size, "%s%s%s %s  CPA %.2fNM  TCPA %.1f%s%s", ack, gap, kCollision, name, c.cpaNm, c.tcpaMin,
-                    kMinutes, where);
+      // Worked from an own position that is no longer fresh: said so on the row.
+      const char* estimated = w.Target(row.slot).cpaEstimated ? kEstimated : "";
+      std::snprintf(out, size, "%s%s%s %s  CPA%s %.2fNM  TCPA %.1f%s%s", ack, gap, kCollision, name, estimated, c.cpaNm,
+                    c.tcpaMin, kMinutes, where);
       return kWhite;
     }
+    case AlertKind::OwnFixLost:
+      std::snprintf(out, size, "%s%s%s  %u%s", ack, gap, kOwnFixLost, w.OwnFixAge().AgeMs() / 1000, kSeconds);
+      return kWhite;
+    case AlertKind::NoData:
+      std::snprintf(out, size, "%s%s%s", ack, gap, kNoData);
+      return kWhite;
     case AlertKind::Beacon:
       std::snprintf(out, size, "%s%s%s %s %09d%s", ack, gap, kDistress, BeaconName(row.beacon), row.mmsi, where);
       return kWhite;
@@ -239,7 +253,28 @@ Rgb RowText(const ShipTable& table, const TrafficWatch& w, const AlertRow& row, 
   return kWhite;
 }
 
-void DrawAlertPanel(FrameContext& f, const TrafficWatch& w, FrameOutputs& out) {
+int32_t AlertPanelTop(const FrameContext& f) {
+  return f.in.options.debugPanelVisible ? kAlertPanelTopWithDebug : kAlertPanelTop;
+}
+
+// The mark of a muted watch, a red box at the right of the alert panel's header (or where
+// the panel would be): the silence must be seen, not only a check box's state.
+void DrawMuteMark(FrameContext& f, int32_t x0) {
+  Canvas& c = f.canvas;
+  c.SetFontFace(kPanelFace);
+  c.SetFontHeight(kFontHeight);
+  const int32_t y = AlertPanelTop(f);
+  const int32_t x1 = x0 + c.TextWidth(kMuted) + 24;
+  c.SetBrushStyle(BrushStyle::Solid);
+  c.SetBrushColor(kMutedFill);
+  c.FillRect(x0, y, x1, y + kAlertRowHeight);
+  c.SetBrushStyle(BrushStyle::Clear);
+  c.SetFontColor(kWhite);
+  c.TextOut(x0 + 12, y + 4, kMuted);
+}
+
+// Draws the panel; its right edge.
+int32_t DrawAlertPanel(FrameContext& f, const TrafficWatch& w, FrameOutputs& out) {
   Canvas& c = f.canvas;
   c.SetFontFace(kPanelFace);
   c.SetFontHeight(kFontHeight);
@@ -254,7 +289,7 @@ void DrawAlertPanel(FrameContext& f, const TrafficWatch& w, FrameOutputs& out) {
   }
   const int more = w.AlertCount() - rows + w.HiddenAlerts();
   const int32_t x0 = kAlertPanelLeft;
-  int32_t y = f.in.options.debugPanelVisible ? kAlertPanelTopWithDebug : kAlertPanelTop;
+  int32_t y = AlertPanelTop(f);
   const int32_t x1 = x0 + width + 16;
   // Unanswered alarms blink with the clock (every 512 ms), not with the frame count.
   const bool bright = (f.clock.TickMs() & 512u) != 0;
@@ -265,7 +300,7 @@ void DrawAlertPanel(FrameContext& f, const TrafficWatch& w, FrameOutputs& out) {
   out.alertRowCount = rows;
   for (int i = 0; i < rows; ++i) {
     const AlertRow& row = w.Alert(i);
-    const bool sounding = !row.acknowledged && (row.kind == AlertKind::Collision || row.kind == AlertKind::Beacon);
+    const bool sounding = !row.acknowledged && row.kind != AlertKind::BeaconTest && row.kind != AlertKind::SafetyText;
     const Rgb shade = sounding ? (bright ? kRowAlarm : kRowAlarmDim) : kRowQuiet;
     c.SetBrushStyle(BrushStyle::Solid);
     c.SetBrushColor(shade);
@@ -284,6 +319,7 @@ void DrawAlertPanel(FrameContext& f, const TrafficWatch& w, FrameOutputs& out) {
     c.SetFontColor(kWhite);
     c.TextOut(x0 + 8, y + 4, line);
   }
+  return x1;
 }
 
 }  // namespace
@@ -297,8 +333,12 @@ std::string AlertRowText(const ShipTable& table, const TrafficWatch& watch, int 
 
 void DrawWatchLayer(FrameContext& f, const TrafficWatch& watch, FrameOutputs& out) {
   out.alertRowCount = 0;
-  if (!watch.HasAlerts()) return;  // nothing drawn, nothing changed
+  if (!watch.HasAlerts() && !watch.Muted()) return;  // nothing drawn, nothing changed
   CanvasState keep(f.canvas);
+  if (!watch.HasAlerts()) {
+    DrawMuteMark(f, kAlertPanelLeft);
+    return;
+  }
   for (int i = 0; i < watch.AlertCount(); ++i)
     if (watch.Alert(i).kind == AlertKind::Collision) DrawCollision(f, watch, watch.Alert(i));
   // Beacons over the collision marks, the most urgent (first) drawn last, on top.
@@ -306,7 +346,8 @@ void DrawWatchLayer(FrameContext& f, const TrafficWatch& watch, FrameOutputs& ou
     const AlertKind k = watch.Alert(i).kind;
     if (k == AlertKind::Beacon || k == AlertKind::BeaconTest) DrawBeacon(f, watch, watch.Alert(i));
   }
-  DrawAlertPanel(f, watch, out);
+  const int32_t right = DrawAlertPanel(f, watch, out);
+  if (watch.Muted()) DrawMuteMark(f, right + 16);
 }
 
 }  // namespace aismon

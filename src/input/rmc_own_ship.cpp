@@ -41,6 +41,8 @@ void UpdateOwnShipFromRmc(const SentenceRecord& r, ShipTable& table, const Recei
   const double lat = DegreesMinutes(latValue, latHemisphere == 'N');
   const double lon = DegreesMinutes(lonValue, lonHemisphere == 'E');
 
+  // The status does not stop the update; the watch marks own position stale on it.
+  counters.rmcVoid = r.Field(1) == "V";
   DbDynamic own;
   table.GetShip(0, own);
   if (latHemisphere == 'N' || latHemisphere == 'S') {

@@ -1,6 +1,7 @@
 #include "watch/alarm_tone.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace aismon {
 
@@ -18,19 +19,20 @@ void PutTag(std::vector<uint8_t>& b, const char* tag) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(tag[i]));
 }
 
-}  // namespace
+struct Note {
+  double hz;   // 0: silence
+  int ms;
+};
 
-std::vector<uint8_t> MakeAlarmToneWav() {
+std::vector<uint8_t> Wav(std::initializer_list<Note> notes) {
   constexpr double kPi = 3.14159265358979323846;
-  constexpr int kBeep = kAlarmToneRate * 15 / 100;
-  constexpr int kGap = kAlarmToneRate * 5 / 100;
-  constexpr int kFade = kAlarmToneRate / 200;  // 5 ms: no click at either end
-  constexpr int kSamples = 2 * kBeep + kGap;
-  const double freq[2] = {880.0, 1174.66};
+  constexpr int kFade = kAlarmToneRate / 200;  // 5 ms: no click at either end of a note
+  int samples = 0;
+  for (const Note& n : notes) samples += kAlarmToneRate * n.ms / 1000;
   std::vector<uint8_t> b;
-  b.reserve(44 + 2 * kSamples);
+  b.reserve(44 + 2 * samples);
   PutTag(b, "RIFF");
-  Put32(b, 36 + 2 * kSamples);
+  Put32(b, 36 + 2 * samples);
   PutTag(b, "WAVE");
   PutTag(b, "fmt ");
   Put32(b, 16);
@@ -41,18 +43,34 @@ std::vector<uint8_t> MakeAlarmToneWav() {
   Put16(b, 2);
   Put16(b, 16);
   PutTag(b, "data");
-  Put32(b, 2 * kSamples);
-  for (int i = 0; i < kSamples; ++i) {
-    double v = 0;
-    const int beep = i < kBeep ? 0 : (i >= kBeep + kGap ? 1 : -1);
-    if (beep >= 0) {
-      const int j = beep == 0 ? i : i - kBeep - kGap;
-      const double edge = std::fmin(1.0, std::fmin(j, kBeep - 1 - j) / static_cast<double>(kFade));
-      v = 0.6 * edge * std::sin(2 * kPi * freq[beep] * j / kAlarmToneRate);
+  Put32(b, 2 * samples);
+  for (const Note& n : notes) {
+    const int count = kAlarmToneRate * n.ms / 1000;
+    for (int j = 0; j < count; ++j) {
+      double v = 0;
+      if (n.hz > 0) {
+        const double edge = std::fmin(1.0, std::fmin(j, count - 1 - j) / static_cast<double>(kFade));
+        v = 0.6 * edge * std::sin(2 * kPi * n.hz * j / kAlarmToneRate);
+      }
+      Put16(b, static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767))));
     }
-    Put16(b, static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767))));
   }
   return b;
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeAlarmToneWav(AlarmSound sound) {
+  switch (sound) {
+    case AlarmSound::Distress:
+      return Wav({{1400, 100}, {1000, 100}, {1400, 100}, {1000, 100}, {1400, 100}, {1000, 100}, {1400, 100}, {1000, 100}});
+    case AlarmSound::Caution:
+      return Wav({{523.25, 250}, {0, 100}, {523.25, 250}});
+    case AlarmSound::Collision:
+    case AlarmSound::None:
+      break;
+  }
+  return Wav({{880, 150}, {0, 50}, {1174.66, 150}});
 }
 
 }  // namespace aismon

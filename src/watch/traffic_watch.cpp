@@ -1,6 +1,7 @@
 #include "watch/traffic_watch.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <cstring>
 
@@ -18,6 +19,8 @@ double Rank(AlertKind kind, bool acknowledged) {
     case AlertKind::BeaconTest: return 2;
     case AlertKind::Collision: return acknowledged ? 4 : 3;
     case AlertKind::SafetyText: return 5;
+    case AlertKind::OwnFixLost:
+    case AlertKind::NoData: return acknowledged ? 4.5 : 2.5;
   }
   return 6;
 }
@@ -56,10 +59,12 @@ void TrafficWatch::Pass(const ShipTable& table, const IntakeCounters& counters, 
   newAlarmCount_ = 0;
   soundingAlarms_ = 0;
   own_ = table.DynamicEntries()[0];
-  // Own position from RMC, or from the transponder's own reports when those drive it.
+  fixWatch_.Step(own_, counters, options, now);
+  // Own position from RMC, or from the transponder's own reports when those drive it; a
+  // position a minute old is no ground for a CPA.
   const bool vdoFix = options.vdoEnabled && own_.Raw.PosState == kPosReported;
   ownFix_ = (counters.rmcFixCount != 0 || vdoFix) && !own_.LatInvalid && !own_.LonInvalid &&
-            IsEarthPosition(own_.Lat, own_.Lon);
+            IsEarthPosition(own_.Lat, own_.Lon) && !fixWatch_.Lost();
 
   for (BeaconRecord& b : beacons_) b.slot = -1;
   // A table and a watch of different sizes are a caller's fault; only common slots are read.
@@ -80,17 +85,48 @@ void TrafficWatch::Pass(const ShipTable& table, const IntakeCounters& counters, 
       navActive = nav == 14;  // "AIS-SART active"
     }
     b.test = navTest || (b.testText && !navActive);
-    if (StepBeacon(b.track, b.heard, b.test, now)) NoteNewAlarm(AlertKind::Beacon, b.slot, b.mmsi);
+    const AlarmState before = b.track.state;
+    if (StepBeacon(b.track, b.heard, b.test, now)) {
+      NoteNewAlarm(AlertKind::Beacon, b.slot, b.mmsi);
+      NoteEvent(before == AlarmState::Acknowledged ? AlarmChange::ReRaised : AlarmChange::Raised, AlertKind::Beacon,
+                b.slot, b.mmsi, nullptr);
+    } else if ((before == AlarmState::Alarm || before == AlarmState::Acknowledged) &&
+               (b.track.state == AlarmState::Quiet || b.track.state == AlarmState::Test)) {
+      NoteEvent(AlarmChange::Cleared, AlertKind::Beacon, b.slot, b.mmsi, nullptr);
+    }
     if (!b.heard) b = BeaconRecord{};  // forgotten: a later transmission alarms afresh
   }
+  StepOwnConditions(now);
   RebuildAlerts();
+}
+
+void TrafficWatch::StepOwnConditions(uint32_t now) {
+  silence_.Step(sourcesConfigured_, sentences_, now);
+  const struct {
+    AlarmTrack& track;
+    bool active;
+    AlertKind kind;
+  } conditions[] = {{ownFixTrack_, fixWatch_.Stale(), AlertKind::OwnFixLost},
+                    {noDataTrack_, silence_.Silent(), AlertKind::NoData}};
+  for (const auto& c : conditions) {
+    const AlarmState before = c.track.state;
+    if (StepCondition(c.track, c.active)) {
+      NoteNewAlarm(c.kind, -1, 0);
+      NoteEvent(AlarmChange::Raised, c.kind, -1, 0, nullptr);
+    } else if (before != AlarmState::Quiet && c.track.state == AlarmState::Quiet) {
+      NoteEvent(AlarmChange::Cleared, c.kind, -1, 0, nullptr);
+    }
+  }
 }
 
 void TrafficWatch::UpdateTarget(const ShipTable& table, int slot, uint32_t now) {
   WatchTarget& t = targets_[slot];
   const DbDynamic& e = table.DynamicEntries()[slot];
   const bool present = e.Age != 0 && e.Age <= kStationGoneMs;
+  bool wasShown = t.dangerous && t.track.state != AlarmState::Quiet;
   if (!present || e.MMSI != t.mmsi) {
+    if (wasShown) NoteEvent(AlarmChange::Cleared, AlertKind::Collision, slot, t.mmsi, &t.cpa);
+    wasShown = false;
     t = WatchTarget{};
     if (!present) return;
     t.mmsi = e.MMSI;
@@ -102,20 +138,32 @@ void TrafficWatch::UpdateTarget(const ShipTable& table, int slot, uint32_t now) 
   }
   const DbStatic* st = StaticFor(table, e);
   t.hasPosition = HasReceivedPosition(e);
+  t.choice = choices_.Of(e.MMSI);
   t.lost = e.Age > LostAfterMs(st != nullptr ? st->MsgNo : 0, e.NavStat, e.SogInvalid ? 0.0 : e.Sog);
   t.hasCpa = ownFix_ && t.hasPosition;
+  t.cpaEstimated = t.hasCpa && fixWatch_.Stale();
   t.dangerous = false;
   if (t.hasCpa) {
     const double ownSog = own_.SogInvalid ? 0.0 : own_.Sog;
     const double sog = e.SogInvalid ? 0.0 : e.Sog;
     t.cpa = ComputeCpa(GeoMotion{own_.Lat, own_.Lon, ownSog, own_.Cog}, GeoMotion{e.Lat, e.Lon, sog, e.Cog});
-    // A lost station's position is old news: it is listed, but does not alarm.
-    t.dangerous = t.beacon == BeaconType::None && !t.lost && MayCollide(e, st, table.OwnMMSI) &&
-                  IsDangerous(t.cpa, limits_, ownSog, sog);
+    // A lost station's position is old news: it is listed, but does not alarm. Nor does a
+    // station followed on purpose (a tug, a pilot boat, a consort) or one ignored.
+    t.dangerous = t.beacon == BeaconType::None && !t.lost && t.choice == ShipChoice::None &&
+                  MayCollide(e, st, table.OwnMMSI) && IsDangerous(t.cpa, limits_, ownSog, sog);
   }
-  if (t.beacon == BeaconType::None &&
-      StepCollision(t.track, t.dangerous, t.hasCpa ? t.cpa.cpaNm : 0.0, now, limits_))
+  if (t.beacon != BeaconType::None) return;
+  const AlarmState before = t.track.state;
+  const bool raised = StepCollision(t.track, t.dangerous, t.hasCpa ? t.cpa.cpaNm : 0.0, now, limits_);
+  const bool shown = t.dangerous && t.track.state != AlarmState::Quiet;
+  if (raised) {
     NoteNewAlarm(AlertKind::Collision, slot, e.MMSI);
+    NoteEvent(before == AlarmState::Acknowledged && shown == wasShown ? AlarmChange::ReRaised : AlarmChange::Raised,
+              AlertKind::Collision, slot, e.MMSI, &t.cpa);
+  } else if (shown != wasShown) {
+    // Back within the quiet time the earlier alarm shows again, silently.
+    NoteEvent(shown ? AlarmChange::ReRaised : AlarmChange::Cleared, AlertKind::Collision, slot, e.MMSI, &t.cpa);
+  }
 }
 
 BeaconRecord* TrafficWatch::BeaconFor(int32_t mmsi, bool add) {
@@ -156,6 +204,12 @@ void TrafficWatch::OnSafetyText(const SafetyText& s, uint32_t now) {
 void TrafficWatch::NoteNewAlarm(AlertKind kind, int32_t slot, int32_t mmsi) {
   ++soundingAlarms_;
   if (newAlarmCount_ < kMaxNewAlarms) newAlarms_[newAlarmCount_++] = NewAlarm{kind, slot, mmsi};
+}
+
+void TrafficWatch::NoteEvent(AlarmChange change, AlertKind kind, int32_t slot, int32_t mmsi, const CpaResult* cpa) {
+  if (eventCount_ == kMaxAlarmEvents) return;  // nobody reads them: the oldest are kept
+  AlarmEvent& ev = events_[eventCount_++];
+  ev = AlarmEvent{change, kind, slot, mmsi, cpa != nullptr, cpa != nullptr ? *cpa : CpaResult{}};
 }
 
 void TrafficWatch::AddAlert(const AlertRow& row, double key) {
@@ -201,9 +255,17 @@ void TrafficWatch::RebuildAlerts() {
     r.mmsi = t.mmsi;
     AddAlert(r, Rank(r.kind, r.acknowledged) * 1e12 + t.cpa.tcpaMin);
   }
+  for (const auto& [track, kind] : {std::pair<const AlarmTrack&, AlertKind>{ownFixTrack_, AlertKind::OwnFixLost},
+                                    std::pair<const AlarmTrack&, AlertKind>{noDataTrack_, AlertKind::NoData}}) {
+    if (track.state == AlarmState::Quiet) continue;
+    AlertRow r;
+    r.kind = kind;
+    r.acknowledged = track.state == AlarmState::Acknowledged;
+    AddAlert(r, Rank(r.kind, r.acknowledged) * 1e12 + static_cast<double>(kind));
+  }
   for (int i = 0; i < kMaxSafetyTexts; ++i) {
     const SafetyRecord& s = safety_[i];
-    if (!s.used) continue;
+    if (!s.used || choices_.Ignored(s.msg.mmsi)) continue;
     AlertRow r;
     r.kind = AlertKind::SafetyText;
     r.mmsi = s.msg.mmsi;
@@ -213,23 +275,33 @@ void TrafficWatch::RebuildAlerts() {
   }
 }
 
+bool TrafficWatch::AcknowledgeTrack(AlarmTrack& t, AlertKind kind, int32_t slot, int32_t mmsi, const CpaResult* cpa,
+                                    uint32_t now) {
+  if (t.state != AlarmState::Alarm) return false;
+  Acknowledge(t, cpa != nullptr ? cpa->cpaNm : 0.0, now);
+  NoteEvent(AlarmChange::Acknowledged, kind, slot, mmsi, cpa);
+  return true;
+}
+
 bool TrafficWatch::AcknowledgeRow(int i, uint32_t now) {
   if (i < 0 || i >= alertCount_) return false;
   const AlertRow& r = alerts_[i];
   bool changed = false;
   switch (r.kind) {
-    case AlertKind::Beacon: {
-      AlarmTrack& t = beacons_[r.index].track;
-      changed = t.state == AlarmState::Alarm;
-      Acknowledge(t, 0, now);
+    case AlertKind::Beacon:
+      changed = AcknowledgeTrack(beacons_[r.index].track, r.kind, r.slot, r.mmsi, nullptr, now);
       break;
-    }
     case AlertKind::Collision: {
       WatchTarget& t = targets_[r.slot];
-      changed = t.track.state == AlarmState::Alarm;
-      Acknowledge(t.track, t.cpa.cpaNm, now);
+      changed = AcknowledgeTrack(t.track, r.kind, r.slot, r.mmsi, &t.cpa, now);
       break;
     }
+    case AlertKind::OwnFixLost:
+      changed = AcknowledgeTrack(ownFixTrack_, r.kind, -1, 0, nullptr, now);
+      break;
+    case AlertKind::NoData:
+      changed = AcknowledgeTrack(noDataTrack_, r.kind, -1, 0, nullptr, now);
+      break;
     case AlertKind::SafetyText:
       safety_[r.index].used = false;
       changed = true;
@@ -243,17 +315,14 @@ bool TrafficWatch::AcknowledgeRow(int i, uint32_t now) {
 
 int TrafficWatch::AcknowledgeAll(uint32_t now) {
   int n = 0;
-  for (BeaconRecord& b : beacons_) {
-    if (b.track.state != AlarmState::Alarm) continue;
-    Acknowledge(b.track, 0, now);
-    ++n;
-  }
+  for (BeaconRecord& b : beacons_) n += AcknowledgeTrack(b.track, AlertKind::Beacon, b.slot, b.mmsi, nullptr, now) ? 1 : 0;
   for (int slot = 1; slot < entries_; ++slot) {
     WatchTarget& t = targets_[slot];
-    if (t.track.state != AlarmState::Alarm || !t.dangerous) continue;
-    Acknowledge(t.track, t.cpa.cpaNm, now);
-    ++n;
+    if (!t.dangerous) continue;
+    n += AcknowledgeTrack(t.track, AlertKind::Collision, slot, t.mmsi, &t.cpa, now) ? 1 : 0;
   }
+  n += AcknowledgeTrack(ownFixTrack_, AlertKind::OwnFixLost, -1, 0, nullptr, now) ? 1 : 0;
+  n += AcknowledgeTrack(noDataTrack_, AlertKind::NoData, -1, 0, nullptr, now) ? 1 : 0;
   if (n > 0) RebuildAlerts();
   return n;
 }

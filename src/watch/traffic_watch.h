@@ -11,6 +11,9 @@
 #include "input/receive_state.h"
 #include "shipdb/ship_records.h"
 #include "watch/cpa.h"
+#include "watch/intake_silence.h"
+#include "watch/own_fix_watch.h"
+#include "watch/ship_choices.h"
 #include "watch/watch_rules.h"
 
 namespace aismon {
@@ -24,6 +27,7 @@ inline constexpr int kMaxBeacons = 32;
 inline constexpr int kMaxSafetyTexts = 8;
 inline constexpr int kMaxAlerts = 64;
 inline constexpr int kMaxNewAlarms = 16;
+inline constexpr int kMaxAlarmEvents = 64;
 
 // What the watch knows about one slot of the ship table after the last pass.
 struct WatchTarget {
@@ -32,7 +36,9 @@ struct WatchTarget {
   bool hasPosition = false;
   bool lost = false;       // silent longer than its kind of station reports
   bool hasCpa = false;     // own ship has a fix and both positions are known
+  bool cpaEstimated = false;  // worked from an own position that is no longer fresh
   bool dangerous = false;
+  ShipChoice choice = ShipChoice::None;  // the watch-keeper's, as of the last pass
   BeaconType beacon = BeaconType::None;
   CpaResult cpa;
   AlarmTrack track;        // collision alarm (beacons have theirs in the beacon list)
@@ -55,7 +61,8 @@ struct SafetyRecord {
   SafetyText msg;
 };
 
-enum class AlertKind : uint8_t { Beacon, BeaconTest, Collision, SafetyText };
+// OwnFixLost and NoData are the watch's own conditions: no station, no slot.
+enum class AlertKind : uint8_t { Beacon, BeaconTest, Collision, SafetyText, OwnFixLost, NoData };
 
 // One row of the alert list, most urgent first.
 struct AlertRow {
@@ -73,6 +80,17 @@ struct NewAlarm {
   int32_t mmsi;
 };
 
+// A change of an alarm, for the alarm log; beacons and collisions carry their station.
+enum class AlarmChange : uint8_t { Raised, ReRaised, Acknowledged, Cleared };
+struct AlarmEvent {
+  AlarmChange change = AlarmChange::Raised;
+  AlertKind kind = AlertKind::Collision;
+  int32_t slot = -1;
+  int32_t mmsi = 0;
+  bool hasCpa = false;
+  CpaResult cpa;
+};
+
 class TrafficWatch {
  public:
   // One target per entry of a dynamic table of `entries` entries.
@@ -86,6 +104,12 @@ class TrafficWatch {
   // A pass over the table when at least a second has gone by since the last one; true when
   // it ran. The alarms it raised are NewAlarms(); those that want a sound are counted in
   // SoundingAlarms() (tests are silent).
+  // The sources as the window has them: whether any is configured, and every sentence
+  // taken from them so far. Read by the next pass for the no-data alarm.
+  void NoteIntake(bool configured, uint64_t sentences) {
+    sourcesConfigured_ = configured;
+    sentences_ = sentences;
+  }
   bool Update(const ShipTable& table, const IntakeCounters& counters, const ReceiveOptions& options, uint32_t now);
   // The same pass whatever the time since the last.
   void Pass(const ShipTable& table, const IntakeCounters& counters, const ReceiveOptions& options, uint32_t now);
@@ -96,7 +120,19 @@ class TrafficWatch {
   // Acknowledges every sounding alarm; returns how many.
   int AcknowledgeAll(uint32_t now);
 
+  // Followed and ignored stations: the rules below read them; the chart and the list ask them.
+  const ShipChoices& Choices() const { return choices_; }
+  ShipChoices& MutableChoices() { return choices_; }
+  // The mute switch as the window has it, for the chart's mark.
+  void SetMuted(bool muted) { muted_ = muted; }
+  bool Muted() const { return muted_; }
   bool OwnFix() const { return ownFix_; }
+  const OwnFixWatch& OwnFixAge() const { return fixWatch_; }
+  bool NoData() const { return silence_.Silent(); }
+  // Alarm changes since the caller last cleared them (at most kMaxAlarmEvents are kept).
+  int EventCount() const { return eventCount_; }
+  const AlarmEvent& EventAt(int i) const { return events_[i]; }
+  void ClearEvents() { eventCount_ = 0; }
   const DbDynamic& Own() const { return own_; }
   const WatchTarget& Target(int slot) const { return targets_[slot]; }
   int AlertCount() const { return alertCount_; }
@@ -116,6 +152,9 @@ class TrafficWatch {
   void RebuildAlerts();
   void AddAlert(const AlertRow& row, double key);
   void NoteNewAlarm(AlertKind kind, int32_t slot, int32_t mmsi);
+  void NoteEvent(AlarmChange change, AlertKind kind, int32_t slot, int32_t mmsi, const CpaResult* cpa);
+  void StepOwnConditions(uint32_t now);
+  bool AcknowledgeTrack(AlarmTrack& t, AlertKind kind, int32_t slot, int32_t mmsi, const CpaResult* cpa, uint32_t now);
 
   WatchLimits limits_;
   bool passed_ = false;
@@ -133,6 +172,16 @@ class TrafficWatch {
   std::array<NewAlarm, kMaxNewAlarms> newAlarms_{};
   int newAlarmCount_ = 0;
   int soundingAlarms_ = 0;
+  OwnFixWatch fixWatch_;
+  IntakeSilence silence_;
+  bool sourcesConfigured_ = false;
+  bool muted_ = false;
+  ShipChoices choices_;
+  uint64_t sentences_ = 0;
+  AlarmTrack ownFixTrack_;
+  AlarmTrack noDataTrack_;
+  std::array<AlarmEvent, kMaxAlarmEvents> events_{};
+  int eventCount_ = 0;
 };
 
 }  // namespace aismon

@@ -73,6 +73,17 @@ bool StepBeacon(AlarmTrack& t, bool heard, bool test, uint32_t now) {
   return false;
 }
 
+bool StepCondition(AlarmTrack& t, bool active) {
+  t.inZone = active;
+  if (!active) {
+    t.state = AlarmState::Quiet;
+    return false;
+  }
+  if (t.state != AlarmState::Quiet) return false;
+  t.state = AlarmState::Alarm;
+  return true;
+}
+
 void Acknowledge(AlarmTrack& t, double cpaNm, uint32_t now) {
   if (t.state != AlarmState::Alarm) return;
   t.state = AlarmState::Acknowledged;

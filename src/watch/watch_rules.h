@@ -58,6 +58,9 @@ struct AlarmTrack {
 bool StepCollision(AlarmTrack& t, bool dangerous, double cpaNm, uint32_t now, const WatchLimits& limits);
 // One step of a beacon heard (or not) now; true when it raises a new alarm.
 bool StepBeacon(AlarmTrack& t, bool heard, bool test, uint32_t now);
+// One step of a condition of the watch itself (own position lost, no data): an alarm while
+// it holds, quiet as soon as it ends; true when it raises a new alarm.
+bool StepCondition(AlarmTrack& t, bool active);
 // The watch-keeper has seen it; only an alarm can be acknowledged.
 void Acknowledge(AlarmTrack& t, double cpaNm, uint32_t now);
 

@@ -31,6 +31,7 @@ WatchSettings ReadWatchSettings(const std::filesystem::path& iniPath) {
     if (Same(key, "TcpaMin")) Take(v, kTcpaMinMin, kTcpaMaxMin, s.limits.tcpaMin);
     if (Same(key, "RangeNm")) Take(v, kRangeMinNm, kRangeMaxNm, s.limits.rangeNm);
     if (Same(key, "Mute") && (v == 0 || v == 1)) s.mute = v == 1;
+    if (Same(key, "RepeatS")) Take(v, kRepeatMinS, kRepeatMaxS, s.repeatS);
   }
   return s;
 }
@@ -40,7 +41,8 @@ bool WriteWatchSettings(const std::filesystem::path& iniPath, const WatchSetting
                          {{"CpaNm", s.limits.cpaNm},
                           {"TcpaMin", s.limits.tcpaMin},
                           {"RangeNm", s.limits.rangeNm},
-                          {"Mute", s.mute ? 1.0 : 0.0}});
+                          {"Mute", s.mute ? 1.0 : 0.0},
+                          {"RepeatS", s.repeatS}});
 }
 
 }  // namespace aismon

@@ -192,5 +192,37 @@ TEST(ReceiveLogFlush, FailureKeepsLinesAndIsReportedOnce) {
   EXPECT_NE(log.FlushReceiveLog(missing, true, clock), "");  // a new failure is shown again
 }
 
+// Recording under way: a flush is wanted once the lines held span 9 s (the poll) or the
+// oldest is 9 s old (the timer, for a stream that stopped), and after a first file the few
+// lines of each later flush are written, not dropped.
+TEST(ReceiveLogFlush, DueAfterNineSecondsAndFewLinesKeptOnceWriting) {
+  TempFolder folder;
+  ManualClock clock{0, LocalDateTime{2026, 1, 2, 3, 4, 0}};
+  ReceiveLog log;
+  EXPECT_FALSE(log.FlushDue(100000));
+  struct Row {
+    uint32_t tick;  // a line recorded at this tick (0: none)
+    uint32_t now;
+    bool wants, due;
+  } rows[] = {{4294960000u, 4294960000u, false, false},  // across the tick counter's wrap
+              {4294964000u, 4294964000u, false, false},
+              {0, 1703, false, false},
+              {0, 1704, false, true},
+              {1704, 1704, true, true}};
+  for (const Row& r : rows) {
+    if (r.tick != 0) log.Record(kVdm, r.tick, false);
+    EXPECT_EQ(log.WantsFlush(), r.wants) << r.now;
+    EXPECT_EQ(log.FlushDue(r.now), r.due) << r.now;
+  }
+  for (uint32_t i = 0; i < 8; ++i) log.Record(kVdm, 1800 + i, false);  // 11 lines: the first file
+  ASSERT_EQ(log.FlushReceiveLog(folder.path(), true, clock), "");
+  log.Record(kVdm, 20000, false);  // one line: written too, the recording has a file
+  ASSERT_EQ(log.FlushReceiveLog(folder.path(), true, clock), "");
+  EXPECT_EQ(log.Count(), 0u);
+  const std::string text = FileText(folder.path() / "!AIS260102-0304.txt");
+  EXPECT_EQ(text.substr(text.size() - Expected(20000, 1).size()), Expected(20000, 1));
+  EXPECT_FALSE(log.FlushDue(100000));
+}
+
 }  // namespace
 }  // namespace aismon

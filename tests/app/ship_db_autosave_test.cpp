@@ -24,9 +24,9 @@ std::string LoadedName(const fs::path& home, int index) {
   return table.StaticEntries()[index].Name;
 }
 
-// The window saves the ship database every 10 minutes of timer ticks, in two steps a
+// The window saves the ship database every 2 minutes of timer ticks, in two steps a
 // second apart, and the save holds what the table held at the first step.
-TEST(ShipDbAutoSave, WindowSavesEveryTenMinutes) {
+TEST(ShipDbAutoSave, WindowSavesEveryTwoMinutes) {
   TempFolder home;
   ManualClock clock(100000);
   WindowSetup setup;
@@ -50,10 +50,10 @@ TEST(ShipDbAutoSave, WindowSavesEveryTenMinutes) {
     const char* fileName;   // what they then hold in entry 9
   };
   const Step steps[] = {
-      {"nothing before ten minutes", kAutoSaveTicks - 1, "FIRST", false, ""},
+      {"nothing before two minutes", kAutoSaveTicks - 1, "FIRST", false, ""},
       {"images written, not yet in place", 1, "", false, ""},
       {"in place a second later", kAutoSaveFinishTicks, "SECOND", true, "FIRST"},
-      {"not again before the next ten minutes", kAutoSaveTicks - kAutoSaveFinishTicks - 1, "", true, "FIRST"},
+      {"not again before the next two minutes", kAutoSaveTicks - kAutoSaveFinishTicks - 1, "", true, "FIRST"},
       {"the next save", kAutoSaveTicks, "", true, "SECOND"},
   };
   for (const Step& s : steps) {

@@ -13,6 +13,8 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -73,7 +75,7 @@ TEST_F(WatchWindowTest, CrossingShipAlarmsOnceShowsAndIsAcknowledged) {
   w.StopDrivers();
   w.resize(1000, 800);
   int sounds = 0;
-  w.Watch().playSound = [&] { ++sounds; };
+  w.Watch().playSound = [&](AlarmSound) { ++sounds; };
   // Own ship still at 34 40 N 135 15 E; a ship 2 NM north, 2 NM east heading south-west
   // at 10 kn, straight at it: 17 minutes to go.
   w.IntakeChain().ProcessSentence("$GPRMC,120000,A,3440.000,N,13515.000,E,0.0,0.0,081226,,,A*00");
@@ -118,7 +120,7 @@ TEST_F(WatchWindowTest, KeyAcknowledgesAndLimitsAreKept) {
     TForm1 w(Isolated(home_.path()), clock_);
     w.StopDrivers();
     int sounds = 0;
-    w.Watch().playSound = [&] { ++sounds; };
+    w.Watch().playSound = [&](AlarmSound) { ++sounds; };
     w.IntakeChain().ProcessSentence("$GPRMC,120000,A,3440.000,N,13515.000,E,0.0,0.0,081226,,,A*00");
     w.IntakeChain().ProcessSentence(PositionReport(431000778, 34 + 41.0 / 60, 135.25, 10, 180).c_str());
     Seconds(w, 2);
@@ -139,6 +141,55 @@ TEST_F(WatchWindowTest, KeyAcknowledgesAndLimitsAreKept) {
   EXPECT_EQ(again.Watch().CpaBox()->value(), 0.5);
   EXPECT_TRUE(again.Watch().MuteBox()->isChecked());
   EXPECT_EQ(again.Watch().Watch()->Limits().rangeNm, 12);
+}
+
+// The sound repeats every 10 s until muted (and at once when unmuted); a followed ship no
+// longer alarms but is listed as followed, an ignored one leaves the list, a beacon cannot
+// be ignored; the alarm log has the alarm's lines and the choice survives a restart.
+TEST_F(WatchWindowTest, RepeatedSoundShipChoicesAndAlarmLog) {
+  constexpr int32_t kMmsi = 431000779;
+  const char* rmc = "$GPRMC,120000,A,3440.000,N,13515.000,E,0.0,0.0,081226,,,A*00";
+  {
+    TForm1 w(Isolated(home_.path()), clock_);
+    w.StopDrivers();
+    std::vector<AlarmSound> sounds;
+    w.Watch().playSound = [&](AlarmSound s) { sounds.push_back(s); };
+    w.IntakeChain().ProcessSentence(PositionReport(kMmsi, 34 + 41.0 / 60, 135.25, 10, 180).c_str());
+    auto run = [&](int seconds) {
+      for (int i = 0; i < seconds; ++i) {
+        w.IntakeChain().ProcessSentence(rmc);  // the GPS keeps giving fixes
+        Seconds(w, 1);
+      }
+    };
+    run(25);
+    EXPECT_EQ(sounds, std::vector<AlarmSound>(3, AlarmSound::Collision));  // at once, after 10 s and 20 s
+    w.Watch().MuteBox()->setChecked(true);
+    run(15);
+    EXPECT_EQ(sounds.size(), 3u);
+    w.Watch().MuteBox()->setChecked(false);
+    run(1);
+    EXPECT_EQ(sounds.size(), 4u);
+
+    EXPECT_TRUE(w.Watch().SetShipChoice(kMmsi, ShipChoice::Follow));
+    EXPECT_EQ(w.Watch().Watch()->AlertCount(), 0);
+    w.Watch().ShowTargetList();
+    TargetListWindow* list = w.Watch().TargetList();
+    ASSERT_EQ(list->Proxy().rowCount(), 1);
+    EXPECT_EQ(list->Proxy().index(0, kColChoice).data().toString(), QString::fromUtf8("追従"));
+    EXPECT_TRUE(w.Watch().SetShipChoice(kMmsi, ShipChoice::Ignore));
+    EXPECT_EQ(list->Proxy().rowCount(), 0);
+    EXPECT_FALSE(w.Watch().SetShipChoice(970000001, ShipChoice::Ignore));
+    run(12);
+    EXPECT_EQ(sounds.size(), 4u);
+    w.FormClose();
+  }
+  std::ifstream in(home_.path() / "DATA" / "!Alarm260101.txt", std::ios::binary);
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(log.find("\t発生\t衝突警報\t431000779\t"), std::string::npos) << log;
+  EXPECT_NE(log.find("\t解除\t衝突警報\t431000779\t"), std::string::npos) << log;
+  TForm1 again(Isolated(home_.path()), clock_);
+  again.StopDrivers();
+  EXPECT_EQ(again.Watch().ShipChoiceOf(kMmsi), ShipChoice::Ignore);
 }
 
 // --- the list model against a plain model ------------------------------------------------

@@ -153,3 +153,79 @@ TEST(WatchLayer, AlarmBeaconAndLostShip) {
 
 }  // namespace
 }  // namespace aismon
+
+namespace aismon {
+namespace {
+
+// Pixels of the display in a box that read as red over the panels' navy or white.
+int RedPixels(const QImage& img, int x0, int y0, int x1, int y1) {
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const QRgb p = img.pixel(x, y);
+      if (qRed(p) - qGreen(p) > 60) ++n;
+    }
+  return n;
+}
+
+// The watch's marks beside the panels: "消音中" where the alert panel sits while muted, and
+// the own-ship panel's stale mark once the fix is 10 s old; neither when there is no cause.
+TEST(WatchLayer, MuteMarkAndStaleOwnFixMark) {
+  struct Case {
+    const char* name;
+    bool muted;
+    uint32_t fixAgeMs;
+    bool muteMark, staleMark;
+  } cases[] = {{"fresh_not_muted", false, 0, false, false},
+               {"muted", true, 0, true, false},
+               {"stale_fix", false, 11000, false, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scene s(true);
+    s.watch.SetMuted(c.muted);
+    s.Paint(true);
+    s.clock.Advance(c.fixAgeMs);
+    s.watch.Pass(s.table, s.counters, s.options, s.clock.TickMs());
+    s.in.watch = &s.watch;
+    s.frame.Paint(1000, 700, s.in, s.out);
+    s.Save(c.name);
+    const QImage& img = s.frame.Display();
+    // The mark's box: from the panel's left edge, one row high (display pixels are halves).
+    const int top = kAlertPanelTop / 2, left = kAlertPanelLeft / 2;
+    const bool muteBox = RedPixels(img, left, top, left + 40, top + kAlertRowHeight / 2) > 300;
+    EXPECT_EQ(muteBox, c.muteMark);
+    // Own-ship panel's title row, right of "自船情報".
+    const int x0 = (2000 - 416 - 8) / 2;
+    EXPECT_EQ(RedPixels(img, x0 + 92, 1106 / 2, x0 + 200, 1106 / 2 + 24) > 10, c.staleMark);
+  }
+}
+
+// Own ship is dead-reckoned between fixes, but not once its fix is a minute old: a guess
+// that keeps moving would hide the loss.
+TEST(WatchLayer, OwnShipStopsAfterAMinuteWithoutAFix) {
+  struct Case {
+    const char* name;
+    bool fixesKeepComing;
+    bool moves;
+  } cases[] = {{"fixes_coming", true, true}, {"fix_lost", false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scene s(true);
+    s.in.liveDataFlag = true;
+    s.Paint(true);
+    for (int i = 0; i < 61; ++i) {
+      s.clock.Advance(1000);
+      if (c.fixesKeepComing) ++s.counters.rmcFixCount;
+      s.watch.Pass(s.table, s.counters, s.options, s.clock.TickMs());
+    }
+    s.Paint(true);
+    const double before = s.table.DynamicEntries()[0].Lat;
+    s.clock.Advance(5000);
+    s.Paint(true);
+    EXPECT_EQ(s.table.DynamicEntries()[0].Lat > before, c.moves);
+    EXPECT_EQ(s.watch.OwnFixAge().Lost(), !c.fixesKeepComing);
+  }
+}
+
+}  // namespace
+}  // namespace aismon

@@ -53,6 +53,7 @@ class TrafficWatchTest : public ::testing::Test {
     return i;
   }
   void Pass() {
+    if (counters.rmcFixCount != 0) ++counters.rmcFixCount;  // a GPS gives a fix a second
     watch.Pass(table, counters, options, clock.TickMs());
     clock.Advance(1000);
   }
@@ -112,6 +113,7 @@ TEST_F(TrafficWatchTest, OneAlarmPerCrossingAndAtMostOnePassASecond) {
   EXPECT_FALSE(watch.Update(table, counters, options, clock.TickMs()));
   for (int i = 0; i < 30; ++i) {
     clock.Advance(1000);
+    ++counters.rmcFixCount;
     EXPECT_TRUE(watch.Update(table, counters, options, clock.TickMs()));
     EXPECT_EQ(watch.SoundingAlarms(), 0);
   }

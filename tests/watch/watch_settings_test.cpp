@@ -24,12 +24,13 @@ TEST(WatchSettings, ReadFromTheFile) {
     const char* file;  // nullptr: no file
     double cpa, tcpa, range;
     bool mute;
+    double repeatS = 10;
   };
   const Case cases[] = {
       {"no_file", nullptr, 1.0, 20, 20, false},
-      {"all_keys", "[Watch]\r\nCpaNm=0.5\r\nTcpaMin=12\r\nRangeNm=8\r\nMute=1\r\n", 0.5, 12, 8, true},
+      {"all_keys", "[Watch]\r\nCpaNm=0.5\r\nTcpaMin=12\r\nRangeNm=8\r\nMute=1\r\nRepeatS=30\r\n", 0.5, 12, 8, true, 30},
       {"case_and_blanks", "[ watch ]\ncpanm = 2.5\nMUTE= 0\n", 2.5, 20, 20, false},
-      {"out_of_range_or_not_numbers", "[Watch]\nCpaNm=0\nTcpaMin=600\nRangeNm=abc\nMute=2\n", 1.0, 20, 20, false},
+      {"out_of_range_or_not_numbers", "[Watch]\nCpaNm=0\nTcpaMin=600\nRangeNm=abc\nMute=2\nRepeatS=1\n", 1.0, 20, 20, false},
       {"other_section_only", "[Map]\nCpaNm=0.3\n", 1.0, 20, 20, false},
   };
   for (const Case& c : cases) {
@@ -42,6 +43,7 @@ TEST(WatchSettings, ReadFromTheFile) {
     EXPECT_EQ(s.limits.tcpaMin, c.tcpa);
     EXPECT_EQ(s.limits.rangeNm, c.range);
     EXPECT_EQ(s.mute, c.mute);
+    EXPECT_EQ(s.repeatS, c.repeatS);
   }
 }
 
@@ -70,24 +72,40 @@ TEST(WatchSettings, WrittenBesideTheViewCentre) {
   EXPECT_EQ(n, 1u);
 }
 
-TEST(AlarmTone, IsAShortPcmWave) {
-  const std::vector<uint8_t> w = MakeAlarmToneWav();
-  ASSERT_GT(w.size(), 44u);
-  EXPECT_EQ(std::memcmp(w.data(), "RIFF", 4), 0);
-  EXPECT_EQ(std::memcmp(w.data() + 8, "WAVEfmt ", 8), 0);
-  EXPECT_EQ(std::memcmp(w.data() + 36, "data", 4), 0);
-  const uint32_t dataBytes = w[40] | w[41] << 8 | w[42] << 16 | static_cast<uint32_t>(w[43]) << 24;
-  EXPECT_EQ(dataBytes + 44, w.size());
-  const double seconds = dataBytes / 2.0 / kAlarmToneRate;
-  EXPECT_GT(seconds, 0.2);
-  EXPECT_LT(seconds, 0.5);
-  // Silent at both ends (no click), loud in the middle of the first beep.
-  auto sample = [&](size_t i) { return static_cast<int16_t>(w[44 + 2 * i] | w[45 + 2 * i] << 8); };
-  EXPECT_EQ(sample(0), 0);
-  EXPECT_LE(std::abs(sample(dataBytes / 2 - 1)), 200);
-  int peak = 0;
-  for (size_t i = 0; i < 400; ++i) peak = std::max(peak, std::abs(static_cast<int>(sample(1000 + i))));
-  EXPECT_GT(peak, 15000);
+// Each sound a valid short wave, quiet at both ends, and told apart by the pitch of its
+// first note (counted from the zero crossings of its first 0.05 s).
+TEST(AlarmTone, ThreeSoundsEachAShortPcmWave) {
+  struct Case {
+    AlarmSound sound;
+    double firstHz;
+    double minS, maxS;
+  } cases[] = {{AlarmSound::Distress, 1400, 0.7, 1.0},
+               {AlarmSound::Collision, 880, 0.2, 0.5},
+               {AlarmSound::Caution, 523.25, 0.5, 0.7}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.sound));
+    const std::vector<uint8_t> w = MakeAlarmToneWav(c.sound);
+    ASSERT_GT(w.size(), 44u);
+    EXPECT_EQ(std::memcmp(w.data(), "RIFF", 4), 0);
+    EXPECT_EQ(std::memcmp(w.data() + 8, "WAVEfmt ", 8), 0);
+    EXPECT_EQ(std::memcmp(w.data() + 36, "data", 4), 0);
+    const uint32_t dataBytes = w[40] | w[41] << 8 | w[42] << 16 | static_cast<uint32_t>(w[43]) << 24;
+    ASSERT_EQ(dataBytes + 44, w.size());
+    const double seconds = dataBytes / 2.0 / kAlarmToneRate;
+    EXPECT_GT(seconds, c.minS);
+    EXPECT_LT(seconds, c.maxS);
+    auto sample = [&](size_t i) { return static_cast<int16_t>(w[44 + 2 * i] | w[45 + 2 * i] << 8); };
+    EXPECT_EQ(sample(0), 0);
+    EXPECT_LE(std::abs(sample(dataBytes / 2 - 1)), 200);
+    const size_t window = kAlarmToneRate / 20;
+    int crossings = 0, peak = 0;
+    for (size_t i = 1; i < window; ++i) {
+      if ((sample(i - 1) < 0) != (sample(i) < 0)) ++crossings;
+      peak = std::max(peak, std::abs(static_cast<int>(sample(i))));
+    }
+    EXPECT_NEAR(crossings / 2.0 / 0.05, c.firstHz, 25);
+    EXPECT_GT(peak, 15000);
+  }
 }
 
 }  // namespace
