@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "common/clock.h"
 #include "common/settings_file.h"
 #include "input/intake.h"
@@ -51,15 +52,6 @@ namespace {
 
 constexpr uint32_t kStartTick = 1000;
 constexpr uint32_t kTickPerLine = 10;
-
-int Usage(const char* message, const char* arg) {
-  // One line, so that scripts can show it as it is.
-  std::fprintf(stderr,
-               "aisdump: %s: %s (usage: aisdump [--vdo] [--home DIR] [--save] [--stations N] [--stats] [FILE ...] | "
-               "--source NAME [--source NAME]... [--exit-after-ms MS] [--ca-file FILE])\n",
-               message, arg);
-  return 2;
-}
 
 volatile std::sig_atomic_t gStopRequested = 0;
 
@@ -167,56 +159,70 @@ void FeedFile(std::FILE* f, Intake& intake, ManualClock& clock, SourceId source)
   }
 }
 
+const ToolUsage kUsage{"aisdump",
+                       "[--vdo] [--home DIR] [--save] [--stations N] [--stats] [FILE ...] | --source NAME "
+                       "[--source NAME]... [--exit-after-ms MS] [--ca-file FILE]",
+                       "Feeds NMEA lines through the intake as log playback does and prints the ship table as "
+                       "JSON lines. FILE \"-\" (or none) is standard input.",
+                       true};
+
+QCommandLineOption Flag(const char* name, const char* description) {
+  return QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description));
+}
+
+QCommandLineOption ValueOption(const char* name, const char* value, const char* description) {
+  return QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description), QString::fromLatin1(value));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool vdo = false, save = false, withStats = false;
-  const char* home = nullptr;
+  const QList<QCommandLineOption> options{
+      Flag("vdo", "Takes VDO sentences (own ship) as well."),
+      ValueOption("home", "DIR", "Loads the ship database of this program folder first."),
+      Flag("save", "With --home: saves the ship database there at the end."),
+      ValueOption("stations", "N", "Live stations the table holds (1024, the default, to 16384)."),
+      Flag("stats", "Adds the message counts as the last line."),
+      ValueOption("source", "NAME", "Reads a network source (udp:PORT, tcp:HOST:PORT, mqtt://HOST/TOPIC); may be repeated."),
+      ValueOption("exit-after-ms", "MS", "With --source: stops after MS milliseconds."),
+      ValueOption("ca-file", "FILE", "The CA certificates mqtts:// sources trust instead of the system's."),
+  };
+  QCommandLineParser p;
+  if (const std::optional<int> end = ParseCommandLine(p, options, kUsage, argc, argv)) return *end;
+  const bool vdo = p.isSet("vdo"), save = p.isSet("save"), withStats = p.isSet("stats");
+  const std::string homeText = p.value("home").toStdString();
+  const char* home = p.isSet("home") ? homeText.c_str() : nullptr;
+  std::vector<std::string> fileNames;
+  for (const QString& f : p.positionalArguments()) fileNames.push_back(f.toStdString());
   std::vector<const char*> files;
+  for (const std::string& f : fileNames) files.push_back(f.c_str());
   std::vector<SourceAddress> sources;
-  long exitAfterMs = -1;
-  std::string caFile;
+  for (const QString& v : p.values("source")) {
+    SourceAddress address;
+    const std::string name = v.toStdString();
+    if (!ParseSourceName(name.c_str(), address))
+      return CommandLineError(kUsage, "bad --source (want udp:PORT, tcp:HOST:PORT or mqtt://HOST/TOPIC)",
+                              IsMqttName(name.c_str()) ? QStringLiteral("mqtt://... (not shown: it may hold a password)") : v);
+    sources.push_back(address);
+  }
+  const std::string caFile = p.value("ca-file").toStdString();
   int stations = kDefaultStations;
-  for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    if (std::strcmp(a, "--vdo") == 0) {
-      vdo = true;
-    } else if (std::strcmp(a, "--save") == 0) {
-      save = true;
-    } else if (std::strcmp(a, "--stats") == 0) {
-      withStats = true;
-    } else if (std::strcmp(a, "--home") == 0) {
-      if (i + 1 >= argc) return Usage("missing folder after", a);
-      home = argv[++i];
-    } else if (std::strcmp(a, "--source") == 0) {
-      if (i + 1 >= argc) return Usage("missing source after", a);
-      SourceAddress address;
-      if (!ParseSourceName(argv[++i], address))
-        return Usage("bad --source (want udp:PORT, tcp:HOST:PORT or mqtt://HOST/TOPIC)",
-                     IsMqttName(argv[i]) ? "mqtt://... (not shown: it may hold a password)" : argv[i]);
-      sources.push_back(address);
-    } else if (std::strcmp(a, "--ca-file") == 0) {
-      if (i + 1 >= argc) return Usage("missing file after", a);
-      caFile = argv[++i];
-    } else if (std::strcmp(a, "--stations") == 0) {
-      if (i + 1 >= argc) return Usage("missing value after", a);
-      if (!ParseStationCount(argv[++i], stations)) return Usage("bad --stations (want 1024 to 16384)", argv[i]);
-    } else if (std::strcmp(a, "--exit-after-ms") == 0) {
-      if (i + 1 >= argc) return Usage("missing value after", a);
-      const char* v = argv[++i];
-      char* end = nullptr;
-      exitAfterMs = std::strtol(v, &end, 10);
-      if (end == v || *end != '\0' || exitAfterMs < 0 || exitAfterMs > 86400000L) return Usage("bad --exit-after-ms", v);
-    } else if (std::strncmp(a, "--", 2) == 0) {
-      return Usage("unknown option", a);
-    } else {
-      files.push_back(a);
-    }
+  if (p.isSet("stations") && !ParseStationCount(p.value("stations").toStdString().c_str(), stations))
+    return CommandLineError(kUsage, "bad --stations (want 1024 to 16384)", p.value("stations"));
+  long exitAfterMs = -1;
+  if (p.isSet("exit-after-ms")) {
+    const std::string v = p.value("exit-after-ms").toStdString();
+    char* end = nullptr;
+    exitAfterMs = std::strtol(v.c_str(), &end, 10);
+    if (end == v.c_str() || *end != '\0' || exitAfterMs < 0 || exitAfterMs > 86400000L)
+      return CommandLineError(kUsage, "bad --exit-after-ms", p.value("exit-after-ms"));
   }
   for (SourceAddress& a : sources) a.caFile = caFile;
-  if (save && home == nullptr) return Usage("needs --home DIR", "--save");
-  if (exitAfterMs >= 0 && sources.empty()) return Usage("needs --source", "--exit-after-ms");
-  if (!sources.empty() && !files.empty()) return Usage("files and --source together", files.front());
+  if (save && home == nullptr) return CommandLineError(kUsage, "needs --home DIR", QStringLiteral("--save"));
+  if (exitAfterMs >= 0 && sources.empty())
+    return CommandLineError(kUsage, "needs --source", QStringLiteral("--exit-after-ms"));
+  if (!sources.empty() && !files.empty())
+    return CommandLineError(kUsage, "files and --source together", QString::fromLocal8Bit(files.front()));
   if (files.empty() && sources.empty()) files.push_back("-");
 
   // Open every input first, so that a bad name stops the run before any output.

@@ -1,7 +1,10 @@
 // aismon: the AIS monitor window.
 //
-//   aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png]
-//          [--frame-counts FILE] [--stations N]
+//   aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--output NAME]... [--exit-after-ms MS]
+//          [--snapshot FILE.png] [--frame-counts FILE] [--stations N]
+//
+// --output sends what is received to a plotter, an aggregator or a broker (tcp-server:PORT,
+// udp:HOST:PORT, mqtt://HOST/TOPIC), in place of the outputs of the settings file.
 //
 // --home is the program folder (default: the executable's folder, or, for an installed
 // program, the user's data folder, ~/.local/share/aismon, with the tiles and lists taken
@@ -42,6 +45,7 @@
 #include "app/serial_ports.h"
 #include "app/stop_signals.h"
 #include "common/clock.h"
+#include "net/output_name.h"
 #include "net/source_name.h"
 #include "shipdb/station_capacity.h"
 
@@ -54,6 +58,7 @@ struct Options {
   std::optional<fs::path> home;
   std::map<int, std::string> ports;
   std::vector<std::string> sources;
+  std::vector<std::string> outputs;
   std::optional<long> exitAfterMs;
   std::optional<std::string> snapshot;
   std::optional<std::string> frameCounts;
@@ -61,7 +66,7 @@ struct Options {
 };
 
 const ToolUsage kUsage{"aismon",
-                      "[--home DIR] [--port N=PATH]... [--source NAME]... [--exit-after-ms MS] [--snapshot FILE.png] "
+                      "[--home DIR] [--port N=PATH]... [--source NAME]... [--output NAME]... [--exit-after-ms MS] [--snapshot FILE.png] "
                       "[--frame-counts FILE] [--stations N]",
                       "The AIS monitor window: ship traffic from AIS receivers on serial ports and network "
                       "sources, on a chart."};
@@ -77,6 +82,8 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
       ValueOption("port", "N=PATH", "Reads COM N (1 to 20) from the serial device PATH; may be repeated."),
       ValueOption("source", "NAME", "Reads a network source (udp:PORT, udp:ADDR:PORT, udp:GROUP@PORT, tcp:HOST:PORT) "
                                     "instead of those of the settings file; up to 8."),
+      ValueOption("output", "NAME", "Sends what is received to an output (tcp-server:[ADDR:]PORT, udp:HOST:PORT, "
+                                    "mqtt://HOST[:PORT]/TOPIC) instead of those of the settings file; up to 8."),
       ValueOption("exit-after-ms", "MS", "Closes the window as a user would after MS milliseconds."),
       ValueOption("snapshot", "FILE.png", "With --exit-after-ms: saves the chart image first."),
       ValueOption("frame-counts", "FILE", "Appends frame and input timing figures once a second."),
@@ -103,6 +110,13 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
     if (o.sources.size() >= static_cast<size_t>(kMaxNetworkSources))
       return CommandLineError(kUsage, "more than 8 of", QStringLiteral("--source"));
     o.sources.push_back(SourceName(address));
+  }
+  for (const QString& v : p.values("output")) {
+    OutputAddress address;
+    std::string why;
+    if (!ParseOutputName(v.toStdString(), address, &why)) return CommandLineError(kUsage, "bad --output", v);
+    if (o.outputs.size() >= 8) return CommandLineError(kUsage, "more than 8 of", QStringLiteral("--output"));
+    o.outputs.push_back(v.toStdString());
   }
   if (p.isSet("exit-after-ms")) {
     const QString v = p.value("exit-after-ms");
@@ -164,6 +178,7 @@ int main(int argc, char** argv) {
     setup.sharedFolder = folders.sharedFolder;
     setup.portsFromCommandLine = o.ports;
     setup.sourcesFromCommandLine = o.sources;
+    setup.outputsFromCommandLine = o.outputs;
     setup.stations = o.stations;
     // A receiver or SDR decoder left at its defaults sends here.
     setup.defaultSources = {kDefaultSourceName};

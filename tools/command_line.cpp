@@ -75,7 +75,7 @@ std::optional<int> ParseCommandLine(QCommandLineParser& parser, const QList<QCom
     std::fputs(HelpText(options, usage).toLocal8Bit().constData(), stdout);
     return 0;
   }
-  if (!parser.positionalArguments().isEmpty())
+  if (!usage.takesFiles && !parser.positionalArguments().isEmpty())
     return CommandLineError(usage, "unexpected argument", parser.positionalArguments().first());
   return std::nullopt;
 }

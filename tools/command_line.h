@@ -12,6 +12,7 @@ struct ToolUsage {
   const char* tool;         // "aismon"
   const char* synopsis;     // the options in brief, as the usage line shows them
   const char* description;  // what the tool does, for --help
+  bool takesFiles = false;  // arguments that are not options are files, not errors
 };
 
 // Adds options to parser and parses argv. Nothing: go on. Otherwise the exit status: 0

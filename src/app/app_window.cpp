@@ -3,7 +3,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStatusBar>
@@ -11,6 +14,18 @@
 #include <QVBoxLayout>
 
 #include "app/alarm_list_view.h"
+#include "app/limit_spin_box.h"
+#include "app/outputs_panel.h"
+#include "app/record_dock.h"
+#include "card/ship_card.h"
+#include "net/outputs_settings.h"
+#include "net/qt/output_hub.h"
+#include "stats/qt/stats_dock.h"
+#include "stats/reception_stats.h"
+#include "stats/stats_file.h"
+#include "text/weather_text.h"
+#include "watch/alarm_log.h"
+#include "watch/watch_rules.h"
 #include "app/ship_card_view.h"
 #include "card/port_list.h"
 #include "app/target_list_window.h"
@@ -26,11 +41,15 @@ namespace {
 // The pointer read-out follows the hand; the alarm rows change at most once a second.
 constexpr int kRefreshMs = 100;
 constexpr uint32_t kAlarmRowsEvery = 5;
+constexpr uint32_t kSecondEvery = 10;
+constexpr uint32_t kStatsSaveEvery = 1200;  // 2 minutes
 
 }  // namespace
 
 AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
-    : form_(new TForm1(setup, clock)), ports_(std::make_unique<PortList>(BuiltinPortList())) {
+    : form_(new TForm1(setup, clock)),
+      programFolder_(setup.programFolder),
+      ports_(std::make_unique<PortList>(BuiltinPortList())) {
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(form_->windowTitle());
   setCentralWidget(form_);
@@ -42,6 +61,7 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
   auto* column = new QVBoxLayout(watchBox);
   column->setContentsMargins(0, 0, 0, 0);
   column->addWidget(watch.Panel());
+  column->addWidget(BuildSoundRow(watchBox));
   alarms_ = new AlarmListView(watchBox);
   column->addWidget(alarms_, 1);
   alarms_->onAcknowledge = [this, &clock](int row) {
@@ -52,15 +72,45 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
   alarms_->onSelect = [this](int32_t slot) { form_->SelectShipFromList(slot); };
   AddDock("DockWatch", "監視", watchBox, Qt::RightDockWidgetArea);
 
-  // The ship card, under the watch, following the selection.
-  card_ = new ShipCardView(nullptr);
-  AddDock("DockShipCard", "船舶情報", card_, Qt::RightDockWidgetArea);
+  // Under the watch, tabbed: the ship card (following the selection), recording and
+  // playback, the reception statistics and the outputs.
+  QDockWidget* cardDock = AddDock("DockShipCard", "船舶情報", BuildCard(), Qt::RightDockWidgetArea);
   form_->onSelectionChanged = [this] { RefreshCard(); };
+  record_ = new RecordDock(*form_, clock);
+  tabifyDockWidget(cardDock, AddDock("DockRecord", "記録・再生", record_, Qt::RightDockWidgetArea));
+  stats_ = std::make_unique<ReceptionStats>(form_->Table(), form_->IntakeChain().sources, clock);
+  form_->IntakeChain().assembler.AddObserver(stats_.get());
+  LoadStats(*stats_, setup.programFolder);
+  receiver_ = ReadReceiverSetting(form_->IniPath());
+  statsDock_ = new StatsDock(*stats_);
+  tabifyDockWidget(cardDock, AddDock("DockStats", "受信統計", statsDock_, Qt::RightDockWidgetArea));
+  outputs_ = std::make_unique<OutputHub>(form_->IntakeChain(), clock);
+  outputs_->SetCaFile(ReadMqttCaFile(form_->IniPath()));
+  std::vector<std::string> outputNames = setup.outputsFromCommandLine;
+  if (outputNames.empty()) outputNames = ReadOutputsSection(form_->IniPath()).value_or(std::vector<std::string>{});
+  std::string outputError;
+  const bool outputsMade = outputs_->SetOutputs(outputNames, &outputError);
+  form_->afterInput = [this] { outputs_->Flush(); };
+  outputsPanel_ = new OutputsPanel(*outputs_, form_->IniPath());
+  if (!outputsMade) outputsPanel_->ErrorLabel()->setText(QString::fromStdString(outputError));
+  tabifyDockWidget(cardDock, AddDock("DockOutputs", "出力", outputsPanel_, Qt::RightDockWidgetArea));
+  cardDock->raise();
   RefreshCard();
 
   // The target list: below the chart, so it never covers the alarm list.
   TargetListWindow* list = watch.TargetList();
   list->setWindowFlags(Qt::Widget);
+  list->View()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list->View(), &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
+    const QModelIndex index = list->View()->indexAt(at);
+    if (!index.isValid()) return;
+    list->View()->selectRow(index.row());
+    const DbDynamic* e = form_->Table().Entry(list->SelectedSlot());
+    if (e == nullptr) return;
+    QMenu menu(this);
+    AddChoiceActions(menu, e->MMSI);
+    menu.exec(list->View()->viewport()->mapToGlobal(at));
+  });
   QDockWidget* listDock = AddDock("DockTargetList", "目標一覧", list, Qt::BottomDockWidgetArea);
   listDock->hide();  // opened from the watch panel's button or the view menu
   watch.showList = [listDock] {
@@ -110,6 +160,83 @@ QDockWidget* AppWindow::Dock(const char* objectName) const {
   return findChild<QDockWidget*>(QString::fromLatin1(objectName));
 }
 
+QWidget* AppWindow::BuildSoundRow(QWidget* parent) {
+  auto* row = new QWidget(parent);
+  auto* line = new QHBoxLayout(row);
+  line->setContentsMargins(4, 0, 4, 0);
+  line->addWidget(new QLabel(QString::fromUtf8("試験音:"), row));
+  const struct {
+    const char* name;
+    const char* caption;
+    AlarmSound sound;
+  } sounds[] = {{"ButtonTestDistress", "遭難", AlarmSound::Distress},
+                {"ButtonTestCollision", "衝突", AlarmSound::Collision},
+                {"ButtonTestCaution", "注意", AlarmSound::Caution}};
+  for (const auto& s : sounds) {
+    auto* b = new QPushButton(QString::fromUtf8(s.caption), row);
+    b->setObjectName(QString::fromLatin1(s.name));
+    b->setFocusPolicy(Qt::NoFocus);
+    connect(b, &QPushButton::clicked, this, [this, sound = s.sound] { form_->Watch().TestSound(sound); });
+    line->addWidget(b);
+  }
+  line->addWidget(new QLabel(QString::fromUtf8("繰返し(秒)"), row));
+  auto* repeat = new LimitSpinBox(row, QString::fromUtf8("繰返し(秒)"));
+  repeat->setObjectName(QStringLiteral("SpinWatchRepeat"));
+  repeat->setRange(5, 120);
+  repeat->setDecimals(0);
+  repeat->setKeyboardTracking(false);
+  repeat->setValue(form_->Watch().Settings().repeatS);
+  connect(repeat, &QDoubleSpinBox::valueChanged, this, [this](double v) { form_->Watch().SetRepeatSeconds(v); });
+  line->addWidget(repeat);
+  return row;
+}
+
+QWidget* AppWindow::BuildCard() {
+  auto* box = new QWidget;
+  auto* column = new QVBoxLayout(box);
+  column->setContentsMargins(0, 0, 0, 0);
+  card_ = new ShipCardView(box);
+  column->addWidget(card_, 1);
+  auto* buttons = new QHBoxLayout;
+  const struct {
+    const char* name;
+    const char* caption;
+    ShipChoice choice;
+  } choices[] = {{"ButtonFollow", "追従", ShipChoice::Follow},
+                 {"ButtonIgnore", "無視", ShipChoice::Ignore},
+                 {"ButtonNoChoice", "解除", ShipChoice::None}};
+  for (int i = 0; i < 3; ++i) {
+    choiceButtons_[i] = new QPushButton(QString::fromUtf8(choices[i].caption), box);
+    choiceButtons_[i]->setObjectName(QString::fromLatin1(choices[i].name));
+    choiceButtons_[i]->setFocusPolicy(Qt::NoFocus);
+    connect(choiceButtons_[i], &QPushButton::clicked, this, [this, choice = choices[i].choice] {
+      const DbDynamic* e = form_->Table().Entry(form_->SelectedShip());
+      if (e != nullptr) form_->Watch().SetShipChoice(e->MMSI, choice);
+      RefreshCard();
+    });
+    buttons->addWidget(choiceButtons_[i]);
+  }
+  column->addLayout(buttons);
+  return box;
+}
+
+void AppWindow::AddChoiceActions(QMenu& menu, int32_t mmsi) {
+  WatchController& watch = form_->Watch();
+  const ShipChoice now = watch.ShipChoiceOf(mmsi);
+  QAction* follow = menu.addAction(QString::fromUtf8("追従（衝突警報なし）"));
+  follow->setCheckable(true);
+  follow->setChecked(now == ShipChoice::Follow);
+  QAction* ignore = menu.addAction(QString::fromUtf8("無視（表示も警報もしない）"));
+  ignore->setCheckable(true);
+  ignore->setChecked(now == ShipChoice::Ignore);
+  ignore->setEnabled(BeaconOf(mmsi) == BeaconType::None);  // a distress beacon is never hidden
+  QAction* none = menu.addAction(QString::fromUtf8("解除"));
+  none->setEnabled(now != ShipChoice::None);
+  connect(follow, &QAction::triggered, this, [this, mmsi] { form_->Watch().SetShipChoice(mmsi, ShipChoice::Follow); });
+  connect(ignore, &QAction::triggered, this, [this, mmsi] { form_->Watch().SetShipChoice(mmsi, ShipChoice::Ignore); });
+  connect(none, &QAction::triggered, this, [this, mmsi] { form_->Watch().SetShipChoice(mmsi, ShipChoice::None); });
+}
+
 void AppWindow::RefreshPanels() {
   double lat = 0, lon = 0;
   QString text;
@@ -121,7 +248,17 @@ void AppWindow::RefreshPanels() {
     text = QString::fromStdString(PointerStatusText(lat, lon, own ? &fromOwn : nullptr));
   }
   if (pointer_->text() != text) pointer_->setText(text);
+  outputs_->Tick();
+  outputs_->Flush();  // what a playback step gathered
   if (++refreshes_ % kAlarmRowsEvery == 0) RefreshDocks();
+  if (refreshes_ % kSecondEvery == 0) {
+    UpdateReceiver(*stats_, form_->Table(), form_->IntakeChain().counters, receiver_);
+    if (statsDock_->isVisible()) statsDock_->Refresh();
+    if (outputsPanel_->isVisible()) outputsPanel_->Refresh();
+    if (record_->isVisible() || form_->Recording()) record_->Refresh();
+  }
+  // The figures reach the disk with the ship files' rhythm.
+  if (refreshes_ % kStatsSaveEvery == 0) SaveStats(*stats_, programFolder_);
 }
 
 void AppWindow::RefreshDocks() {
@@ -131,7 +268,24 @@ void AppWindow::RefreshDocks() {
 
 void AppWindow::RefreshCard() {
   const ShipTable& table = form_->Table();
-  card_->Show(table, form_->SelectedShip(), form_->Watch().Watch(), table.TableClock().Now(), *ports_);
+  const int slot = form_->SelectedShip();
+  const DbDynamic* e = table.Entry(slot);
+  std::vector<CardLine> extra;
+  WatchController& watch = form_->Watch();
+  if (e != nullptr && slot >= 1) {
+    const StationNote* note = form_->IntakeChain().decoders.Notes().Of(slot, e->MMSI);
+    if (note != nullptr && note->longRange) extra.push_back({"位置の種類", kLongRangePositionText});
+    const ShipChoice choice = watch.ShipChoiceOf(e->MMSI);
+    extra.push_back({"選択", choice == ShipChoice::Follow   ? "追従（衝突警報なし）"
+                             : choice == ShipChoice::Ignore ? "無視"
+                                                            : "なし"});
+    AlarmLogRecord last[5];
+    const int n = watch.LastAlarms(e->MMSI, last, 5);
+    for (int i = 0; i < n; ++i) extra.push_back({i == 0 ? "最近の警報" : "", AlarmLogLine(last[i])});
+  }
+  for (QPushButton* b : choiceButtons_) b->setEnabled(e != nullptr && slot >= 1);
+  if (e != nullptr && BeaconOf(e->MMSI) != BeaconType::None) choiceButtons_[1]->setEnabled(false);
+  card_->Show(table, slot, watch.Watch(), table.TableClock().Now(), *ports_, extra);
 }
 
 void AppWindow::RestoreLayout() {
@@ -145,6 +299,7 @@ void AppWindow::RestoreLayout() {
 
 void AppWindow::SaveState() {
   form_->SaveState();
+  SaveStats(*stats_, programFolder_);
   SaveLayout();
 }
 
@@ -158,6 +313,7 @@ void AppWindow::closeEvent(QCloseEvent* e) {
   // arrangement goes beside them.
   SaveLayout();
   form_->close();
+  SaveStats(*stats_, programFolder_);
   e->accept();
 }
 

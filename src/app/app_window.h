@@ -7,8 +7,11 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "stats/receiver_position.h"
 
 class QAction;
+class QMenu;
+class QPushButton;
 class QDockWidget;
 class QLabel;
 class QTimer;
@@ -16,6 +19,11 @@ class QTimer;
 namespace aismon {
 
 class AlarmListView;
+class OutputHub;
+class OutputsPanel;
+class ReceptionStats;
+class RecordDock;
+class StatsDock;
 class PortList;
 class ShipCardView;
 
@@ -33,6 +41,10 @@ class AppWindow : public QMainWindow {
   AlarmListView* Alarms() { return alarms_; }
   QLabel* PointerLabel() { return pointer_; }
   ShipCardView* Card() { return card_; }
+  OutputHub& Outputs() { return *outputs_; }
+  ReceptionStats& Stats() { return *stats_; }
+  RecordDock* Record() { return record_; }
+  OutputsPanel* OutputsView() { return outputsPanel_; }
   // What closing saves, the docks' arrangement included.
   void SaveState();
   // The status bar and the docks' rows follow the table (the timer calls it).
@@ -48,8 +60,19 @@ class AppWindow : public QMainWindow {
   void RestoreLayout();
   void SaveLayout();
   void RefreshCard();
+  QWidget* BuildSoundRow(QWidget* parent);
+  QWidget* BuildCard();
+  void AddChoiceActions(QMenu& menu, int32_t mmsi);
 
   TForm1* form_;
+  std::filesystem::path programFolder_;
+  RecordDock* record_ = nullptr;
+  std::unique_ptr<ReceptionStats> stats_;
+  ReceiverSetting receiver_;
+  StatsDock* statsDock_ = nullptr;
+  std::unique_ptr<OutputHub> outputs_;
+  OutputsPanel* outputsPanel_ = nullptr;
+  QPushButton* choiceButtons_[3] = {};
   AlarmListView* alarms_ = nullptr;
   ShipCardView* card_ = nullptr;
   std::unique_ptr<PortList> ports_;

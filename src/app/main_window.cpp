@@ -119,6 +119,12 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   intake_.watch.SetShowBox([this](std::string_view caption, std::string_view text) { ShowWatchBox(caption, text); });
   watch_ = std::make_unique<WatchController>(this, panel1_, table_, intake_, clock_, iniPath_);
   watch_->selectShip = [this](int32_t slot) { SelectShipFromList(slot); };
+  // The no-data alarm stands only where some source is meant to be heard.
+  watch_->sourcesConfigured = [this] {
+    for (int n = 1; n <= kPortCount; ++n)
+      if (ports_.IsOpen(n) || namedPorts_.count(n) != 0) return true;
+    return network_.Sources().Count() > 0;
+  };
 
   std::map<int, std::string> devices;
   const std::map<int, std::string> iniPorts = ReadPortsSection(iniPath_);
@@ -260,7 +266,7 @@ void TForm1::DecodeWhatWasRead() {
 
 void TForm1::SaveState() {
   autoSave_.SaveNow();
-  const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
+  const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, Recording(), clock_);
   ReportFlushError(error);
   network_.SaveAtClose();
   const ViewState& view = frame_->View();
@@ -281,6 +287,7 @@ FrameInputs TForm1::CollectInputs() const {
   in.selectedShipName = selectedShipName_;
   in.startTick = startTick_;
   in.watch = watch_->Watch();
+  in.weather = &intake_.decoders.Weather();
   for (int n = 1; n <= kPortCount; ++n) {
     in.ports[n].open = ports_.IsOpen(n);
     in.ports[n].lastReadTick = ports_.LastReadTick(n);
@@ -424,6 +431,7 @@ void TForm1::PrefetchInputs() {
 void TForm1::PollSerialPorts() {
   if (playback_.Playing()) return;
   const InputPump::Result r = pump_.Pump(kPollBudgetMs);
+  if (r.bytes > 0 && afterInput) afterInput();
   if (r.bytes > 0) {
     liveDataFlag_ = true;
     if (!newData_) {
@@ -436,7 +444,7 @@ void TForm1::PollSerialPorts() {
   // Out of time with input still flowing: the rest comes after whatever else is due.
   if (r.outOfTime) RequestPoll();
   if (receiveLog_.WantsFlush()) {
-    const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, panelDbg_->isVisible(), clock_);
+    const std::string error = receiveLog_.FlushReceiveLog(dataFolder_, Recording(), clock_);
     ReportFlushError(error);
   }
 }
@@ -453,7 +461,9 @@ void TForm1::Timer100msTimer() {
   if (t % 10 == 0) EstimateOwnMotion(table_, ownMotion_, clock_.TickMs());
   watch_->Tick();
   if (t % 30 == 5) ReopenMissingPorts();
-  autoSave_.TimerTick(t);  // every 10 minutes, in two steps a second apart
+  autoSave_.TimerTick(t);  // every 2 minutes, in two steps a second apart
+  if (receiveLog_.FlushDue(clock_.TickMs()))
+    ReportFlushError(receiveLog_.FlushReceiveLog(dataFolder_, Recording(), clock_));
   network_.Tick();
   if (t % 3 == 0) {
     // Nothing plays until the log controls start a playback.

@@ -54,6 +54,7 @@ struct WindowSetup {
   std::filesystem::path sharedFolder;            // installed lists, consulted after DATA; may be empty
   std::map<int, std::string> portsFromCommandLine;  // --port N=PATH
   std::vector<std::string> sourcesFromCommandLine;  // --source NAME
+  std::vector<std::string> outputsFromCommandLine;  // --output NAME
   // Listened to when no source is configured and no serial port opened; the program gives
   // udp:10110, tests built on the window leave it empty.
   std::vector<std::string> defaultSources;
@@ -151,6 +152,12 @@ class TForm1 : public QWidget {
   const ShipDbAutoSave& AutoSave() const { return autoSave_; }
   void StopDrivers();  // stops the idle hook and the timer (tests drive the handlers by hand)
   WatchController& Watch() { return *watch_; }
+  // The receive log is written while recording is switched on or the debug panel is up.
+  bool Recording() const { return recording_ || panelDbg_->isVisible(); }
+  void SetRecording(bool on) { recording_ = on; }
+  const ReceiveLog& Log() const { return receiveLog_; }
+  // Called after a poll that brought input (the outputs send what it gathered).
+  std::function<void()> afterInput;
   // Ship names beside the symbols (off unless asked for).
   void SetShipNames(bool on) {
     panels_.options->shipNames = on;
@@ -235,7 +242,8 @@ class TForm1 : public QWidget {
   std::vector<std::string> memoSample_;
   int32_t pointerX_ = -100000;
   int32_t pointerY_ = -100000;
-  bool pointerInside_ = false;  // over the paint box, as the status bar reads it
+  bool pointerInside_ = false;
+  bool recording_ = false;  // over the paint box, as the status bar reads it
   int32_t pressX_ = 0;
   int32_t pressY_ = 0;
   bool dragging_ = false;

@@ -117,6 +117,8 @@ std::string ReceiveLog::FlushReceiveLog(const std::filesystem::path& dataFolder,
     }
     failureReported_ = false;
     wroteThisRun_ = true;
+    lastFile_ = path;
+    linesWritten_ += lines_.size();
   }
   lines_.clear();
   return {};

@@ -42,6 +42,10 @@ class ReceiveLog {
   // The timer's test, for a stream that has stopped: the oldest line is 9 s old.
   bool FlushDue(uint32_t now) const { return !lines_.empty() && now - oldestTick_ >= kReceiveLogFlushAgeMs; }
 
+  // The file the last flush wrote (empty before any) and the lines written this run.
+  const std::filesystem::path& LastFile() const { return lastFile_; }
+  uint64_t LinesWritten() const { return linesWritten_; }
+
   uint32_t lastRmcLogTick = 0;
 
  private:
@@ -52,6 +56,8 @@ class ReceiveLog {
   bool wroteThisRun_ = false;
   uint32_t oldestTick_ = 0;  // of the first line held
   uint32_t newestTick_ = 0;
+  std::filesystem::path lastFile_;
+  uint64_t linesWritten_ = 0;
 };
 
 // "!AIS" + "yymmdd-hhmm" + ".txt" for the local time given.

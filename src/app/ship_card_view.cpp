@@ -20,9 +20,9 @@ ShipCardView::ShipCardView(QWidget* parent) : QTableWidget(0, 2, parent) {
 }
 
 void ShipCardView::Show(const ShipTable& table, int index, const TrafficWatch* watch, const LocalDateTime& now,
-                        const PortList& ports) {
-  const std::vector<CardLine> lines =
-      index >= 1 ? ShipCardLines(table, index, watch, now, ports) : std::vector<CardLine>{};
+                        const PortList& ports, const std::vector<CardLine>& extra) {
+  std::vector<CardLine> lines = index >= 1 ? ShipCardLines(table, index, watch, now, ports) : std::vector<CardLine>{};
+  if (!lines.empty()) lines.insert(lines.end(), extra.begin(), extra.end());
   if (lines.empty()) {
     setRowCount(1);
     setItem(0, 0, new QTableWidgetItem(QString()));

@@ -2,6 +2,9 @@
 // The ship card: what the table knows about the selected station, one row per field, in a
 // dock that follows the selection.
 #include <QTableWidget>
+#include <vector>
+
+#include "card/ship_card.h"
 
 namespace aismon {
 
@@ -15,8 +18,9 @@ class ShipCardView : public QTableWidget {
   explicit ShipCardView(QWidget* parent);
 
   // Shows table entry index (nothing selected: index < 1).
+  // extra rows (the window's own: choices, recent alarms) follow the table's.
   void Show(const ShipTable& table, int index, const TrafficWatch* watch, const LocalDateTime& now,
-            const PortList& ports);
+            const PortList& ports, const std::vector<CardLine>& extra = {});
 };
 
 }  // namespace aismon

@@ -49,8 +49,9 @@ int32_t TargetListWindow::SelectedSlot() const {
   return s.isValid() ? model_->Row(s.row()).slot : -1;
 }
 
-void TargetListWindow::Refresh(const ShipTable& table, const TrafficWatch& watch) {
-  model_->Refresh(table, watch);
+void TargetListWindow::Refresh(const ShipTable& table, const TrafficWatch& watch, const WeatherStations* weather,
+                               uint32_t now) {
+  model_->Refresh(table, watch, weather, now);
   const int32_t slot = SelectedSlot();
   if (slot < 0) return;
   const int row = model_->RowOfSlot(slot);

@@ -17,7 +17,9 @@ class TargetListWindow : public QWidget {
 
   // Brings the rows up to date; the sort and the selected station are kept, and the
   // selected row is scrolled into view.
-  void Refresh(const ShipTable& table, const TrafficWatch& watch);
+  // Weather stations heard within the hour are listed after the ships.
+  void Refresh(const ShipTable& table, const TrafficWatch& watch, const WeatherStations* weather = nullptr,
+               uint32_t now = 0);
   // The slot of the selected row, or -1.
   int32_t SelectedSlot() const;
 

@@ -158,7 +158,7 @@ void WatchController::Tick() {
   if (passed) {
     LogEvents();
     ReportNewAlarms();
-    if (list_->isVisible()) list_->Refresh(table_, watch_);
+    if (list_->isVisible()) list_->Refresh(table_, watch_, &intake_.decoders.Weather(), clock_.TickMs());
   }
   SoundAlarms(passed && watch_.SoundingAlarms() > 0);
 }
@@ -177,7 +177,7 @@ bool WatchController::SetShipChoice(int32_t mmsi, ShipChoice choice) {
   watch_.Pass(table_, intake_.counters, intake_.options, clock_.TickMs());
   LogEvents();
   ReportNewAlarms();
-  if (list_->isVisible()) list_->Refresh(table_, watch_);
+  if (list_->isVisible()) list_->Refresh(table_, watch_, &intake_.decoders.Weather(), clock_.TickMs());
   return ShipChoices::Write(iniPath_, mmsi, choice);
 }
 
@@ -247,7 +247,7 @@ void WatchController::AcknowledgeKey() {
 }
 
 void WatchController::ShowTargetList() {
-  list_->Refresh(table_, watch_);
+  list_->Refresh(table_, watch_, &intake_.decoders.Weather(), clock_.TickMs());
   if (showList) {
     showList();
     return;

@@ -9,6 +9,10 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QToolButton>
 #include <QTableView>
 #include <QTest>
 
@@ -18,6 +22,10 @@
 #include "app/alarm_list_view.h"
 #include "app/app_window.h"
 #include "app/ship_card_view.h"
+#include "app/outputs_panel.h"
+#include "app/record_dock.h"
+#include "net/outputs_settings.h"
+#include "net/qt/output_hub.h"
 #include "app/watch_controller.h"
 #include "app/target_list_window.h"
 #include "chart/chart_frame.h"
@@ -69,15 +77,26 @@ TEST_F(AppWindowTest, EveryControlLiesInsideTheWindowAtLaptopSizes) {
     QApplication::processEvents();
     const QRect inside = w.rect();
     int checked = 0;
-    for (QWidget* c : w.findChildren<QWidget*>()) {
-      const bool control = qobject_cast<QAbstractButton*>(c) || qobject_cast<QAbstractSpinBox*>(c) ||
-                           qobject_cast<QLineEdit*>(c) || qobject_cast<QAbstractItemView*>(c);
-      // Only what is shown counts: the hidden debug panel keeps its place on the chart.
-      if (!control || !c->isVisibleTo(&w)) continue;
-      const QRect r(c->mapTo(&w, QPoint(0, 0)), c->size());
-      EXPECT_TRUE(inside.contains(r)) << c->objectName().toStdString() << " at " << r.x() << "," << r.y() << " "
-                                      << r.width() << "x" << r.height();
-      ++checked;
+    const auto controlsInside = [&](QWidget* top) {
+      for (QWidget* c : top->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(c) || qobject_cast<QAbstractSpinBox*>(c) ||
+                             qobject_cast<QLineEdit*>(c) || qobject_cast<QAbstractItemView*>(c);
+        // Only what is shown counts: the hidden debug panel keeps its place on the chart.
+        if (!control || !c->isVisible()) continue;
+        const QRect r(c->mapTo(&w, QPoint(0, 0)), c->size());
+        EXPECT_TRUE(inside.contains(r)) << c->objectName().toStdString() << " at " << r.x() << "," << r.y() << " "
+                                        << r.width() << "x" << r.height();
+        ++checked;
+      }
+    };
+    controlsInside(&w.Form());
+    // Each dock in turn at the front of its tabs.
+    for (QDockWidget* d : w.findChildren<QDockWidget*>()) {
+      if (d->isHidden()) continue;
+      d->raise();
+      QApplication::processEvents();
+      SCOPED_TRACE(d->objectName().toStdString());
+      controlsInside(d);
     }
     EXPECT_GT(checked, 20);
     // The list never covers the alarms.
@@ -110,7 +129,7 @@ TEST_F(AppWindowTest, TheAcknowledgeKeyWorksWhereverTheFocusIs) {
   ASSERT_EQ(w.Alarms()->count(), 1);
   emit w.Alarms()->itemDoubleClicked(w.Alarms()->item(0));
   EXPECT_EQ(f.SelectedShip(), watch.Alert(0).slot);
-  const QList<QTableWidgetItem*> mmsi = w.Card()->findItems(QStringLiteral("431000777"), Qt::MatchContains);
+  const QList<QTableWidgetItem*> mmsi = w.Card()->findItems(QStringLiteral("431000777"), Qt::MatchExactly);
   EXPECT_EQ(mmsi.size(), 1);
   f.Watch().ShowTargetList();
   QTableView* table = f.Watch().TargetList()->View();
@@ -160,6 +179,47 @@ TEST_F(AppWindowTest, ThePointerReadOutAndTheDocksKeptAcrossARestart) {
   EXPECT_TRUE(again.Dock("DockTargetList")->isFloating());
   EXPECT_FALSE(again.Dock("DockTargetList")->isHidden());
   EXPECT_EQ(again.dockWidgetArea(again.Dock("DockWatch")), Qt::LeftDockWidgetArea);
+}
+
+// The docks drive the form's own recorder and the watch's choices, and set the outputs.
+TEST_F(AppWindowTest, TheDocksDriveTheRecorderTheOutputsAndTheShipChoices) {
+  AppWindow w(QuietSetup(home_.path()), clock_);
+  Show(w, 1366, 768);
+  TForm1& f = w.Form();
+
+  ASSERT_FALSE(f.Recording());
+  w.Record()->RecordButton()->click();
+  EXPECT_TRUE(f.Recording());
+  EXPECT_TRUE(f.PaintWidget()->findChild<QLabel*>(QStringLiteral("RecordingMark"))->isVisibleTo(&w));
+  w.Record()->RecordButton()->click();
+  EXPECT_FALSE(f.Recording());
+
+  OutputsPanel* panel = w.OutputsView();
+  ASSERT_NE(panel, nullptr);
+  panel->NamesBox()->setPlainText(QStringLiteral("udp:127.0.0.1:9\nbogus:1"));
+  EXPECT_FALSE(panel->Apply());
+  EXPECT_FALSE(panel->ErrorLabel()->text().isEmpty());
+  EXPECT_EQ(w.Outputs().Count(), 0u);
+  panel->NamesBox()->setPlainText(QStringLiteral("udp:127.0.0.1:9"));
+  EXPECT_TRUE(panel->Apply());
+  EXPECT_EQ(w.Outputs().Count(), 1u);
+  EXPECT_EQ(panel->Table()->rowCount(), 1);
+  EXPECT_EQ(ReadOutputsSection(f.IniPath()).value_or(std::vector<std::string>{}), std::vector<std::string>{"udp:127.0.0.1:9"});
+
+  // Follow a ship from its card; a distress beacon's card offers no "ignore".
+  const struct {
+    int32_t mmsi;
+    bool ignorable;
+  } ships[] = {{431000777, true}, {970123456, false}};
+  for (const auto& ship : ships) {
+    f.IntakeChain().ProcessSentence(PositionReport(ship.mmsi, 34.7, 135.3, 10, 225).c_str());
+    f.SelectShipFromList(f.Table().FindShip(ship.mmsi));
+    auto* ignore = w.findChild<QPushButton*>(QStringLiteral("ButtonIgnore"));
+    EXPECT_EQ(ignore->isEnabled(), ship.ignorable) << ship.mmsi;
+    w.findChild<QPushButton*>(QStringLiteral("ButtonFollow"))->click();
+    EXPECT_EQ(f.Watch().ShipChoiceOf(ship.mmsi), ShipChoice::Follow) << ship.mmsi;
+    EXPECT_EQ(w.Card()->findItems(QString::fromUtf8("追従（衝突警報なし）"), Qt::MatchExactly).size(), 1) << ship.mmsi;
+  }
 }
 
 }  // namespace

@@ -149,7 +149,7 @@ def run_row(exe, tool, args, offending):
         shutil.rmtree(home, ignore_errors=True)
 
 
-HELP_TOOLS = ["aismon", "aisrender"]
+HELP_TOOLS = ["aismon", "aisrender", "aisdump"]
 
 
 def help_problems(exe, tool, flag):
