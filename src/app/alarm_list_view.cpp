@@ -9,13 +9,13 @@ namespace aismon {
 AlarmListView::AlarmListView(QWidget* parent) : QListWidget(parent) {
   setObjectName(QStringLiteral("AlarmList"));
   setSelectionMode(QAbstractItemView::NoSelection);
-  setToolTip(QString::fromUtf8("クリックで警報確認、ダブルクリックでその船を選択"));
+  setToolTip(QString::fromUtf8("クリックで警報確認とその船の選択"));
   connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-    if (onAcknowledge) onAcknowledge(row(item));
-  });
-  connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    // The station is taken first: acknowledging rebuilds the rows.
     const int r = row(item);
-    if (onSelect && r >= 0 && r < static_cast<int>(slots_.size()) && slots_[r] >= 1) onSelect(slots_[r]);
+    const int32_t slot = r >= 0 && r < static_cast<int>(slots_.size()) ? slots_[static_cast<size_t>(r)] : -1;
+    if (onAcknowledge) onAcknowledge(r);
+    if (onSelect && slot >= 1) onSelect(slot);
   });
 }
 

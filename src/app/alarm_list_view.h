@@ -1,7 +1,7 @@
 #pragma once
 // The alarm list in the watch dock: one row per alarm, as the chart's alert panel words it,
-// red while it sounds and orange once acknowledged. A click acknowledges the row, a
-// double-click also selects the station on the chart. Never modal.
+// red while it sounds and orange once acknowledged. A click acknowledges the row and
+// selects the station, so its card shows. Never modal.
 #include <QListWidget>
 #include <cstdint>
 #include <functional>

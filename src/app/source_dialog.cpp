@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "net/mqtt_name.h"
 #include "net/source_name.h"
 #include "shipdb/ship_records.h"
 
@@ -73,15 +74,23 @@ void SourceDialog::SetStations(int stations, int setting, std::function<bool(int
 }
 
 void SourceDialog::SetNames(const std::vector<std::string>& names) {
+  // The list shows each name without a password; the names applied keep it.
+  full_ = names;
   list_->clear();
-  for (const std::string& n : names) list_->addItem(QString::fromStdString(n));
+  for (const std::string& n : names) {
+    SourceAddress a;
+    list_->addItem(QString::fromStdString(ParseSourceName(n, a) ? SourceName(a) : n));
+  }
 }
 
-std::vector<std::string> SourceDialog::Names() const {
-  std::vector<std::string> names;
-  for (int i = 0; i < list_->count(); ++i) names.push_back(list_->item(i)->text().toStdString());
-  return names;
-}
+std::vector<std::string> SourceDialog::Names() const { return full_; }
+
+namespace {
+
+// What the source runs with: an MQTT source keeps its user's password.
+std::string FullName(const SourceAddress& a) { return a.kind == SourceKind::Mqtt ? MqttName(a.mqtt) : SourceName(a); }
+
+}  // namespace
 
 bool SourceDialog::Commit(std::vector<std::string> names) {
   std::string error;
@@ -115,7 +124,7 @@ bool SourceDialog::AddSource(const QString& text) {
     message_->setText(QString::fromUtf8("受信元は 8 個までです"));
     return false;
   }
-  names.push_back(SourceName(a));
+  names.push_back(FullName(a));
   return Commit(std::move(names));
 }
 
@@ -131,7 +140,7 @@ bool SourceDialog::ChangeSource(int row, const QString& text) {
     message_->setText(QString::fromStdString(error));
     return false;
   }
-  names[static_cast<size_t>(row)] = SourceName(a);
+  names[static_cast<size_t>(row)] = FullName(a);
   return Commit(std::move(names));
 }
 

@@ -46,6 +46,7 @@ class SourceDialog : public QDialog {
   QSpinBox* stations_ = nullptr;
   QLabel* stationsNow_ = nullptr;
   std::function<bool(int)> storeStations_;
+  std::vector<std::string> full_;  // the names as applied, passwords included
 };
 
 }  // namespace aismon

@@ -125,19 +125,27 @@ TEST_F(AppWindowTest, TheAcknowledgeKeyWorksWhereverTheFocusIs) {
   const TrafficWatch& watch = *f.Watch().Watch();
   ASSERT_EQ(watch.AlertCount(), 1);
   w.RefreshDocks();
-  // The card follows a selection made from the alarm list.
+  // A click on its row in the alarm list acknowledges it and shows its card.
   ASSERT_EQ(w.Alarms()->count(), 1);
-  emit w.Alarms()->itemDoubleClicked(w.Alarms()->item(0));
+  emit w.Alarms()->itemClicked(w.Alarms()->item(0));
+  EXPECT_TRUE(watch.Alert(0).acknowledged);
   EXPECT_EQ(f.SelectedShip(), watch.Alert(0).slot);
-  const QList<QTableWidgetItem*> mmsi = w.Card()->findItems(QStringLiteral("431000777"), Qt::MatchExactly);
-  EXPECT_EQ(mmsi.size(), 1);
+  EXPECT_EQ(w.Card()->findItems(QStringLiteral("431000777"), Qt::MatchExactly).size(), 1);
+
+  // A second ship on the same course alarms; A acknowledges it with the focus in the list.
+  f.IntakeChain().ProcessSentence(PositionReport(431000888, lat + 0.001, lon, 10, 225).c_str());
+  for (int i = 0; i < 20; ++i) {
+    clock_.Advance(100);
+    f.Timer100msTimer();
+  }
+  ASSERT_EQ(watch.AlertCount(), 2);
   f.Watch().ShowTargetList();
   QTableView* table = f.Watch().TargetList()->View();
   table->setFocus(Qt::MouseFocusReason);
   QApplication::processEvents();
   ASSERT_EQ(QApplication::focusWidget(), table);
   PressKey(Qt::Key_A);
-  EXPECT_TRUE(watch.Alert(0).acknowledged);
+  EXPECT_TRUE(watch.Alert(0).acknowledged && watch.Alert(1).acknowledged);
   // A filter box keeps its letters: the key is typed there, not taken as the acknowledgement.
   QLineEdit* filter = f.Watch().TargetList()->FilterBox();
   filter->setFocus(Qt::MouseFocusReason);

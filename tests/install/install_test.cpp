@@ -112,7 +112,7 @@ TEST_F(InstallTest, KeepsItsFilesInTheUsersDataFolderOrInHome) {
 
     const std::string f = c.folder;
     const std::set<std::string> expected = {f + "/!Japan.Zt3", f + "/DATA/aismon.ini", f + "/DATA/@DbDynamic3.bin",
-                                            f + "/DATA/@DbStatic3.bin"};
+                                            f + "/DATA/@DbStatic3.bin", f + "/DATA/@Stats1.bin"};
     EXPECT_EQ(written, expected);
     EXPECT_EQ(FilesBelow(prefix_), before) << "nothing is written beside the executable or into share";
     EXPECT_NE(Text(tmp_.path() / f / "DATA/aismon.ini").find("[Map]"), std::string::npos);
