@@ -53,9 +53,11 @@ RecordDock::RecordDock(TForm1& form, Clock& clock, QWidget* parent)
   connect(pause_, &QToolButton::toggled, this, [this](bool paused) {
     form_.LogPlayback().Pause(paused, clock_.TickMs());
   });
-  QToolButton* back = Button(this, "ButtonPlayBack", "◀ 1分");
+  back_ = Button(this, "ButtonPlayBack", "◀ 1分");
+  QToolButton* back = back_;
   connect(back, &QToolButton::clicked, this, [this] { form_.LogPlayback().Jump(-60000, clock_.TickMs()); });
-  QToolButton* forward = Button(this, "ButtonPlayForward", "1分 ▶");
+  forward_ = Button(this, "ButtonPlayForward", "1分 ▶");
+  QToolButton* forward = forward_;
   connect(forward, &QToolButton::clicked, this, [this] { form_.LogPlayback().Jump(60000, clock_.TickMs()); });
   bar->addWidget(open);
   bar->addWidget(pause_);
@@ -124,6 +126,8 @@ void RecordDock::Refresh() {
     speeds_[i]->setChecked(play.Playing() && play.PlaybackSpeed() == tags[i]);
   }
   pause_->setEnabled(play.Playing());
+  back_->setEnabled(play.Playing());
+  forward_->setEnabled(play.Playing());
 
   chartMark_->move(form_.PaintWidget()->width() / 2 - chartMark_->width() / 2, 4);
   chartMark_->setVisible(recording);

@@ -30,6 +30,8 @@ class RecordDock : public QWidget {
   Clock& clock_;
   QToolButton* record_ = nullptr;
   QToolButton* pause_ = nullptr;
+  QToolButton* back_ = nullptr;
+  QToolButton* forward_ = nullptr;
   QToolButton* speeds_[3] = {};
   QLabel* file_ = nullptr;
   QLabel* position_ = nullptr;

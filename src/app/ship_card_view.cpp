@@ -14,6 +14,8 @@ ShipCardView::ShipCardView(QWidget* parent) : QTableWidget(0, 2, parent) {
   horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   horizontalHeader()->setStretchLastSection(true);
   verticalHeader()->hide();
+  // Compact rows: the card should show most of a station without scrolling.
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setWordWrap(false);
