@@ -144,7 +144,11 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
   resize(1280, 720);
 }
 
-AppWindow::~AppWindow() = default;
+AppWindow::~AppWindow() {
+  // The form owns the intake the statistics and the outputs observe: it goes first, so no
+  // message can reach them while they are taken down.
+  delete form_;
+}
 
 QDockWidget* AppWindow::AddDock(const char* objectName, const char* title, QWidget* content,
                                 Qt::DockWidgetArea area) {
