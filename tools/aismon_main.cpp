@@ -1,7 +1,7 @@
 // aismon: the AIS monitor window.
 //
 //   aismon [--home DIR] [--port N=PATH]... [--source NAME]... [--output NAME]... [--exit-after-ms MS]
-//          [--snapshot FILE.png] [--frame-counts FILE] [--stations N]
+//          [--snapshot FILE.png] [--frame-counts FILE] [--stations N] [--record]
 //
 // --output sends what is received to a plotter, an aggregator or a broker (tcp-server:PORT,
 // udp:HOST:PORT, mqtt://HOST/TOPIC), in place of the outputs of the settings file.
@@ -63,11 +63,12 @@ struct Options {
   std::optional<std::string> snapshot;
   std::optional<std::string> frameCounts;
   int stations = 0;  // 0: the setting
+  bool record = false;
 };
 
 const ToolUsage kUsage{"aismon",
                       "[--home DIR] [--port N=PATH]... [--source NAME]... [--output NAME]... [--exit-after-ms MS] [--snapshot FILE.png] "
-                      "[--frame-counts FILE] [--stations N]",
+                      "[--frame-counts FILE] [--stations N] [--record]",
                       "The AIS monitor window: ship traffic from AIS receivers on serial ports and network "
                       "sources, on a chart."};
 
@@ -88,6 +89,7 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
       ValueOption("snapshot", "FILE.png", "With --exit-after-ms: saves the chart image first."),
       ValueOption("frame-counts", "FILE", "Appends frame and input timing figures once a second."),
       ValueOption("stations", "N", "Live stations the table holds for this run (1024 to 16384)."),
+      QCommandLineOption(QStringLiteral("record"), QStringLiteral("Records the receive log from the start.")),
   };
   QCommandLineParser p;
   if (const std::optional<int> end = ParseCommandLine(p, options, kUsage, argc, argv)) return end;
@@ -135,6 +137,7 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
     if (v.isEmpty()) return CommandLineError(kUsage, "empty file name for", QStringLiteral("--") + QString::fromLatin1(name));
     (std::strcmp(name, "snapshot") == 0 ? o.snapshot : o.frameCounts) = v.toStdString();
   }
+  o.record = p.isSet("record");
   return std::nullopt;
 }
 
@@ -179,6 +182,7 @@ int main(int argc, char** argv) {
     setup.portsFromCommandLine = o.ports;
     setup.sourcesFromCommandLine = o.sources;
     setup.outputsFromCommandLine = o.outputs;
+    setup.record = o.record;
     setup.stations = o.stations;
     // A receiver or SDR decoder left at its defaults sends here.
     setup.defaultSources = {kDefaultSourceName};

@@ -82,7 +82,8 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
       network_(clock, [this](const char* line, SourceId source) { intake_.AcceptLine(line, source); },
                &intake_.sources),
       pump_(ports_, network_, intake_, clock),
-      autoSave_(table_, setup.programFolder, clock) {
+      autoSave_(table_, setup.programFolder, clock),
+      recording_(setup.record) {
   BuildControls();
   BuildChartCatalog(programFolder_, setup.tileFolder.empty() ? TileFolder(programFolder_) : setup.tileFolder);
   catalog_ = std::make_unique<ChartCatalog>(programFolder_);

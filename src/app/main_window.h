@@ -55,6 +55,7 @@ struct WindowSetup {
   std::map<int, std::string> portsFromCommandLine;  // --port N=PATH
   std::vector<std::string> sourcesFromCommandLine;  // --source NAME
   std::vector<std::string> outputsFromCommandLine;  // --output NAME
+  bool record = false;  // --record: the receive log is recorded from the start
   // Listened to when no source is configured and no serial port opened; the program gives
   // udp:10110, tests built on the window leave it empty.
   std::vector<std::string> defaultSources;
@@ -242,8 +243,8 @@ class TForm1 : public QWidget {
   std::vector<std::string> memoSample_;
   int32_t pointerX_ = -100000;
   int32_t pointerY_ = -100000;
-  bool pointerInside_ = false;
-  bool recording_ = false;  // over the paint box, as the status bar reads it
+  bool pointerInside_ = false;  // over the paint box, as the status bar reads it
+  bool recording_ = false;      // the recording dock's switch, or --record
   int32_t pressX_ = 0;
   int32_t pressY_ = 0;
   bool dragging_ = false;

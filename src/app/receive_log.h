@@ -1,7 +1,7 @@
 #pragma once
 // ReceiveLog: the sentences kept for the receive-log files, and their writing. Every VDM
 // and VDO line of any talker and, at most every 5 s, an RMC line are kept; they are
-// written when the debug panel is visible, at the latest when the oldest is 9 s old, so a
+// written while recording (or with the debug panel up), at the latest when the oldest is 5 s old, so a
 // kill or a power cut loses less than 10 s of them.
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,9 @@ inline constexpr size_t kReceiveLogMaxLines = 100000;     // oldest lines droppe
 inline constexpr size_t kReceiveLogFlushLines = 10000;    // the poll flushes from this many on
 inline constexpr size_t kReceiveLogMinWriteLines = 10;    // a flush of this many or fewer writes nothing
 inline constexpr uint32_t kRmcLogSpacingMs = 5000;
-inline constexpr uint32_t kReceiveLogFlushAgeMs = 9000;   // the oldest line waits no longer
+// The oldest line waits no longer: half the 10 s a kill may cost, the rest a margin for a
+// loaded machine.
+inline constexpr uint32_t kReceiveLogFlushAgeMs = 5000;
 
 class ReceiveLog {
  public:

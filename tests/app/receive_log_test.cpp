@@ -192,23 +192,26 @@ TEST(ReceiveLogFlush, FailureKeepsLinesAndIsReportedOnce) {
   EXPECT_NE(log.FlushReceiveLog(missing, true, clock), "");  // a new failure is shown again
 }
 
-// Recording under way: a flush is wanted once the lines held span 9 s (the poll) or the
-// oldest is 9 s old (the timer, for a stream that stopped), and after a first file the few
-// lines of each later flush are written, not dropped.
-TEST(ReceiveLogFlush, DueAfterNineSecondsAndFewLinesKeptOnceWriting) {
+// Recording under way: a flush is wanted once the lines held span the flush age (the poll)
+// or the oldest is that old (the timer, for a stream that stopped), and after a first file
+// the few lines of each later flush are written, not dropped.
+TEST(ReceiveLogFlush, DueAtTheFlushAgeAndFewLinesKeptOnceWriting) {
   TempFolder folder;
   ManualClock clock{0, LocalDateTime{2026, 1, 2, 3, 4, 0}};
   ReceiveLog log;
   EXPECT_FALSE(log.FlushDue(100000));
+  constexpr uint32_t kFirst = 4294964000u;
+  constexpr uint32_t kDue = kFirst + kReceiveLogFlushAgeMs;  // wrapped past zero
+  static_assert(kDue < 1800u && kReceiveLogFlushAgeMs > 4000u);
   struct Row {
     uint32_t tick;  // a line recorded at this tick (0: none)
     uint32_t now;
     bool wants, due;
-  } rows[] = {{4294960000u, 4294960000u, false, false},  // across the tick counter's wrap
-              {4294964000u, 4294964000u, false, false},
-              {0, 1703, false, false},
-              {0, 1704, false, true},
-              {1704, 1704, true, true}};
+  } rows[] = {{kFirst, kFirst, false, false},  // across the tick counter's wrap
+              {kFirst + 4000u, kFirst + 4000u, false, false},
+              {0, kDue - 1, false, false},
+              {0, kDue, false, true},
+              {kDue, kDue, true, true}};
   for (const Row& r : rows) {
     if (r.tick != 0) log.Record(kVdm, r.tick, false);
     EXPECT_EQ(log.WantsFlush(), r.wants) << r.now;
