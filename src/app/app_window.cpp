@@ -23,6 +23,8 @@
 #include "stats/qt/stats_dock.h"
 #include "stats/reception_stats.h"
 #include "stats/stats_file.h"
+#include "ais/weather_stations.h"
+#include "text/position_text.h"
 #include "text/weather_text.h"
 #include "watch/alarm_log.h"
 #include "watch/watch_rules.h"
@@ -75,7 +77,10 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
   // Under the watch, tabbed: the ship card (following the selection), recording and
   // playback, the reception statistics and the outputs.
   QDockWidget* cardDock = AddDock("DockShipCard", "船舶情報", BuildCard(), Qt::RightDockWidgetArea);
-  form_->onSelectionChanged = [this] { RefreshCard(); };
+  form_->onSelectionChanged = [this] {
+    weatherShown_ = -1;  // a station chosen on the chart or in the list
+    RefreshCard();
+  };
   record_ = new RecordDock(*form_, clock);
   tabifyDockWidget(cardDock, AddDock("DockRecord", "記録・再生", record_, Qt::RightDockWidgetArea));
   stats_ = std::make_unique<ReceptionStats>(form_->Table(), form_->IntakeChain().sources, clock);
@@ -100,6 +105,18 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
   // The target list: below the chart, so it never covers the alarm list.
   TargetListWindow* list = watch.TargetList();
   list->setWindowFlags(Qt::Widget);
+  // A weather station's row shows its values in the card; a ship's selects it as before.
+  list->onActivate = [this, ship = list->onActivate, cardDock](int32_t slot) {
+    const int32_t firstWeather = form_->Table().DynamicCount();
+    if (slot < firstWeather) {
+      if (ship) ship(slot);
+      return;
+    }
+    weatherShown_ = slot - firstWeather;
+    RefreshCard();
+    cardDock->show();
+    cardDock->raise();
+  };
   list->View()->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list->View(), &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
     const QModelIndex index = list->View()->indexAt(at);
@@ -270,7 +287,41 @@ void AppWindow::RefreshDocks() {
   if (card_->isVisible()) RefreshCard();
 }
 
+namespace {
+
+// A weather station's card: where it is, when it was heard, and its values as it sends them.
+std::vector<CardLine> WeatherCard(const WeatherStation& w, uint32_t now) {
+  std::vector<CardLine> lines;
+  char mmsi[16];
+  std::snprintf(mmsi, sizeof mmsi, "%09d", static_cast<int>(w.mmsi));
+  lines.push_back({"種別", "気象観測所"});
+  lines.push_back({"MMSI", mmsi});
+  lines.push_back({"位置", LatitudeText(w.Lat()) + " " + LongitudeText(w.Lon())});
+  char age[32];
+  std::snprintf(age, sizeof age, "%u 秒前", (now - w.tick) / 1000);
+  lines.push_back({"最終受信", age});
+  const std::string text = WeatherCardText(w.report);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    const size_t space = line.find(' ');
+    lines.push_back(space == std::string::npos ? CardLine{line, ""} : CardLine{line.substr(0, space), line.substr(space + 1)});
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
 void AppWindow::RefreshCard() {
+  const WeatherStations& weather = form_->IntakeChain().decoders.Weather();
+  if (weatherShown_ >= 0 && weatherShown_ < weather.Capacity() && weather.At(weatherShown_).used) {
+    for (QPushButton* b : choiceButtons_) b->setEnabled(false);  // never in an alarm: nothing to choose
+    card_->ShowLines(WeatherCard(weather.At(weatherShown_), form_->Table().TableClock().TickMs()));
+    return;
+  }
   const ShipTable& table = form_->Table();
   const int slot = form_->SelectedShip();
   const DbDynamic* e = table.Entry(slot);

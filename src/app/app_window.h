@@ -73,6 +73,7 @@ class AppWindow : public QMainWindow {
   std::unique_ptr<OutputHub> outputs_;
   OutputsPanel* outputsPanel_ = nullptr;
   QPushButton* choiceButtons_[3] = {};
+  int weatherShown_ = -1;  // the weather station the card shows, or -1 for the selected ship
   AlarmListView* alarms_ = nullptr;
   ShipCardView* card_ = nullptr;
   std::unique_ptr<PortList> ports_;

@@ -25,6 +25,10 @@ void ShipCardView::Show(const ShipTable& table, int index, const TrafficWatch* w
                         const PortList& ports, const std::vector<CardLine>& extra) {
   std::vector<CardLine> lines = index >= 1 ? ShipCardLines(table, index, watch, now, ports) : std::vector<CardLine>{};
   if (!lines.empty()) lines.insert(lines.end(), extra.begin(), extra.end());
+  ShowLines(lines);
+}
+
+void ShipCardView::ShowLines(const std::vector<CardLine>& lines) {
   if (lines.empty()) {
     setRowCount(1);
     setItem(0, 0, new QTableWidgetItem(QString()));

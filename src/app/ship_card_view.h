@@ -21,6 +21,8 @@ class ShipCardView : public QTableWidget {
   // extra rows (the window's own: choices, recent alarms) follow the table's.
   void Show(const ShipTable& table, int index, const TrafficWatch* watch, const LocalDateTime& now,
             const PortList& ports, const std::vector<CardLine>& extra = {});
+  // Shows rows made elsewhere (a weather station's).
+  void ShowLines(const std::vector<CardLine>& lines);
 };
 
 }  // namespace aismon

@@ -26,6 +26,8 @@
 #include "app/record_dock.h"
 #include "net/outputs_settings.h"
 #include "net/qt/output_hub.h"
+#include "ais/weather_stations.h"
+#include "app/target_list_window.h"
 #include "app/watch_controller.h"
 #include "app/target_list_window.h"
 #include "chart/chart_frame.h"
@@ -228,6 +230,15 @@ TEST_F(AppWindowTest, TheDocksDriveTheRecorderTheOutputsAndTheShipChoices) {
     EXPECT_EQ(f.Watch().ShipChoiceOf(ship.mmsi), ShipChoice::Follow) << ship.mmsi;
     EXPECT_EQ(w.Card()->findItems(QString::fromUtf8("追従（衝突警報なし）"), Qt::MatchExactly).size(), 1) << ship.mmsi;
   }
+
+  // A weather station's row in the list shows its values in the card (gpsd's FI 11 sample).
+  f.IntakeChain().ProcessSentence("!AIVDM,1,1,4,B,8>jR06@0Bk3:wOli;<`WPhh<1rqVBQf2V@Pdt0J82avIM2b<<Rv1t<ot=@1,2*54");
+  ASSERT_EQ(f.IntakeChain().decoders.Weather().Count(), 1);
+  f.Watch().TargetList()->onActivate(f.Table().DynamicCount());
+  EXPECT_EQ(w.Card()->findItems(QString::fromUtf8("気象観測所"), Qt::MatchExactly).size(), 1);
+  EXPECT_EQ(w.Card()->findItems(QString::fromUtf8("1024 hPa"), Qt::MatchExactly).size(), 1);
+  f.SelectShipFromList(f.Table().FindShip(431000777));  // back to a ship
+  EXPECT_EQ(w.Card()->findItems(QStringLiteral("431000777"), Qt::MatchExactly).size(), 1);
 }
 
 }  // namespace
