@@ -13,28 +13,28 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ais/weather_stations.h"
 #include "app/alarm_list_view.h"
 #include "app/limit_spin_box.h"
 #include "app/outputs_panel.h"
 #include "app/record_dock.h"
+#include "app/ship_card_view.h"
+#include "app/target_list_window.h"
+#include "app/watch_controller.h"
+#include "card/port_list.h"
 #include "card/ship_card.h"
+#include "common/settings_file.h"
 #include "net/outputs_settings.h"
 #include "net/qt/output_hub.h"
 #include "stats/qt/stats_dock.h"
 #include "stats/reception_stats.h"
 #include "stats/stats_file.h"
-#include "ais/weather_stations.h"
+#include "text/pointer_text.h"
 #include "text/position_text.h"
 #include "text/weather_text.h"
 #include "watch/alarm_log.h"
-#include "watch/watch_rules.h"
-#include "app/ship_card_view.h"
-#include "card/port_list.h"
-#include "app/target_list_window.h"
-#include "app/watch_controller.h"
-#include "common/settings_file.h"
-#include "text/pointer_text.h"
 #include "watch/range_bearing.h"
+#include "watch/watch_rules.h"
 
 namespace aismon {
 
@@ -66,10 +66,9 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
   column->addWidget(BuildSoundRow(watchBox));
   alarms_ = new AlarmListView(watchBox);
   column->addWidget(alarms_, 1);
-  alarms_->onAcknowledge = [this, &clock](int row) {
-    TrafficWatch& w = form_->Watch().MutableWatch();
-    if (row >= 0 && row < w.AlertCount()) w.AcknowledgeRow(row, clock.TickMs());
-    alarms_->Refresh(form_->Table(), w);
+  alarms_->onAcknowledge = [this](int row) {
+    form_->Watch().AcknowledgeRow(row);
+    alarms_->Refresh(form_->Table(), *form_->Watch().Watch());
   };
   alarms_->onSelect = [this](int32_t slot) { form_->SelectShipFromList(slot); };
   AddDock("DockWatch", "監視", watchBox, Qt::RightDockWidgetArea);

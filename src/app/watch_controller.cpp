@@ -241,6 +241,11 @@ bool WatchController::ChartPress(int x, int y) {
   return false;
 }
 
+void WatchController::AcknowledgeRow(int row) {
+  watch_.AcknowledgeRow(row, clock_.TickMs());
+  LogEvents();
+}
+
 void WatchController::AcknowledgeKey() {
   watch_.AcknowledgeAll(clock_.TickMs());
   LogEvents();

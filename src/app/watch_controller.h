@@ -41,6 +41,7 @@ class WatchController : public QObject {
   void AfterFrame(const FrameOutputs& out);  // where the frame drew the alert rows
   bool ChartPress(int x, int y);            // a press on the chart; true when it hit an alert row
   void AcknowledgeKey();                    // the A key: every sounding alarm
+  void AcknowledgeRow(int row);             // one row of the alarm list, logged at once
   void ShowTargetList();
 
   // Selects a station on the chart and centres it; installed by the window.
