@@ -48,8 +48,7 @@ ReceptionStats::ReceptionStats(const ShipTable& table, const SourceRegistry& sou
       baseMinute_(MinutesSince2000(clock.Now())),
       baseTick_(clock.TickMs()),
       image_(new StatsImage()),
-      run_(new MessageTally()),
-      heard_(new int32_t[kHeardSet]()) {
+      run_(new MessageTally()) {
   std::memcpy(image_->magic, kStatsMagic, sizeof kStatsMagic);
   image_->version = kStatsVersion;
   for (int16_t& s : slotOfId_) s = -1;
@@ -114,19 +113,19 @@ void ReceptionStats::NoteStation(int32_t mmsi, uint32_t minute) {
     im.hourStamp[h] = hour + 1;
     im.hourStations[h] = 0;
   }
-  if (heardHour_ != hour + 1) {
-    std::memset(heard_.get(), 0, sizeof(int32_t) * kHeardSet);
-    heardHour_ = hour + 1;
-    heardCount_ = 0;
+  if (im.heardHour != hour + 1) {
+    std::memset(im.heard, 0, sizeof im.heard);
+    im.heardHour = hour + 1;
+    im.heardCount = 0;
   }
-  if (mmsi == 0 || heardCount_ >= kHeardSet / 2) return;  // a full set counts no more
-  uint32_t k = (static_cast<uint32_t>(mmsi) * 2654435761u) & (kHeardSet - 1);
-  while (heard_[k] != 0) {
-    if (heard_[k] == mmsi) return;
-    k = (k + 1) & (kHeardSet - 1);
+  if (mmsi == 0 || im.heardCount >= kHeardStations / 2) return;  // a full set counts no more
+  uint32_t k = (static_cast<uint32_t>(mmsi) * 2654435761u) & (kHeardStations - 1);
+  while (im.heard[k] != 0) {
+    if (im.heard[k] == mmsi) return;
+    k = (k + 1) & (kHeardStations - 1);
   }
-  heard_[k] = mmsi;
-  ++heardCount_;
+  im.heard[k] = mmsi;
+  ++im.heardCount;
   ++im.hourStations[h];
 }
 
@@ -249,7 +248,14 @@ bool ReceptionStats::Restore(const StatsImage& image) {
   for (int16_t& s : slotOfId_) s = -1;
   // Restored at start: this run's counts begin afresh against the restored keys.
   std::memset(run_.get(), 0, sizeof(MessageTally));
-  heardHour_ = 0;
+  // A damaged set could stop the counting or, full, make its probing endless.
+  int used = 0;
+  for (const int32_t m : image_->heard) used += m != 0 ? 1 : 0;
+  if (used != image_->heardCount || used > kHeardStations / 2) {
+    std::memset(image_->heard, 0, sizeof image_->heard);
+    image_->heardHour = 0;
+    image_->heardCount = 0;
+  }
   return true;
 }
 

@@ -43,6 +43,8 @@ struct MessageTally {
   uint64_t binary[kBinaryKeys];
 };
 
+inline constexpr int kHeardStations = 1 << 15;  // a power of two; counting stops at half
+
 // Everything the statistics file holds, as one plain block.
 struct StatsImage {
   char magic[8];
@@ -59,9 +61,14 @@ struct StatsImage {
   uint32_t hourStamp[kDayHours];  // hour + 1; 0 = empty
   uint32_t hourStations[kDayHours];
   RangeSectors sectors;
+  // The stations heard in the current hour (an open-addressed set of MMSIs, emptied each
+  // hour), kept so that a restart within the hour does not count them again.
+  uint32_t heardHour;  // hour + 1 the set is for; 0 = none
+  int32_t heardCount;
+  int32_t heard[kHeardStations];
 };
 inline constexpr char kStatsMagic[8] = {'A', 'I', 'S', 'S', 'T', 'A', 'T', 'S'};
-inline constexpr uint32_t kStatsVersion = 1;
+inline constexpr uint32_t kStatsVersion = 2;
 
 // Minutes from 2000-01-01 00:00 to t (calendar arithmetic, no time zones).
 uint32_t MinutesSince2000(const LocalDateTime& t);
@@ -131,11 +138,6 @@ class ReceptionStats final : public MessageObserver {
   int16_t slotOfId_[kMaxSources];
   std::unique_ptr<StatsImage> image_;
   std::unique_ptr<MessageTally> run_;
-  // Stations heard in the current hour: an open-addressed set of MMSIs, emptied each hour.
-  static constexpr int kHeardSet = 1 << 15;
-  std::unique_ptr<int32_t[]> heard_;
-  uint32_t heardHour_ = 0;  // hour + 1 the set is for
-  int heardCount_ = 0;
 };
 
 }  // namespace aismon

@@ -112,6 +112,12 @@ TEST_F(ReceptionStatsTest, FiguresSurviveARestart) {
   EXPECT_EQ(again.Sectors().At(StationClass::kA, 7).mmsi, 431023494);
   ASSERT_EQ(again.SourceSlots(), 1);
   EXPECT_STREQ(again.SourceName(0), intake.sources.Name(kDefaultSource));
+  // The hour's stations were kept: one heard again after the restart is not counted twice.
+  ASSERT_TRUE(intake.assembler.AddObserver(&again));
+  clock.Advance(6000);  // past the duplicate filter, within the hour
+  Feed(kClassA);
+  EXPECT_EQ(again.Count(1, CountWindow::kSinceStart), 1u);
+  EXPECT_EQ(again.StationsInHour(0), 2u);
 
   // A damaged file is refused and changes nothing.
   std::ofstream(StatsPath(home.path()), std::ios::binary | std::ios::trunc) << "AISSTATS-short";
