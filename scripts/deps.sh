@@ -14,7 +14,7 @@ ensure_packages() {
 }
 
 # What building and testing needs.
-BUILD_PACKAGES=(g++ cmake ninja-build libgtest-dev gpsd-clients python3 qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-charts-dev qt6-translations-l10n libgl-dev fonts-ipafont-gothic fonts-liberation gmt gmt-gshhg-high gmt-gshhg-full mosquitto mosquitto-clients libmosquitto-dev openssl)
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev gpsd-clients python3 qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-charts-dev qt6-translations-l10n libgl-dev fonts-ipafont-gothic fonts-liberation gmt gmt-gshhg-high gmt-gshhg-full mosquitto mosquitto-clients libmosquitto-dev openssl)
 # What the libFuzzer campaigns need besides.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # What making and checking the Debian package needs besides (scripts/package).
