@@ -1,5 +1,7 @@
 #include "net/mqtt_name.h"
 
+#include "net/source_name.h"
+
 #include <cctype>
 
 #include "text/text_parse.h"
@@ -59,26 +61,6 @@ std::string Escape(const std::string& s) {
   return out;
 }
 
-bool ParsePort(std::string_view s, uint16_t& port) {
-  if (s.empty() || s.size() > 5) return false;
-  uint32_t v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + static_cast<uint32_t>(c - '0');
-  }
-  if (v == 0 || v > 65535) return false;
-  port = static_cast<uint16_t>(v);
-  return true;
-}
-
-bool PlausibleHost(std::string_view h) {
-  if (h.empty() || h.size() > 253) return false;
-  for (char c : h) {
-    const auto u = static_cast<unsigned char>(c);
-    if (!(std::isalnum(u) || c == '.' || c == '-' || c == '_' || c == ':' || c == '%')) return false;
-  }
-  return true;
-}
 
 std::string Name(const MqttAddress& a, bool withPassword) {
   std::string out = a.tls ? "mqtts://" : "mqtt://";

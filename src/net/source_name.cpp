@@ -15,29 +15,6 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   return true;
 }
 
-bool ParsePort(std::string_view s, uint16_t& port) {
-  if (s.empty() || s.size() > 5) return false;
-  uint32_t v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + static_cast<uint32_t>(c - '0');
-  }
-  if (v == 0 || v > 65535) return false;
-  port = static_cast<uint16_t>(v);
-  return true;
-}
-
-// Host names and IPv4/IPv6 literals (with a "%zone" after an IPv6 one); the socket layer
-// finds out whether the name resolves.
-bool PlausibleHost(std::string_view h) {
-  if (h.empty() || h.size() > 253) return false;
-  for (char c : h) {
-    const auto u = static_cast<unsigned char>(c);
-    if (!(std::isalnum(u) || c == '.' || c == '-' || c == '_' || c == ':' || c == '%')) return false;
-  }
-  return true;
-}
-
 bool IsIpv6Literal(std::string_view h) { return h.find(':') != std::string_view::npos; }
 
 // "HOST:PORT", "[V6]:PORT" or a bare IPv6 address whose last colon starts the port.
@@ -78,6 +55,27 @@ bool Fail(std::string* error, const char* why) {
 }
 
 }  // namespace
+
+bool ParsePort(std::string_view s, uint16_t& port) {
+  if (s.empty() || s.size() > 5) return false;
+  uint32_t v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + static_cast<uint32_t>(c - '0');
+  }
+  if (v == 0 || v > 65535) return false;
+  port = static_cast<uint16_t>(v);
+  return true;
+}
+
+bool PlausibleHost(std::string_view h) {
+  if (h.empty() || h.size() > 253) return false;
+  for (char c : h) {
+    const auto u = static_cast<unsigned char>(c);
+    if (!(std::isalnum(u) || c == '.' || c == '-' || c == '_' || c == ':' || c == '%')) return false;
+  }
+  return true;
+}
 
 bool ParseSourceName(std::string_view text, SourceAddress& out, std::string* error) {
   const std::string_view t = TrimBlanks(text);

@@ -40,4 +40,10 @@ std::string SourceName(const SourceAddress& a);
 // What the port panel shows: "UDP10110", "TCP host:port", "MQTT host/topic".
 std::string SourceDisplayName(const SourceAddress& a);
 
+// A port number 1..65535 written in decimal digits only.
+bool ParsePort(std::string_view s, uint16_t& port);
+// Host names and IPv4/IPv6 literals (with a "%zone" after an IPv6 one); the socket layer
+// finds out whether the name resolves.
+bool PlausibleHost(std::string_view h);
+
 }  // namespace aismon
