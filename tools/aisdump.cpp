@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "json_text.h"
 #include "common/clock.h"
 #include "common/settings_file.h"
 #include "input/intake.h"
@@ -248,18 +249,8 @@ int main(int argc, char** argv) {
     std::string out = "{\"alert\": ";
     const std::string utf8 = ShiftJisToUtf8(text);
     // The alert text is shown to a person: UTF-8 as it is, only quotes and controls escaped.
-    out += '"';
-    for (const char c : utf8) {
-      if (c == '"' || c == '\\') out += '\\';
-      if (static_cast<unsigned char>(c) < 0x20) {
-        char b[8];
-        std::snprintf(b, sizeof b, "\\u%04x", c);
-        out += b;
-        continue;
-      }
-      out += c;
-    }
-    out += "\"}\n";
+    AppendJsonText(out, utf8);
+    out += "}\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
   });
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "json_text.h"
 #include "app/stop_signals.h"
 #include "common/clock.h"
 #include "input/intake.h"
@@ -35,21 +36,6 @@ constexpr int kRoundsPerSweep = 16;
 int Fail(const std::string& message) {
   std::fprintf(stderr, "aisrelay: %s\n", message.c_str());
   return 2;
-}
-
-void AppendJsonString(std::string& out, const std::string& s) {
-  out += '"';
-  for (const char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (static_cast<unsigned char>(c) < 0x20) {
-      char b[8];
-      std::snprintf(b, sizeof b, "\\u%04x", c);
-      out += b;
-      continue;
-    }
-    out += c;
-  }
-  out += '"';
 }
 
 const char* StateName(SourceState s) {
@@ -81,18 +67,18 @@ std::string FiguresLine(uint32_t uptimeMs, const NetworkSources& net, const Inta
     if (!first) out += ',';
     first = false;
     out += "{\"name\":";
-    AppendJsonString(out, reg.Name(static_cast<SourceId>(id)));
+    AppendJsonText(out, reg.Name(static_cast<SourceId>(id)));
     const SourceId parent = reg.Parent(static_cast<SourceId>(id));
     if (parent != kNoParent) {
       out += ",\"parent\":";
-      AppendJsonString(out, reg.Name(parent));
+      AppendJsonText(out, reg.Name(parent));
     }
     for (size_t i = 0; i < net.Count(); ++i) {
       if (net.At(i).Id() != id) continue;
       out += ",\"state\":\"";
       out += StateName(net.At(i).State());
       out += "\",\"lines\":" + std::to_string(net.At(i).LinesReceived()) + ",\"error\":";
-      AppendJsonString(out, net.At(i).LastError());
+      AppendJsonText(out, net.At(i).LastError());
     }
     out += ",\"sentences\":" + std::to_string(f.sentences) + ",\"messages\":" + std::to_string(f.messages) +
            ",\"duplicates\":" + std::to_string(f.duplicates) + "}";
@@ -102,12 +88,12 @@ std::string FiguresLine(uint32_t uptimeMs, const NetworkSources& net, const Inta
     const OutputStatus s = hub.Status(i);
     if (i > 0) out += ',';
     out += "{\"name\":";
-    AppendJsonString(out, s.name);
+    AppendJsonText(out, s.name);
     out += ",\"state\":\"";
     out += StateName(s.state);
     out += "\",\"clients\":" + std::to_string(s.clients) + ",\"sent\":" + std::to_string(s.linesSent) +
            ",\"dropped\":" + std::to_string(s.linesDropped) + ",\"error\":";
-    AppendJsonString(out, s.lastError);
+    AppendJsonText(out, s.lastError);
     out += '}';
   }
   return out + "]}\n";
