@@ -362,65 +362,6 @@ void TForm1::PanelMyPosClick(QObject* sender) {
   NoteInteraction();
 }
 
-void TForm1::ButtonDemoClick() { RunDemo(); }
-
-void TForm1::RunDemo() {
-  PanelMyPosClick(panels_.myPos);
-  intake_.ProcessSentence(kDemoOwnShipRmc);
-  DbDynamic own;
-  table_.GetShip(0, own);
-  ViewState& view = frame_->View();
-  view.centerLat = own.Lat;
-  view.centerLon = own.Lon;
-  demoRunning_ = true;
-  // The size is read on every pass: the list could change while events are handled.
-  for (size_t i = 0; i < memoSample_.size(); ++i) {
-    intake_.ProcessSentence(memoSample_[i].c_str());
-    clock_.SleepMs(50);
-    Paint1Paint();
-    paint1_->update();
-    QCoreApplication::processEvents();
-    if (closed_) break;  // the window was closed from inside the loop
-  }
-  demoRunning_ = false;
-  // The box's modal loop lets the idle pass paint again.
-  if (!closed_) showMessage(QString::fromUtf8("デモ終了"));
-}
-
-QToolButton* TForm1::SpeedButton(int tag) {
-  if (tag == 1) return panels_.play1;
-  if (tag == 2) return panels_.play2;
-  if (tag == 10) return panels_.play10;
-  return nullptr;
-}
-
-void TForm1::PlaySpeedClick(QToolButton* sender) {
-  int tag = 1;
-  if (sender == panels_.play2) tag = 2;
-  if (sender == panels_.play10) tag = 10;
-  playback_.PlaySpeedClick(tag, clock_.TickMs());
-}
-
-void TForm1::LogPlayClick() {
-  const QString chosen = chooseLogFile ? chooseLogFile() : QString();
-  // The dialog may have moved the working folder.
-  std::error_code ec;
-  fs::current_path(programFolder_, ec);
-  // Cancelled: the live table, its alarms and a playback under way stay as they were.
-  if (chosen.isEmpty()) return;
-  playback_.Stop();
-  liveDataFlag_ = false;
-  playback_.Start(fs::path(chosen.toStdString()));
-  ResetTableForPlayback(table_);
-  panels_.play1->setChecked(true);
-  PlaySpeedClick(panels_.play1);
-  startTick_ = clock_.TickMs();
-  intake_.counters.vdmCount = 0;
-  intake_.counters.rmcCount = 0;
-  intake_.counters.rmcFixCount = 0;
-  liveDataFlag_ = true;
-}
-
 void TForm1::RequestPoll() {
   if (!driversStopped_ && !pollSoon_->isActive()) pollSoon_->start();
 }
@@ -504,39 +445,6 @@ void TForm1::COM_ResetClick() {
 
 void TForm1::CkVdoEnableClick() {
   SetBackground(panels_.rmc, panels_.vdoEnable->isChecked() ? kInactive : kNavy, Qt::yellow);
-}
-
-void TForm1::ReportFlushError(const std::string& error) {
-  if (error.empty()) return;
-  const QString text = FromShiftJis(error);
-  std::fprintf(stderr, "aismon: %s\n", text.toLocal8Bit().constData());
-  // Not modal: neither the polling nor a close waits for the user. The log keeps the
-  // error to the first of a run of failures, so this appears once.
-  auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
-  box->setObjectName(QStringLiteral("ReceiveLogError"));
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setModal(false);
-  box->show();
-}
-
-void TForm1::ShowWatchBox(std::string_view caption, std::string_view text) {
-  if (closed_) return;  // decoding what was read at close: nobody is there to answer a box
-  // Raised after decoding has returned, never from inside it: a modal loop started here
-  // would stop the reading of every source for as long as the box stays open.
-  watchBoxes_.push_back({FromShiftJis(caption), FromShiftJis(text)});
-  QTimer::singleShot(0, this, [this] { RaiseWatchBoxes(); });
-}
-
-void TForm1::RaiseWatchBoxes() {
-  if (watchBoxOpen_) return;  // the open box's loop raises the rest when it is closed
-  watchBoxOpen_ = true;
-  while (!watchBoxes_.empty() && !closed_) {
-    const auto [caption, text] = watchBoxes_.front();
-    watchBoxes_.pop_front();
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
-    box.exec();
-  }
-  watchBoxOpen_ = false;
 }
 
 }  // namespace aismon
