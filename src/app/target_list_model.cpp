@@ -67,7 +67,7 @@ bool NumberOf(const TargetRow& r, int column, double& v) {
     case kColCpa: v = r.cpaNm; return r.hasCpa && r.tcpaMin >= 0;
     case kColTcpa: v = r.tcpaMin; return r.hasCpa && r.tcpaMin >= 0;
     case kColAge: v = r.ageMs; return true;
-    case kColChoice: v = r.followed ? 0 : 1; return true;  // followed stations first
+    case kColChoice: v = r.followed ? 0 : r.ignored ? 1 : 2; return true;  // chosen stations first
     default: return false;
   }
 }
@@ -145,6 +145,7 @@ void TargetListModel::Fill(const ShipTable& table, const TrafficWatch& watch, in
   r.beacon = t.beacon != BeaconType::None;
   r.dangerous = t.dangerous;
   r.followed = t.choice == ShipChoice::Follow;
+  r.ignored = t.choice == ShipChoice::Ignore;
 }
 
 void TargetListModel::FillWeather(const WeatherStations& weather, const TrafficWatch& watch, int32_t slot,
@@ -184,14 +185,14 @@ void TargetListModel::Refresh(const ShipTable& table, const TrafficWatch& watch,
     endResetModel();
   }
   const DbDynamic* entries = table.DynamicEntries();
-  // Ignored stations are left out; undone, they come back at the next refresh.
+  // Ignored stations are left out unless shown; undone, they come back at the next refresh.
   auto listed = [&](int32_t slot) {
     if (slot >= firstWeather) {
       const WeatherStation& w = weather->At(slot - firstWeather);
       return w.used && now - w.tick < kWeatherShownMs;
     }
     const DbDynamic& e = entries[slot];
-    return e.Age != 0 && e.Age <= kStationGoneMs && !watch.Choices().Ignored(e.MMSI);
+    return e.Age != 0 && e.Age <= kStationGoneMs && (showIgnored_ || !watch.Choices().Ignored(e.MMSI));
   };
   auto mmsiOf = [&](int32_t slot) { return slot >= firstWeather ? weather->At(slot - firstWeather).mmsi : entries[slot].MMSI; };
   auto fill = [&](int32_t slot, TargetRow& r) {
@@ -245,7 +246,7 @@ int TargetListModel::columnCount(const QModelIndex& parent) const { return paren
 QVariant TargetListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
   const TargetRow& r = rows_[index.row()];
-  if (role == Qt::ForegroundRole) return r.lost ? QBrush(QColor(128, 128, 128)) : QVariant();
+  if (role == Qt::ForegroundRole) return r.lost || r.ignored ? QBrush(QColor(128, 128, 128)) : QVariant();
   if (role == Qt::BackgroundRole) {
     if (r.beacon) return QBrush(QColor(255, 170, 170));
     if (r.dangerous) return QBrush(QColor(255, 215, 160));
@@ -263,7 +264,7 @@ QVariant TargetListModel::data(const QModelIndex& index, int role) const {
     case kColType: return r.type;
     case kColAge: return AgeText(r.ageMs, r.lost);
     case kColDestination: return r.destination;
-    case kColChoice: return r.followed ? QString::fromUtf8("追従") : QString();
+    case kColChoice: return r.followed ? QString::fromUtf8("追従") : r.ignored ? QString::fromUtf8("無視") : QString();
     default: break;
   }
   if (!NumberOf(r, index.column(), v))

@@ -33,7 +33,7 @@ enum TargetColumn : int {
   kColTcpa,
   kColAge,
   kColDestination,
-  kColChoice,  // "追従" for a station followed on purpose
+  kColChoice,  // "追従" or "無視", the person's choice for the station
   kTargetColumns
 };
 
@@ -53,6 +53,7 @@ struct TargetRow {
   bool dangerous = false;
   bool weather = false;  // a weather station: never a ship, no CPA
   bool followed = false;
+  bool ignored = false;  // listed only while ignored stations are shown
   friend bool operator==(const TargetRow&, const TargetRow&) = default;
 };
 
@@ -75,6 +76,10 @@ class TargetListModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+  // Ignored stations are left out unless shown (so that the choice can be undone here).
+  void SetShowIgnored(bool on) { showIgnored_ = on; }
+  bool ShowIgnored() const { return showIgnored_; }
+
   const TargetRow& Row(int i) const { return rows_[i]; }
   // The model row of a table slot, or -1.
   int RowOfSlot(int32_t slot) const {
@@ -90,6 +95,7 @@ class TargetListModel : public QAbstractTableModel {
   std::vector<TargetRow> rows_;
   std::vector<int32_t> rowOfSlot_;  // sized to the table at the first refresh
   TargetRow scratch_;
+  bool showIgnored_ = false;
 };
 
 class TargetFilterProxy : public QSortFilterProxyModel {

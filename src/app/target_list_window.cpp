@@ -1,5 +1,7 @@
 #include "app/target_list_window.h"
 
+#include <QCheckBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -33,9 +35,16 @@ TargetListWindow::TargetListWindow(QWidget* parent) : QWidget(parent, Qt::Tool) 
   view_->setColumnWidth(kColName, 170);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(filter_);
+  showIgnored_ = new QCheckBox(QString::fromUtf8("無視した船も表示"), this);
+  showIgnored_->setObjectName(QStringLiteral("ShowIgnored"));
+  auto* top = new QHBoxLayout;
+  top->addWidget(filter_, 1);
+  top->addWidget(showIgnored_);
+  layout->addLayout(top);
   layout->addWidget(view_);
   connect(filter_, &QLineEdit::textChanged, this, [this](const QString& t) { proxy_->SetFilterText(t); });
+  // Shown at the next refresh, which the 100 ms chores bring.
+  connect(showIgnored_, &QCheckBox::toggled, this, [this](bool on) { model_->SetShowIgnored(on); });
   connect(view_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
     const QModelIndex s = proxy_->mapToSource(i);
     if (s.isValid() && onActivate) onActivate(model_->Row(s.row()).slot);

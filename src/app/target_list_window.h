@@ -1,11 +1,12 @@
 #pragma once
 // The target list as a tool window beside the chart: a filter box over a sortable table of
-// every station. Never modal; a double-click hands the station's slot to onActivate.
+// every station (ignored ones on request, to undo the choice). Never modal; a double-click hands the station's slot to onActivate.
 #include <QWidget>
 #include <functional>
 
 #include "app/target_list_model.h"
 
+class QCheckBox;
 class QLineEdit;
 class QTableView;
 
@@ -29,12 +30,14 @@ class TargetListWindow : public QWidget {
   TargetFilterProxy& Proxy() { return *proxy_; }
   QTableView* View() { return view_; }
   QLineEdit* FilterBox() { return filter_; }
+  QCheckBox* ShowIgnoredBox() { return showIgnored_; }
 
  private:
   TargetListModel* model_;
   TargetFilterProxy* proxy_;
   QTableView* view_;
   QLineEdit* filter_;
+  QCheckBox* showIgnored_;
 };
 
 }  // namespace aismon

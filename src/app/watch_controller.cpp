@@ -53,8 +53,8 @@ WatchController::WatchController(QWidget* form, QWidget* controlPanel, ShipTable
       iniPath_(std::move(iniPath)),
       settings_(ReadWatchSettings(iniPath_)),
       watch_(table.DynamicCount()),
-      log_(iniPath_.parent_path()),
       sound_(std::make_unique<WatchSound>()),
+      log_(iniPath_.parent_path()),
       controlPanel_(controlPanel) {
   watch_.SetLimits(settings_.limits);
   watch_.MutableChoices().Read(iniPath_);

@@ -178,6 +178,12 @@ TEST_F(WatchWindowTest, RepeatedSoundShipChoicesAndAlarmLog) {
     EXPECT_EQ(list->Proxy().index(0, kColChoice).data().toString(), QString::fromUtf8("追従"));
     EXPECT_TRUE(w.Watch().SetShipChoice(kMmsi, ShipChoice::Ignore));
     EXPECT_EQ(list->Proxy().rowCount(), 0);
+    // Shown again on request, marked, so that the choice can be undone from the list.
+    list->ShowIgnoredBox()->click();
+    run(1);
+    ASSERT_EQ(list->Proxy().rowCount(), 1);
+    EXPECT_EQ(list->Proxy().index(0, kColChoice).data().toString(), QString::fromUtf8("無視"));
+    EXPECT_EQ(w.Watch().Watch()->AlertCount(), 0);
     EXPECT_FALSE(w.Watch().SetShipChoice(970000001, ShipChoice::Ignore));
     run(12);
     EXPECT_EQ(sounds.size(), 4u);
