@@ -1,5 +1,8 @@
 #include "app/chart_panels.h"
 
+#include <QStringDecoder>
+#include <cstdio>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -175,6 +178,32 @@ ChartPanels BuildChartPanels(QWidget* form) {
       if (on) *step = s;
     });
   return p;
+}
+
+QString FromShiftJis(std::string_view sjis) {
+  QStringDecoder decoder("Shift_JIS");
+  if (!decoder.isValid()) return QString::fromLatin1(sjis.data(), static_cast<qsizetype>(sjis.size()));
+  return decoder.decode(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size())));
+}
+
+QString DisplayRateText(uint32_t frames) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%2d", static_cast<int>(frames));
+  return QString::fromUtf8("表示周期：") + QString::fromLatin1(digits) + QStringLiteral("Hz");
+}
+
+void FollowFrame(ChartPanels& p, const FrameOutputs& out, const ViewState& view) {
+  const QColor active(204, 128, 204);
+  const QColor inactive(128, 128, 128);
+  p.demo->setVisible(out.buttonDemoVisible);
+  p.circle->setEnabled(out.circleEnabled);
+  p.myPos->setVisible(out.ownShipPanelsVisible);
+  p.headingUp->setVisible(out.ownShipPanelsVisible);
+  p.northUp->setVisible(out.ownShipPanelsVisible);
+  p.allShip->SetColor(view.fitAllShips ? active : inactive);
+  p.myPos->SetColor(view.centerOnOwnShip ? active : inactive);
+  p.headingUp->SetColor(view.orientationMode == OrientationMode::HeadingUp ? active : inactive);
+  p.northUp->SetColor(view.orientationMode == OrientationMode::NorthUp ? active : inactive);
 }
 
 }  // namespace aismon

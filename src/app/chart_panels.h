@@ -7,8 +7,10 @@
 #include <QLabel>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "chart/frame_context.h"
+#include "chart/view_state.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -83,5 +85,13 @@ struct ChartPanels {
 ChartPanels BuildChartPanels(QWidget* form);
 
 void SetBackground(QWidget* w, const QColor& bg, const QColor& fg);
+
+// The panels follow each frame: which are shown, and which view button is lit.
+void FollowFrame(ChartPanels& panels, const FrameOutputs& out, const ViewState& view);
+
+// Shift-JIS bytes to text for the screen.
+QString FromShiftJis(std::string_view sjis);
+// "表示周期：%2dHz" filled with the frames of the last second.
+QString DisplayRateText(uint32_t frames);
 
 }  // namespace aismon

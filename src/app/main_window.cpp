@@ -37,16 +37,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QColor kNavy(0, 0, 128);
-const QColor kActive(204, 128, 204);
-const QColor kInactive(128, 128, 128);
-const QColor kResetPressed(192, 192, 192);
 
-// The serial ports are read on their own thread and wake the decoding, the network
-// sockets wake it when they become readable; this sweep only picks up what was held back
-// meanwhile (a box, a playback) and checks the receive log's flush. Every wakeup costs an
-// idle monitor CPU: at 10 ms this timer alone took about 0.9 % of a core.
-constexpr int kSweepIntervalMs = 100;
 // A poll decodes for at most this long before letting a due frame go first.
 constexpr uint32_t kPollBudgetMs = 20;
 
@@ -58,18 +49,6 @@ constexpr int kPanelWidth = 213;
 constexpr int kPanelRightGap = kFormWidth - kPanelLeft - kPanelWidth;
 
 }  // namespace
-
-QString FromShiftJis(std::string_view sjis) {
-  QStringDecoder decoder("Shift_JIS");
-  if (!decoder.isValid()) return QString::fromLatin1(sjis.data(), static_cast<qsizetype>(sjis.size()));
-  return decoder.decode(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size())));
-}
-
-QString DisplayRateText(uint32_t frames) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%2d", static_cast<int>(frames));
-  return QString::fromUtf8("表示周期：") + QString::fromLatin1(digits) + QStringLiteral("Hz");
-}
 
 TForm1::TForm1(const WindowSetup& setup, Clock& clock)
     : clock_(clock),
@@ -92,6 +71,9 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   std::error_code ec;
   fs::create_directories(dataFolder_, ec);  // a failure shows later as failed writes
   playbackSource_ = intake_.sources.Register("playback");
+  chores_ = std::make_unique<WindowChores>(ChoreParts{table_, intake_, playback_, playbackSource_, ownMotion_, ports_,
+                                                      autoSave_, receiveLog_, dataFolder_, network_, clock_,
+                                                      panels_.wakeStepSeconds});
   // The receive log starts empty (a member); lines from the ports are offered to it.
   intake_.sentences.SetRecorder(
       [this](const char* line) { receiveLog_.Record(line, clock_.TickMs(), playback_.Playing()); });
@@ -127,22 +109,7 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
     return network_.Sources().Count() > 0;
   };
 
-  std::map<int, std::string> devices;
-  const std::map<int, std::string> iniPorts = ReadPortsSection(iniPath_);
-  for (int n = 1; n <= kPortCount; ++n) devices[n] = PortDevice(n, portsFromCommandLine_, iniPorts);
-  ports_.SetDevices(devices);
-  // Decoded at once when the loop is free: through the zero timer a due frame could go first.
-  ports_.SetWake(this, [this] {
-    if (!closed_ && !demoRunning_ && !driversStopped_) PollSerialPorts();
-  });
-  network_.SetReadyHook([this] { RequestPoll(); });
-  for (const auto& named : {portsFromCommandLine_, iniPorts})
-    for (const auto& [n, path] : named) namedPorts_.insert(n);
-  COM_ResetClick();
-  bool anyPortOpen = false;
-  for (int n = 1; n <= kPortCount; ++n) anyPortOpen = anyPortOpen || ports_.IsOpen(n);
-  network_.Start(setup.sourcesFromCommandLine, iniPath_,
-                 anyPortOpen ? std::vector<std::string>{} : setup.defaultSources);
+  StartSources(setup);
   FormCreate();
 }
 
@@ -170,31 +137,13 @@ void TForm1::BuildControls() {
   for (QToolButton* b : {panels_.play1, panels_.play2, panels_.play10})
     connect(b, &QToolButton::clicked, this, [this, b] { PlaySpeedClick(b); });
 
-  idleTimer_ = new QTimer(this);
-  idleTimer_->setObjectName(QStringLiteral("AppIdle"));
-  idleTimer_->setSingleShot(true);
-  idleTimer_->setTimerType(Qt::PreciseTimer);
-  idleTimer_->setInterval(0);
-  connect(idleTimer_, &QTimer::timeout, this, [this] { AppIdle(); });
-  pollTimer_ = new QTimer(this);
-  pollTimer_->setObjectName(QStringLiteral("PollPorts"));
-  pollTimer_->setTimerType(Qt::PreciseTimer);
-  pollTimer_->setInterval(kSweepIntervalMs);
-  connect(pollTimer_, &QTimer::timeout, this, [this] {
+  FrameDriver::Hooks hooks;
+  hooks.frame = [this] { AppIdle(); };
+  hooks.poll = [this] {
     if (!closed_ && !demoRunning_) PollSerialPorts();
-  });
-  pollSoon_ = new QTimer(this);
-  pollSoon_->setObjectName(QStringLiteral("PollSoon"));
-  pollSoon_->setSingleShot(true);
-  pollSoon_->setInterval(0);
-  connect(pollSoon_, &QTimer::timeout, this, [this] {
-    if (!closed_ && !demoRunning_) PollSerialPorts();
-  });
-  timer100ms_ = new QTimer(this);
-  timer100ms_->setObjectName(QStringLiteral("Timer100ms"));
-  timer100ms_->setInterval(100);
-  connect(timer100ms_, &QTimer::timeout, this, [this] { Timer100msTimer(); });
-  timer100ms_->start();
+  };
+  hooks.chores = [this] { Timer100msTimer(); };
+  driver_ = new FrameDriver(this, clock_, std::move(hooks));
   InstallViewControls();
 }
 
@@ -202,41 +151,12 @@ void TForm1::FormCreate() {
   paint1_->setGeometry(rect());
   paint1_->lower();
   setWindowTitle(FromShiftJis(WindowCaption()));
-  if (QScreen* s = screen()) pacer_.SetRefreshRate(s->refreshRate());
-  idleTimer_->start(0);
-  pollTimer_->start();
+  driver_->Start(screen() != nullptr ? screen()->refreshRate() : 60.0);
 }
 
-void TForm1::StopDrivers() {
-  driversStopped_ = true;
-  idleTimer_->stop();
-  pollTimer_->stop();
-  pollSoon_->stop();
-  timer100ms_->stop();
-}
+void TForm1::StopDrivers() { driver_->Stop(); }
 
-void TForm1::ScheduleNextFrame(uint32_t frameStartMs) {
-  if (driversStopped_ || closed_) return;
-  PaceState s;
-  s.playing = playback_.Playing();
-  s.fastPlayback = s.playing && playback_.PlaybackSpeed() >= 10;
-  s.shipsMoving = liveDataFlag_ && shipsMoving_;
-  s.newData = newData_;
-  const uint32_t now = clock_.TickMs();
-  const FramePace pace = pacer_.PaceFor(s, now);
-  idleTimer_->start(static_cast<int>(pacer_.DelayAfterFrame(frameStartMs, now, pace)));
-}
-
-void TForm1::RequestFrameWithin(uint32_t ms) {
-  if (driversStopped_ || closed_) return;
-  if (!idleTimer_->isActive() || idleTimer_->remainingTime() > static_cast<int>(ms)) idleTimer_->start(static_cast<int>(ms));
-}
-
-void TForm1::NoteInteraction() {
-  const uint32_t now = clock_.TickMs();
-  pacer_.NoteInteraction(now);
-  RequestFrameWithin(pacer_.DelayForInteraction(lastFrameStart_, now));
-}
+void TForm1::NoteInteraction() { driver_->NoteInteraction(); }
 
 void TForm1::AnchorPanels() {
   panel1_->move(width() - kPanelWidth - kPanelRightGap, panel1_->y());
@@ -246,7 +166,7 @@ void TForm1::AnchorPanels() {
 void TForm1::resizeEvent(QResizeEvent*) {
   if (paint1_ != nullptr) paint1_->setGeometry(rect());
   AnchorPanels();
-  if (idleTimer_ != nullptr) NoteInteraction();
+  if (driver_ != nullptr) NoteInteraction();
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
@@ -310,38 +230,34 @@ void TForm1::AppIdle() {
   if (closed_) return;
   if (demoRunning_) {
     // The demo paints for itself; come back later.
-    if (!driversStopped_) idleTimer_->start(static_cast<int>(FramePacer::kShipsIntervalMs));
+    driver_->RequestFrameWithin(FramePacer::kShipsIntervalMs);
     return;
   }
   PollSerialPorts();
   const uint32_t start = clock_.TickMs();
   Paint1Paint();
-  ScheduleNextFrame(start);
+  if (closed_) return;
+  PaceState pace;
+  pace.playing = playback_.Playing();
+  pace.fastPlayback = pace.playing && playback_.PlaybackSpeed() >= 10;
+  pace.shipsMoving = liveDataFlag_ && shipsMoving_;
+  driver_->AfterFrame(start, pace);
 }
 
 void TForm1::Paint1Paint() {
   if (closed_) return;
   FollowSelection();
-  lastFrameStart_ = clock_.TickMs();
-  newData_ = false;
+  driver_->NoteFrameStart();
   FrameOutputs out;
   frame_->Paint(paint1_->width(), paint1_->height(), CollectInputs(), out);
   paint1_->update();
   watch_->AfterFrame(out);
   hoveredShip_ = out.hoveredShip;
   shipsMoving_ = out.shipsMoving;
-  frameRate_.NoteFrame(clock_.TickMs());
-  panels_.demo->setVisible(out.buttonDemoVisible);
-  panels_.circle->setEnabled(out.circleEnabled);
-  panels_.myPos->setVisible(out.ownShipPanelsVisible);
-  panels_.headingUp->setVisible(out.ownShipPanelsVisible);
-  panels_.northUp->setVisible(out.ownShipPanelsVisible);
+  driver_->NoteFramePainted();
   ++idlePasses_;
   ViewState& view = frame_->View();
-  panels_.allShip->SetColor(view.fitAllShips ? kActive : kInactive);
-  panels_.myPos->SetColor(view.centerOnOwnShip ? kActive : kInactive);
-  panels_.headingUp->SetColor(view.orientationMode == OrientationMode::HeadingUp ? kActive : kInactive);
-  panels_.northUp->SetColor(view.orientationMode == OrientationMode::NorthUp ? kActive : kInactive);
+  FollowFrame(panels_, out, view);
   if (view.centerOnOwnShip) {
     DbDynamic own;
     table_.GetShip(0, own);
@@ -362,12 +278,10 @@ void TForm1::PanelMyPosClick(QObject* sender) {
   NoteInteraction();
 }
 
-void TForm1::RequestPoll() {
-  if (!driversStopped_ && !pollSoon_->isActive()) pollSoon_->start();
-}
+void TForm1::RequestPoll() { driver_->RequestPoll(); }
 
 void TForm1::PrefetchInputs() {
-  if (!driversStopped_ && !playback_.Playing() && !demoRunning_) pump_.Prefetch();
+  if (!driver_->Stopped() && !playback_.Playing() && !demoRunning_) pump_.Prefetch();
 }
 
 void TForm1::PollSerialPorts() {
@@ -376,12 +290,7 @@ void TForm1::PollSerialPorts() {
   if (r.bytes > 0 && afterInput) afterInput();
   if (r.bytes > 0) {
     liveDataFlag_ = true;
-    if (!newData_) {
-      // A fresh report shows (and flashes) within a ship-paced frame.
-      newData_ = true;
-      const uint32_t since = clock_.TickMs() - lastFrameStart_;
-      RequestFrameWithin(since >= FramePacer::kShipsIntervalMs ? 0 : FramePacer::kShipsIntervalMs - since);
-    }
+    driver_->NoteNewData();
   }
   // Out of time with input still flowing: the rest comes after whatever else is due.
   if (r.outOfTime) RequestPoll();
@@ -392,59 +301,24 @@ void TForm1::PollSerialPorts() {
 }
 
 void TForm1::Timer100msTimer() {
-  const uint32_t t = ++timerTicks_;
-  if (t == 2) window()->showMaximized();  // the main window, when the form is its chart
+  // Copied on every tick, so they read false until the first.
   intake_.options.vdoEnabled = panels_.vdoEnable->isChecked();
   intake_.options.rmcSogEnabled = panels_.rmcSog->isChecked();
   intake_.options.rmcHdgEnabled = panels_.rmcHdg->isChecked();
-  const int stepSeconds = *panels_.wakeStepSeconds;
-  WakeClockTick(table_, t, WakeTicks(stepSeconds, playback_.Playing(), playback_.PlaybackSpeed()),
-                intake_.counters.rmcFixCount != 0);
-  if (t % 10 == 0) EstimateOwnMotion(table_, ownMotion_, clock_.TickMs());
-  watch_->Tick();
-  if (t % 30 == 5) ReopenMissingPorts();
-  autoSave_.TimerTick(t);  // every 2 minutes, in two steps a second apart
-  if (receiveLog_.FlushDue(clock_.TickMs()))
-    ReportFlushError(receiveLog_.FlushReceiveLog(dataFolder_, Recording(), clock_));
-  network_.Tick();
-  if (t % 3 == 0) {
-    // Nothing plays until the log controls start a playback.
-    const Playback::StepResult r =
-        playback_.PlaybackStep(clock_.TickMs(), [this](const char* s) { intake_.ProcessSentence(s, playbackSource_); });
-    if (r == Playback::StepResult::Ended) {
-      StopShipsAfterPlayback(table_);
-      liveDataFlag_ = false;
-      // The chores go on inside the box's loop (the watch must not stand still); a step
-      // there finds the playback ended and plays nothing.
-      showMessage(QString::fromUtf8("再生終了"));
-    }
+  const WindowChores::Result r =
+      chores_->Tick(watch_.get(), Recording(), [this](const std::string& error) { ReportFlushError(error); });
+  if (r.tick == 2) window()->showMaximized();  // the main window, when the form is its chart
+  if (r.playbackEnded) {
+    liveDataFlag_ = false;
+    // The chores go on inside the box's loop (the watch must not stand still); a step
+    // there finds the playback ended and plays nothing.
+    showMessage(QString::fromUtf8("再生終了"));
   }
-  if (t % 10 == 0) {
+  if (r.secondDue) {
     // The frames of the last real second, however long the timer stood still.
-    panels_.dispRate->setText(DisplayRateText(frameRate_.FramesInLastSecond(clock_.TickMs())));
-    idlePassesAtLastRate_ = idlePasses_;
+    panels_.dispRate->setText(DisplayRateText(driver_->FramesInLastSecond()));
     tableFull_->Update(table_.ReuseCount(), table_.Stations(), clock_.TickMs());
   }
-}
-
-void TForm1::ReopenMissingPorts() {
-  for (int n = 1; n <= kPortCount; ++n)
-    if (!ports_.IsOpen(n)) ports_.OpenPort(n);
-}
-
-void TForm1::COM_ResetClick() {
-  panels_.comReset->SetColor(kResetPressed);
-  panels_.comReset->repaint();
-  for (int n = 1; n <= kPortCount; ++n) {
-    ports_.ClosePort(n);
-    ports_.OpenPort(n);
-  }
-  clock_.SleepMs(100);
-  panels_.comReset->SetColor(kInactive);
-}
-
-void TForm1::CkVdoEnableClick() {
-  SetBackground(panels_.rmc, panels_.vdoEnable->isChecked() ? kInactive : kNavy, Qt::yellow);
 }
 
 }  // namespace aismon

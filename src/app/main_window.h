@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "app/chart_panels.h"
-#include "app/frame_pacer.h"
+#include "app/frame_driver.h"
+#include "app/window_chores.h"
 #include "app/input_pump.h"
 #include "app/measure_tool.h"
 #include "app/mmsi_names.h"
@@ -137,7 +138,7 @@ class TForm1 : public QWidget {
   SourceDialog* SourceDialogWindow() { return sourceDialog_; }
   Intake& IntakeChain() { return intake_; }
   const std::filesystem::path& IniPath() const { return iniPath_; }
-  uint32_t TimerTicks() const { return timerTicks_; }
+  uint32_t TimerTicks() const { return chores_->Ticks(); }
   uint32_t IdlePasses() const { return idlePasses_; }
   // For --frame-counts: the serial reader's longest gap between reads, and the longest a
   // read byte waited before it was decoded, since the last call.
@@ -185,8 +186,6 @@ class TForm1 : public QWidget {
   void AnchorPanels();
   FrameInputs CollectInputs() const;
   void ReportFlushError(const std::string& error);
-  void ScheduleNextFrame(uint32_t frameStartMs);
-  void RequestFrameWithin(uint32_t ms);
   // Keeps the selection on the vessel picked (by MMSI) and its name current; ends it when
   // the vessel has left the table.
   void FollowSelection();
@@ -195,6 +194,9 @@ class TForm1 : public QWidget {
   void RaiseWatchBoxes();
   // At close: everything already read from the ports and sockets is decoded.
   void DecodeWhatWasRead();
+  // Opens the serial ports and starts the network sources, as set on the command line and
+  // in the settings file.
+  void StartSources(const WindowSetup& setup);
   void SelectShip(int32_t slot, Qt::MouseButtons buttons);
 
   Clock& clock_;
@@ -223,21 +225,15 @@ class TForm1 : public QWidget {
   std::unique_ptr<WatchController> watch_;
   ShipDbAutoSave autoSave_;
 
-  uint32_t timerTicks_ = 0;
+  std::unique_ptr<WindowChores> chores_;
   uint32_t idlePasses_ = 0;
-  uint32_t idlePassesAtLastRate_ = 0;
   bool liveDataFlag_ = false;
   // Ships-of-interest boxes waiting to be raised, one at a time, outside decoding.
   std::deque<std::pair<QString, QString>> watchBoxes_;
   bool watchBoxOpen_ = false;
   bool closed_ = false;
   bool demoRunning_ = false;  // the idle pass stays out while the demo feeds its lines
-  bool driversStopped_ = false;
-  FramePacer pacer_;
-  FrameRateCounter frameRate_;
-  bool newData_ = false;      // sentences arrived since the last frame
   bool shipsMoving_ = false;  // the last frame moved a ship
-  uint32_t lastFrameStart_ = 0;
   int32_t selectedMmsi_ = 0;
   bool selectedKeepsReceivedName_ = false;
   std::vector<std::string> memoSample_;
@@ -254,19 +250,12 @@ class TForm1 : public QWidget {
   std::string selectedShipName_;
   std::string lastFlushError_;
 
-  QTimer* idleTimer_ = nullptr;  // the next frame, single-shot, re-armed by the pacing
-  QTimer* pollTimer_ = nullptr;  // sweeps what no wake announced
-  QTimer* pollSoon_ = nullptr;   // a wake's decoding pass, coalesced
-  QTimer* timer100ms_ = nullptr;
+  FrameDriver* driver_ = nullptr;
   PaintBox* paint1_ = nullptr;
   ChartPanels panels_;
   QWidget* panel1_ = nullptr;
   QWidget* panelDbg_ = nullptr;
 };
 
-// Shift-JIS bytes to text for the screen.
-QString FromShiftJis(std::string_view sjis);
-// "表示周期：%2dHz" filled with the frames of the last second.
-QString DisplayRateText(uint32_t frames);
 
 }  // namespace aismon

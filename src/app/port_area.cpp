@@ -1,5 +1,8 @@
-// The port panel area of the chart seen from the window: which panel is under the
-// pointer, its tooltip, and the source dialog a click there opens.
+// The sources seen from the window: starting them, the debug panel's COM reset and VDO
+// switch, and the port panel area of the chart (which panel is under the pointer, its
+// tooltip, and the source dialog a click there opens).
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 
 #include "app/main_window.h"
@@ -60,6 +63,42 @@ void TForm1::OpenSourceDialog() {
   sourceDialog_->show();
   sourceDialog_->raise();
   sourceDialog_->activateWindow();
+}
+
+void TForm1::StartSources(const WindowSetup& setup) {
+  std::map<int, std::string> devices;
+  const std::map<int, std::string> iniPorts = ReadPortsSection(iniPath_);
+  for (int n = 1; n <= kPortCount; ++n) devices[n] = PortDevice(n, portsFromCommandLine_, iniPorts);
+  ports_.SetDevices(devices);
+  // Decoded at once when the loop is free: through the zero timer a due frame could go first.
+  ports_.SetWake(this, [this] {
+    if (!closed_ && !demoRunning_ && !driver_->Stopped()) PollSerialPorts();
+  });
+  network_.SetReadyHook([this] { RequestPoll(); });
+  for (const auto& named : {portsFromCommandLine_, iniPorts})
+    for (const auto& [n, path] : named) namedPorts_.insert(n);
+  COM_ResetClick();
+  bool anyPortOpen = false;
+  for (int n = 1; n <= kPortCount; ++n) anyPortOpen = anyPortOpen || ports_.IsOpen(n);
+  network_.Start(setup.sourcesFromCommandLine, iniPath_,
+                 anyPortOpen ? std::vector<std::string>{} : setup.defaultSources);
+}
+
+void TForm1::ReopenMissingPorts() { chores_->ReopenMissingPorts(); }
+
+void TForm1::COM_ResetClick() {
+  panels_.comReset->SetColor(QColor(192, 192, 192));
+  panels_.comReset->repaint();
+  for (int n = 1; n <= kPortCount; ++n) {
+    ports_.ClosePort(n);
+    ports_.OpenPort(n);
+  }
+  clock_.SleepMs(100);
+  panels_.comReset->SetColor(QColor(128, 128, 128));
+}
+
+void TForm1::CkVdoEnableClick() {
+  SetBackground(panels_.rmc, panels_.vdoEnable->isChecked() ? QColor(128, 128, 128) : QColor(0, 0, 128), Qt::yellow);
 }
 
 }  // namespace aismon

@@ -171,7 +171,9 @@ TEST_F(ViewControlTest, ALimitFieldRefusesAValueOutOfItsRangeWithTheReason) {
     SendKey(tcpa, Qt::Key_Return);
     EXPECT_EQ(tcpa->value(), r.value) << r.typed;
     EXPECT_EQ(tcpa->Refusal().isEmpty(), !r.refused) << r.typed << ": " << tcpa->Refusal().toStdString();
-    if (r.refused) EXPECT_TRUE(tcpa->Refusal().contains(QString::fromUtf8(r.typed))) << tcpa->Refusal().toStdString();
+    if (r.refused) {
+      EXPECT_TRUE(tcpa->Refusal().contains(QString::fromUtf8(r.typed))) << tcpa->Refusal().toStdString();
+    }
   }
   w_->hide();
 }
