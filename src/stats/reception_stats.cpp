@@ -9,19 +9,8 @@ namespace aismon {
 
 namespace {
 constexpr uint32_t kMinuteMs = 60000;
-
-int WindowMinutes(CountWindow w) {
-  switch (w) {
-    case CountWindow::kLastMinute:
-      return 1;
-    case CountWindow::kLastHour:
-      return 60;
-    case CountWindow::kLastDay:
-      return kDayMinutes;
-    default:
-      return 0;
-  }
-}
+// Well within the tick's 49-day wrap; the minute count is asked for far more often.
+constexpr uint32_t kRebaseMs = 24u * 60 * kMinuteMs;
 
 int ChannelOf(char c) { return c == 'A' || c == '1' ? 0 : c == 'B' || c == '2' ? 1 : 2; }
 
@@ -42,13 +31,11 @@ uint32_t MinutesSince2000(const LocalDateTime& t) {
 }
 
 ReceptionStats::ReceptionStats(const ShipTable& table, const SourceRegistry& sources, Clock& clock)
-    : table_(table),
-      sources_(sources),
-      clock_(clock),
-      baseMinute_(MinutesSince2000(clock.Now())),
-      baseTick_(clock.TickMs()),
-      image_(new StatsImage()),
-      run_(new MessageTally()) {
+    : table_(table), sources_(sources), clock_(clock), image_(new StatsImage()), run_(new MessageTally()) {
+  // Minutes turn with the calendar's: the base tick is the start of the current minute.
+  const LocalDateTime now = clock.Now();
+  baseMinute_ = MinutesSince2000(now);
+  baseTick_ = clock.TickMs() - static_cast<uint32_t>(now.second) * 1000u;
   std::memcpy(image_->magic, kStatsMagic, sizeof kStatsMagic);
   image_->version = kStatsVersion;
   for (int16_t& s : slotOfId_) s = -1;
@@ -56,7 +43,16 @@ ReceptionStats::ReceptionStats(const ShipTable& table, const SourceRegistry& sou
 
 ReceptionStats::~ReceptionStats() = default;
 
-uint32_t ReceptionStats::CurrentMinute() const { return baseMinute_ + (clock_.TickMs() - baseTick_) / kMinuteMs; }
+uint32_t ReceptionStats::CurrentMinute() const {
+  const uint32_t elapsed = clock_.TickMs() - baseTick_;
+  if (elapsed >= kRebaseMs) {
+    const uint32_t minutes = elapsed / kMinuteMs;
+    baseMinute_ += minutes;
+    baseTick_ += minutes * kMinuteMs;
+    return baseMinute_;
+  }
+  return baseMinute_ + elapsed / kMinuteMs;
+}
 
 void ReceptionStats::SetReceiver(double lat, double lon) {
   hasReceiver_ = true;
@@ -94,25 +90,39 @@ int ReceptionStats::BinaryKeyOf(int number, int dac, int fi) {
   return static_cast<int>(im.binaryKeyCount++);
 }
 
-uint32_t* ReceptionStats::MinuteRow(uint32_t minute) {
+void ReceptionStats::StartMinuteRow(uint32_t minute) {
   StatsImage& im = *image_;
   const int i = static_cast<int>(minute % kDayMinutes);
-  if (im.minuteStamp[i] != minute + 1) {
-    im.minuteStamp[i] = minute + 1;
-    std::memset(im.minuteByNumber[i], 0, sizeof im.minuteByNumber[i]);
-    std::memset(im.minuteBySource[i], 0, sizeof im.minuteBySource[i]);
-  }
-  return im.minuteByNumber[i];
+  if (im.minuteStamp[i] == minute + 1) return;
+  im.minuteStamp[i] = minute + 1;
+  std::memset(im.minuteBySource[i], 0, sizeof im.minuteBySource[i]);
 }
 
-void ReceptionStats::NoteStation(int32_t mmsi, uint32_t minute) {
-  const uint32_t hour = minute / 60;
+WindowTally& ReceptionStats::RecentTally(uint32_t minute) {
+  StatsImage& im = *image_;
+  const int i = static_cast<int>(minute % kHourMinutes);
+  if (im.recentStamp[i] != minute + 1) {
+    im.recentStamp[i] = minute + 1;
+    std::memset(&im.recent[i], 0, sizeof(WindowTally));
+  }
+  return im.recent[i];
+}
+
+WindowTally& ReceptionStats::HourTally(uint32_t hour) {
   StatsImage& im = *image_;
   const int h = static_cast<int>(hour % kDayHours);
   if (im.hourStamp[h] != hour + 1) {
     im.hourStamp[h] = hour + 1;
     im.hourStations[h] = 0;
+    std::memset(&im.hours[h], 0, sizeof(WindowTally));
   }
+  return im.hours[h];
+}
+
+void ReceptionStats::NoteStation(int32_t mmsi, uint32_t minute) {
+  const uint32_t hour = minute / 60;
+  StatsImage& im = *image_;
+  HourTally(hour);
   if (im.heardHour != hour + 1) {
     std::memset(im.heard, 0, sizeof im.heard);
     im.heardHour = hour + 1;
@@ -126,7 +136,7 @@ void ReceptionStats::NoteStation(int32_t mmsi, uint32_t minute) {
   }
   im.heard[k] = mmsi;
   ++im.heardCount;
-  ++im.hourStations[h];
+  ++im.hourStations[hour % kDayHours];
 }
 
 void ReceptionStats::OnMessage(const CompletedMessage& m) {
@@ -134,29 +144,33 @@ void ReceptionStats::OnMessage(const CompletedMessage& m) {
   const AisPayload& p = *m.payload;
   const int slot = SlotOf(m.source);
   StatsImage& im = *image_;
+  const uint32_t minute = CurrentMinute();
+  WindowTally& recent = RecentTally(minute);
+  WindowTally& hour = HourTally(minute / 60);
+  // Every count goes to this run, all time, the current minute and the current hour.
+  const auto count = [&](auto add) {
+    add(*run_);
+    add(im.allTime);
+    add(recent);
+    add(hour);
+  };
   if (m.duplicate) {
-    ++run_->duplicates[slot];
-    ++im.allTime.duplicates[slot];
+    count([slot](auto& t) { ++t.duplicates[slot]; });
     return;
   }
   const int number = p.bytes[0] >> 2;
   const int channel = ChannelOf(m.channel);
-  ++run_->byNumber[slot][number];
-  ++im.allTime.byNumber[slot][number];
-  ++run_->byChannel[slot][channel];
-  ++im.allTime.byChannel[slot][channel];
-
-  const uint32_t minute = CurrentMinute();
-  ++MinuteRow(minute)[number];
+  count([=](auto& t) {
+    ++t.byNumber[slot][number];
+    ++t.byChannel[slot][channel];
+  });
+  StartMinuteRow(minute);
   ++im.minuteBySource[minute % kDayMinutes][slot];
 
   const int at = number == 6 ? 73 : 41;  // message 6 has a destination before it
   if ((number == 6 || number == 8) && p.bitLength >= at + 15) {
     const int k = BinaryKeyOf(number, GetBits(p, at, at + 9, false), GetBits(p, at + 10, at + 15, false));
-    if (k >= 0) {
-      ++run_->binary[k];
-      ++im.allTime.binary[k];
-    }
+    if (k >= 0) count([k](auto& t) { ++t.binary[k]; });
   }
   if (m.mode != kOtherShipsMode) return;
   const int32_t mmsi = GetBits(p, 9, 38, false);
@@ -169,55 +183,66 @@ void ReceptionStats::OnMessage(const CompletedMessage& m) {
                   mmsi, minute);
 }
 
-uint64_t ReceptionStats::WindowSum(CountWindow w, int number, int slot) const {
-  const int n = WindowMinutes(w);
+// get reads one figure from a tally; the window says which tallies are summed.
+template <typename Get>
+uint64_t ReceptionStats::Sum(CountWindow w, Get get) const {
+  const StatsImage& im = *image_;
+  if (w == CountWindow::kSinceStart) return get(*run_);
+  if (w == CountWindow::kAllTime) return get(im.allTime);
   const uint32_t cur = CurrentMinute();
   uint64_t sum = 0;
-  for (int ago = 0; ago < n && static_cast<uint32_t>(ago) <= cur; ++ago) {
-    const uint32_t minute = cur - ago;
-    const int i = static_cast<int>(minute % kDayMinutes);
-    if (image_->minuteStamp[i] != minute + 1) continue;
-    sum += slot >= 0 ? image_->minuteBySource[i][slot] : image_->minuteByNumber[i][number];
+  if (w == CountWindow::kLastDay) {
+    const uint32_t hour = cur / 60;
+    for (uint32_t ago = 0; ago < kDayHours && ago <= hour; ++ago) {
+      const int i = static_cast<int>((hour - ago) % kDayHours);
+      if (im.hourStamp[i] == hour - ago + 1) sum += get(im.hours[i]);
+    }
+    return sum;
+  }
+  const uint32_t minutes = w == CountWindow::kLastMinute ? 1 : kHourMinutes;
+  for (uint32_t ago = 0; ago < minutes && ago <= cur; ++ago) {
+    const int i = static_cast<int>((cur - ago) % kHourMinutes);
+    if (im.recentStamp[i] == cur - ago + 1) sum += get(im.recent[i]);
   }
   return sum;
 }
 
 uint64_t ReceptionStats::Count(int number, CountWindow w) const {
   if (number < 0 || number >= kCountedNumbers) return 0;
-  if (WindowMinutes(w) > 0) return WindowSum(w, number, -1);
-  uint64_t sum = 0;
-  for (int s = 0; s < kStatSources; ++s) sum += CountBySource(s, number, w);
-  return sum;
+  return Sum(w, [number](const auto& t) {
+    uint64_t n = 0;
+    for (int s = 0; s < kStatSources; ++s) n += t.byNumber[s][number];
+    return n;
+  });
 }
 
 uint64_t ReceptionStats::CountBySource(int slot, int number, CountWindow w) const {
   if (slot < 0 || slot >= kStatSources || number < 0 || number >= kCountedNumbers) return 0;
-  if (w == CountWindow::kSinceStart) return run_->byNumber[slot][number];
-  if (w == CountWindow::kAllTime) return image_->allTime.byNumber[slot][number];
-  return 0;
+  return Sum(w, [=](const auto& t) { return static_cast<uint64_t>(t.byNumber[slot][number]); });
 }
 
 uint64_t ReceptionStats::SourceTotal(int slot, CountWindow w) const {
   if (slot < 0 || slot >= kStatSources) return 0;
-  if (WindowMinutes(w) > 0) return WindowSum(w, 0, slot);
-  uint64_t sum = 0;
-  for (int n = 0; n < kCountedNumbers; ++n) sum += CountBySource(slot, n, w);
-  return sum;
+  return Sum(w, [slot](const auto& t) {
+    uint64_t n = 0;
+    for (const auto c : t.byNumber[slot]) n += c;
+    return n;
+  });
 }
 
 uint64_t ReceptionStats::Duplicates(int slot, CountWindow w) const {
   if (slot < 0 || slot >= kStatSources) return 0;
-  return w == CountWindow::kAllTime ? image_->allTime.duplicates[slot] : run_->duplicates[slot];
+  return Sum(w, [slot](const auto& t) { return static_cast<uint64_t>(t.duplicates[slot]); });
 }
 
 uint64_t ReceptionStats::ChannelCount(int slot, int channel, CountWindow w) const {
   if (slot < 0 || slot >= kStatSources || channel < 0 || channel >= kChannels) return 0;
-  return w == CountWindow::kAllTime ? image_->allTime.byChannel[slot][channel] : run_->byChannel[slot][channel];
+  return Sum(w, [=](const auto& t) { return static_cast<uint64_t>(t.byChannel[slot][channel]); });
 }
 
 uint64_t ReceptionStats::BinaryCount(int i, CountWindow w) const {
   if (i < 0 || i >= BinaryKeyCount()) return 0;
-  return w == CountWindow::kAllTime ? image_->allTime.binary[i] : run_->binary[i];
+  return Sum(w, [i](const auto& t) { return static_cast<uint64_t>(t.binary[i]); });
 }
 
 uint32_t ReceptionStats::MinuteCount(int slot, int minutesAgo) const {

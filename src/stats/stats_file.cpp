@@ -1,10 +1,12 @@
 #include "stats/stats_file.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <system_error>
 
 #include "shipdb/ship_db_files.h"
+#include "stats/stats_image_v2.h"
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
@@ -35,8 +37,27 @@ fs::path StatsPath(const fs::path& programFolder) { return programFolder / kData
 bool LoadStats(ReceptionStats& stats, const fs::path& programFolder) {
   std::FILE* f = std::fopen(StatsPath(programFolder).string().c_str(), "rb");
   if (f == nullptr) return false;
+  // The magic and version say which layout follows; the file must hold exactly that much.
+  char head[sizeof kStatsMagic + sizeof(uint32_t)] = {};
+  uint32_t version = 0;
+  const bool headed = std::fread(head, sizeof head, 1, f) == 1 &&
+                      std::memcmp(head, kStatsMagic, sizeof kStatsMagic) == 0 && std::fseek(f, 0, SEEK_SET) == 0;
+  std::memcpy(&version, head + sizeof kStatsMagic, sizeof version);
   auto image = std::make_unique<StatsImage>();
-  const bool whole = std::fread(image.get(), sizeof(StatsImage), 1, f) == 1 && std::fgetc(f) == EOF;
+  bool whole = false;
+  if (headed && version == kStatsVersion) {
+    whole = std::fread(image.get(), sizeof(StatsImage), 1, f) == 1 && std::fgetc(f) == EOF;
+  } else if (headed && version == kStatsVersion2) {
+    auto old = std::make_unique<StatsImageV2>();
+    whole = std::fread(old.get(), sizeof(StatsImageV2), 1, f) == 1 && std::fgetc(f) == EOF;
+    if (whole && old->sourceCount <= kV2Sources && old->binaryKeyCount <= kBinaryKeys) {
+      std::memcpy(image->magic, kStatsMagic, sizeof kStatsMagic);
+      image->version = kStatsVersion;
+      UpgradeStatsImage(*old, *image);
+    } else {
+      whole = false;
+    }
+  }
   std::fclose(f);
   return whole && stats.Restore(*image);
 }

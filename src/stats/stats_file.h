@@ -12,7 +12,8 @@ inline constexpr char kStatsFileName[] = "@Stats1.bin";
 
 std::filesystem::path StatsPath(const std::filesystem::path& programFolder);
 
-// False when the file is missing, short, or of another kind; the figures are then unchanged.
+// False when the file is missing, short, or of another kind or version; the figures are
+// then unchanged. A version 2 file gives what it holds (see stats_image_v2.h).
 bool LoadStats(ReceptionStats& stats, const std::filesystem::path& programFolder);
 // False when it could not be written; the old file is then left as it was.
 bool SaveStats(const ReceptionStats& stats, const std::filesystem::path& programFolder);

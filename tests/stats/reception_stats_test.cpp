@@ -4,10 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
 
 #include "stats/receiver_position.h"
 #include "stats/stats_file.h"
+#include "stats/stats_image_v2.h"
 #include "tests/support/intake_fixture.h"
 #include "tests/support/temp_files.h"
 
@@ -94,6 +100,70 @@ TEST_F(ReceptionStatsTest, WindowsDuplicatesChannelsAndTheRangeOfARealReport) {
   EXPECT_NEAR(r.rangeNm, 21.3, 0.2);
 }
 
+// A real message 8 (DAC 1, FI 11, weather) as a binary kind.
+constexpr char kWeather[] = "!AIVDM,1,1,4,B,8>jR06@0Bk3:wOli;<`WPhh<1rqVBQf2V@Pdt0J82avIM2b<<Rv1t<ot=@1,2*54";
+
+// A message 1 (with its copy from a second receiver) and a message 8 are counted, time
+// passes, and they come again: the window holds both rounds or, once the first round's
+// bucket has left it, only the second. Every figure is checked in the one window.
+TEST(ReceptionStatsWindows, EachCountLeavesItsWindowWithItsBucket) {
+  constexpr uint64_t kMin = 60000, kHour = 60 * kMin, kDay = 24 * kHour;
+  struct Row {
+    const char* name;
+    int startSecond;   // of the minute 08:00 at the start
+    uint64_t advance;  // ms before the second round
+    CountWindow window;
+    uint64_t expected;  // messages 1 in the window after the second round
+  } rows[] = {
+      {"minute_keeps_59s", 0, kMin - 1, CountWindow::kLastMinute, 2},
+      {"minute_leaves_at_60s", 0, kMin, CountWindow::kLastMinute, 1},
+      {"minute_turns_with_the_calendar", 30, 30000, CountWindow::kLastMinute, 1},
+      {"hour_keeps_59min", 0, kHour - 1, CountWindow::kLastHour, 2},
+      {"hour_leaves_at_3600s", 0, kHour, CountWindow::kLastHour, 1},
+      {"day_keeps_23h59", 0, kDay - 1, CountWindow::kLastDay, 2},
+      {"day_leaves_at_86400s", 0, kDay, CountWindow::kLastDay, 1},
+      {"since_start_keeps_all", 0, 3 * kDay, CountWindow::kSinceStart, 2},
+      {"all_time_keeps_all", 0, 3 * kDay, CountWindow::kAllTime, 2},
+      {"past_the_ticks_wrap", 0, 50 * kDay + 30 * kMin, CountWindow::kLastHour, 1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ManualClock clock(4000000000u, LocalDateTime{2026, 12, 9, 8, 0, r.startSecond});
+    ShipTable table(clock);
+    Intake intake(table);
+    ReceptionStats stats(table, intake.sources, clock);
+    intake.assembler.AddObserver(&stats);
+    const SourceId second = intake.sources.Register("udp:10111");
+    const uint32_t startMinute = stats.CurrentMinute();
+    const auto round = [&] {
+      intake.ProcessSentence(kClassA);
+      intake.ProcessSentence(kClassA, second);
+      intake.ProcessSentence(kWeather);
+    };
+    round();
+    for (uint64_t left = r.advance; left > 0;) {  // steps the minute count sees, as a running program's do
+      const uint32_t step = static_cast<uint32_t>(std::min<uint64_t>(left, 10 * kDay));
+      clock.Advance(step);
+      left -= step;
+      stats.CurrentMinute();
+    }
+    round();
+    EXPECT_EQ(stats.CurrentMinute() - startMinute, (r.startSecond * 1000 + r.advance) / kMin);
+    const CountWindow w = r.window;
+    EXPECT_EQ(stats.Count(1, w), r.expected);
+    EXPECT_EQ(stats.CountBySource(0, 1, w), r.expected);
+    EXPECT_EQ(stats.SourceTotal(0, w), 2 * r.expected);
+    EXPECT_EQ(stats.SourceTotal(1, w), 0u);
+    EXPECT_EQ(stats.Duplicates(1, w), r.expected);
+    EXPECT_EQ(stats.ChannelCount(0, 0, w), r.expected);  // A
+    EXPECT_EQ(stats.ChannelCount(0, 1, w), r.expected);  // B
+    ASSERT_EQ(stats.BinaryKeyCount(), 1);
+    EXPECT_EQ(stats.BinaryKeyAt(0).dac, 1);
+    EXPECT_EQ(stats.BinaryKeyAt(0).fi, 11);
+    EXPECT_EQ(stats.BinaryCount(0, w), r.expected);
+  }
+}
+
 TEST_F(ReceptionStatsTest, FiguresSurviveARestart) {
   testing::TempFolder home;
   stats.SetReceiver(34.5, 135.0);
@@ -107,6 +177,8 @@ TEST_F(ReceptionStatsTest, FiguresSurviveARestart) {
   ASSERT_TRUE(LoadStats(again, home.path()));
   EXPECT_EQ(again.Count(1, CountWindow::kAllTime), 1u);
   EXPECT_EQ(again.Count(4, CountWindow::kLastHour), 1u);
+  EXPECT_EQ(again.CountBySource(0, 1, CountWindow::kLastMinute), 1u);
+  EXPECT_EQ(again.ChannelCount(0, 1, CountWindow::kLastDay), 1u);
   EXPECT_EQ(again.Count(1, CountWindow::kSinceStart), 0u);
   EXPECT_EQ(again.StationsInHour(0), 2u);
   EXPECT_EQ(again.Sectors().At(StationClass::kA, 7).mmsi, 431023494);
@@ -119,11 +191,77 @@ TEST_F(ReceptionStatsTest, FiguresSurviveARestart) {
   EXPECT_EQ(again.Count(1, CountWindow::kSinceStart), 1u);
   EXPECT_EQ(again.StationsInHour(0), 2u);
 
-  // A damaged file is refused and changes nothing.
-  std::ofstream(StatsPath(home.path()), std::ios::binary | std::ios::trunc) << "AISSTATS-short";
-  ReceptionStats third(table, intake.sources, clock);
-  EXPECT_FALSE(LoadStats(third, home.path()));
-  EXPECT_EQ(third.Count(1, CountWindow::kAllTime), 0u);
+}
+
+// A file of the previous layout keeps its names, all-time counts, minutes by source,
+// stations per hour and range records; a damaged one of either layout is refused and
+// changes nothing.
+TEST_F(ReceptionStatsTest, AnOlderFileGivesWhatItHoldsADamagedOneNothing) {
+  testing::TempFolder home;
+  const auto path = StatsPath(home.path());
+  const auto write = [&](const std::string& bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  };
+  const auto bytesOf = [](const void* p, size_t n) { return std::string(static_cast<const char*>(p), n); };
+
+  auto old = std::make_unique<StatsImageV2>();
+  std::memcpy(old->magic, kStatsMagic, sizeof kStatsMagic);
+  old->version = 2;
+  old->sourceCount = 20;  // more than are kept now: the last ones go into the last slot
+  std::strcpy(old->sourceNames[0], "serial:/dev/ttyUSB0");
+  std::strcpy(old->sourceNames[15], "udp:10110");
+  old->allTime.byNumber[0][1] = 500;
+  old->allTime.byNumber[15][5] = 7;
+  old->allTime.byNumber[19][5] = 3;
+  old->allTime.byChannel[19][1] = 3;
+  const uint32_t minute = stats.CurrentMinute();
+  old->minuteStamp[minute % kDayMinutes] = minute + 1;
+  old->minuteBySource[minute % kDayMinutes][0] = 40;
+  old->minuteByNumber[minute % kDayMinutes][1] = 40;
+  old->sectors.records[0][7] = SectorRecord{21.3, 431023494, minute};
+  write(bytesOf(old.get(), sizeof(StatsImageV2)));
+  {
+    ReceptionStats loaded(table, intake.sources, clock);
+    ASSERT_TRUE(LoadStats(loaded, home.path()));
+    EXPECT_EQ(loaded.SourceSlots(), kStatSources);
+    EXPECT_STREQ(loaded.SourceName(15), "udp:10110");
+    EXPECT_EQ(loaded.Count(1, CountWindow::kAllTime), 500u);
+    EXPECT_EQ(loaded.CountBySource(15, 5, CountWindow::kAllTime), 10u);
+    EXPECT_EQ(loaded.ChannelCount(15, 1, CountWindow::kAllTime), 3u);
+    EXPECT_EQ(loaded.MinuteCount(0, 0), 40u);
+    EXPECT_EQ(loaded.Count(1, CountWindow::kLastHour), 0u);  // no counts by source and number per minute
+    EXPECT_EQ(loaded.Sectors().At(StationClass::kA, 7).mmsi, 431023494);
+  }
+
+  Feed(kClassA);
+  ASSERT_TRUE(SaveStats(stats, home.path()));
+  std::ifstream in(path, std::ios::binary);
+  const std::string current((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(current.size(), sizeof(StatsImage));
+  std::string otherVersion = current;
+  otherVersion[8] = 9;
+  old->sourceCount = kV2Sources + 1;
+  const struct {
+    const char* name;
+    std::string bytes;
+  } damaged[] = {
+      {"empty", ""},
+      {"magic_only", current.substr(0, 10)},
+      {"cut_short", current.substr(0, current.size() - 1)},
+      {"one_byte_more", current + "x"},
+      {"unknown_version", otherVersion},
+      {"old_cut_short", bytesOf(old.get(), sizeof(StatsImageV2) - 4)},
+      {"old_with_too_many_sources", bytesOf(old.get(), sizeof(StatsImageV2))},
+  };
+  for (const auto& d : damaged) {
+    SCOPED_TRACE(d.name);
+    write(d.bytes);
+    ReceptionStats fresh(table, intake.sources, clock);
+    EXPECT_FALSE(LoadStats(fresh, home.path()));
+    EXPECT_EQ(fresh.Count(1, CountWindow::kAllTime), 0u);
+    EXPECT_EQ(fresh.SourceSlots(), 0);
+  }
 }
 
 TEST_F(ReceptionStatsTest, ReceiverIsOwnShipsFixElseTheSettingElseNowhere) {

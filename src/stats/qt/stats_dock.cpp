@@ -5,9 +5,13 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineSeries>
+#include <QMessageBox>
 #include <QPolarChart>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -17,6 +21,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace aismon {
 
@@ -56,12 +61,17 @@ QTableWidgetItem* Number(uint64_t v) {
 }
 }  // namespace
 
-StatsDock::StatsDock(const ReceptionStats& stats, QWidget* parent) : QWidget(parent), stats_(stats) {
+StatsDock::StatsDock(ReceptionStats& stats, QWidget* parent) : QWidget(parent), stats_(stats) {
   setObjectName(QStringLiteral("StatsDock"));
   setWindowTitle(QString::fromUtf8("受信統計"));
   chooseFile = [this](const QString& suggested) {
     return QFileDialog::getSaveFileName(this, QString::fromUtf8("グラフを保存"), suggested,
                                         QStringLiteral("PNG (*.png)"));
+  };
+  confirmRangeReset = [this] {
+    return QMessageBox::question(this, QString::fromUtf8("受信距離の記録"),
+                                 QString::fromUtf8("方位別の最大受信距離の記録をすべて消去しますか？"),
+                                 QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Yes;
   };
 
   // Messages per minute, one line per source, the last 24 hours (minutes before now).
@@ -133,16 +143,11 @@ StatsDock::StatsDock(const ReceptionStats& stats, QWidget* parent) : QWidget(par
   rangeTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   rangeTable_->setMaximumHeight(160);
 
-  counts_ = new QTableWidget;
-  counts_->setObjectName(QStringLiteral("MessageCounts"));
-  counts_->verticalHeader()->hide();
-  counts_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  counts_->setSortingEnabled(false);
 
   tabs_ = new QTabWidget;
   tabs_->addTab(PlotPage(Plot::kRate, rateView_), QString::fromUtf8("受信率"));
   tabs_->addTab(PlotPage(Plot::kStations, stationsView_), QString::fromUtf8("局数"));
-  tabs_->addTab(counts_, QString::fromUtf8("電文数"));
+  tabs_->addTab(CountsPage(), QString::fromUtf8("電文数"));
   tabs_->addTab(PlotPage(Plot::kRange, rangeView_, rangeTable_), QString::fromUtf8("受信距離"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -155,16 +160,59 @@ QWidget* StatsDock::PlotPage(Plot plot, QChartView* view, QWidget* below) {
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(view, 1);
   if (below != nullptr) layout->addWidget(below);
+  auto* buttons = new QHBoxLayout;
+  layout->addLayout(buttons);
+  if (plot == Plot::kRange) {
+    auto* reset = new QPushButton(QString::fromUtf8("記録を消去…"));
+    reset->setObjectName(QStringLiteral("ResetRangeRecords"));
+    buttons->addWidget(reset);
+    connect(reset, &QPushButton::clicked, this, [this] { ResetRange(); });
+  }
+  buttons->addStretch(1);
   auto* save = new QPushButton(QString::fromUtf8("PNG で保存…"));
   static const char* const kNames[] = {"SaveRatePlot", "SaveStationsPlot", "SaveRangePlot"};
   static const char* const kFiles[] = {"ais-rate.png", "ais-stations.png", "ais-range.png"};
   save->setObjectName(QString::fromLatin1(kNames[static_cast<int>(plot)]));
-  layout->addWidget(save, 0, Qt::AlignRight);
+  buttons->addWidget(save);
   connect(save, &QPushButton::clicked, this, [this, plot] {
     const QString path = chooseFile ? chooseFile(QString::fromLatin1(kFiles[static_cast<int>(plot)])) : QString();
     if (!path.isEmpty() && SavePlot(plot, path) && onPlotSaved) onPlotSaved(path);
   });
   return page;
+}
+
+QWidget* StatsDock::CountsPage() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel(QString::fromUtf8("期間")));
+  window_ = new QComboBox;
+  window_->setObjectName(QStringLiteral("CountWindow"));
+  const std::pair<const char*, CountWindow> windows[] = {
+      {"直近 1 分", CountWindow::kLastMinute}, {"直近 1 時間", CountWindow::kLastHour},
+      {"直近 24 時間", CountWindow::kLastDay},  {"起動後", CountWindow::kSinceStart},
+      {"累計", CountWindow::kAllTime}};
+  for (const auto& [label, w] : windows) window_->addItem(QString::fromUtf8(label), static_cast<int>(w));
+  window_->setCurrentIndex(window_->findData(static_cast<int>(CountWindow::kSinceStart)));
+  row->addWidget(window_);
+  row->addStretch(1);
+  layout->addLayout(row);
+  counts_ = new QTableWidget;
+  counts_->setObjectName(QStringLiteral("MessageCounts"));
+  counts_->verticalHeader()->hide();
+  counts_->verticalHeader()->setDefaultSectionSize(counts_->fontMetrics().height() + 6);
+  counts_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  counts_->setSortingEnabled(false);
+  layout->addWidget(counts_, 1);
+  connect(window_, &QComboBox::currentIndexChanged, this, [this] { RefreshCounts(); });
+  return page;
+}
+
+void StatsDock::ResetRange() {
+  if (confirmRangeReset && !confirmRangeReset()) return;
+  stats_.ResetRangeRecords();
+  RefreshRange();
+  if (onRangeReset) onRangeReset();
 }
 
 QChart* StatsDock::ChartOf(Plot plot) const {
@@ -238,55 +286,50 @@ void StatsDock::RefreshStations() {
 }
 
 void StatsDock::RefreshCounts() {
-  // One row per message number or binary kind heard; windows, then this run by source.
+  // One row per message number ever heard (so the rows stay put when the window changes),
+  // per binary kind, per channel, then duplicates and the total; the window's count over
+  // all sources, then by source.
+  const CountWindow w = static_cast<CountWindow>(window_->currentData().toInt());
   const int sources = stats_.SourceSlots();
-  QStringList header{QString::fromUtf8("電文"), QString::fromUtf8("1分"), QString::fromUtf8("1時間"),
-                     QString::fromUtf8("24時間"), QString::fromUtf8("起動後"), QString::fromUtf8("累計")};
+  QStringList header{QString::fromUtf8("電文"), QString::fromUtf8("全受信源")};
   for (int s = 0; s < sources; ++s) {
     const char* name = stats_.SourceName(s);
     header << (name[0] != '\0' ? QString::fromUtf8(name) : QString::fromUtf8("既定"));
   }
   int rows = 0;
   for (int n = 0; n < kCountedNumbers; ++n) rows += stats_.Count(n, CountWindow::kAllTime) != 0;
-  rows += stats_.BinaryKeyCount() + kChannels;
+  rows += stats_.BinaryKeyCount() + kChannels + 2;
   counts_->setColumnCount(static_cast<int>(header.size()));
   counts_->setHorizontalHeaderLabels(header);
   counts_->setRowCount(rows);
   int row = 0;
+  // A row of a figure read by source slot: its sum, then each slot.
+  const auto bySource = [&](const QString& label, auto figure) {
+    counts_->setItem(row, 0, new QTableWidgetItem(label));
+    uint64_t all = 0;
+    for (int s = 0; s < sources; ++s) {
+      const uint64_t n = figure(s);
+      all += n;
+      counts_->setItem(row, 2 + s, Number(n));
+    }
+    counts_->setItem(row++, 1, Number(all));
+  };
   for (int n = 0; n < kCountedNumbers; ++n) {
     if (stats_.Count(n, CountWindow::kAllTime) == 0) continue;
-    counts_->setItem(row, 0, new QTableWidgetItem(QString::number(n)));
-    int col = 1;
-    for (const CountWindow w : {CountWindow::kLastMinute, CountWindow::kLastHour, CountWindow::kLastDay,
-                                CountWindow::kSinceStart, CountWindow::kAllTime})
-      counts_->setItem(row, col++, Number(stats_.Count(n, w)));
-    for (int s = 0; s < sources; ++s) counts_->setItem(row, col++, Number(stats_.CountBySource(s, n, CountWindow::kSinceStart)));
-    ++row;
+    bySource(QString::number(n), [&](int s) { return stats_.CountBySource(s, n, w); });
   }
-  // Binary kinds are counted since start and in all, not by minute.
+  // Binary kinds are counted over all sources only.
   for (int k = 0; k < stats_.BinaryKeyCount(); ++k, ++row) {
     const BinaryKey& key = stats_.BinaryKeyAt(k);
     counts_->setItem(row, 0, new QTableWidgetItem(QStringLiteral("%1/%2/%3").arg(key.number).arg(key.dac).arg(key.fi)));
-    for (int col = 1; col <= 3; ++col) counts_->setItem(row, col, new QTableWidgetItem(QStringLiteral("-")));
-    counts_->setItem(row, 4, Number(stats_.BinaryCount(k, CountWindow::kSinceStart)));
-    counts_->setItem(row, 5, Number(stats_.BinaryCount(k, CountWindow::kAllTime)));
-    for (int s = 0; s < sources; ++s) counts_->setItem(row, 6 + s, new QTableWidgetItem());
+    counts_->setItem(row, 1, Number(stats_.BinaryCount(k, w)));
+    for (int s = 0; s < sources; ++s) counts_->setItem(row, 2 + s, new QTableWidgetItem());
   }
-  // Then by channel, since start and in all, and this run by source.
   static const char* const kChannelNames[kChannels] = {"チャンネル A", "チャンネル B", "チャンネル 他"};
-  for (int c = 0; c < kChannels; ++c, ++row) {
-    counts_->setItem(row, 0, new QTableWidgetItem(QString::fromUtf8(kChannelNames[c])));
-    for (int col = 1; col <= 3; ++col) counts_->setItem(row, col, new QTableWidgetItem(QStringLiteral("-")));
-    uint64_t run = 0, all = 0;
-    for (int s = 0; s < sources; ++s) {
-      const uint64_t n = stats_.ChannelCount(s, c, CountWindow::kSinceStart);
-      run += n;
-      all += stats_.ChannelCount(s, c, CountWindow::kAllTime);
-      counts_->setItem(row, 6 + s, Number(n));
-    }
-    counts_->setItem(row, 4, Number(run));
-    counts_->setItem(row, 5, Number(all));
-  }
+  for (int c = 0; c < kChannels; ++c)
+    bySource(QString::fromUtf8(kChannelNames[c]), [&](int s) { return stats_.ChannelCount(s, c, w); });
+  bySource(QString::fromUtf8("重複"), [&](int s) { return stats_.Duplicates(s, w); });
+  bySource(QString::fromUtf8("合計"), [&](int s) { return stats_.SourceTotal(s, w); });
 }
 
 void StatsDock::RefreshRange() {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QChart>
+#include <QComboBox>
 #include <QImage>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -62,16 +63,42 @@ TEST(StatsDock, ShowsAndSavesTheFiguresOfRealStreams) {
   dock.show();
   dock.Refresh();
 
-  // A row per number heard, per binary kind and per channel; "since start" holds the count.
+  // A row per number heard, per binary kind, per channel, duplicates and the total; the
+  // chosen window's count over all sources, then by source.
   QTableWidget* counts = dock.CountsTable();
   int numbers = 0;
   for (int n = 0; n < kCountedNumbers; ++n) numbers += stats.Count(n, CountWindow::kAllTime) != 0;
-  ASSERT_EQ(counts->rowCount(), numbers + stats.BinaryKeyCount() + kChannels);
-  ASSERT_EQ(counts->columnCount(), 6 + stats.SourceSlots());
-  int row1 = 0;
-  while (row1 < counts->rowCount() && counts->item(row1, 0)->text() != QStringLiteral("1")) ++row1;
-  ASSERT_LT(row1, counts->rowCount());
-  EXPECT_EQ(counts->item(row1, 4)->data(Qt::DisplayRole).toULongLong(), stats.Count(1, CountWindow::kSinceStart));
+  ASSERT_EQ(counts->rowCount(), numbers + stats.BinaryKeyCount() + kChannels + 2);
+  ASSERT_EQ(counts->columnCount(), 2 + stats.SourceSlots());
+  ASSERT_EQ(stats.SourceSlots(), 2);
+  const auto rowOf = [&](const QString& label) {
+    for (int r = 0; r < counts->rowCount(); ++r)
+      if (counts->item(r, 0)->text() == label) return r;
+    return -1;
+  };
+  const auto cell = [&](int r, int c) { return counts->item(r, c)->data(Qt::DisplayRole).toULongLong(); };
+  const int row1 = rowOf(QStringLiteral("1")), rowB = rowOf(QString::fromUtf8("チャンネル B"));
+  const int rowDup = rowOf(QString::fromUtf8("重複")), rowAll = rowOf(QString::fromUtf8("合計"));
+  const int rowBinary = stats.BinaryKeyCount() > 0 ? numbers : -1;
+  ASSERT_GE(row1, 0);
+  ASSERT_GE(rowB, 0);
+  ASSERT_GE(rowDup, 0);
+  ASSERT_GE(rowAll, 0);
+  ASSERT_GE(rowBinary, 0);
+  // Fed over more than a day: the hour's and the day's windows differ.
+  ASSERT_NE(stats.Count(1, CountWindow::kLastHour), stats.Count(1, CountWindow::kLastDay));
+  for (const CountWindow w : {CountWindow::kLastMinute, CountWindow::kLastHour, CountWindow::kLastDay,
+                              CountWindow::kSinceStart, CountWindow::kAllTime}) {
+    SCOPED_TRACE(static_cast<int>(w));
+    QComboBox* chooser = dock.CountWindowChooser();
+    chooser->setCurrentIndex(chooser->findData(static_cast<int>(w)));
+    EXPECT_EQ(cell(row1, 1), stats.Count(1, w));
+    EXPECT_EQ(cell(row1, 3), stats.CountBySource(1, 1, w));
+    EXPECT_EQ(cell(rowB, 2), stats.ChannelCount(0, 1, w));
+    EXPECT_EQ(cell(rowDup, 1), stats.Duplicates(0, w) + stats.Duplicates(1, w));
+    EXPECT_EQ(cell(rowAll, 3), stats.SourceTotal(1, w));
+    EXPECT_EQ(cell(rowBinary, 1), stats.BinaryCount(0, w));
+  }
 
   // The polar plot and its table carry the sectors that have a record.
   int withA = 0, sectors = 0;
@@ -106,6 +133,23 @@ TEST(StatsDock, ShowsAndSavesTheFiguresOfRealStreams) {
       dock.Tabs()->setCurrentIndex(t);
       dock.grab().save(QString::fromUtf8(keep) + QStringLiteral("/dock-tab%1.png").arg(t));
     }
+  }
+
+  // Forgetting the range records asks first; a cancel keeps them.
+  int resets = 0;
+  dock.onRangeReset = [&] { ++resets; };
+  auto* reset = dock.findChild<QPushButton*>(QStringLiteral("ResetRangeRecords"));
+  ASSERT_NE(reset, nullptr);
+  for (const bool confirm : {false, true}) {
+    SCOPED_TRACE(confirm);
+    dock.confirmRangeReset = [confirm] { return confirm; };
+    reset->click();
+    int left = 0;
+    for (int k = 0; k < kSectors; ++k) left += stats.Sectors().At(StationClass::kA, k).mmsi != 0;
+    EXPECT_EQ(left, confirm ? 0 : withA);
+    EXPECT_EQ(seriesA->count(), confirm ? 0 : withA);
+    EXPECT_EQ(dock.RangeTable()->rowCount(), confirm ? 0 : sectors);
+    EXPECT_EQ(resets, confirm ? 1 : 0);
   }
 }
 
