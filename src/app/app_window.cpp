@@ -87,6 +87,7 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
   LoadStats(*stats_, setup.programFolder);
   receiver_ = ReadReceiverSetting(form_->IniPath());
   statsDock_ = new StatsDock(*stats_);
+  statsDock_->onRangeReset = [this] { SaveStats(*stats_, programFolder_); };
   tabifyDockWidget(cardDock, AddDock("DockStats", "受信統計", statsDock_, Qt::RightDockWidgetArea));
   outputs_ = std::make_unique<OutputHub>(form_->IntakeChain(), clock);
   outputs_->SetCaFile(ReadMqttCaFile(form_->IniPath()));
@@ -111,11 +112,10 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
       if (ship) ship(slot);
       return;
     }
-    weatherShown_ = slot - firstWeather;
-    RefreshCard();
-    cardDock->show();
-    cardDock->raise();
+    ShowWeatherCard(slot - firstWeather, cardDock);
   };
+  // A click on a weather station's symbol shows its card the same way.
+  form_->onWeatherPicked = [this, cardDock](int32_t place) { ShowWeatherCard(place, cardDock); };
   list->View()->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list->View(), &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
     const QModelIndex index = list->View()->indexAt(at);
@@ -284,6 +284,13 @@ void AppWindow::RefreshPanels() {
 void AppWindow::RefreshDocks() {
   if (alarms_->isVisible()) alarms_->Refresh(form_->Table(), *form_->Watch().Watch());
   if (card_->isVisible()) RefreshCard();
+}
+
+void AppWindow::ShowWeatherCard(int32_t place, QDockWidget* cardDock) {
+  weatherShown_ = place;
+  RefreshCard();
+  cardDock->show();
+  cardDock->raise();
 }
 
 namespace {

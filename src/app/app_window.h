@@ -60,6 +60,7 @@ class AppWindow : public QMainWindow {
   void RestoreLayout();
   void SaveLayout();
   void RefreshCard();
+  void ShowWeatherCard(int32_t place, QDockWidget* cardDock);
   QWidget* BuildSoundRow(QWidget* parent);
   QWidget* BuildCard();
   void AddChoiceActions(QMenu& menu, int32_t mmsi);

@@ -171,6 +171,9 @@ class TForm1 : public QWidget {
   bool OwnShipFix(double& lat, double& lon) const;
   // Called when the selection changes (a click, the list, or the vessel leaving the table).
   std::function<void()> onSelectionChanged;
+  // A click on a weather station's symbol (no ship under the pointer): its place in the
+  // weather store.
+  std::function<void(int32_t place)> onWeatherPicked;
   // Selects a station as a click on it would, and centres the chart on it.
   void SelectShipFromList(int32_t slot);
 

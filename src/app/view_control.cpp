@@ -13,6 +13,7 @@
 
 #include "app/key_help.h"
 #include "app/main_window.h"
+#include "chart/weather_pick.h"
 #include "app/watch_controller.h"
 #include "chart/chart_frame.h"
 #include "shipdb/received_position.h"
@@ -194,6 +195,10 @@ void TForm1::Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, i
   pressX_ = x;
   pressY_ = y;
   SelectShip(hoveredShip_, buttons);
+  if (hoveredShip_ >= 0 || !onWeatherPicked) return;
+  const int32_t place =
+      FindHoveredWeatherStation(intake_.decoders.Weather(), frame_->View(), clock_.TickMs(), x, y);
+  if (place >= 0) onWeatherPicked(place);
 }
 
 void TForm1::SelectShip(int32_t slot, Qt::MouseButtons buttons) {

@@ -239,6 +239,17 @@ TEST_F(AppWindowTest, TheDocksDriveTheRecorderTheOutputsAndTheShipChoices) {
   EXPECT_EQ(w.Card()->findItems(QString::fromUtf8("1024 hPa"), Qt::MatchExactly).size(), 1);
   f.SelectShipFromList(f.Table().FindShip(431000777));  // back to a ship
   EXPECT_EQ(w.Card()->findItems(QStringLiteral("431000777"), Qt::MatchExactly).size(), 1);
+  // A click on the station's symbol on the chart shows its card again.
+  const WeatherStation& station = f.IntakeChain().decoders.Weather().At(0);
+  ASSERT_TRUE(station.used);
+  ViewState& view = f.Frame().View();
+  view.fitAllShips = view.centerOnOwnShip = false;
+  view.centerLat = station.Lat();
+  view.centerLon = station.Lon();
+  f.Paint1Paint();
+  QWidget* paint = f.PaintWidget();
+  QTest::mouseClick(paint, Qt::LeftButton, {}, QPoint(paint->width() / 2, paint->height() / 2));
+  EXPECT_EQ(w.Card()->findItems(QString::fromUtf8("気象観測所"), Qt::MatchExactly).size(), 1);
 }
 
 }  // namespace
