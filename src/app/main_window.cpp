@@ -196,36 +196,6 @@ void TForm1::SaveState() {
 
 const QImage& TForm1::FrameImage() const { return frame_->Display(); }
 
-FrameInputs TForm1::CollectInputs() const {
-  FrameInputs in;
-  in.measure = measure_.View();
-  in.options = *panels_.options;
-  in.options.debugPanelVisible = panelDbg_->isVisible();
-  in.liveDataFlag = liveDataFlag_;
-  in.pointerX = pointerX_;
-  in.pointerY = pointerY_;
-  in.selectedShip = selectedShip_;
-  in.selectedShipName = selectedShipName_;
-  in.startTick = startTick_;
-  in.watch = watch_->Watch();
-  in.weather = &intake_.decoders.Weather();
-  for (int n = 1; n <= kPortCount; ++n) {
-    in.ports[n].open = ports_.IsOpen(n);
-    in.ports[n].lastReadTick = ports_.LastReadTick(n);
-    in.ports[n].missing = !in.ports[n].open && namedPorts_.count(n) != 0;
-  }
-  network_.FillInputs(in);
-  in.playback.playing = playback_.Playing();
-  in.playback.playbackSpeed = playback_.PlaybackSpeed();
-  // The histogram panel and the running-time read-out follow the log, not the wall clock.
-  in.playback.playbackElapsedMs = playback_.PlaybackElapsedMs();
-  in.playback.playbackFileName = playback_.PlaybackFileName();
-  in.playback.playbackPos = static_cast<int32_t>(playback_.PlaybackPos());
-  const std::array<int32_t, 60>& histogram = playback_.MinuteHistogram();
-  std::copy(histogram.begin(), histogram.end(), std::begin(in.playback.minuteHistogram));
-  return in;
-}
-
 void TForm1::AppIdle() {
   if (closed_) return;
   if (demoRunning_) {
@@ -264,18 +234,6 @@ void TForm1::Paint1Paint() {
     view.centerLat = own.Lat;
     view.centerLon = own.Lon;
   }
-}
-
-void TForm1::PanelMyPosClick(QObject* sender) {
-  ViewState& view = frame_->View();
-  if (sender == panels_.myPos) {
-    view.centerOnOwnShip = true;
-    view.fitAllShips = false;
-  } else if (sender == panels_.allShip) {
-    view.centerOnOwnShip = false;
-    view.fitAllShips = true;
-  }
-  NoteInteraction();
 }
 
 void TForm1::RequestPoll() { driver_->RequestPoll(); }
