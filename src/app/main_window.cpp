@@ -216,7 +216,7 @@ void TForm1::AppIdle() {
 
 void TForm1::Paint1Paint() {
   if (closed_) return;
-  FollowSelection();
+  if (selection_.Follow() && onSelectionChanged) onSelectionChanged();
   driver_->NoteFrameStart();
   FrameOutputs out;
   frame_->Paint(paint1_->width(), paint1_->height(), CollectInputs(), out);

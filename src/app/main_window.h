@@ -27,6 +27,7 @@
 #include "app/playback.h"
 #include "app/receive_log.h"
 #include "app/serial_ports.h"
+#include "app/ship_selection.h"
 #include "app/ship_db_autosave.h"
 #include "basechart/place_names.h"
 #include "chart/frame_context.h"
@@ -106,9 +107,9 @@ class TForm1 : public QWidget {
   void ZoomAtCursor(int direction, bool fine);
   void PanByPixels(int dx, int dy);
   static double NormalizeAngle(double a);
-  int32_t SelectedShip() const { return selectedShip_; }
+  int32_t SelectedShip() const { return selection_.Slot(); }
   const MeasureTool& Measure() const { return measure_; }
-  const std::string& SelectedShipName() const { return selectedShipName_; }
+  const std::string& SelectedShipName() const { return selection_.Name(); }
   int32_t HoveredShip() const { return hoveredShip_; }
   void SetHoveredShip(int32_t index) { hoveredShip_ = index; }
   QWidget* PaintWidget() { return paint1_; }
@@ -189,10 +190,6 @@ class TForm1 : public QWidget {
   void AnchorPanels();
   FrameInputs CollectInputs() const;
   void ReportFlushError(const std::string& error);
-  // Keeps the selection on the vessel picked (by MMSI) and its name current; ends it when
-  // the vessel has left the table.
-  void FollowSelection();
-  std::string SelectedNameOf(const DbDynamic& d, bool keepReceivedName);
   void ShowWatchBox(std::string_view caption, std::string_view text);
   void RaiseWatchBoxes();
   // At close: everything already read from the ports and sockets is decoded.
@@ -214,6 +211,7 @@ class TForm1 : public QWidget {
   ReceiveLog receiveLog_;
   Playback playback_;
   MmsiNameList mmsiNames_;
+  ShipSelection selection_{table_, mmsiNames_};
   std::unique_ptr<ChartCatalog> catalog_;
   PlaceNameList placeNames_;
   std::unique_ptr<ChartFrame> frame_;
@@ -237,8 +235,6 @@ class TForm1 : public QWidget {
   bool closed_ = false;
   bool demoRunning_ = false;  // the idle pass stays out while the demo feeds its lines
   bool shipsMoving_ = false;  // the last frame moved a ship
-  int32_t selectedMmsi_ = 0;
-  bool selectedKeepsReceivedName_ = false;
   std::vector<std::string> memoSample_;
   int32_t pointerX_ = -100000;
   int32_t pointerY_ = -100000;
@@ -248,9 +244,7 @@ class TForm1 : public QWidget {
   int32_t pressY_ = 0;
   bool dragging_ = false;
   int32_t hoveredShip_ = -1;
-  int32_t selectedShip_ = 0;
   MeasureTool measure_;
-  std::string selectedShipName_;
   std::string lastFlushError_;
 
   FrameDriver* driver_ = nullptr;

@@ -26,15 +26,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::string Trimmed(const char* text, size_t max) {
-  size_t n = 0;
-  while (n < max && text[n] != '\0') ++n;
-  size_t b = 0;
-  while (b < n && (text[b] == ' ' || text[b] == '\t')) ++b;
-  while (n > b && (text[n - 1] == ' ' || text[n - 1] == '\t')) --n;
-  return std::string(text + b, n - b);
-}
-
 }  // namespace
 
 void TForm1::InstallViewControls() {
@@ -203,40 +194,8 @@ void TForm1::Paint1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, i
 }
 
 void TForm1::SelectShip(int32_t slot, Qt::MouseButtons buttons) {
-  selectedShip_ = slot;
+  selection_.Select(slot, (buttons & Qt::RightButton) != 0);
   if (onSelectionChanged) onSelectionChanged();
-  if (selectedShip_ < 0) return;
-  DbDynamic d;
-  table_.GetShip(selectedShip_, d);
-  selectedMmsi_ = d.MMSI;
-  selectedKeepsReceivedName_ = (buttons & Qt::RightButton) != 0;
-  selectedShipName_ = SelectedNameOf(d, selectedKeepsReceivedName_);
-}
-
-std::string TForm1::SelectedNameOf(const DbDynamic& d, bool keepReceivedName) {
-  std::string name = Trimmed(table_.StaticOf(d.Link).Name, sizeof(DbStatic::Name));
-  if (keepReceivedName && !name.empty()) return name;
-  // Names of these stations come from the built-in list rather than over the air.
-  if (d.MMSI / 10000000 == 43) mmsiNames_.LookupName(d.MMSI, name);
-  return name;
-}
-
-void TForm1::FollowSelection() {
-  if (selectedShip_ <= 0) return;
-  DbDynamic d;
-  if (!table_.GetShip(selectedShip_, d) || d.MMSI != selectedMmsi_) {
-    // Its entry went to another station: find the vessel again, or end the selection.
-    const int slot = table_.FindShip(selectedMmsi_);
-    if (slot < 1 || !table_.GetShip(slot, d)) {
-      selectedShip_ = -1;
-      selectedShipName_.clear();
-      if (onSelectionChanged) onSelectionChanged();
-      return;
-    }
-    selectedShip_ = slot;
-  }
-  // A name received after the click shows too.
-  selectedShipName_ = SelectedNameOf(d, selectedKeepsReceivedName_);
 }
 
 void TForm1::SelectShipFromList(int32_t slot) {
@@ -330,11 +289,8 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
 }
 
 void TForm1::CopySelectedShip() {
-  const DbDynamic* e = static_cast<const ShipTable&>(table_).Entry(selectedShip_);
-  if (selectedShip_ <= 0 || e == nullptr) return;
-  const DbStatic& s = static_cast<const ShipTable&>(table_).StaticOf(e->Link);
-  const std::string line = ShipCopyLine(*e, e->Link != kNoLink ? &s : nullptr, HasReceivedPosition(*e));
-  QGuiApplication::clipboard()->setText(QString::fromStdString(line));
+  const std::string line = selection_.CopyLine();
+  if (!line.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(line));
 }
 
 void TForm1::PanelNorthUpClick(QObject* sender) {
@@ -388,8 +344,8 @@ FrameInputs TForm1::CollectInputs() const {
   in.liveDataFlag = liveDataFlag_;
   in.pointerX = pointerX_;
   in.pointerY = pointerY_;
-  in.selectedShip = selectedShip_;
-  in.selectedShipName = selectedShipName_;
+  in.selectedShip = selection_.Slot();
+  in.selectedShipName = selection_.Name();
   in.startTick = startTick_;
   in.watch = watch_->Watch();
   in.weather = &intake_.decoders.Weather();
