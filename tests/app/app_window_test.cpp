@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QTableView>
@@ -77,6 +78,8 @@ TEST_F(AppWindowTest, EveryControlLiesInsideTheWindowAtLaptopSizes) {
     Show(w, size.width(), size.height());
     w.Form().Watch().ShowTargetList();
     QApplication::processEvents();
+    // The window takes the screen's size: no dock holds it taller or wider.
+    ASSERT_EQ(w.size(), size);
     const QRect inside = w.rect();
     int checked = 0;
     const auto controlsInside = [&](QWidget* top) {
@@ -92,6 +95,13 @@ TEST_F(AppWindowTest, EveryControlLiesInsideTheWindowAtLaptopSizes) {
       }
     };
     controlsInside(&w.Form());
+    // The tabs of tabbed docks, which belong to the main window.
+    for (QTabBar* tabs : w.findChildren<QTabBar*>(Qt::FindDirectChildrenOnly)) {
+      if (!tabs->isVisible()) continue;
+      const QRect r(tabs->mapTo(&w, QPoint(0, 0)), tabs->size());
+      EXPECT_TRUE(inside.contains(r)) << "tabs at " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+      ++checked;
+    }
     // Each dock in turn at the front of its tabs.
     for (QDockWidget* d : w.findChildren<QDockWidget*>()) {
       if (d->isHidden()) continue;

@@ -33,7 +33,8 @@ QChartView* NewView(QChart* chart) {
   chart->setMargins(QMargins(4, 4, 4, 4));
   auto* view = new QChartView(chart);
   view->setRenderHint(QPainter::Antialiasing);
-  view->setMinimumSize(320, 240);
+  // Small enough that the panel fits beside the chart on a laptop screen.
+  view->setMinimumSize(240, 100);
   return view;
 }
 
@@ -142,6 +143,7 @@ StatsDock::StatsDock(ReceptionStats& stats, QWidget* parent) : QWidget(parent), 
   rangeTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   rangeTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   rangeTable_->setMaximumHeight(160);
+  rangeTable_->setMinimumHeight(48);
 
 
   tabs_ = new QTabWidget;
