@@ -152,12 +152,12 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
   shipNames_->setCheckable(true);
   connect(shipNames_, &QAction::toggled, this, [this](bool on) { form_->SetShipNames(on); });
 
-  RestoreLayout();
   refresh_ = new QTimer(this);
   refresh_->setInterval(kRefreshMs);
   connect(refresh_, &QTimer::timeout, this, [this] { RefreshPanels(); });
   refresh_->start();
   resize(1280, 720);
+  RestoreLayout();
 }
 
 AppWindow::~AppWindow() {
