@@ -61,7 +61,11 @@ bool OutputHub::SetOutputs(const std::vector<std::string>& names, std::string* e
 }
 
 void OutputHub::Flush() {
-  for (Entry& e : outputs_) e.output->Flush();
+  // The brokers last: their publishing costs the most, and the clients need not wait.
+  for (Entry& e : outputs_)
+    if (e.address.kind != OutputKind::Mqtt) e.output->Flush();
+  for (Entry& e : outputs_)
+    if (e.address.kind == OutputKind::Mqtt) e.output->Flush();
 }
 
 void OutputHub::Tick() {
