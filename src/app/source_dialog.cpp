@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <utility>
 
 #include "app/mqtt_options_row.h"
 #include "net/mqtt_name.h"
@@ -95,8 +96,8 @@ void SourceDialog::SetStations(int stations, int setting, std::function<bool(int
 void SourceDialog::SetSettingsFile(std::filesystem::path iniPath) {
   iniPath_ = std::move(iniPath);
   // Showing the file's settings is not a change.
-  auto keepHook = std::move(mqtt_->onKeepChanged);
-  auto caHook = std::move(mqtt_->onCaFileChanged);
+  auto keepHook = std::exchange(mqtt_->onKeepChanged, nullptr);
+  auto caHook = std::exchange(mqtt_->onCaFileChanged, nullptr);
   mqtt_->KeepPasswords()->setChecked(ReadKeepPasswords(iniPath_, PasswordList::Sources));
   mqtt_->CaFile()->setText(QString::fromStdString(ReadMqttCaFile(iniPath_)));
   mqtt_->CaFileEdited();

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace aismon {
@@ -120,7 +121,7 @@ void MqttClient::Connect() {
   pending->mosq = mosq_;
   mosq_ = nullptr;
   pending_ = pending;
-  std::thread([this, pending, host = address_.host, port = address_.port, wake = wake_.get()] {
+  auto begin = [this, pending, host = address_.host, port = address_.port, wake = wake_.get()] {
     errno = 0;
     const int rc = mosquitto_connect_async(pending->mosq, host.c_str(), port, kKeepAliveSeconds);
     const int savedErrno = errno;
@@ -135,7 +136,14 @@ void MqttClient::Connect() {
     }
     // Runs on the client's thread, unless wake (and so the client) is gone first.
     QMetaObject::invokeMethod(wake, [this, pending] { ConnectDone(pending); }, Qt::QueuedConnection);
-  }).detach();
+  };
+  try {
+    std::thread(std::move(begin)).detach();
+  } catch (const std::system_error&) {
+    pending_.reset();
+    mosq_ = pending->mosq;  // closed by Fail
+    Fail("MQTT の接続を始められません (スレッドを作れません)");
+  }
 }
 
 void MqttClient::ConnectDone(const std::shared_ptr<PendingConnect>& pending) {
