@@ -170,8 +170,9 @@ int main(int argc, char** argv) {
   bool sweepQueued = false;
   auto sweep = [&] {
     sweepQueued = false;
-    for (int round = 0; round < kRoundsPerSweep && sources.Sweep(accept) > 0; ++round) {
-    }
+    // What a round brought goes out before the next is read: under a backlog the clients
+    // would otherwise wait for every round of the sweep (and each message's publishing).
+    for (int round = 0; round < kRoundsPerSweep && sources.Sweep(accept) > 0; ++round) hub.Flush();
     hub.Flush();
   };
   sources.SetReadyHook([&] {

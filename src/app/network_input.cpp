@@ -19,8 +19,10 @@ SourcePanelState PanelState(const NetworkSource& s) {
   return s.Address().kind == SourceKind::Udp ? SourcePanelState::Listening : SourcePanelState::Connected;
 }
 
-// The names as the settings file keeps them: without a broker's password.
-std::vector<std::string> StoredNames(const std::vector<std::string>& names) {
+// The names as the settings file keeps them: without a broker's password unless the
+// person asked to keep it there.
+std::vector<std::string> StoredNames(const std::filesystem::path& iniPath, const std::vector<std::string>& names) {
+  if (ReadKeepPasswords(iniPath, PasswordList::Sources)) return names;
   std::vector<std::string> out;
   for (const std::string& n : names) out.push_back(NameWithoutPassword(n));
   return out;
@@ -30,13 +32,17 @@ std::vector<std::string> StoredNames(const std::vector<std::string>& names) {
 
 bool NetworkInput::Use(const std::vector<std::string>& names) {
   std::vector<SourceAddress> addresses;
+  // A changed CA file makes each mqtts:// source a new one, which connects again with it.
+  const std::string caFile = iniPath_.empty() ? std::string() : ReadMqttCaFile(iniPath_);
   for (const std::string& n : names) {
     SourceAddress a;
     std::string why;
-    if (ParseSourceName(n, a, &why))
+    if (ParseSourceName(n, a, &why)) {
+      if (a.kind == SourceKind::Mqtt && a.mqtt.tls) a.caFile = caFile;
       addresses.push_back(a);
-    else
+    } else {
       std::fprintf(stderr, "aismon: %s: %s\n", IsMqttName(n) ? "mqtt://..." : n.c_str(), why.c_str());
+    }
   }
   if (!sources_.SetSources(addresses)) return false;
   names_ = names;
@@ -75,12 +81,12 @@ bool NetworkInput::Apply(const std::vector<std::string>& names, std::string* err
     return false;
   }
   origin_ = Origin::Dialog;
-  WriteSourcesSection(iniPath_, StoredNames(names_));
+  WriteSourcesSection(iniPath_, StoredNames(iniPath_, names_));
   return true;
 }
 
 void NetworkInput::SaveAtClose() {
-  if (origin_ == Origin::Settings || origin_ == Origin::Dialog) WriteSourcesSection(iniPath_, StoredNames(names_));
+  if (origin_ == Origin::Settings || origin_ == Origin::Dialog) WriteSourcesSection(iniPath_, StoredNames(iniPath_, names_));
 }
 
 void NetworkInput::FillInputs(FrameInputs& in) const {

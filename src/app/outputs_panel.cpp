@@ -1,5 +1,6 @@
 #include "app/outputs_panel.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -7,6 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/mqtt_options_row.h"
 #include "net/outputs_settings.h"
 #include "net/qt/output_hub.h"
 
@@ -49,13 +51,26 @@ OutputsPanel::OutputsPanel(OutputHub& hub, std::filesystem::path iniPath, QWidge
   apply->setObjectName(QStringLiteral("ButtonApplyOutputs"));
   connect(apply, &QPushButton::clicked, this, [this] { Apply(); });
   column->addWidget(apply);
+  // One choice for the panel: the names are one text, and whether passwords may sit in the
+  // settings file is a question about that file, the same for every broker.
+  mqtt_ = new MqttOptionsRow(ReadKeepPasswords(iniPath_, PasswordList::Outputs),
+                             QString::fromStdString(ReadMqttCaFile(iniPath_)), this);
+  mqtt_->onKeepChanged = [this](bool keep) {
+    if (!WriteKeepPasswords(iniPath_, PasswordList::Outputs, keep) || !Store())
+      error_->setText(QString::fromUtf8("設定ファイルに書けませんでした"));
+  };
+  mqtt_->onCaFileChanged = [this](const QString& file) { CaFileChanged(file.toStdString()); };
+  column->addWidget(mqtt_);
   error_ = new QLabel(this);
   error_->setObjectName(QStringLiteral("OutputsError"));
   error_->setWordWrap(true);
   error_->setStyleSheet(QStringLiteral("QLabel { color: rgb(200, 0, 0); }"));
   column->addWidget(error_);
   QStringList shown;
-  for (size_t i = 0; i < hub_.Count(); ++i) shown << QString::fromStdString(hub_.Status(i).name);
+  for (size_t i = 0; i < hub_.Count(); ++i) {
+    shown << QString::fromStdString(hub_.Status(i).name);
+    passwords_.Learn(hub_.Address(i).mqtt);
+  }
   names_->setPlainText(shown.join(QLatin1Char('\n')));
   Refresh();
 }
@@ -64,21 +79,41 @@ bool OutputsPanel::Apply() {
   std::vector<std::string> names;
   for (const QString& line : names_->toPlainText().split(QLatin1Char('\n'))) {
     const QString name = line.trimmed();
-    if (!name.isEmpty()) names.push_back(name.toStdString());
+    // The box shows names without passwords: one the run holds for that user and host
+    // goes back in.
+    if (!name.isEmpty()) names.push_back(passwords_.Complete(name.toStdString()));
   }
   std::string error;
   if (!hub_.SetOutputs(names, &error)) {
     error_->setText(QString::fromStdString(error));
     return false;
   }
-  // Passwords stay out of the settings file unless a person writes them there by hand.
-  if (!WriteOutputsSection(iniPath_, names, false)) {
+  if (!Store()) {
     error_->setText(QString::fromUtf8("設定ファイルに書けませんでした"));
     return false;
   }
   error_->clear();
   Refresh();
   return true;
+}
+
+std::vector<std::string> OutputsPanel::RunningNames() const {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < hub_.Count(); ++i) names.push_back(OutputName(hub_.Address(i), true));
+  return names;
+}
+
+bool OutputsPanel::Store() {
+  return WriteOutputsSection(iniPath_, RunningNames(), mqtt_->KeepPasswords()->isChecked());
+}
+
+void OutputsPanel::CaFileChanged(const std::string& caFile) {
+  if (!WriteMqttCaFile(iniPath_, caFile)) error_->setText(QString::fromUtf8("設定ファイルに書けませんでした"));
+  // The mqtts:// outputs connect again, trusting the new file.
+  hub_.SetCaFile(caFile);
+  std::string error;
+  if (!hub_.SetOutputs(RunningNames(), &error)) error_->setText(QString::fromStdString(error));
+  Refresh();
 }
 
 void OutputsPanel::Refresh() {

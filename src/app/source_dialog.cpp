@@ -1,5 +1,6 @@
 #include "app/source_dialog.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,8 +8,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <utility>
 
+#include "app/mqtt_options_row.h"
 #include "net/mqtt_name.h"
+#include "net/outputs_settings.h"
 #include "net/source_name.h"
 #include "shipdb/ship_records.h"
 
@@ -22,7 +26,8 @@ SourceDialog::SourceDialog(QWidget* parent, Apply apply) : QDialog(parent), appl
   edit_->setPlaceholderText(QStringLiteral("udp:10110"));
   auto* hint = new QLabel(QString::fromUtf8(
                               "例: udp:10110 (このポートで待ち受け)、udp:239.192.0.1@60001 (マルチキャスト)、\n"
-                              "tcp:192.168.1.10:10110 (受信機のサーバーに接続)。8 個まで。"),
+                              "tcp:192.168.1.10:10110 (受信機のサーバーに接続)、\n"
+                              "mqtt://ユーザー@ブローカー/ais/+/nmea (ブローカーから購読)。8 個まで。"),
                           this);
   message_ = new QLabel(this);
   message_->setStyleSheet(QStringLiteral("color: #c00000"));
@@ -55,6 +60,21 @@ SourceDialog::SourceDialog(QWidget* parent, Apply apply) : QDialog(parent), appl
   stationsRow->addWidget(stations_);
   stationsRow->addWidget(stationsNow_, 1);
   grid->addLayout(stationsRow, 7, 0, 1, 2);
+  // The choice is the dialog's, not each row's: whether passwords may sit in the settings
+  // file is a question about that file, the same for every broker.
+  mqtt_ = new MqttOptionsRow(false, QString(), this);
+  mqtt_->setEnabled(false);  // until there is a settings file to keep the choice in
+  mqtt_->onKeepChanged = [this](bool keep) {
+    if (!WriteKeepPasswords(iniPath_, PasswordList::Sources, keep))
+      message_->setText(QString::fromUtf8("設定ファイルに書けませんでした"));
+    Commit(full_);  // the stored list with or without the passwords
+  };
+  mqtt_->onCaFileChanged = [this](const QString& file) {
+    if (!WriteMqttCaFile(iniPath_, file.toStdString()))
+      message_->setText(QString::fromUtf8("設定ファイルに書けませんでした"));
+    Commit(full_);  // the mqtts:// sources connect again with it
+  };
+  grid->addWidget(mqtt_, 8, 0, 1, 2);
   connect(stations_, &QSpinBox::valueChanged, this, [this](int n) {
     if (storeStations_ && !storeStations_(n)) message_->setText(QString::fromUtf8("最大局数を設定ファイルに保存できません"));
   });
@@ -73,11 +93,25 @@ void SourceDialog::SetStations(int stations, int setting, std::function<bool(int
   stationsNow_->setText(QString::fromUtf8("（現在 %1 局。変更は次回の起動から）").arg(stations));
 }
 
+void SourceDialog::SetSettingsFile(std::filesystem::path iniPath) {
+  iniPath_ = std::move(iniPath);
+  // Showing the file's settings is not a change.
+  auto keepHook = std::exchange(mqtt_->onKeepChanged, nullptr);
+  auto caHook = std::exchange(mqtt_->onCaFileChanged, nullptr);
+  mqtt_->KeepPasswords()->setChecked(ReadKeepPasswords(iniPath_, PasswordList::Sources));
+  mqtt_->CaFile()->setText(QString::fromStdString(ReadMqttCaFile(iniPath_)));
+  mqtt_->CaFileEdited();
+  mqtt_->onKeepChanged = std::move(keepHook);
+  mqtt_->onCaFileChanged = std::move(caHook);
+  mqtt_->setEnabled(true);
+}
+
 void SourceDialog::SetNames(const std::vector<std::string>& names) {
   // The list shows each name without a password; the names applied keep it.
   full_ = names;
   list_->clear();
   for (const std::string& n : names) {
+    passwords_.Complete(n);  // learns the passwords the run was given
     SourceAddress a;
     list_->addItem(QString::fromStdString(ParseSourceName(n, a) ? SourceName(a) : n));
   }
@@ -85,12 +119,13 @@ void SourceDialog::SetNames(const std::vector<std::string>& names) {
 
 std::vector<std::string> SourceDialog::Names() const { return full_; }
 
-namespace {
-
-// What the source runs with: an MQTT source keeps its user's password.
-std::string FullName(const SourceAddress& a) { return a.kind == SourceKind::Mqtt ? MqttName(a.mqtt) : SourceName(a); }
-
-}  // namespace
+std::string SourceDialog::FullName(SourceAddress& a) {
+  if (a.kind != SourceKind::Mqtt) return SourceName(a);
+  // What the source runs with: its user's password, given now or earlier in this run.
+  passwords_.Learn(a.mqtt);
+  passwords_.Fill(a.mqtt);
+  return MqttName(a.mqtt);
+}
 
 bool SourceDialog::Commit(std::vector<std::string> names) {
   std::string error;
@@ -112,6 +147,7 @@ bool SourceDialog::AddSource(const QString& text) {
     message_->setText(QString::fromStdString(error));
     return false;
   }
+  const std::string full = FullName(a);
   std::vector<std::string> names = Names();
   for (const std::string& n : names) {
     SourceAddress b;
@@ -124,7 +160,7 @@ bool SourceDialog::AddSource(const QString& text) {
     message_->setText(QString::fromUtf8("受信元は 8 個までです"));
     return false;
   }
-  names.push_back(FullName(a));
+  names.push_back(full);
   return Commit(std::move(names));
 }
 

@@ -1,10 +1,16 @@
 #pragma once
 // The small dialog that adds, changes and removes network sources. Every change is handed
-// to `apply` at once; the dialog shows the reason when a name is not a source.
+// to `apply` at once; the dialog shows the reason when a name is not a source. Brokers'
+// passwords are shown nowhere; the run remembers them by user and host, so a name changed
+// as shown keeps its password.
 #include <QDialog>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "net/mqtt_passwords.h"
+#include "net/source_name.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,6 +19,8 @@ class QPushButton;
 class QSpinBox;
 
 namespace aismon {
+
+class MqttOptionsRow;
 
 class SourceDialog : public QDialog {
  public:
@@ -36,8 +44,15 @@ class SourceDialog : public QDialog {
   void SetStations(int stations, int setting, std::function<bool(int)> store);
   QSpinBox* Stations() { return stations_; }
 
+  // The settings file whose broker settings the dialog shows and changes: whether the
+  // sources' passwords are kept there, and the CA file for mqtts://. A change is written
+  // there and the names are applied again, so the sources and the stored list follow it.
+  void SetSettingsFile(std::filesystem::path iniPath);
+  MqttOptionsRow* MqttOptions() { return mqtt_; }
+
  private:
   bool Commit(std::vector<std::string> names);
+  std::string FullName(SourceAddress& a);
 
   Apply apply_;
   QListWidget* list_ = nullptr;
@@ -47,6 +62,9 @@ class SourceDialog : public QDialog {
   QLabel* stationsNow_ = nullptr;
   std::function<bool(int)> storeStations_;
   std::vector<std::string> full_;  // the names as applied, passwords included
+  MqttPasswords passwords_;
+  MqttOptionsRow* mqtt_ = nullptr;
+  std::filesystem::path iniPath_;
 };
 
 }  // namespace aismon

@@ -2,8 +2,10 @@
 
 #include <fstream>
 
+#include "common/settings_file.h"
 #include "net/name_list_section.h"
 #include "net/output_name.h"
+#include "net/sources_settings.h"
 #include "text/text_parse.h"
 
 namespace aismon {
@@ -42,6 +44,32 @@ std::string ReadMqttCaFile(const std::filesystem::path& iniPath) {
       value = std::string(TrimBlanks(t.substr(eq + 1)));
   }
   return value;
+}
+
+bool WriteMqttCaFile(const std::filesystem::path& iniPath, const std::string& caFile) {
+  return WriteIniTexts(iniPath, "Mqtt", {{"CaFile", caFile}});
+}
+
+namespace {
+
+const char* KeepKey(PasswordList list) {
+  return list == PasswordList::Sources ? "KeepSourcePasswords" : "KeepOutputPasswords";
+}
+
+}  // namespace
+
+bool ReadKeepPasswords(const std::filesystem::path& iniPath, PasswordList list) {
+  if (const auto flag = ReadIniText(iniPath, "Mqtt", KeepKey(list))) return *flag == "1";
+  const auto stored = list == PasswordList::Sources ? ReadSourcesSection(iniPath) : ReadOutputsSection(iniPath);
+  for (const std::string& n : stored.value_or(std::vector<std::string>{})) {
+    MqttAddress m;
+    if (ParseMqttName(n, m) && !m.password.empty()) return true;
+  }
+  return false;
+}
+
+bool WriteKeepPasswords(const std::filesystem::path& iniPath, PasswordList list, bool keep) {
+  return WriteIniTexts(iniPath, "Mqtt", {{KeepKey(list), keep ? "1" : "0"}});
 }
 
 std::string NameWithoutPassword(const std::string& name) {

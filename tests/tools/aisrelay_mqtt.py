@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """aisrelay and aisdump with a real mosquitto broker on a free loopback port: MQTT in
 (plain and JSON payloads, one sub-source per topic level), MQTT out read back with
-mosquitto_sub, the broker stopped and started again mid-stream, a refused password, and
-TLS with a certificate made here with openssl. Skipped (77) without mosquitto.
+mosquitto_sub, the broker stopped and started again mid-stream, a refused password, TLS
+with a certificate made here with openssl, and brokers by host name (localhost, and one
+that cannot resolve). Skipped (77) without mosquitto.
 
 usage: aisrelay_mqtt.py AISRELAY AISDUMP"""
 import json
@@ -202,6 +203,44 @@ def tls(aisrelay, aisdump, folder):
         broker.stop()
 
 
+def names(aisrelay, folder):
+    """Brokers by host name: "localhost" over TLS with a certificate that names only
+    localhost, so the name given (not an address) is what the certificate is checked
+    against; the same broker as 127.0.0.1 is refused for it; a name in the reserved
+    .invalid domain gives a reason that names it, and the rest of the relay goes on."""
+    cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=localhost",
+                    "-addext", "subjectAltName=DNS:localhost", "-keyout", key, "-out", cert],
+                   check=True, capture_output=True, timeout=rs.LIMIT_S)
+    broker = rs.Broker(folder, ["certfile " + cert, "keyfile " + key])
+    tcp_port = rs.free_tcp_port()
+    by_name = "mqtts://localhost:%d/ais/+" % broker.port
+    by_address = "mqtts://127.0.0.1:%d/ais/+" % broker.port
+    relay = rs.Relay(aisrelay, ["--source", by_name, "--source", by_address, "--ca-file", cert,
+                                "--output", "tcp-server:127.0.0.1:%d" % tcp_port, "--output", "mqtt://broker.invalid/out"])
+    client = None
+    try:
+        client = rs.connect_when_listening("127.0.0.1", tcp_port)
+        rs.wait_for(lambda: relay.source(by_name).get("state") == "open", "connected to localhost over TLS")
+        rs.wait_for(lambda: subscriptions(broker) >= 1, "the relay subscribed")
+        subprocess.run(["mosquitto_pub", "-h", "localhost", "-p", str(broker.port), "--cafile", cert, "-t", "ais/rx",
+                        "-m", POS], check=True, timeout=rs.LIMIT_S)
+        rs.wait_for(lambda: len(client.lines()) >= 1, "the line through localhost")
+        rs.equal(client.lines(), [POS], "mqtts://localhost source")
+        rs.wait_for(lambda: relay.source(by_address).get("error"), "a reason for the address")
+        rs.check(relay.source(by_address).get("state") != "open" and "TLS" in relay.source(by_address)["error"],
+                 "the certificate does not name 127.0.0.1: %r" % relay.source(by_address))
+        rs.wait_for(lambda: relay.output(1).get("error"), "a reason for the unknown name")
+        reason = relay.output(1)["error"]
+        rs.check("解決" in reason and "broker.invalid" in reason, "the reason names the lookup and the host: %r" % reason)
+        rs.check(relay.output(1).get("state") != "open", "the unknown name is not open")
+    finally:
+        relay.stop()
+        if client:
+            client.close()
+        broker.stop()
+
+
 def main():
     if len(sys.argv) != 3:
         print(__doc__)
@@ -211,7 +250,8 @@ def main():
         return 77
     aisrelay, aisdump = (os.path.abspath(a) for a in sys.argv[1:3])
     for name, case in (("in-and-out", lambda f: in_and_out(aisrelay, f)), ("restart", lambda f: restart(aisrelay, f)),
-                       ("refused", lambda f: refused(aisrelay, f)), ("tls", lambda f: tls(aisrelay, aisdump, f))):
+                       ("refused", lambda f: refused(aisrelay, f)), ("tls", lambda f: tls(aisrelay, aisdump, f)),
+                       ("names", lambda f: names(aisrelay, f))):
         folder = rs.temp_folder("aisrelay-mqtt-")
         try:
             before = len(rs.FAILURES)

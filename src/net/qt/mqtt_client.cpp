@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace aismon {
 
@@ -36,23 +38,47 @@ std::string LibraryErrorText(int rc, int savedErrno) {
     return std::string("通信エラー (") + std::strerror(savedErrno) + ")";
   }
   if (rc == MOSQ_ERR_TLS) return "TLS の接続に失敗しました (証明書を確かめてください)";
-  if (rc == MOSQ_ERR_EAI) return "ホスト名を解決できません";
+  if (rc == MOSQ_ERR_EAI) return "ホスト名を解決できません";  // the caller names the host
   if (rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_NO_CONN) return "接続が切れました";
   return std::string("MQTT エラー (") + mosquitto_strerror(rc) + ")";
 }
 
 }  // namespace
 
+// A connection being begun on its own thread. The library object is that thread's until
+// done; a client that gives up sooner marks it abandoned and the thread destroys it.
+struct MqttClient::PendingConnect {
+  std::mutex mutex;
+  mosquitto* mosq = nullptr;
+  int rc = MOSQ_ERR_SUCCESS;
+  int savedErrno = 0;
+  bool done = false;
+  bool abandoned = false;
+};
+
 MqttClient::MqttClient(const MqttAddress& address, std::string caFile, Clock& clock)
-    : address_(address), caFile_(std::move(caFile)), clock_(clock) {
+    : address_(address), caFile_(std::move(caFile)), clock_(clock), wake_(std::make_unique<QObject>()) {
   InitLibraryOnce();
 }
 
+// wake_ goes after this, and with it any news still queued for it.
 MqttClient::~MqttClient() { Close(); }
 
 void MqttClient::Close() {
   readWatch_.reset();
   writeWatch_.reset();
+  if (pending_) {
+    {
+      std::lock_guard<std::mutex> lock(pending_->mutex);
+      if (!pending_->done) {
+        pending_->abandoned = true;
+      } else if (pending_->mosq != nullptr) {
+        mosquitto_destroy(pending_->mosq);
+        pending_->mosq = nullptr;
+      }
+    }
+    pending_.reset();
+  }
   if (mosq_ != nullptr) {
     mosquitto_disconnect(mosq_);
     mosquitto_destroy(mosq_);
@@ -88,12 +114,50 @@ void MqttClient::Connect() {
                                    : mosquitto_tls_set(mosq_, caFile_.c_str(), nullptr, nullptr, nullptr, nullptr);
     if (rc != MOSQ_ERR_SUCCESS) return Fail("CA 証明書を読めません");
   }
-  // The name lookup blocks for a host name (an address literal costs nothing); the
-  // connection itself completes in Service.
-  errno = 0;
-  const int rc = mosquitto_connect_async(mosq_, address_.host.c_str(), address_.port, kKeepAliveSeconds);
-  if (rc != MOSQ_ERR_SUCCESS) return Fail(LibraryErrorText(rc, errno));
+  // The library looks the name up and starts the connection (without waiting for it)
+  // on a thread of its own; the name it is given is also what a TLS certificate must
+  // name, so it gets the name, never an address looked up here.
+  auto pending = std::make_shared<PendingConnect>();
+  pending->mosq = mosq_;
+  mosq_ = nullptr;
+  pending_ = pending;
+  auto begin = [this, pending, host = address_.host, port = address_.port, wake = wake_.get()] {
+    errno = 0;
+    const int rc = mosquitto_connect_async(pending->mosq, host.c_str(), port, kKeepAliveSeconds);
+    const int savedErrno = errno;
+    std::lock_guard<std::mutex> lock(pending->mutex);
+    pending->rc = rc;
+    pending->savedErrno = savedErrno;
+    pending->done = true;
+    if (pending->abandoned) {
+      mosquitto_destroy(pending->mosq);
+      pending->mosq = nullptr;
+      return;
+    }
+    // Runs on the client's thread, unless wake (and so the client) is gone first.
+    QMetaObject::invokeMethod(wake, [this, pending] { ConnectDone(pending); }, Qt::QueuedConnection);
+  };
+  try {
+    std::thread(std::move(begin)).detach();
+  } catch (const std::system_error&) {
+    pending_.reset();
+    mosq_ = pending->mosq;  // closed by Fail
+    Fail("MQTT の接続を始められません (スレッドを作れません)");
+  }
+}
+
+void MqttClient::ConnectDone(const std::shared_ptr<PendingConnect>& pending) {
+  if (pending != pending_) return;  // an attempt given up since
+  {
+    std::lock_guard<std::mutex> lock(pending->mutex);
+    mosq_ = pending->mosq;
+    pending->mosq = nullptr;
+  }
+  pending_.reset();
+  if (pending->rc == MOSQ_ERR_EAI) return Fail(LibraryErrorText(pending->rc, 0) + " (" + address_.host + ")");
+  if (pending->rc != MOSQ_ERR_SUCCESS) return Fail(LibraryErrorText(pending->rc, pending->savedErrno));
   WatchSocket();
+  UpdateWriteWatch();
 }
 
 void MqttClient::WatchSocket() {

@@ -2,8 +2,11 @@
 // One connection to an MQTT broker with libmosquitto, run on the caller's thread: the
 // library's socket is watched with QSocketNotifiers and serviced with mosquitto_loop(0)
 // (never waiting), so received messages arrive on the same thread as every other line
-// and no lock or queue is needed between threads. Reconnects on the network sources'
+// and no lock or queue is needed between threads. Only the connection is begun on a
+// short-lived thread of its own, because the library looks the host name up inside it and
+// a slow name server must not stop the caller. Reconnects on the network sources'
 // schedule (1, 2, 4 ... 60 s). QoS 0 throughout.
+#include <QObject>
 #include <QSocketNotifier>
 #include <functional>
 #include <memory>
@@ -55,7 +58,9 @@ class MqttClient {
   static void OnConnect(mosquitto*, void* self, int rc);
   static void OnDisconnect(mosquitto*, void* self, int rc);
   static void OnMessage(mosquitto*, void* self, const mosquitto_message* m);
+  struct PendingConnect;
   void Connect();
+  void ConnectDone(const std::shared_ptr<PendingConnect>& pending);
   void Fail(const std::string& reason);
   void Close();
   void WatchSocket();
@@ -64,7 +69,9 @@ class MqttClient {
   MqttAddress address_;
   std::string caFile_;
   Clock& clock_;
-  mosquitto* mosq_ = nullptr;
+  mosquitto* mosq_ = nullptr;              // ours once connected; before that, pending_'s
+  std::shared_ptr<PendingConnect> pending_;  // the connection being begun, if any
+  std::unique_ptr<QObject> wake_;            // where the connecting thread's news arrives
   std::unique_ptr<QSocketNotifier> readWatch_;
   std::unique_ptr<QSocketNotifier> writeWatch_;
   MessageHook onMessage_;

@@ -45,10 +45,22 @@ void ExpandTopic(const std::string& pattern, const ForwardedMessage& message, st
   }
 }
 
+namespace {
+
+constexpr size_t kGatheredBytes = 64 * 1024;
+
+struct GatheredHeader {
+  uint32_t topicSize;
+  uint32_t payloadSize;
+  uint32_t lineCount;
+};
+
+}  // namespace
+
 MqttOutput::MqttOutput(const OutputAddress& address, std::string caFile, Clock& clock)
-    : address_(address), client_(address.mqtt, std::move(caFile), clock) {
+    : address_(address), client_(address.mqtt, std::move(caFile), clock), gathered_(kGatheredBytes) {
   topic_.reserve(256);
-  payload_.reserve(kMessageTextBytes + 64);
+  payload_.reserve(2 * kMessageTextBytes + 64);
 }
 
 void MqttOutput::Send(const ForwardedMessage& message) {
@@ -68,10 +80,42 @@ void MqttOutput::Send(const ForwardedMessage& message) {
     size = MessageText(message, text_, sizeof text_);
     data = text_;
   }
-  if (size > 0 && client_.Publish(topic_.c_str(), data, size))
-    sent_ += static_cast<uint64_t>(message.lineCount);
-  else
+  if (size <= 0) {
     dropped_ += static_cast<uint64_t>(message.lineCount);
+    return;
+  }
+  const GatheredHeader h{static_cast<uint32_t>(topic_.size()), static_cast<uint32_t>(size),
+                         static_cast<uint32_t>(message.lineCount)};
+  const size_t need = sizeof h + h.topicSize + 1 + h.payloadSize;
+  if (used_ + need > gathered_.size()) Flush();
+  if (need > gathered_.size()) {  // a topic longer than the whole space: not kept
+    dropped_ += h.lineCount;
+    return;
+  }
+  char* at = gathered_.data() + used_;
+  std::memcpy(at, &h, sizeof h);
+  std::memcpy(at + sizeof h, topic_.c_str(), h.topicSize + 1);
+  std::memcpy(at + sizeof h + h.topicSize + 1, data, h.payloadSize);
+  used_ += need;
+}
+
+void MqttOutput::Flush() {
+  for (size_t at = 0; at < used_;) {
+    GatheredHeader h;
+    std::memcpy(&h, gathered_.data() + at, sizeof h);
+    const char* topic = gathered_.data() + at + sizeof h;
+    if (client_.Publish(topic, topic + h.topicSize + 1, static_cast<int>(h.payloadSize)))
+      sent_ += h.lineCount;
+    else
+      dropped_ += h.lineCount;
+    at += sizeof h + h.topicSize + 1 + h.payloadSize;
+  }
+  used_ = 0;
+}
+
+void MqttOutput::Tick() {
+  Flush();  // in case no sweep flushed since
+  client_.Tick();
 }
 
 OutputStatus MqttOutput::Status() const {

@@ -43,9 +43,10 @@ bool OutputHub::SetOutputs(const std::vector<std::string>& names, std::string* e
   }
   std::vector<Entry> next;
   for (const OutputAddress& a : wanted) {
-    Entry e{a, nullptr};
+    const bool tls = a.kind == OutputKind::Mqtt && a.mqtt.tls;
+    Entry e{a, nullptr, tls ? caFile_ : std::string()};
     for (Entry& old : outputs_)
-      if (old.output && old.address == a) e.output = std::move(old.output);
+      if (old.output && old.address == a && old.caFile == e.caFile) e.output = std::move(old.output);
     next.push_back(std::move(e));
   }
   // The removed ones close first, so a changed output can take over its old port.
@@ -60,7 +61,11 @@ bool OutputHub::SetOutputs(const std::vector<std::string>& names, std::string* e
 }
 
 void OutputHub::Flush() {
-  for (Entry& e : outputs_) e.output->Flush();
+  // The brokers last: their publishing costs the most, and the clients need not wait.
+  for (Entry& e : outputs_)
+    if (e.address.kind != OutputKind::Mqtt) e.output->Flush();
+  for (Entry& e : outputs_)
+    if (e.address.kind == OutputKind::Mqtt) e.output->Flush();
 }
 
 void OutputHub::Tick() {

@@ -23,10 +23,12 @@ class OutputHub final : public MessageObserver {
   OutputHub(const OutputHub&) = delete;
   OutputHub& operator=(const OutputHub&) = delete;
 
-  // For mqtts:// outputs made from now on: the CA file to trust, empty for the system's.
+  // For mqtts:// outputs: the CA file to trust, empty for the system's; those running with
+  // another file start again at the next SetOutputs.
   void SetCaFile(std::string caFile) { caFile_ = std::move(caFile); }
   // Makes the outputs those named (at most eight; a name given twice once), in order:
-  // outputs already running under the same name keep going, the others start now.
+  // outputs already running under the same name (and CA file) keep going, the others
+  // start now.
   // False, nothing changed and error set to "NAME: reason", when a name is bad.
   bool SetOutputs(const std::vector<std::string>& names, std::string* error = nullptr);
   // Sends what the outputs gathered (UDP datagrams); call after each sweep of the sources.
@@ -48,6 +50,7 @@ class OutputHub final : public MessageObserver {
   struct Entry {
     OutputAddress address;
     std::unique_ptr<Output> output;
+    std::string caFile;  // what an mqtts:// output was made with
   };
   std::unique_ptr<Output> Make(const OutputAddress& a);
 
