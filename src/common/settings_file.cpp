@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/platform.h"
 #include "text/decimal.h"
 
 namespace aismon {
@@ -27,9 +28,7 @@ bool ReplaceIniLines(const std::filesystem::path& iniPath, const std::vector<std
       return false;
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, iniPath, ec);
-  if (ec) {
+  if (!ReplaceByRename(temp, iniPath)) {
     std::error_code ignored;
     std::filesystem::remove(temp, ignored);
     return false;
