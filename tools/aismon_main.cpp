@@ -21,6 +21,7 @@
 // brought bytes (ms), the longest a read byte waited before it was decoded (ms), and the VDM
 // sentences taken so far, for measuring the frame rate and the input reading from outside.
 #include <QApplication>
+#include <QFont>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QStandardPaths>
@@ -177,6 +178,11 @@ int main(int argc, char** argv) {
       PathOf(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
   QApplication::setApplicationName(FromShiftJis(ApplicationTitle()));
   InstallQtJapanese(app);
+#ifdef Q_OS_WIN
+  // The chart asks for the Japanese face by the names that stand in for it elsewhere;
+  // Windows has the face itself, which Qt takes when none of those is installed.
+  QFont::insertSubstitutions(QStringLiteral("IPAGothic"), {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")});
+#endif
   try {
     const ProgramFolders folders = ChooseProgramFolders(o.home, ExecutableFolder(argv[0]), userData);
     if (folders.installed) {
