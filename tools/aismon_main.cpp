@@ -21,6 +21,7 @@
 // brought bytes (ms), the longest a read byte waited before it was decoded (ms), and the VDM
 // sentences taken so far, for measuring the frame rate and the input reading from outside.
 #include <QApplication>
+#include <QFont>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QStandardPaths>
@@ -53,6 +54,10 @@ namespace fs = std::filesystem;
 using namespace aismon;
 
 namespace {
+
+// A folder name from Qt, by way of UTF-16: on Windows a path from a narrow string would be
+// read in the ANSI code page, and a Japanese user or folder name lost.
+fs::path PathOf(const QString& s) { return fs::path(s.toStdU16String()); }
 
 struct Options {
   std::optional<fs::path> home;
@@ -96,7 +101,7 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
   if (p.isSet("home")) {
     const QString v = p.value("home");
     if (v.isEmpty()) return CommandLineError(kUsage, "empty folder for", QStringLiteral("--home"));
-    o.home = fs::path(v.toStdString());
+    o.home = PathOf(v);
   }
   for (const QString& v : p.values("port")) {
     int n = 0;
@@ -142,10 +147,15 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
 }
 
 fs::path ExecutableFolder(const char* argv0) {
+#ifdef Q_OS_WIN
+  (void)argv0;
+  return PathOf(QCoreApplication::applicationDirPath());
+#else
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
   if (!ec) return self.parent_path();
   return fs::absolute(fs::path(argv0), ec).parent_path();
+#endif
 }
 
 void WriteCounts(std::FILE* counts, Clock& clock, TForm1& window) {
@@ -165,9 +175,14 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("aismon"));
   QGuiApplication::setDesktopFileName(QStringLiteral("aismon"));
   const fs::path userData =
-      fs::path(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
+      PathOf(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
   QApplication::setApplicationName(FromShiftJis(ApplicationTitle()));
   InstallQtJapanese(app);
+#ifdef Q_OS_WIN
+  // The chart asks for the Japanese face by the names that stand in for it elsewhere;
+  // Windows has the face itself, which Qt takes when none of those is installed.
+  QFont::insertSubstitutions(QStringLiteral("IPAGothic"), {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")});
+#endif
   try {
     const ProgramFolders folders = ChooseProgramFolders(o.home, ExecutableFolder(argv[0]), userData);
     if (folders.installed) {

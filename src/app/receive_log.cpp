@@ -8,12 +8,8 @@
 #include <system_error>
 
 #include "common/clock.h"
+#include "common/platform.h"
 #include "text/sjis.h"
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace aismon {
 
@@ -66,7 +62,7 @@ std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std
   }
   std::filesystem::path temp = path;
   temp += ".tmp";
-  std::FILE* out = std::fopen(temp.string().c_str(), "wb");
+  std::FILE* out = OpenPath(temp, "wb");
   if (out == nullptr) return std::strerror(errno);
   errno = 0;
   bool ok = std::fwrite(old.data(), 1, old.size(), out) == old.size();
@@ -74,30 +70,19 @@ std::string WriteLogFile(const std::filesystem::path& path, const std::deque<std
     ok = ok && std::fwrite(line.data(), 1, line.size(), out) == line.size();
     ok = ok && std::fwrite("\r\n", 1, 2, out) == 2;
   }
-  ok = ok && std::fflush(out) == 0;
-#if defined(__unix__) || defined(__APPLE__)
-  ok = ok && fsync(fileno(out)) == 0;
-#endif
+  ok = ok && SyncFile(out);
   const std::string why = ok ? std::string() : std::string(errno != 0 ? std::strerror(errno) : "write error");
   ok = std::fclose(out) == 0 && ok;
   if (!ok) {
     std::filesystem::remove(temp, ec);
     return why.empty() ? "write error" : why;
   }
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return ec.message();
+  if (!ReplaceByRename(temp, path)) {
+    std::filesystem::remove(temp, ec);
+    return "cannot rename " + temp.filename().string();
   }
-#if defined(__unix__) || defined(__APPLE__)
   // The rename itself reaches the disk with the folder.
-  const int dir = open(path.parent_path().string().c_str(), O_RDONLY | O_DIRECTORY);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
-#endif
+  SyncFolder(path.parent_path());
   return {};
 }
 

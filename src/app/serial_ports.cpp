@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <QtGlobal>
+
 namespace aismon {
 
 namespace {
@@ -33,6 +35,11 @@ bool ParsePortNumber(const std::string& s, int& n) {
 }  // namespace
 
 std::string DefaultPortDevice(int n) {
+#ifdef Q_OS_WIN
+  // Windows names the ports themselves; QSerialPort takes "COMn" for every n.
+  if (n >= 1 && n <= kPortCount) return "COM" + std::to_string(n);
+  return {};
+#endif
   if (n >= 1 && n <= 10) return "/dev/ttyUSB" + std::to_string(n - 1);
   if (n >= 11 && n <= 20) return "/dev/ttyACM" + std::to_string(n - 11);
   return {};

@@ -21,7 +21,7 @@ static_assert(kPortCount == kReaderChannels);
 
 // Port number n (1..20) to device: the command line's "--port n=PATH" first, then key
 // "COMn" of section "Ports" in the settings file, else COM1-10 -> /dev/ttyUSB0-9 and
-// COM11-20 -> /dev/ttyACM0-9.
+// COM11-20 -> /dev/ttyACM0-9 (on Windows "COMn" itself).
 std::string DefaultPortDevice(int n);
 // The "COMn" keys of section "Ports" (keys and section name compared without case);
 // a missing file or section gives an empty map.

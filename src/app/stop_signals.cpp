@@ -1,6 +1,26 @@
 #include "app/stop_signals.h"
 
 #include <QSocketNotifier>
+#include <QtGlobal>
+
+#ifdef Q_OS_WIN
+
+namespace aismon {
+
+// Windows sends a window program no signals: it is stopped by closing its window, and at
+// the end of the session Qt asks it to save (commitDataRequest) and then quits, both of
+// which the program's main follows. Nothing is installed here.
+StopSignals::StopSignals(std::function<void(int)> onStop, QObject* parent)
+    : QObject(parent), onStop_(std::move(onStop)) {}
+
+StopSignals::~StopSignals() = default;
+
+void StopSignals::Drain() {}
+
+}  // namespace aismon
+
+#else
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -63,3 +83,5 @@ void StopSignals::Drain() {
 }
 
 }  // namespace aismon
+
+#endif

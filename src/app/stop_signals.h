@@ -2,6 +2,8 @@
 // SIGTERM, SIGINT and SIGHUP turned into a call on the event loop. The handler only
 // writes a byte to a pipe (all it may safely do); a socket notifier on the other end
 // calls onStop from the event loop, where the window can close its normal way.
+// On Windows there are no such signals and nothing is installed (Installed() is false):
+// the window's close and the session end stop the program there.
 #include <QObject>
 #include <functional>
 

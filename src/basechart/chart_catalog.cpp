@@ -8,11 +8,7 @@
 #include <system_error>
 
 #include "basechart/chart_walk.h"
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#define AISMON_HAVE_FSYNC 1
-#endif
+#include "common/platform.h"
 
 namespace aismon {
 
@@ -25,8 +21,6 @@ namespace {
 // Header of the catalog: magic, header length, north, west, south, east, 8, first record, 0, 0.
 constexpr int32_t kCatalogHeader[kChartHeaderWords] = {
     static_cast<int32_t>(kChartMagic), 10, 600000000, 1200000000, 200000000, 1600000000, 8, 10, 0, 0};
-
-std::FILE* OpenFile(const fs::path& path, const char* mode) { return std::fopen(path.string().c_str(), mode); }
 
 // Writes words scrambled with the catalog mask. The words are scrambled in place: callers
 // hand over buffers they no longer need.
@@ -94,7 +88,7 @@ void BuildChartCatalog(const fs::path& programFolder, const fs::path& tileFolder
   // Built under a temporary name: a half-written catalog would otherwise be kept for good.
   fs::path temp = catalog;
   temp += ".tmp";
-  std::FILE* f = OpenFile(temp, "wb");
+  std::FILE* f = OpenPath(temp, "wb");
   if (f == nullptr) return;
   ScrambledWriter out(f);
   int32_t header[kChartHeaderWords];
@@ -104,7 +98,7 @@ void BuildChartCatalog(const fs::path& programFolder, const fs::path& tileFolder
   // Only ever written by reads before it is used, so it need not be cleared.
   const auto body = std::make_unique_for_overwrite<int32_t[]>(kChartBodyBufferWords);
   for (std::string_view name : kTileNames) {
-    std::FILE* tile = OpenFile(tileFolder / (std::string(name) + kTileExtension), "rb");
+    std::FILE* tile = OpenPath(tileFolder / (std::string(name) + kTileExtension), "rb");
     if (tile == nullptr) continue;
     CopyTileRecords(tile, body.get(), out);
     std::fclose(tile);
@@ -113,13 +107,10 @@ void BuildChartCatalog(const fs::path& programFolder, const fs::path& tileFolder
   out.Write(&endMarker, 1);
 
   bool ok = out.ok();
-  ok = std::fflush(f) == 0 && ok;
-#ifdef AISMON_HAVE_FSYNC
-  ok = ok && fsync(fileno(f)) == 0;
-#endif
+  ok = ok && SyncFile(f);
   ok = std::fclose(f) == 0 && ok;
-  if (ok) fs::rename(temp, catalog, ec);
-  if (!ok || ec) fs::remove(temp, ec);
+  if (ok) ok = ReplaceByRename(temp, catalog);
+  if (!ok) fs::remove(temp, ec);
 }
 
 void ChartCatalog::FreeImage::operator()(ChartImage* image) const { std::free(image); }
@@ -128,7 +119,7 @@ ChartCatalog::ChartCatalog(fs::path programFolder) : path_(CatalogPath(programFo
 
 const ChartImage* ChartCatalog::Load() {
   if (loaded_) return image_.get();
-  std::FILE* f = OpenFile(path_, "rb");
+  std::FILE* f = OpenPath(path_, "rb");
   if (f == nullptr) return nullptr;
   // Allocated once and kept across failed attempts, so that retries allocate nothing.
   // calloc: fresh pages from the system are zero already, only what is read gets touched.

@@ -7,6 +7,7 @@
 
 #include "basechart/chart_catalog.h"
 #include "basechart/chart_walk.h"
+#include "common/platform.h"
 
 namespace aismon {
 
@@ -56,7 +57,7 @@ bool ChartFileWriter::Save(const std::filesystem::path& path, std::string& error
   const std::vector<int32_t> all = Words();
   std::filesystem::path temp = path;
   temp += ".tmp";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  std::FILE* f = OpenPath(temp, "wb");
   if (f == nullptr) {
     error = "cannot create " + temp.string() + ": " + std::strerror(errno);
     return false;
@@ -70,9 +71,8 @@ bool ChartFileWriter::Save(const std::filesystem::path& path, std::string& error
     std::filesystem::remove(temp, ec);
     return false;
   }
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    error = "cannot rename " + temp.string() + " to " + path.string() + ": " + ec.message();
+  if (!ReplaceByRename(temp, path)) {
+    error = "cannot rename " + temp.string() + " to " + path.string();
     std::filesystem::remove(temp, ec);
     return false;
   }

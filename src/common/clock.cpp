@@ -4,6 +4,8 @@
 #include <ctime>
 #include <thread>
 
+#include "common/platform.h"
+
 namespace aismon {
 
 uint32_t SteadyClock::TickMs() {
@@ -19,7 +21,7 @@ LocalDateTime SteadyClock::Now() {
   const std::time_t t = std::time(nullptr);
   if (t != cachedSecond_) {
     std::tm tm{};
-    localtime_r(&t, &tm);
+    LocalTime(t, tm);
     cached_ = LocalDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
     cachedSecond_ = t;
   }

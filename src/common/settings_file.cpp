@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/platform.h"
 #include "text/decimal.h"
 
 namespace aismon {
@@ -27,9 +28,7 @@ bool ReplaceIniLines(const std::filesystem::path& iniPath, const std::vector<std
       return false;
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, iniPath, ec);
-  if (ec) {
+  if (!ReplaceByRename(temp, iniPath)) {
     std::error_code ignored;
     std::filesystem::remove(temp, ignored);
     return false;
@@ -74,7 +73,8 @@ std::string FormatValue(double v) {
 
 MapCenter ReadMapCenter(const std::filesystem::path& iniPath) {
   MapCenter c;
-  std::ifstream in(iniPath);
+  // Binary everywhere: CR is dropped here by hand, and a Ctrl-Z byte is not an end of file.
+  std::ifstream in(iniPath, std::ios::binary);
   if (!in) return c;
   std::string line, section;
   while (std::getline(in, line)) {
@@ -97,7 +97,7 @@ MapCenter ReadMapCenter(const std::filesystem::path& iniPath) {
 bool WriteMapCenter(const std::filesystem::path& iniPath, const MapCenter& center) {
   std::vector<std::string> lines;
   {
-    std::ifstream in(iniPath);
+    std::ifstream in(iniPath, std::ios::binary);
     std::string line;
     while (in && std::getline(in, line)) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -149,7 +149,7 @@ namespace {
 
 std::vector<std::string> ReadLines(const std::filesystem::path& iniPath) {
   std::vector<std::string> lines;
-  std::ifstream in(iniPath);
+  std::ifstream in(iniPath, std::ios::binary);
   std::string line;
   while (in && std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -4,12 +4,10 @@
 #include <cstring>
 #include <system_error>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <unistd.h>
-#define AISMON_HAVE_FSYNC 1
-#endif
+#include "common/platform.h"
+
 #if defined(__linux__)
+#include <fcntl.h>
 #define AISMON_HAVE_SYNC_FILE_RANGE 1
 #endif
 
@@ -22,12 +20,10 @@ namespace {
 size_t DynamicBytes(const ShipTable& table) { return sizeof(DbDynamic) * table.DynamicCount(); }  // 328000 at 1024
 constexpr size_t kStaticBytes = sizeof(DbStatic) * kStaticEntries;     // 12960216
 
-std::FILE* OpenFile(const fs::path& path, const char* mode) { return std::fopen(path.string().c_str(), mode); }
-
 // Reads at most `count` records of `recordSize` bytes into dest in one transfer. Only whole
 // records count: a trailing partial record is cleared again. False when the file does not open.
 bool ReadRecords(const fs::path& path, void* dest, size_t recordSize, size_t count) {
-  std::FILE* f = OpenFile(path, "rb");
+  std::FILE* f = OpenPath(path, "rb");
   if (f == nullptr) return false;
   const size_t got = std::fread(dest, 1, recordSize * count, f);
   std::fclose(f);
@@ -48,7 +44,7 @@ fs::path CommitMarkPath(const fs::path& programFolder) { return programFolder / 
 // without waiting for it. On any failure the temporary file is removed and false returned.
 bool WriteTemp(const fs::path& target, const void* data, size_t size) {
   const fs::path temp = TempOf(target);
-  std::FILE* f = OpenFile(temp, "wb");
+  std::FILE* f = OpenPath(temp, "wb");
   if (f == nullptr) return false;
   bool ok = std::fwrite(data, 1, size, f) == size;
   ok = std::fflush(f) == 0 && ok;
@@ -64,34 +60,21 @@ bool WriteTemp(const fs::path& target, const void* data, size_t size) {
 }
 
 // Waits until what was written to path is on the disk.
-bool SyncPath(const fs::path& path, bool directory) {
-#ifdef AISMON_HAVE_FSYNC
-  const int fd = open(path.string().c_str(), directory ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
-  if (fd < 0) return false;
-  const bool ok = fsync(fd) == 0;
-  close(fd);
-  return ok;
-#else
-  (void)path;
-  (void)directory;
-  return true;
-#endif
-}
+bool SyncPath(const fs::path& path, bool directory) { return directory ? SyncFolder(path) : SyncFileAt(path); }
 
 // The mark says both images are complete on the disk; once it exists the moves are
 // finished by whoever finds it.
 bool SetCommitMark(const fs::path& programFolder) {
   const fs::path mark = CommitMarkPath(programFolder);
-  std::FILE* f = OpenFile(mark, "wb");
+  std::FILE* f = OpenPath(mark, "wb");
   if (f == nullptr) return false;
   const bool ok = std::fclose(f) == 0;
   return ok && SyncPath(programFolder / kDataFolderName, true);
 }
 
 bool MoveIntoPlace(const fs::path& target) {
+  if (ReplaceByRename(TempOf(target), target)) return true;
   std::error_code ec;
-  fs::rename(TempOf(target), target, ec);
-  if (!ec) return true;
   fs::remove(TempOf(target), ec);
   return false;
 }

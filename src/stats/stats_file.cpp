@@ -5,37 +5,18 @@
 #include <memory>
 #include <system_error>
 
+#include "common/platform.h"
 #include "shipdb/ship_db_files.h"
 #include "stats/stats_image_v2.h"
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <unistd.h>
-#define AISMON_STATS_FSYNC 1
-#endif
 
 namespace aismon {
 
 namespace fs = std::filesystem;
 
-namespace {
-void SyncToDisk(const fs::path& path, bool directory) {
-#ifdef AISMON_STATS_FSYNC
-  const int fd = open(path.string().c_str(), directory ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
-#else
-  (void)path;
-  (void)directory;
-#endif
-}
-}  // namespace
-
 fs::path StatsPath(const fs::path& programFolder) { return programFolder / kDataFolderName / kStatsFileName; }
 
 bool LoadStats(ReceptionStats& stats, const fs::path& programFolder) {
-  std::FILE* f = std::fopen(StatsPath(programFolder).string().c_str(), "rb");
+  std::FILE* f = OpenPath(StatsPath(programFolder), "rb");
   if (f == nullptr) return false;
   // The magic and version say which layout follows; the file must hold exactly that much.
   char head[sizeof kStatsMagic + sizeof(uint32_t)] = {};
@@ -68,21 +49,20 @@ bool SaveStats(const ReceptionStats& stats, const fs::path& programFolder) {
   temp += kSaveTempSuffix;
   std::error_code ec;
   fs::create_directories(target.parent_path(), ec);
-  std::FILE* f = std::fopen(temp.string().c_str(), "wb");
+  std::FILE* f = OpenPath(temp, "wb");
   if (f == nullptr) return false;
   bool ok = std::fwrite(&stats.Image(), sizeof(StatsImage), 1, f) == 1;
   ok = std::fflush(f) == 0 && ok;
   ok = std::fclose(f) == 0 && ok;
   if (ok) {
-    SyncToDisk(temp, false);
-    fs::rename(temp, target, ec);
-    ok = !ec;
+    SyncFileAt(temp);
+    ok = ReplaceByRename(temp, target);
   }
   if (!ok) {
     fs::remove(temp, ec);
     return false;
   }
-  SyncToDisk(target.parent_path(), true);
+  SyncFolder(target.parent_path());
   return true;
 }
 

@@ -1,10 +1,9 @@
 #include "text/sjis.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
+
+#include "common/platform.h"
 
 namespace aismon {
 
@@ -12,15 +11,6 @@ namespace {
 
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";  // U+FFFD
 constexpr std::string_view kReplacementShiftJis = "?";
-
-// Opens a converter for code page 932, preferring names that map 0x5C and 0x7E to ASCII.
-iconv_t OpenShiftJis(bool toShiftJis) {
-  for (const char* name : {"CP932", "WINDOWS-31J", "SHIFT_JIS"}) {
-    const iconv_t cd = toShiftJis ? iconv_open(name, "UTF-8") : iconv_open("UTF-8", name);
-    if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
-  }
-  return reinterpret_cast<iconv_t>(-1);
-}
 
 // Length of the UTF-8 sequence starting at s[0] if it is well formed, else 1, so an
 // unconvertible character is skipped whole and a stray byte alone.
@@ -45,49 +35,21 @@ size_t ShiftJisSequenceLength(std::string_view s) {
   return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC) ? 2 : 1;
 }
 
-// Without a converter only ASCII can be passed through safely.
-std::string AsciiOnly(std::string_view in, std::string_view replacement) {
-  std::string out;
-  for (const char c : in) {
-    if (static_cast<uint8_t>(c) < 0x80) out.push_back(c);
-    else out.append(replacement);
-  }
-  return out;
-}
-
+// Character by character, so that what cannot be converted is replaced and the rest goes
+// on; ASCII is the same on both sides. Without the system's tables only ASCII passes.
 std::string Convert(std::string_view in, bool toShiftJis) {
   const std::string_view replacement = toShiftJis ? kReplacementShiftJis : kReplacementUtf8;
-  const iconv_t cd = OpenShiftJis(toShiftJis);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return AsciiOnly(in, replacement);
-
+  CodePage932 converter(toShiftJis);
   std::string out;
-  char buffer[1024];
-  // iconv's interface takes a non-const input pointer but does not write through it.
-  char* src = const_cast<char*>(in.data());
-  size_t srcLeft = in.size();
-  while (srcLeft > 0) {
-    char* dst = buffer;
-    size_t dstLeft = sizeof(buffer);
-    const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    const int error = errno;
-    out.append(buffer, static_cast<size_t>(dst - buffer));
-    if (r != static_cast<size_t>(-1)) break;
-    if (error == E2BIG) continue;
-    if (srcLeft == 0) break;
-    // EILSEQ (invalid or unconvertible) or EINVAL (cut off at the end): replace and go on.
-    const std::string_view rest(src, srcLeft);
-    const size_t skip = toShiftJis ? Utf8SequenceLength(rest) : ShiftJisSequenceLength(rest);
-    out.append(replacement);
-    src += skip;
-    srcLeft -= skip;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+  out.reserve(in.size() * 3 / 2);
+  while (!in.empty()) {
+    const size_t len = static_cast<uint8_t>(in[0]) < 0x80 ? 1
+                       : toShiftJis                        ? Utf8SequenceLength(in)
+                                                           : ShiftJisSequenceLength(in);
+    if (len == 1 && static_cast<uint8_t>(in[0]) < 0x80) out.push_back(in[0]);
+    else if (!converter.ok() || !converter.ConvertOne(in.substr(0, len), out)) out.append(replacement);
+    in.remove_prefix(len);
   }
-  // Flush any pending shift state (none for these encodings, but cheap).
-  char* dst = buffer;
-  size_t dstLeft = sizeof(buffer);
-  iconv(cd, nullptr, nullptr, &dst, &dstLeft);
-  out.append(buffer, static_cast<size_t>(dst - buffer));
-  iconv_close(cd);
   return out;
 }
 

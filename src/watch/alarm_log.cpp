@@ -4,14 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/platform.h"
 #include "shipdb/received_position.h"
 #include "shipdb/ship_table.h"
 #include "text/position_text.h"
 #include "text/sjis.h"
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
 
 namespace aismon {
 
@@ -98,7 +95,7 @@ void AlarmLog::Keep(const AlarmLogRecord& r) {
 }
 
 void AlarmLog::LoadDay(const LocalDateTime& day) {
-  std::FILE* in = std::fopen((folder_ / AlarmLogFileName(day)).string().c_str(), "rb");
+  std::FILE* in = OpenPath(folder_ / AlarmLogFileName(day), "rb");
   if (in == nullptr) return;
   char line[512];
   while (std::fgets(line, sizeof line, in) != nullptr) {
@@ -142,13 +139,10 @@ bool AlarmLog::Append(const AlarmLogRecord& r) {
   Keep(r);
   const std::string line = AlarmLogLine(r) + "\r\n";
   const std::filesystem::path path = folder_ / AlarmLogFileName(r.when);
-  std::FILE* out = std::fopen(path.string().c_str(), "ab");
+  std::FILE* out = OpenPath(path, "ab");
   if (out == nullptr) return false;
-  bool ok = std::fwrite(line.data(), 1, line.size(), out) == line.size() && std::fflush(out) == 0;
-#if defined(__unix__) || defined(__APPLE__)
   // On the disk before the next alarm: the record is what a watch-keeper answers for.
-  ok = ok && fsync(fileno(out)) == 0;
-#endif
+  const bool ok = std::fwrite(line.data(), 1, line.size(), out) == line.size() && SyncFile(out);
   return std::fclose(out) == 0 && ok;
 }
 

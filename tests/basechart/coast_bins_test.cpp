@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -144,7 +145,7 @@ TEST(JoinTest, BorderEdgesAreSeamsAndCoastEdgesAreNot) {
   ShorePiece cape{1, {}};  // a cape reaching in from the north edge
   for (int i = 0; i <= 100; ++i) {
     const double t = i / 100.0;
-    cape.points.push_back(P(36 - 0.5 * std::sin(t * M_PI), 135.2 + 0.4 * t));
+    cape.points.push_back(P(36 - 0.5 * std::sin(t * std::numbers::pi), 135.2 + 0.4 * t));
   }
   const std::vector<CoastRing> rings = JoinBinPieces(Bin(34, 134, {coast, cape}), 0);
   ASSERT_EQ(rings.size(), 2u);
