@@ -291,7 +291,7 @@ int main(int argc, char** argv) {
                  v.centerLat, v.centerLon, v.metersPerPixel, v.rotationDeg, v.width, v.height, v.northLat, v.southLat,
                  v.westLon, v.eastLon, v.fitAllShips ? "true" : "false");
     if (std::fclose(r) != 0) {
-      std::fprintf(stderr, "aisrender: cannot write --report %s\n", o.report);
+      std::fprintf(stderr, "aisrender: cannot write --report %s\n", o.report.c_str());
       return 1;
     }
   }

@@ -60,7 +60,7 @@ void TForm1::LogPlayClick() {
   if (chosen.isEmpty()) return;
   playback_.Stop();
   liveDataFlag_ = false;
-  playback_.Start(fs::path(chosen.toStdString()));
+  playback_.Start(fs::path(chosen.toStdU16String()));
   ResetTableForPlayback(table_);
   panels_.play1->setChecked(true);
   PlaySpeedClick(panels_.play1);

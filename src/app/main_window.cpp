@@ -83,7 +83,7 @@ TForm1::TForm1(const WindowSetup& setup, Clock& clock)
   chooseLogFile = [this] {
     // Opens where the receive logs are written, not in whatever folder the program was
     // started from.
-    return QFileDialog::getOpenFileName(this, QString(), QString::fromStdString(dataFolder_.string()),
+    return QFileDialog::getOpenFileName(this, QString(), QString::fromStdU16String(dataFolder_.u16string()),
                                         QStringLiteral("*.txt (*.txt);;*.log (*.log)"));
   };
   showMessage = [this](const QString& text) {

@@ -56,6 +56,7 @@ void TForm1::OpenSourceDialog() {
     sourceDialog_ = new SourceDialog(this, [this](const std::vector<std::string>& names, std::string* error) {
       return network_.Apply(names, error);
     });
+    sourceDialog_->SetSettingsFile(iniPath_);
   }
   sourceDialog_->SetNames(network_.Names());
   sourceDialog_->SetStations(table_.Stations(), ReadStationCapacity(iniPath_),
