@@ -41,11 +41,14 @@ OutputsPanel::OutputsPanel(OutputHub& hub, std::filesystem::path iniPath, QWidge
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A few rows are enough beside the chart on a laptop screen; the dock can be made taller.
+  table_->setMinimumHeight(48);
   column->addWidget(table_, 1);
   names_ = new QPlainTextEdit(this);
   names_->setObjectName(QStringLiteral("OutputNames"));
   names_->setPlaceholderText(QString::fromUtf8("1行に1つ: tcp-server:10110、udp:192.168.1.20:10110、mqtt://host/ais"));
   names_->setMaximumHeight(80);
+  names_->setMinimumHeight(40);
   column->addWidget(names_);
   auto* apply = new QPushButton(QString::fromUtf8("出力を設定"), this);
   apply->setObjectName(QStringLiteral("ButtonApplyOutputs"));
