@@ -212,9 +212,10 @@ uint32_t ShipTable::NowStamp() {
     y -= 1;
     m += 12;
   }
-  const long days = static_cast<long>(std::floor(y * 365.25 + 0.1)) +
-                    static_cast<long>(std::floor((m - 3) * 30.6 + 0.5)) + t.day + 59 - 731;
-  const long stamp = days * 86400L + t.hour * 3600L + t.minute * 60L + t.second - 32400L;
+  // 64 bits: a 32-bit long (Windows) would overflow from 2038 on; the stamp keeps the low 32.
+  const int64_t days = static_cast<int64_t>(std::floor(y * 365.25 + 0.1)) +
+                       static_cast<int64_t>(std::floor((m - 3) * 30.6 + 0.5)) + t.day + 59 - 731;
+  const int64_t stamp = days * 86400 + t.hour * int64_t{3600} + t.minute * int64_t{60} + t.second - 32400;
   stamp_ = static_cast<uint32_t>(stamp);
   return stamp_;
 }
