@@ -98,7 +98,12 @@ AppWindow::AppWindow(const WindowSetup& setup, Clock& clock)
   form_->afterInput = [this] { outputs_->Flush(); };
   outputsPanel_ = new OutputsPanel(*outputs_, form_->IniPath());
   if (!outputsMade) outputsPanel_->ErrorLabel()->setText(QString::fromStdString(outputError));
-  tabifyDockWidget(cardDock, AddDock("DockOutputs", "出力", outputsPanel_, Qt::RightDockWidgetArea));
+  QDockWidget* outputsDock = AddDock("DockOutputs", "出力", outputsPanel_, Qt::RightDockWidgetArea);
+  tabifyDockWidget(cardDock, outputsDock);
+  form_->showOutputs = [outputsDock] {
+    outputsDock->show();
+    outputsDock->raise();
+  };
   cardDock->raise();
   RefreshCard();
 

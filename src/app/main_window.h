@@ -175,6 +175,8 @@ class TForm1 : public QWidget {
   // A click on a weather station's symbol (no ship under the pointer): its place in the
   // weather store.
   std::function<void(int32_t place)> onWeatherPicked;
+  // Brings the outputs' settings into view (the source dialog's "出力の設定…").
+  std::function<void()> showOutputs;
   // Selects a station as a click on it would, and centres the chart on it.
   void SelectShipFromList(int32_t slot);
 

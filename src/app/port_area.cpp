@@ -57,6 +57,7 @@ void TForm1::OpenSourceDialog() {
       return network_.Apply(names, error);
     });
     sourceDialog_->SetSettingsFile(iniPath_);
+    if (showOutputs) sourceDialog_->SetShowOutputs(showOutputs);
   }
   sourceDialog_->SetNames(network_.Names());
   sourceDialog_->SetStations(table_.Stations(), ReadStationCapacity(iniPath_),

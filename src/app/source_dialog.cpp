@@ -38,11 +38,16 @@ SourceDialog::SourceDialog(QWidget* parent, Apply apply) : QDialog(parent), appl
   add->setObjectName(QStringLiteral("SourceAdd"));
   change->setObjectName(QStringLiteral("SourceChange"));
   remove->setObjectName(QStringLiteral("SourceRemove"));
+  // What the monitor sends on is set beside what it hears.
+  outputs_ = new QPushButton(QString::fromUtf8("出力の設定…"), this);
+  outputs_->setObjectName(QStringLiteral("SourceOutputs"));
+  outputs_->setEnabled(false);
   auto* grid = new QGridLayout(this);
   grid->addWidget(list_, 0, 0, 4, 1);
   grid->addWidget(add, 0, 1);
   grid->addWidget(change, 1, 1);
   grid->addWidget(remove, 2, 1);
+  grid->addWidget(outputs_, 3, 1);
   grid->addWidget(edit_, 4, 0);
   grid->addWidget(close, 4, 1);
   grid->addWidget(message_, 5, 0, 1, 2);
@@ -82,6 +87,9 @@ SourceDialog::SourceDialog(QWidget* parent, Apply apply) : QDialog(parent), appl
   connect(change, &QPushButton::clicked, this, [this] { ChangeSource(list_->currentRow(), edit_->text()); });
   connect(remove, &QPushButton::clicked, this, [this] { RemoveSource(list_->currentRow()); });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
+  connect(outputs_, &QPushButton::clicked, this, [this] {
+    if (showOutputs_) showOutputs_();
+  });
   connect(edit_, &QLineEdit::returnPressed, this, [this] { AddSource(edit_->text()); });
   connect(list_, &QListWidget::currentTextChanged, this, [this](const QString& t) { edit_->setText(t); });
 }
@@ -188,6 +196,11 @@ bool SourceDialog::RemoveSource(int row) {
   }
   names.erase(names.begin() + row);
   return Commit(std::move(names));
+}
+
+void SourceDialog::SetShowOutputs(std::function<void()> show) {
+  showOutputs_ = std::move(show);
+  outputs_->setEnabled(static_cast<bool>(showOutputs_));
 }
 
 }  // namespace aismon

@@ -44,6 +44,11 @@ class SourceDialog : public QDialog {
   void SetStations(int stations, int setting, std::function<bool(int)> store);
   QSpinBox* Stations() { return stations_; }
 
+  // Where the outputs are set (the window's outputs dock); the button stays disabled
+  // until it is given.
+  void SetShowOutputs(std::function<void()> show);
+  QPushButton* OutputsButton() { return outputs_; }
+
   // The settings file whose broker settings the dialog shows and changes: whether the
   // sources' passwords are kept there, and the CA file for mqtts://. A change is written
   // there and the names are applied again, so the sources and the stored list follow it.
@@ -65,6 +70,8 @@ class SourceDialog : public QDialog {
   MqttPasswords passwords_;
   MqttOptionsRow* mqtt_ = nullptr;
   std::filesystem::path iniPath_;
+  QPushButton* outputs_ = nullptr;
+  std::function<void()> showOutputs_;
 };
 
 }  // namespace aismon

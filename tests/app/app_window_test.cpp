@@ -23,6 +23,7 @@
 #include "app/alarm_list_view.h"
 #include "app/app_window.h"
 #include "app/ship_card_view.h"
+#include "app/source_dialog.h"
 #include "app/outputs_panel.h"
 #include "app/record_dock.h"
 #include "net/outputs_settings.h"
@@ -225,6 +226,16 @@ TEST_F(AppWindowTest, TheDocksDriveTheRecorderTheOutputsAndTheShipChoices) {
   EXPECT_EQ(w.Outputs().Count(), 1u);
   EXPECT_EQ(panel->Table()->rowCount(), 1);
   EXPECT_EQ(ReadOutputsSection(f.IniPath()).value_or(std::vector<std::string>{}), std::vector<std::string>{"udp:127.0.0.1:9"});
+  // The source dialog leads to the outputs, in front of the tabs they share.
+  w.Dock("DockShipCard")->raise();
+  QApplication::processEvents();
+  ASSERT_TRUE(w.Dock("DockOutputs")->visibleRegion().isEmpty());
+  f.OpenSourceDialog();
+  f.SourceDialogWindow()->OutputsButton()->click();
+  QApplication::processEvents();
+  EXPECT_FALSE(w.Dock("DockOutputs")->visibleRegion().isEmpty());
+  EXPECT_TRUE(w.Dock("DockShipCard")->visibleRegion().isEmpty());
+  f.SourceDialogWindow()->close();
 
   // Follow a ship from its card; a distress beacon's card offers no "ignore".
   const struct {
