@@ -3,6 +3,9 @@
 #include <mosquitto.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <system_error>
@@ -15,10 +18,52 @@ namespace {
 constexpr int kKeepAliveSeconds = 30;
 constexpr uint32_t kConnectTimeoutMs = 10000;
 
+// The connections being begun on threads of their own. The program must not end while one
+// of them is still inside the library: its exit handlers (OpenSSL's among them) take down
+// what such a thread is using, and the end could hang or crash. Never freed, so the threads
+// can count themselves out however late they finish.
+struct ConnectThreads {
+  std::mutex mutex;
+  std::condition_variable done;
+  int running = 0;
+};
+ConnectThreads& Connecting() {
+  static ConnectThreads* threads = new ConnectThreads;
+  return *threads;
+}
+
+// At exit: waits for them, but not for ever (a name lookup can take its time).
+void WaitForConnectThreads() {
+  ConnectThreads& t = Connecting();
+  std::unique_lock<std::mutex> lock(t.mutex);
+  t.done.wait_for(lock, std::chrono::seconds(10), [&t] { return t.running == 0; });
+}
+
 void InitLibraryOnce() {
   static std::once_flag once;
-  std::call_once(once, [] { mosquitto_lib_init(); });
+  std::call_once(once, [] {
+    mosquitto_lib_init();
+    // Registered after the library's own exit handlers, so it runs before them.
+    std::atexit(WaitForConnectThreads);
+  });
 }
+
+// Counts a connect thread in and, when destroyed at the thread's very end, out.
+class ConnectThreadCount {
+ public:
+  ConnectThreadCount() {
+    std::lock_guard<std::mutex> lock(Connecting().mutex);
+    ++Connecting().running;
+  }
+  ConnectThreadCount(const ConnectThreadCount&) = delete;
+  ConnectThreadCount& operator=(const ConnectThreadCount&) = delete;
+  ~ConnectThreadCount() {
+    ConnectThreads& t = Connecting();
+    std::lock_guard<std::mutex> lock(t.mutex);
+    --t.running;
+    t.done.notify_all();
+  }
+};
 
 // The broker's answer to CONNECT as a person reads it (MQTT 3.1.1 return codes).
 std::string RefusalText(int rc) {
@@ -121,7 +166,10 @@ void MqttClient::Connect() {
   pending->mosq = mosq_;
   mosq_ = nullptr;
   pending_ = pending;
-  auto begin = [this, pending, host = address_.host, port = address_.port, wake = wake_.get()] {
+  auto count = std::make_shared<ConnectThreadCount>();
+  auto begin = [this, pending, count, host = address_.host, port = address_.port, wake = wake_.get()]() mutable {
+    // The thread counts as running until this lambda is gone, whatever path it leaves by.
+    const std::shared_ptr<ConnectThreadCount> running = std::move(count);
     errno = 0;
     const int rc = mosquitto_connect_async(pending->mosq, host.c_str(), port, kKeepAliveSeconds);
     const int savedErrno = errno;
