@@ -69,10 +69,14 @@ int ReceptionStats::SlotOf(SourceId id) {
   int slot = -1;
   for (uint32_t s = 0; s < im.sourceCount; ++s)
     if (std::strcmp(im.sourceNames[s], name) == 0) slot = static_cast<int>(s);
-  if (slot < 0) {
-    // Names of past runs fill the slots in time: the last one then takes every newcomer.
-    slot = im.sourceCount < kStatSources ? static_cast<int>(im.sourceCount++) : kStatSources - 1;
-    if (im.sourceNames[slot][0] == '\0') std::memcpy(im.sourceNames[slot], name, kSourceNameBytes);
+  if (slot < 0 && im.sourceCount < kStatSources) {
+    slot = static_cast<int>(im.sourceCount++);
+    std::memcpy(im.sourceNames[slot], name, kSourceNameBytes);
+  } else if (slot < 0) {
+    // Names of past runs fill the slots in time: the last one then takes every newcomer,
+    // and its figures are no longer one source's.
+    slot = kStatSources - 1;
+    NameOtherSources(im);
   }
   slotOfId_[id] = static_cast<int16_t>(slot);
   return slot;

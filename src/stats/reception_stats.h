@@ -15,6 +15,7 @@
 // Bounds: 16 source slots (a receiver owner feeds a few; the last slot takes any further
 // newcomer) and 64 binary kinds (number/DAC/FI; more go uncounted). A tally is then 4.6 KB,
 // the 84 window tallies 387 KB.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -79,6 +80,14 @@ struct StatsImage {
   int32_t heardCount;
   int32_t heard[kHeardStations];
 };
+// What the last source slot is called once it counts for several sources.
+inline constexpr char kOtherSources[] = "その他";
+static_assert(sizeof kOtherSources <= kSourceNameBytes);
+inline void NameOtherSources(StatsImage& im) {
+  char* name = im.sourceNames[kStatSources - 1];
+  std::fill(name, name + kSourceNameBytes, '\0');
+  std::copy(kOtherSources, kOtherSources + sizeof kOtherSources, name);
+}
 inline constexpr char kStatsMagic[8] = {'A', 'I', 'S', 'S', 'T', 'A', 'T', 'S'};
 inline constexpr uint32_t kStatsVersion = 3;
 

@@ -9,6 +9,7 @@ void UpgradeStatsImage(const StatsImageV2& old, StatsImage& im) {
   const auto slot = [](int s) { return std::min(s, kStatSources - 1); };
   im.sourceCount = std::min<uint32_t>(old.sourceCount, kStatSources);
   std::memcpy(im.sourceNames, old.sourceNames, sizeof im.sourceNames);
+  if (old.sourceCount > static_cast<uint32_t>(kStatSources)) NameOtherSources(im);
   im.binaryKeyCount = old.binaryKeyCount;
   std::memcpy(im.binaryKeys, old.binaryKeys, sizeof im.binaryKeys);
   for (int s = 0; s < kV2Sources; ++s) {

@@ -100,6 +100,20 @@ TEST_F(ReceptionStatsTest, WindowsDuplicatesChannelsAndTheRangeOfARealReport) {
   EXPECT_NEAR(r.rangeNm, 21.3, 0.2);
 }
 
+// The 16th source keeps its name; from the 17th on the last slot counts for several and
+// says so.
+TEST_F(ReceptionStatsTest, TheLastSlotIsNamedForTheSourcesItGathers) {
+  for (int n = 1; n <= kStatSources + 1; ++n) {
+    intake.ProcessSentence(kClassA, intake.sources.Register(("udp:" + std::to_string(20000 + n)).c_str()));
+    if (n == kStatSources) {
+      EXPECT_STREQ(stats.SourceName(kStatSources - 1), "udp:20016");
+    }
+  }
+  EXPECT_EQ(stats.SourceSlots(), kStatSources);
+  EXPECT_STREQ(stats.SourceName(kStatSources - 2), "udp:20015");
+  EXPECT_STREQ(stats.SourceName(kStatSources - 1), kOtherSources);
+}
+
 // A real message 8 (DAC 1, FI 11, weather) as a binary kind.
 constexpr char kWeather[] = "!AIVDM,1,1,4,B,8>jR06@0Bk3:wOli;<`WPhh<1rqVBQf2V@Pdt0J82avIM2b<<Rv1t<ot=@1,2*54";
 
@@ -225,7 +239,7 @@ TEST_F(ReceptionStatsTest, AnOlderFileGivesWhatItHoldsADamagedOneNothing) {
     ReceptionStats loaded(table, intake.sources, clock);
     ASSERT_TRUE(LoadStats(loaded, home.path()));
     EXPECT_EQ(loaded.SourceSlots(), kStatSources);
-    EXPECT_STREQ(loaded.SourceName(15), "udp:10110");
+    EXPECT_STREQ(loaded.SourceName(15), kOtherSources);  // it counts for the sources past the 16th
     EXPECT_EQ(loaded.Count(1, CountWindow::kAllTime), 500u);
     EXPECT_EQ(loaded.CountBySource(15, 5, CountWindow::kAllTime), 10u);
     EXPECT_EQ(loaded.ChannelCount(15, 1, CountWindow::kAllTime), 3u);
