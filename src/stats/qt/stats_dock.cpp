@@ -31,6 +31,8 @@ constexpr int kRateMinutes = kDayMinutes;
 QChartView* NewView(QChart* chart) {
   chart->legend()->setAlignment(Qt::AlignBottom);
   chart->setMargins(QMargins(4, 4, 4, 4));
+  // A small panel shows its labels whole rather than as "...".
+  for (QAbstractAxis* axis : chart->axes()) axis->setTruncateLabels(false);
   auto* view = new QChartView(chart);
   view->setRenderHint(QPainter::Antialiasing);
   // Small enough that the panel fits beside the chart on a laptop screen.
