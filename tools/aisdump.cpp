@@ -37,6 +37,7 @@
 #include "input/log_line.h"
 #include "input/source_figures.h"
 #include "input/tag_block.h"
+#include "net/qt/mqtt_client.h"
 #include "net/qt/network_sources.h"
 #include "net/source_name.h"
 #include "shipdb/ship_db_files.h"
@@ -96,6 +97,7 @@ void FeedSources(int argc, char** argv, const std::vector<SourceAddress>& addres
       app.quit();
     });
   app.exec();
+  WaitForMqttConnects();
 }
 
 LocalDateTime LocalNow() {

@@ -47,6 +47,7 @@
 #include "app/stop_signals.h"
 #include "common/clock.h"
 #include "net/output_name.h"
+#include "net/qt/mqtt_client.h"
 #include "net/source_name.h"
 #include "shipdb/station_capacity.h"
 
@@ -243,6 +244,7 @@ int main(int argc, char** argv) {
     }
     window.show();
     app.exec();
+    WaitForMqttConnects();
     if (counts != nullptr) {
       WriteCounts(counts, clock, form);  // what the close decoded too
       std::fclose(counts);

@@ -19,6 +19,7 @@
 #include "app/stop_signals.h"
 #include "common/clock.h"
 #include "input/intake.h"
+#include "net/qt/mqtt_client.h"
 #include "net/qt/network_sources.h"
 #include "net/qt/output_hub.h"
 #include "net/source_name.h"
@@ -224,5 +225,6 @@ int main(int argc, char** argv) {
   app.exec();
   sweep();
   printFigures();
+  WaitForMqttConnects();
   return 0;
 }

@@ -32,21 +32,27 @@ ConnectThreads& Connecting() {
   return *threads;
 }
 
-// At exit: waits for them, but not for ever (a name lookup can take its time).
-void WaitForConnectThreads() {
-  ConnectThreads& t = Connecting();
-  std::unique_lock<std::mutex> lock(t.mutex);
-  t.done.wait_for(lock, std::chrono::seconds(10), [&t] { return t.running == 0; });
-}
 
 void InitLibraryOnce() {
   static std::once_flag once;
   std::call_once(once, [] {
     mosquitto_lib_init();
-    // Registered after the library's own exit handlers, so it runs before them.
-    std::atexit(WaitForConnectThreads);
+    // A backstop for a program that does not wait itself: registered after the library's
+    // own exit handlers, so it runs before them.
+    std::atexit(WaitForMqttConnects);
   });
 }
+
+}  // namespace
+
+// Waits for them, but not for ever (a name lookup can take its time).
+void WaitForMqttConnects() {
+  ConnectThreads& t = Connecting();
+  std::unique_lock<std::mutex> lock(t.mutex);
+  t.done.wait_for(lock, std::chrono::seconds(10), [&t] { return t.running == 0; });
+}
+
+namespace {
 
 // Counts a connect thread in and, when destroyed at the thread's very end, out.
 class ConnectThreadCount {

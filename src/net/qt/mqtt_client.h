@@ -24,6 +24,11 @@ namespace aismon {
 
 enum class MqttState { Connecting, Open, Waiting };
 
+// Waits (at most 10 s) until no connection is still being begun on a thread of its own.
+// Called when a program's event loop has ended, before it exits: exit handlers (OpenSSL's
+// among them) must not take the library down under such a thread. Also run at exit.
+void WaitForMqttConnects();
+
 class MqttClient {
  public:
   using MessageHook = std::function<void(std::string_view topic, const char* data, size_t size)>;
