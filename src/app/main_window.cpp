@@ -12,12 +12,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStringDecoder>
-#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <system_error>
 
 #include "app/builtin_lists.h"
@@ -36,7 +33,6 @@ namespace aismon {
 namespace fs = std::filesystem;
 
 namespace {
-
 
 // A poll decodes for at most this long before letting a due frame go first.
 constexpr uint32_t kPollBudgetMs = 20;
