@@ -162,13 +162,19 @@ def refused(aisrelay, folder):
     rs.check(PASSWORD not in printed, "the password is in no output of the relay")
 
 
+def tls_broker(folder, name, alt_name):
+    """A broker on TLS with a self-signed certificate made here for name; the certificate's
+    path and the broker."""
+    cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=" + name,
+                    "-addext", "subjectAltName=" + alt_name, "-keyout", key, "-out", cert],
+                   check=True, capture_output=True, timeout=rs.LIMIT_S)
+    return cert, rs.Broker(folder, ["certfile " + cert, "keyfile " + key])
+
+
 def tls(aisrelay, aisdump, folder):
     """mqtts:// with a certificate made here, for the relay and for aisdump."""
-    cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1",
-                    "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", cert],
-                   check=True, capture_output=True, timeout=rs.LIMIT_S)
-    broker = rs.Broker(folder, ["certfile " + cert, "keyfile " + key])
+    cert, broker = tls_broker(folder, "127.0.0.1", "IP:127.0.0.1")
     tcp_port = rs.free_tcp_port()
     source = "mqtts://127.0.0.1:%d/ais/+" % broker.port
     relay = rs.Relay(aisrelay, ["--source", source, "--ca-file", cert, "--output", "tcp-server:127.0.0.1:%d" % tcp_port])
@@ -208,11 +214,7 @@ def names(aisrelay, folder):
     localhost, so the name given (not an address) is what the certificate is checked
     against; the same broker as 127.0.0.1 is refused for it; a name in the reserved
     .invalid domain gives a reason that names it, and the rest of the relay goes on."""
-    cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=localhost",
-                    "-addext", "subjectAltName=DNS:localhost", "-keyout", key, "-out", cert],
-                   check=True, capture_output=True, timeout=rs.LIMIT_S)
-    broker = rs.Broker(folder, ["certfile " + cert, "keyfile " + key])
+    cert, broker = tls_broker(folder, "localhost", "DNS:localhost")
     tcp_port = rs.free_tcp_port()
     by_name = "mqtts://localhost:%d/ais/+" % broker.port
     by_address = "mqtts://127.0.0.1:%d/ais/+" % broker.port
