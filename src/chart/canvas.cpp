@@ -5,8 +5,11 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "chart/ellipse_fill.h"
+#include "chart/row_split.h"
+#include "chart/small_disc.h"
 #include "chart/thin_line.h"
 #include "text/sjis.h"
 
@@ -17,6 +20,21 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr size_t kTextCacheLimit = 8192;
 constexpr size_t kFontCacheLimit = 64;
+
+// The shapes the direct rasterisers draw, as the words of a log: [operation, words, ...].
+enum Op : int32_t {
+  kEllipse = 1,  // x, y, w, h, filled, fill, pen
+  kPolygon,      // filled, fill, outlined, pen, n, n points
+  kThinPath,     // pen, closed, n, n points
+  kThinLine,     // pen, x0, y0, x1, y1
+  kWideLine,     // pixel, width, x0, y0, x1, y1
+  kKeptLine,     // pixel, width, key, x0, y0, x1, y1
+  kRect,         // pixel, x0, y0, x1, y1
+  kDiscs,        // pixel, radius, n, n points
+};
+
+int32_t Word(uint32_t pixel) { return static_cast<int32_t>(pixel); }
+uint32_t PixelOf(int32_t word) { return static_cast<uint32_t>(word); }
 
 QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
@@ -58,6 +76,7 @@ void Canvas::Resize(int32_t width, int32_t height) {
 }
 
 void Canvas::BeginBatch() {
+  SettleItems();
   if (batchDepth_++ == 0) batch_.Start(image_.width(), image_.height());
 }
 
@@ -184,10 +203,155 @@ void Canvas::SetFontHeight(int pixels) {
 void Canvas::SetFontPoints(int points) { SetFontHeight(static_cast<int>(std::lround(points * 96.0 / 72.0))); }
 void Canvas::SetFontColor(Rgb c) { fontColor_ = c; }
 
-PixelTarget Canvas::Target() {
+Canvas::State Canvas::SavedState() const {
+  return State{penColor_, penWidth_, brushColor_, brushStyle_, faceSjis_, fontPixels_, fontColor_};
+}
+
+void Canvas::RestoreState(const State& s) {
+  SetPenColor(s.penColor);
+  SetPenWidth(s.penWidth);
+  SetBrushColor(s.brushColor);
+  SetBrushStyle(s.brushStyle);
+  SetFontFace(s.faceSjis);
+  SetFontHeight(s.fontPixels);
+  SetFontColor(s.fontColor);
+}
+
+namespace {
+
+void CopyRows(const QImage& from, QImage& to, RowSplitter* split) {
+  const uchar* src = from.constBits();
+  uchar* dst = to.bits();
+  const qsizetype fromStride = from.bytesPerLine(), toStride = to.bytesPerLine();
+  const size_t bytes = static_cast<size_t>(std::min(from.width(), to.width())) * 4;
+  auto rows = [&](int, int32_t b, int32_t e) {
+    for (int32_t y = b; y < e; ++y) std::memcpy(dst + y * toStride, src + y * fromStride, bytes);
+  };
+  const int32_t h = std::min(from.height(), to.height());
+  if (split != nullptr)
+    split->Run(h, rows);
+  else
+    rows(0, 0, h);
+}
+
+}  // namespace
+
+void Canvas::CopyPixelsFrom(const QImage& from) {
+  SettleBatch();
+  CopyRows(from, image_, split_);
+}
+
+void Canvas::CopyPixelsTo(QImage& to) const {
+  SettleBatch();
+  CopyRows(image_, to, split_);
+}
+
+PixelTarget Canvas::RawTarget() {
   const bool batched = batchDepth_ > 0 && RowBatch::Fits(image_.width());
   return PixelTarget{reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.width(),
-                     image_.height(), batched ? &batch_ : nullptr};
+                     image_.height(), batched ? &batch_ : nullptr, nullptr};
+}
+
+PixelTarget Canvas::Target() {
+  // Whatever is drawn now goes over the items drawn before it.
+  if (!itemLogging_ && items_ != nullptr && items_->AnyQueued()) FlushItems();
+  return RawTarget();
+}
+
+void Canvas::KeepItems(int32_t keys) {
+  SettleItems();  // what is queued is written before its runs go
+  items_ = std::make_unique<ItemCache>(keys);
+}
+
+bool Canvas::BeginItem(int32_t key) {
+  if (items_ == nullptr || itemOpen_ || batchDepth_ > 0 || key < 0 || key >= items_->Keys()) return false;
+  itemOpen_ = true;
+  itemLogging_ = true;
+  itemKey_ = key;
+  itemLog_.clear();
+  return true;
+}
+
+void Canvas::EndItem() {
+  if (!itemOpen_) return;
+  itemOpen_ = false;
+  if (!itemLogging_) return;  // drawn already
+  itemLogging_ = false;
+  const int32_t w = Width(), h = Height();
+  // Its runs are about to change while the frame still has them to write.
+  if (items_->IsQueued(itemKey_)) FlushItems();
+  if (!items_->Holds(itemKey_, itemLog_, w, h)) {
+    itemRecord_.Clear();
+    PixelTarget record = RawTarget();
+    record.record = &itemRecord_;
+    ExecuteLog(itemLog_, record);
+    items_->Store(itemKey_, itemLog_, itemRecord_.Runs(), w, h);
+  }
+  items_->Queue(itemKey_);
+}
+
+void Canvas::FlushItems() {
+  if (items_ == nullptr || !items_->AnyQueued()) return;
+  items_->Flush(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.height(), split_);
+}
+
+void Canvas::LeaveItem() {
+  itemLogging_ = false;
+  items_->Forget(itemKey_);
+  FlushItems();
+  ExecuteLog(itemLog_, RawTarget());
+}
+
+void Canvas::SettleItems() {
+  if (itemLogging_) LeaveItem();
+  FlushItems();
+}
+
+void Canvas::Emit(const int32_t* words) {
+  if (itemLogging_) {
+    itemLog_.insert(itemLog_.end(), words, words + words[1]);
+    return;
+  }
+  Execute(words, Target());
+}
+
+void Canvas::ExecuteLog(const std::vector<int32_t>& log, const PixelTarget& target) {
+  for (size_t i = 0; i + 2 <= log.size(); i += static_cast<size_t>(log[i + 1])) Execute(log.data() + i, target);
+}
+
+void Canvas::Execute(const int32_t* w, const PixelTarget& t) {
+  const int32_t* a = w + 2;
+  switch (w[0]) {
+    case kEllipse: {
+      const uint32_t fill = PixelOf(a[5]);
+      DrawEllipse(t, a[0], a[1], a[2], a[3], a[4] != 0 ? &fill : nullptr, PixelOf(a[6]));
+      break;
+    }
+    case kPolygon:
+      if (a[0] != 0) spanFill_.FillPolygon(t, a + 5, a[4], FillRule::EvenOdd, PixelOf(a[1]));
+      if (a[2] != 0) ThinLine(t, PixelOf(a[3]), true).Path(a + 5, a[4], true);
+      break;
+    case kThinPath:
+      ThinLine(t, PixelOf(a[0]), true).Path(a + 3, a[2], a[1] != 0);
+      break;
+    case kThinLine:
+      ThinLine(t, PixelOf(a[0]), true).Line(a[1], a[2], a[3], a[4]);
+      break;
+    case kWideLine:
+      wideLine_.Draw(t, a[2], a[3], a[4], a[5], a[1], PixelOf(a[0]));
+      break;
+    case kKeptLine:
+      DrawKeptLine(a, t);
+      break;
+    case kRect:
+      for (int32_t y = a[2]; y < a[4]; ++y) t.Put(y, a[1], a[3] - a[1], PixelOf(a[0]));
+      break;
+    case kDiscs:
+      PaintSmallDiscs(t, reinterpret_cast<const PixelPoint*>(a + 3), a[2], a[1], PixelOf(a[0]), discScratch_);
+      break;
+    default:
+      break;
+  }
 }
 
 void Canvas::Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -196,9 +360,16 @@ void Canvas::Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   const bool near = x0 > -kEllipseLimit && y0 > -kEllipseLimit && x1 < image_.width() + kEllipseLimit &&
                     y1 < image_.height() + kEllipseLimit;
   if (ThinPenPlainBrush() && near && w >= 1 && h >= 1 && w < kEllipseLimit && h < kEllipseLimit) {
-    const uint32_t fill = Pixel(brushColor_);
-    DrawEllipse(Target(), x0, y0, static_cast<int32_t>(w), static_cast<int32_t>(h),
-                brushStyle_ == BrushStyle::Solid ? &fill : nullptr, Pixel(penColor_));
+    const int32_t words[] = {kEllipse,
+                             9,
+                             x0,
+                             y0,
+                             static_cast<int32_t>(w),
+                             static_cast<int32_t>(h),
+                             brushStyle_ == BrushStyle::Solid,
+                             Word(Pixel(brushColor_)),
+                             Word(Pixel(penColor_))};
+    Emit(words);
     return;
   }
   Begin();
@@ -217,10 +388,11 @@ bool Canvas::InsideGuard(const PixelPoint* pts, int n) const {
 void Canvas::DrawPolygon(const PixelPoint* pts, int n, bool outline) {
   static_assert(sizeof(PixelPoint) == 2 * sizeof(int32_t));
   if (ThinPenPlainBrush()) {
-    const PixelTarget target = Target();
     const int32_t* xy = reinterpret_cast<const int32_t*>(pts);
-    if (brushStyle_ == BrushStyle::Solid) spanFill_.FillPolygon(target, xy, n, FillRule::EvenOdd, Pixel(brushColor_));
-    if (outline) ThinLine(target, Pixel(penColor_), true).Path(xy, n, true);
+    shapeWords_.assign({kPolygon, 7 + 2 * n, brushStyle_ == BrushStyle::Solid, Word(Pixel(brushColor_)), outline,
+                        Word(Pixel(penColor_)), n});
+    shapeWords_.insert(shapeWords_.end(), xy, xy + 2 * n);
+    Emit(shapeWords_.data());
     return;
   }
   Begin();
@@ -233,12 +405,16 @@ void Canvas::DrawPolygon(const PixelPoint* pts, int n, bool outline) {
 // Points within the guard, as the painter's polyline.
 void Canvas::DrawPolyline(const PixelPoint* pts, int n) {
   if (penWidth_ == 1) {
-    ThinLine(Target(), Pixel(penColor_), true).Path(reinterpret_cast<const int32_t*>(pts), n, false);
+    const int32_t* xy = reinterpret_cast<const int32_t*>(pts);
+    shapeWords_.assign({kThinPath, 5 + 2 * n, Word(Pixel(penColor_)), 0, n});
+    shapeWords_.insert(shapeWords_.end(), xy, xy + 2 * n);
+    Emit(shapeWords_.data());
     return;
   }
   if (n == 2) {
     // A two-point polyline strokes exactly as a line.
-    wideLine_.Draw(Target(), pts[0].x, pts[0].y, pts[1].x, pts[1].y, penWidth_, Pixel(penColor_));
+    const int32_t words[] = {kWideLine, 8, Word(Pixel(penColor_)), penWidth_, pts[0].x, pts[0].y, pts[1].x, pts[1].y};
+    Emit(words);
     return;
   }
   Begin();
@@ -284,9 +460,11 @@ void Canvas::Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     return;
   }
   if (penWidth_ == 1) {
-    ThinLine(Target(), Pixel(penColor_), true).Line(x0, y0, x1, y1);
+    const int32_t words[] = {kThinLine, 7, Word(Pixel(penColor_)), x0, y0, x1, y1};
+    Emit(words);
   } else {
-    wideLine_.Draw(Target(), x0, y0, x1, y1, penWidth_, Pixel(penColor_));
+    const int32_t words[] = {kWideLine, 8, Word(Pixel(penColor_)), penWidth_, x0, y0, x1, y1};
+    Emit(words);
   }
 }
 
@@ -294,27 +472,40 @@ void Canvas::KeepLines(int32_t keys) { keptLines_ = std::make_unique<LineSpanCac
 
 void Canvas::KeptLine(int32_t key, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   const PixelPoint pts[2] = {{x0, y0}, {x1, y1}};
-  if (keptLines_ == nullptr || penWidth_ < 2 || !InsideGuard(pts, 2)) {
+  if (keptLines_ == nullptr || penWidth_ < 2 || !InsideGuard(pts, 2) || key < 0 || key >= keptLines_->Keys()) {
     Line(x0, y0, x1, y1);
     return;
   }
-  const LineShape shape{x0, y0, x1, y1, penWidth_, image_.width(), image_.height()};
-  const PixelTarget target = Target();
-  const uint32_t pixel = Pixel(penColor_);
+  const int32_t words[] = {kKeptLine, 9, Word(Pixel(penColor_)), penWidth_, key, x0, y0, x1, y1};
+  Emit(words);
+}
+
+void Canvas::DrawKeptLine(const int32_t* a, const PixelTarget& target) {
+  const uint32_t pixel = PixelOf(a[0]);
+  const int32_t key = a[2], x0 = a[3], y0 = a[4], x1 = a[5], y1 = a[6];
+  const LineShape shape{x0, y0, x1, y1, a[1], target.width, target.height};
   int32_t count = 0;
   const RowSpan* spans = keptLines_->Find(key, shape, count);
   if (spans == nullptr) {
     lineSpans_.clear();
-    wideLine_.Spans(image_.width(), image_.height(), x0, y0, x1, y1, penWidth_, lineSpans_);
+    wideLine_.Spans(target.width, target.height, x0, y0, x1, y1, a[1], lineSpans_);
     keptLines_->Store(key, shape, lineSpans_.data(), static_cast<int32_t>(lineSpans_.size()));
     spans = lineSpans_.data();
     count = static_cast<int32_t>(lineSpans_.size());
   }
-  if (target.batch != nullptr) {
-    for (int32_t i = 0; i < count; ++i) target.batch->Add(spans[i].y, spans[i].x, spans[i].n, pixel);
+  if (!target.Direct()) {
+    for (int32_t i = 0; i < count; ++i) target.Put(spans[i].y, spans[i].x, spans[i].n, pixel);
     return;
   }
   for (int32_t i = 0; i < count; ++i) FillPixels(target.Row(spans[i].y) + spans[i].x, spans[i].n, pixel);
+}
+
+void Canvas::SmallDiscs(const PixelPoint* centres, int n, int32_t radius, Rgb colour) {
+  if (n <= 0 || !SmallDiscRadius(radius)) return;
+  const int32_t* xy = reinterpret_cast<const int32_t*>(centres);
+  shapeWords_.assign({kDiscs, 5 + 2 * n, Word(Pixel(colour)), radius, n});
+  shapeWords_.insert(shapeWords_.end(), xy, xy + 2 * n);
+  Emit(shapeWords_.data());
 }
 
 void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey) {
@@ -324,6 +515,8 @@ void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int
   double span = a1 - a0;
   if (span <= 0) span += 360;
   const int start = static_cast<int>(std::lround(a0 * 16)), sweep = static_cast<int>(std::lround(span * 16));
+  // Whether the ring can be stroked directly is known only by stroking it.
+  if (itemLogging_) LeaveItem();
   // A whole ellipse from angle 0 (the range rings) is stroked directly.
   const int64_t w = int64_t{x1} - x0 - 1, h = int64_t{y1} - y0 - 1;
   const bool near = x0 > -kEllipseLimit && y0 > -kEllipseLimit && x1 < image_.width() + kEllipseLimit &&
@@ -344,9 +537,8 @@ void Canvas::FillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     y0 = std::clamp(y0, 0, image_.height());
     y1 = std::clamp(y1, 0, image_.height());
     if (x1 <= x0 || y1 <= y0) return;
-    const PixelTarget target = Target();
-    const uint32_t pixel = Pixel(brushColor_);
-    for (int32_t y = y0; y < y1; ++y) target.Put(y, x0, x1 - x0, pixel);
+    const int32_t words[] = {kRect, 7, Word(Pixel(brushColor_)), x0, y0, x1, y1};
+    Emit(words);
     return;
   }
   Begin();

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "chart/clip.h"
+#include "chart/item_cache.h"
 #include "chart/line_span_cache.h"
 #include "chart/pixel_target.h"
 #include "chart/span_fill.h"
@@ -88,6 +89,23 @@ class Canvas {
   int FontHeight() const { return fontPixels_; }
   std::string_view FontFace() const { return faceSjis_; }
 
+  // Pen, brush and font together, as one layer leaves them for the next.
+  struct State {
+    Rgb penColor;
+    int penWidth = 1;
+    Rgb brushColor;
+    BrushStyle brushStyle = BrushStyle::Solid;
+    std::string faceSjis;
+    int fontPixels = 0;
+    Rgb fontColor;
+    friend bool operator==(const State&, const State&) = default;
+  };
+  State SavedState() const;
+  void RestoreState(const State& s);
+  // Every pixel from / into an image of the canvas's own size; two threads share the rows.
+  void CopyPixelsFrom(const QImage& from);
+  void CopyPixelsTo(QImage& to) const;
+
   // Shapes: outlined with the pen, filled with the brush (none when Clear).
   void Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1);  // bounding box, x1/y1 exclusive
   void Polygon(const PixelPoint* pts, int n);                    // even-odd fill, closed
@@ -100,6 +118,19 @@ class Canvas {
   void KeptLine(int32_t key, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
   // Room for keys 0 .. keys - 1, made once; without it KeptLine is Line.
   void KeepLines(int32_t keys);
+  // Discs of radius 2 or 3 in one colour, outline and fill alike (the wake dots).
+  void SmallDiscs(const PixelPoint* centres, int n, int32_t radius, Rgb colour);
+
+  // Everything drawn between BeginItem(key) and EndItem() is one item kept under key
+  // (0 .. keys - 1 of KeepItems): when the next frame's item under key asks for the same
+  // shapes, their kept pixels are written again. Items are written out in order, two
+  // threads sharing the rows, at FlushItems or before anything else touches the image.
+  // An item that needs the painter is drawn at once and not kept. BeginItem returns false
+  // (and then EndItem must not be called) without room for key or inside a batch.
+  void KeepItems(int32_t keys);
+  bool BeginItem(int32_t key);
+  void EndItem();
+  void FlushItems();
   // Full or partial ellipse outline in the bounding box, counter-clockwise from the
   // direction of (sx, sy) to that of (ex, ey); equal points draw the whole ellipse.
   void Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey);
@@ -120,10 +151,21 @@ class Canvas {
   void DrawClippedPolyline(const PixelPoint* pts, int n);
   // The image's rows for the rasterisers that write into them directly (or the batch).
   PixelTarget Target();
-  // Writes out what the batch holds; const so that reads can see all that was drawn.
+  // Writes out what the items and the batch hold; const so that reads can see all that
+  // was drawn.
   void SettleBatch() const {
+    if (itemLogging_ || (items_ != nullptr && items_->AnyQueued())) const_cast<Canvas*>(this)->SettleItems();
     if (!batch_.Empty()) ApplyBatch();
   }
+  void SettleItems();
+  // The open item is drawn now, straight into the image, and not kept.
+  void LeaveItem();
+  // A shape as words: [operation, words, arguments...]; drawn now, or logged in an item.
+  void Emit(const int32_t* words);
+  void Execute(const int32_t* words, const PixelTarget& target);
+  void ExecuteLog(const std::vector<int32_t>& log, const PixelTarget& target);
+  void DrawKeptLine(const int32_t* words, const PixelTarget& target);
+  PixelTarget RawTarget();
   void ApplyBatch() const;
   // Whether the pen and brush are ones the direct rasterisers draw exactly as the painter:
   // a one-pixel pen, and a solid or no brush.
@@ -167,6 +209,14 @@ class Canvas {
   std::unique_ptr<LineSpanCache> keptLines_;
   std::vector<RowSpan> lineSpans_;
   mutable RowBatch batch_;
+  std::unique_ptr<ItemCache> items_;
+  bool itemOpen_ = false;
+  bool itemLogging_ = false;
+  int32_t itemKey_ = -1;
+  std::vector<int32_t> itemLog_;
+  RunRecord itemRecord_;
+  std::vector<RowSpan> discScratch_;
+  std::vector<int32_t> shapeWords_;  // a shape of many points being put into words
   RowSplitter* split_ = nullptr;
   int batchDepth_ = 0;
   // Shift-JIS texts already converted: the same names and labels come back every frame.

@@ -81,15 +81,24 @@ ChartFrame::ChartFrame(ShipTable& table, const IntakeCounters& counters, Clock& 
       placeNames_(placeNames),
       placeNameLines_(std::move(placeNameLines)),
       fitFilter_(table.DynamicCount()),
-      screenPositions_(std::make_unique<PixelPoint[]>(table.DynamicCount())) {
+      screenPositions_(std::make_unique<PixelPoint[]>(table.DynamicCount())),
+      wakeDots_(table.DynamicCount(), kStationWakePoints) {
   baseChart_ = std::make_unique<BaseChartLayer>();
   canvas_.SetRowSplitter(&splitter_);
   // One kept course line per slot of the ship table.
   canvas_.KeepLines(table.DynamicCount());
+  // And one kept item of shapes per ship.
+  canvas_.KeepItems(table.DynamicCount());
   ResetScreenPositions();
 }
 
 ChartFrame::~ChartFrame() = default;
+
+void ChartFrame::SetKeepDrawn(bool keep) {
+  keepDrawn_ = keep;
+  if (!keep) underlay_.Clear();
+  canvas_.KeepItems(keep ? table_.DynamicCount() : 0);
+}
 
 // Every byte 0x80: a slot not drawn this frame reads 0x80808080 in both coordinates.
 void ChartFrame::ResetScreenPositions() {
@@ -124,17 +133,33 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   UpdateViewForFrame(view_, table_, paintHeight, fitFilter_);
   ResetScreenPositions();
   SetupView(paintWidth, paintHeight);
+  if (!(view_ == lastView_)) {
+    lastView_ = view_;
+    ++viewGeneration_;
+  }
   FrameContext f{canvas_, view_, table_, counters_, in, clock_, screenPositions_.get()};
+  f.viewGeneration = viewGeneration_;
+  f.wakeDots = keepDrawn_ ? &wakeDots_ : nullptr;
   watch.Lap(FrameLayer::ViewUpdate);
 
-  baseChart_->DrawBaseChart(f, catalog_ != nullptr ? catalog_->Load() : nullptr);
-  watch.Lap(FrameLayer::BaseChart);
-  if (betweenLayers_) betweenLayers_();
-  if (placeNames_ != nullptr) DrawPlaceNames(f, *placeNames_);
-  watch.Lap(FrameLayer::PlaceNames);
-
-  if (in.options.latLonLine) DrawGrid(f, gridRotation_, view_.rotationDeg == 0.0, view_.rotationDeg);
-  watch.Lap(FrameLayer::Grid);
+  const ChartImage* chart = catalog_ != nullptr ? catalog_->Load() : nullptr;
+  const UnderlayKey underlay{view_, chart, placeNames_ != nullptr ? placeNames_->Count() : -1,
+                             in.options.latLonLine, canvas_.SavedState()};
+  if (keepDrawn_ && underlay_.Restore(underlay, canvas_)) {
+    watch.Lap(FrameLayer::BaseChart);
+    if (betweenLayers_) betweenLayers_();
+    watch.Lap(FrameLayer::PlaceNames);
+    watch.Lap(FrameLayer::Grid);
+  } else {
+    baseChart_->DrawBaseChart(f, chart);
+    watch.Lap(FrameLayer::BaseChart);
+    if (betweenLayers_) betweenLayers_();
+    if (placeNames_ != nullptr) DrawPlaceNames(f, *placeNames_);
+    watch.Lap(FrameLayer::PlaceNames);
+    if (in.options.latLonLine) DrawGrid(f, gridRotation_, view_.rotationDeg == 0.0, view_.rotationDeg);
+    watch.Lap(FrameLayer::Grid);
+    if (keepDrawn_) underlay_.Offer(underlay, canvas_);
+  }
   if (in.options.circleChecked && circleEnabled_) {
     DbDynamic own;
     table_.GetShip(0, own);

@@ -11,6 +11,8 @@
 #include "chart/name_layer.h"
 #include "chart/canvas.h"
 #include "chart/row_split.h"
+#include "chart/underlay_cache.h"
+#include "chart/wake_dot_cache.h"
 #include "chart/frame_context.h"
 #include "chart/view_state.h"
 
@@ -64,6 +66,10 @@ class ChartFrame {
   // Called between the layers of a frame; the window reads its inputs there so that a
   // long frame does not leave them unread. It must not change the ship table.
   void SetBetweenLayers(std::function<void()> hook) { betweenLayers_ = std::move(hook); }
+  // Whether what was drawn is kept for the next frames (on by default): the picture under
+  // the ships while the view stands still, each ship's pixels and its wake's dots. Off,
+  // every frame draws every layer afresh, the same pixels (for comparing the two).
+  void SetKeepDrawn(bool keep);
 
  private:
   void SetupView(int32_t paintWidth, int32_t paintHeight);
@@ -85,6 +91,11 @@ class ChartFrame {
   std::unique_ptr<PixelPoint[]> screenPositions_;  // one per table entry
   NameLayer names_;
   RotatePixelCache gridRotation_;
+  UnderlayCache underlay_;
+  WakeDotCache wakeDots_;  // after screenPositions_, which it follows in the constructor
+  ViewState lastView_;
+  uint32_t viewGeneration_ = 0;
+  bool keepDrawn_ = true;
   bool firstFrame_ = true;
   // What own ship's last report looked like at the previous frame.
   uint32_t lastOwnFixCount_ = 0;

@@ -14,6 +14,7 @@
 namespace aismon {
 
 class TrafficWatch;
+class WakeDotCache;
 class WeatherStations;
 
 // The check boxes of the control panel (defaults as at start-up).
@@ -118,6 +119,10 @@ struct FrameContext {
   // by the frame (a new fix or a new raw report since the previous frame).
   bool ownReportFresh = false;
   bool shipsMoved = false;  // set by StepShips
+  // Changes whenever the view differs from the previous frame's; with the kept wake dots
+  // (may be null: every wake is projected).
+  uint32_t viewGeneration = 0;
+  WakeDotCache* wakeDots = nullptr;
 };
 
 }  // namespace aismon

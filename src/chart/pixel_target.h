@@ -69,18 +69,53 @@ class RowBatch {
   std::vector<uint32_t> scratch_[2];  // one for each thread that applies rows
 };
 
+// Runs kept in the order they were drawn, to be written out later, perhaps many times.
+struct RecordedRun {
+  int32_t y;
+  int32_t x;
+  int32_t n;
+  uint32_t pixel;
+};
+class RunRecord {
+ public:
+  void Clear() { runs_.clear(); }
+  // A run that continues the last one in the same row and colour joins it.
+  void Add(int32_t y, int32_t x, int32_t n, uint32_t pixel) {
+    if (!runs_.empty()) {
+      RecordedRun& last = runs_.back();
+      if (last.y == y && last.pixel == pixel && x <= last.x + last.n && x + n >= last.x) {
+        const int32_t from = x < last.x ? x : last.x;
+        const int32_t to = x + n > last.x + last.n ? x + n : last.x + last.n;
+        last.x = from;
+        last.n = to - from;
+        return;
+      }
+    }
+    runs_.push_back(RecordedRun{y, x, n, pixel});
+  }
+  std::vector<RecordedRun>& Runs() { return runs_; }
+
+ private:
+  std::vector<RecordedRun> runs_;
+};
+
 // The image being drawn on: width x height pixels, row y at bits + y * stride; runs go to
-// batch instead when there is one.
+// batch instead when there is one, or to record.
 struct PixelTarget {
   uint32_t* bits = nullptr;
   ptrdiff_t stride = 0;
   int32_t width = 0;
   int32_t height = 0;
   RowBatch* batch = nullptr;
+  RunRecord* record = nullptr;
+  // Pixels go straight into the rows.
+  bool Direct() const { return batch == nullptr && record == nullptr; }
   uint32_t* Row(int32_t y) const { return bits + static_cast<ptrdiff_t>(y) * stride; }
   // n pixels of row y from x on, all inside the image.
   void Put(int32_t y, int32_t x, int32_t n, uint32_t pixel) const {
-    if (batch != nullptr) {
+    if (record != nullptr) {
+      record->Add(y, x, n, pixel);
+    } else if (batch != nullptr) {
       batch->Add(y, x, n, pixel);
     } else {
       FillPixels(Row(y) + x, n, pixel);

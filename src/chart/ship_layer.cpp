@@ -6,10 +6,9 @@
 
 #include "watch/traffic_watch.h"
 #include "shipdb/received_position.h"
+#include "chart/small_disc.h"
+#include "chart/wake_dot_cache.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace aismon {
 
@@ -38,76 +37,6 @@ Rgb Brighten(Rgb c) {
 // Opaque pixel as the painter itself writes it into a 32-bit image.
 uint32_t OpaquePixel(Rgb c) { return 0xFF000000u | Canvas::Pixel(c); }
 
-// The image's rows as one block: 32-bit rows are contiguous, so one pointer serves all.
-struct PixelRows {
-  uint32_t* base;
-  int32_t width;
-  int32_t height;
-};
-
-PixelRows RowsOf(Canvas& c) { return PixelRows{c.Row(0), c.Width(), c.Height()}; }
-
-// The pixels the painter covers for Ellipse(x - r, y - r, x + r, y + r) with a 1-pixel pen,
-// as column spans [from, to) per row from y - r; measured from the painter and checked
-// against it by the tests. Fill and outline in one colour make the disc one solid shape.
-struct DiscSpan {
-  int8_t from, to;
-};
-constexpr DiscSpan kDisc2[] = {{-2, 2}, {-2, 2}, {-2, 2}, {-2, 2}};
-constexpr DiscSpan kDisc3[] = {{-2, 2}, {-3, 3}, {-3, 3}, {-3, 3}, {-3, 3}, {-2, 2}};
-
-// Writes a small one-coloured disc straight into the rows: tens of thousands of wake dots
-// per frame are far too many for the painter. Returns false for radii it has no shape for.
-bool PaintSmallDisc(const PixelRows& rows, int32_t x, int32_t y, int32_t radius, uint32_t pixel) {
-  const DiscSpan* spans;
-  int n;
-  if (radius == 2) {
-    spans = kDisc2;
-    n = 4;
-  } else if (radius == 3) {
-    spans = kDisc3;
-    n = 6;
-  } else {
-    return false;
-  }
-  int32_t yy = y - radius;
-  if (x - radius >= 0 && x + radius <= rows.width && yy >= 0 && yy + n <= rows.height) {
-    // Wholly inside: fixed shapes, unrolled.
-    uint32_t* row = rows.base + static_cast<ptrdiff_t>(yy) * rows.width + x;
-    const ptrdiff_t w = rows.width;
-#if defined(__SSE2__)
-    // Four pixels in one store.
-    const __m128i v = _mm_set1_epi32(static_cast<int>(pixel));
-    auto fill4 = [v](uint32_t* p) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p - 2), v); };
-    auto fill6 = [v](uint32_t* p) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(p - 3), v);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(p - 1), v);
-    };
-#else
-    auto fill4 = [pixel](uint32_t* p) { p[-2] = p[-1] = p[0] = p[1] = pixel; };
-    auto fill6 = [pixel](uint32_t* p) { p[-3] = p[-2] = p[-1] = p[0] = p[1] = p[2] = pixel; };
-#endif
-    if (radius == 2) {
-      for (int i = 0; i < 4; ++i) fill4(row + i * w);
-    } else {
-      fill4(row);
-      for (int i = 1; i < 5; ++i) fill6(row + i * w);
-      fill4(row + 5 * w);
-    }
-    return true;
-  }
-  for (int i = 0; i < n; ++i, ++yy) {
-    if (yy < 0 || yy >= rows.height) continue;
-    int32_t from = x + spans[i].from;
-    int32_t to = x + spans[i].to;
-    if (from < 0) from = 0;
-    if (to > rows.width) to = rows.width;
-    uint32_t* row = rows.base + static_cast<ptrdiff_t>(yy) * rows.width;
-    for (int32_t xx = from; xx < to; ++xx) row[xx] = pixel;
-  }
-  return true;
-}
-
 // Pen and brush changes rebuild the painter's state; a thousand ships mostly ask for what
 // is already set.
 void UsePen(Canvas& c, Rgb colour) {
@@ -132,14 +61,10 @@ bool Drawable(const DbDynamic& e) {
 int WakeHead(const ShipTable& table) { return ((table.wakeHead % kWakePoints) + kWakePoints) % kWakePoints; }
 
 template <typename Ring>
-void DrawWakeRing(FrameContext& f, const Ring& ring, int n, Rgb colour) {
+int ProjectWake(const FrameContext& f, const Ring& ring, int n, PixelPoint* dots) {
   int i = WakeHead(f.table) - n;
   if (i < 0) i += kWakePoints;
-  const int32_t radius = colour == kPassengerColor ? 3 : 2;
-  const Rgb dotColour = Brighten(colour);
-  const uint32_t pixel = OpaquePixel(dotColour);
-  const PixelRows rows = RowsOf(f.canvas);
-  bool drew = false;
+  int count = 0;
   // Every dot of one wake has the same colour and size, so a dot on the pixel of the one
   // before adds nothing: far out, a whole wake falls on a few pixels.
   int32_t lastX = INT32_MIN, lastY = INT32_MIN;
@@ -152,14 +77,35 @@ void DrawWakeRing(FrameContext& f, const Ring& ring, int n, Rgb colour) {
     if (x == lastX && y == lastY) continue;
     lastX = x;
     lastY = y;
-    PaintSmallDisc(rows, x, y, radius, pixel);
-    drew = true;
+    dots[count++] = PixelPoint{x, y};
   }
+  return count;
+}
+
+template <typename Ring>
+void DrawWakeRing(FrameContext& f, int32_t slot, const Ring& ring, int n, Rgb colour) {
+  const int32_t radius = colour == kPassengerColor ? 3 : 2;
+  const Rgb dotColour = Brighten(colour);
+  PixelPoint projected[kWakePoints];
+  const PixelPoint* dots = projected;
+  int count = 0;
+  // The kept dots hold while the ring was last written at the table's head: points
+  // written there are not drawn, and any other write counts as an edit.
+  const int head = WakeHead(f.table);
+  WakeDotCache* kept = f.wakeDots != nullptr && n <= f.wakeDots->DotsPerSlot() && ring.LastPut() == head
+                           ? f.wakeDots
+                           : nullptr;
+  const WakeDotKey key{f.viewGeneration, head, ring.Edits(), ring.OwnerMMSI, n};
+  if (kept == nullptr || (dots = kept->Find(slot, key, count)) == nullptr) {
+    dots = projected;
+    count = ProjectWake(f, ring, n, projected);
+    if (kept != nullptr) kept->Store(slot, key, projected, count);
+  }
+  if (count == 0) return;
+  f.canvas.SmallDiscs(dots, count, radius, dotColour);
   // Leave the pen and brush as drawing the dots with the painter would have.
-  if (drew) {
-    UseSolidFill(f.canvas, dotColour);
-    UsePen(f.canvas, dotColour);
-  }
+  UseSolidFill(f.canvas, dotColour);
+  UsePen(f.canvas, dotColour);
 }
 
 // A station's ring is its own while it carries the station's MMSI.
@@ -175,8 +121,8 @@ void StoreWakeHead(ShipTable& table, int32_t slot, const DbDynamic& e) {
 }
 
 void DrawWake(FrameContext& f, int32_t slot, const DbDynamic& e, Rgb colour) {
-  if (slot == 0) DrawWakeRing(f, f.table.OwnWake(), kOwnWakePoints, colour);
-  else if (OwnsRing(f.table, slot, e)) DrawWakeRing(f, f.table.WakeRings()[slot], kOtherWakePoints, colour);
+  if (slot == 0) DrawWakeRing(f, slot, f.table.OwnWake(), kOwnWakePoints, colour);
+  else if (OwnsRing(f.table, slot, e)) DrawWakeRing(f, slot, f.table.WakeRings()[slot], kOtherWakePoints, colour);
 }
 
 void DeadReckon(FrameContext& f, DbDynamic& e) {
@@ -273,7 +219,15 @@ void StepShips(ShipTable& table, FrameContext& f) {
 }
 
 void DrawShipLayer(FrameContext& f) {
-  for (int32_t slot = 0; slot < f.table.DynamicCount(); ++slot) DrawShipPass(f, slot);
+  Canvas& c = f.canvas;
+  for (int32_t slot = 0; slot < f.table.DynamicCount(); ++slot) {
+    // Each ship's shapes are one item: a ship that looks as it did last frame is written
+    // from the pixels kept for it.
+    const bool item = c.BeginItem(slot);
+    DrawShipPass(f, slot);
+    if (item) c.EndItem();
+  }
+  c.FlushItems();
 }
 
 void DrawWakeDot(FrameContext& f, double lat, double lon, int32_t radius, Rgb colour) {
@@ -283,7 +237,11 @@ void DrawWakeDot(FrameContext& f, double lat, double lon, int32_t radius, Rgb co
   c.SetBrushStyle(BrushStyle::Solid);
   c.SetBrushColor(colour);
   c.SetPenColor(colour);
-  if (!PaintSmallDisc(RowsOf(c), x, y, radius, OpaquePixel(colour))) EllipseAround(c, x, y, radius);
+  const PixelPoint dot{x, y};
+  if (SmallDiscRadius(radius))
+    c.SmallDiscs(&dot, 1, radius, colour);
+  else
+    EllipseAround(c, x, y, radius);
 }
 
 void DrawCourseVector(FrameContext& f, int32_t slot) {
@@ -438,9 +396,9 @@ void StippleRect(Canvas& canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
   y1 = clamp(y1, h);
   if (x0 >= x1 || y0 >= y1) return;
   const uint32_t pixel = OpaquePixel(colour);
-  const PixelRows rows = RowsOf(canvas);
+  uint32_t* base = canvas.Row(0);
   for (int32_t y = y0; y < y1; ++y) {
-    uint32_t* row = rows.base + static_cast<ptrdiff_t>(y) * rows.width;
+    uint32_t* row = base + static_cast<ptrdiff_t>(y) * w;
     for (int32_t x = x0 + (y & 1); x < x1; x += 2) row[x] = pixel;
   }
 }

@@ -50,10 +50,10 @@ class ThinLine {
     if (static_cast<uint32_t>(x) >= static_cast<uint32_t>(target_.width) ||
         static_cast<uint32_t>(y) >= static_cast<uint32_t>(target_.height))
       return;
-    if (target_.batch != nullptr) {
-      target_.batch->Add(y, x, 1, pixel_);
-    } else {
+    if (target_.Direct()) {
       target_.Row(y)[x] = pixel_;
+    } else {
+      target_.Put(y, x, 1, pixel_);
     }
   }
 

@@ -46,6 +46,7 @@ struct ViewState {
   double degLonPerPixel = 1.0, degLatPerPixel = 1.0;
   double halfWorldPixels = 180.0;
   int32_t cosRotQ12 = 4096, sinRotQ12 = 0;
+  friend bool operator==(const ViewState&, const ViewState&) = default;
 };
 
 // The geometry part of SetupView: stores the settings given and rebuilds the frame

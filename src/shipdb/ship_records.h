@@ -223,19 +223,33 @@ struct WakeRingOf {
     const int k = head % Kept;
     points_[k] = p;
     written_[k] = static_cast<int16_t>(head + 1);
+    if (head != lastPut_) {
+      lastPut_ = static_cast<int16_t>(head);
+      ++edits_;
+    }
   }
   // Every point back to 0/0; the owner stays.
   void Clear() {
     for (int16_t& w : written_) w = 0;
+    ++edits_;
   }
   // The head has come round to `head`: what its place held is older than the ring keeps.
   void Forget(int head) {
-    if (head >= 0 && head < kWakePoints && written_[head % Kept] != 0) written_[head % Kept] = 0;
+    if (head >= 0 && head < kWakePoints && written_[head % Kept] != 0) {
+      written_[head % Kept] = 0;
+      ++edits_;
+    }
   }
+  // Counts every change but a point written again at the head last written: while that
+  // head is the table's, every point behind it is as it was when the count last read so.
+  uint32_t Edits() const { return edits_; }
+  int LastPut() const { return lastPut_; }
 
  private:
   WakePoint points_[Kept];
   int16_t written_[Kept];  // head + 1 each point was written at; 0 = never
+  int16_t lastPut_;        // the head of the last point written
+  uint32_t edits_;
 };
 using WakeRing = WakeRingOf<kStationWakePoints>;  // another station's
 using OwnWakeRing = WakeRingOf<kWakePoints>;      // own ship's, drawn whole

@@ -1,0 +1,245 @@
+// Frames drawn from what was kept (the picture under the ships, each ship's pixels, the
+// wakes' dots) against the same frames drawn afresh: every pixel and every output equal,
+// through the changes that must make a kept picture be drawn again.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "chart/canvas.h"
+#include "chart/chart_frame.h"
+#include "chart/ship_layer.h"
+#include "common/clock.h"
+#include "input/receive_state.h"
+#include "shipdb/received_position.h"
+#include "shipdb/ship_table.h"
+#include "tests/support/gui_app.h"
+
+namespace aismon {
+namespace {
+
+// One table, clock, view and inputs, drawn by one frame composer.
+struct Scene {
+  explicit Scene(bool keep) {
+    frame.SetKeepDrawn(keep);
+    DbDynamic own;
+    table.GetShip(0, own);
+    own.MMSI = kOwnShipPlaceholderMMSI;
+    own.Lat = 34.70;
+    own.Lon = 135.25;
+    own.Sog = 12;
+    own.Cog = own.Hdg = 40;
+    table.PutShip(0, own);
+    counters.rmcFixCount = 1;
+    static const int16_t kTypes[] = {70, 80, 60, 40, 52, 30, 37, 0};
+    for (int i = 0; i < 40; ++i) {
+      const int32_t mmsi = 431000100 + i;
+      const int slot = table.FindOrAddShip(mmsi);
+      DbDynamic e;
+      table.GetShip(slot, e);
+      e.Age = 1000 + 700 * static_cast<uint32_t>(i);  // the first few still flash
+      e.Lat = 34.685 + 0.0008 * (i % 8);
+      e.Lon = 135.235 + 0.0011 * (i / 8);
+      e.Sog = 4 + i % 9;
+      e.Cog = e.Hdg = 9.0 * i;
+      e.Rot = i % 3 == 0 ? 6 : 0;
+      e.Raw.PosState = kPosReported;
+      table.PutShip(slot, e);
+      DbStatic& s = table.FindOrAddStaticEntry(mmsi);
+      s.Type = kTypes[i % 8];
+      const bool longHull = i % 10 == 3;
+      s.AntA = static_cast<int16_t>(longHull ? 250 : 40);
+      s.AntB = static_cast<int16_t>(longHull ? 90 : 10);
+      s.AntC = s.AntD = static_cast<int16_t>(longHull ? 20 : 4);
+      for (int k = 0; k < 12; ++k) {
+        table.wakeHead = k;
+        table.StoreWakePoint(slot, mmsi, e.Lat - 0.0001 * (12 - k), e.Lon - 0.00012 * (12 - k));
+      }
+    }
+    table.wakeHead = 12;
+    ViewState& v = frame.View();
+    v.fitAllShips = false;
+    v.centerLat = 34.69;
+    v.centerLon = 135.24;
+    v.metersPerPixel = 4;
+    in.liveDataFlag = true;
+    in.selectedShip = 3;
+    in.selectedShipName = "KEPT";
+  }
+  void Paint() {
+    clock.Advance(50);
+    frame.Paint(width, height, in, out);
+  }
+
+  ManualClock clock{100000};
+  ShipTable table{clock};
+  IntakeCounters counters;
+  ChartFrame frame{table, counters, clock, nullptr, nullptr};
+  FrameInputs in;
+  FrameOutputs out;
+  int32_t width = 320, height = 240;
+};
+
+struct Change {
+  const char* name;
+  std::function<void(Scene&)> apply;
+};
+
+int32_t SlotOf(Scene& s, int i) { return s.table.FindOrAddShip(431000100 + i); }
+
+void MoveShip(Scene& s, int i, double dLat, double dLon) {
+  DbDynamic e;
+  const int32_t slot = SlotOf(s, i);
+  s.table.GetShip(slot, e);
+  e.Lat += dLat;
+  e.Lon += dLon;
+  e.Age = 0;  // just reported
+  s.table.PutShip(slot, e);
+}
+
+const std::vector<Change>& Changes() {
+  static const std::vector<Change> kChanges = {
+      {"nothing", [](Scene&) {}},
+      {"nothing_again", [](Scene&) {}},
+      {"a_ship_reports_elsewhere", [](Scene& s) { MoveShip(s, 5, 0.0004, -0.0003); }},
+      {"a_ship_turns", [](Scene& s) {
+         DbDynamic e;
+         s.table.GetShip(SlotOf(s, 7), e);
+         e.Hdg = e.Cog = std::fmod(e.Cog + 75, 360);
+         s.table.PutShip(SlotOf(s, 7), e);
+       }},
+      {"the_wake_head_moves_on", [](Scene& s) { s.table.AdvanceWakeHead(); }},
+      {"a_point_is_written_behind_the_head",
+       [](Scene& s) {
+         const int32_t slot = SlotOf(s, 9);
+         const int head = ((s.table.wakeHead % kWakePoints) + kWakePoints) % kWakePoints;
+         s.table.WakeRings()[slot].Put((head + kWakePoints - 4) % kWakePoints, WakePoint{34.69, 135.245});
+       }},
+      {"a_type_changes_colour", [](Scene& s) { s.table.FindOrAddStaticEntry(431000100 + 11).Type = 80; }},
+      {"small_icons", [](Scene& s) { s.in.options.bigIcon = false; }},
+      {"no_wakes", [](Scene& s) { s.in.options.dispWake = false; }},
+      {"wakes_again", [](Scene& s) { s.in.options.dispWake = true; }},
+      {"no_course_lines", [](Scene& s) { s.in.options.dispCourse = false; }},
+      {"no_grid", [](Scene& s) { s.in.options.latLonLine = false; }},
+      {"the_view_pans", [](Scene& s) { s.frame.View().centerLon += 0.0007; }},
+      {"still_after_the_pan", [](Scene&) {}},
+      {"the_view_turns", [](Scene& s) {
+         s.frame.View().orientationMode = OrientationMode::FreeRotation;
+         s.frame.View().rotationDeg = 17;
+       }},
+      {"zoomed_out", [](Scene& s) { s.frame.View().metersPerPixel = 40; }},
+      {"the_window_grows", [](Scene& s) { s.width = 400; }},
+      {"a_ship_is_lost", [](Scene& s) {
+         DbDynamic e;
+         s.table.GetShip(SlotOf(s, 2), e);
+         e.Age = kShipLostAgeMs + 1;
+         s.table.PutShip(SlotOf(s, 2), e);
+       }},
+      {"nothing_at_the_end", [](Scene&) {}},
+  };
+  return kChanges;
+}
+
+TEST(KeptDrawing, FramesEqualFramesDrawnAfresh) {
+  EnsureGuiApp();
+  Scene kept(true), fresh(false);
+  for (const Change& c : Changes()) {
+    SCOPED_TRACE(c.name);
+    c.apply(kept);
+    c.apply(fresh);
+    // Two frames each: the second is the one drawn from what the first kept.
+    for (int k = 0; k < 2; ++k) {
+      kept.Paint();
+      fresh.Paint();
+      const QImage& a = kept.frame.Work().Image();
+      const QImage& b = fresh.frame.Work().Image();
+      ASSERT_EQ(a.size(), b.size());
+      int differing = 0;
+      for (int y = 0; y < a.height(); ++y)
+        differing += std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 4) != 0;
+      EXPECT_EQ(differing, 0) << "rows that differ, frame " << k;
+      EXPECT_EQ(kept.out.hoveredShip, fresh.out.hoveredShip);
+      EXPECT_EQ(kept.frame.View().symbolSize, fresh.frame.View().symbolSize);
+      EXPECT_TRUE(kept.frame.Work().SavedState() == fresh.frame.Work().SavedState());
+    }
+  }
+}
+
+// Items against the same shapes drawn straight: an item the painter has to draw (an
+// arc), rows read in the middle of one, the same key twice before a flush, a shape and
+// text drawn outside any item over them.
+TEST(KeptDrawing, ItemsSetThePixelsTheirShapesSet) {
+  EnsureGuiApp();
+  using Step = std::function<void(Canvas&, bool)>;
+  auto box = [](Canvas& c, int key, bool items, const std::function<void(Canvas&)>& draw) {
+    const bool item = items && c.BeginItem(key);
+    draw(c);
+    if (item) c.EndItem();
+  };
+  const PixelPoint tri[3] = {{10, 10}, {70, 20}, {30, 60}};
+  const PixelPoint dots[3] = {{40, 40}, {42, 41}, {90, 5}};
+  const std::vector<Step> frame = {
+      [&](Canvas& c, bool i) {
+        box(c, 0, i, [&](Canvas& k) {
+          k.SetBrushStyle(BrushStyle::Solid);
+          k.SetBrushColor(Rgb{200, 0, 0});
+          k.SetPenColor(Rgb{255, 255, 255});
+          k.Polygon(tri, 3);
+          k.SmallDiscs(dots, 3, 3, Rgb{0, 200, 0});
+        });
+      },
+      [&](Canvas& c, bool i) {
+        box(c, 1, i, [&](Canvas& k) {
+          k.SetPenWidth(3);
+          k.Line(0, 50, 100, 70);
+          k.SetPenWidth(1);
+          k.Arc(20, 20, 80, 80, 80, 50, 20, 50);  // half a ring: only the painter draws it
+          k.Ellipse(50, 50, 61, 61);
+        });
+      },
+      [&](Canvas& c, bool i) {
+        box(c, 2, i, [&](Canvas& k) {
+          k.Ellipse(5, 5, 25, 19);
+          k.Row(10)[3] = 0xFF123456u;  // read and written by hand in the middle
+          k.Line(0, 0, 99, 99);
+        });
+      },
+      [&](Canvas& c, bool i) {
+        box(c, 0, i, [&](Canvas& k) {  // key 0 again, changed, while its runs still wait
+          k.SetBrushColor(Rgb{0, 0, 200});
+          k.Polygon(tri, 3);
+        });
+      },
+      [&](Canvas& c, bool) {  // straight over what the items still hold
+        c.SetBrushColor(Rgb{90, 90, 90});
+        c.FillRect(0, 40, 100, 44);
+      },
+      [&](Canvas& c, bool) {
+        c.SetBrushStyle(BrushStyle::Clear);
+        c.SetFontColor(Rgb{255, 255, 0});
+        c.TextOut(30, 30, "W");
+      },
+  };
+  Canvas itemsCanvas, plainCanvas;
+  itemsCanvas.KeepItems(4);
+  for (Canvas* c : {&itemsCanvas, &plainCanvas}) c->Resize(100, 100);
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    for (Canvas* c : {&itemsCanvas, &plainCanvas}) {
+      c->SetBrushStyle(BrushStyle::Solid);
+      c->SetBrushColor(Rgb{0, 0, 64});
+      c->FillRect(0, 0, 100, 100);
+      for (const Step& s : frame) s(*c, c == &itemsCanvas);
+      c->FlushItems();
+    }
+    EXPECT_TRUE(itemsCanvas.Image() == plainCanvas.Image());
+    EXPECT_TRUE(itemsCanvas.SavedState() == plainCanvas.SavedState());
+  }
+}
+
+}  // namespace
+}  // namespace aismon
