@@ -309,6 +309,7 @@ int RunFrameBench(int argc, char** argv) {
   };
 
   std::vector<double> total;
+  std::vector<double> rewritten;  // share of the kept ship picture written again, per frame
   std::vector<std::vector<double>> layers(kFrameLayerCount);
   for (int i = 0; i < kWarmUpFrames + frames; ++i) {
     clock.Advance(kFrameTickMs);
@@ -318,6 +319,8 @@ int RunFrameBench(int argc, char** argv) {
     const double t1 = NowMs();
     if (i < kWarmUpFrames) continue;
     total.push_back(t1 - t0);
+    if (const ItemCache* items = frame.Work().Items(); items != nullptr && items->Tiles() > 0)
+      rewritten.push_back(100.0 * static_cast<double>(items->RewrittenTiles()) / static_cast<double>(items->Tiles()));
     for (int l = 0; l < kFrameLayerCount; ++l) layers[static_cast<size_t>(l)].push_back(timings.ms[l]);
   }
 
@@ -346,7 +349,7 @@ int RunFrameBench(int argc, char** argv) {
   std::vector<double> sorted = total;
   std::sort(sorted.begin(), sorted.end());
   const double p95 = sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, sorted.size() * 95 / 100)];
-  std::printf("median_frame_ms %.3f p95_frame_ms %.3f max_frame_ms %.3f floor_ms %.3f\n", Median(total), p95,
-              sorted.empty() ? 0 : sorted.back(), Median(floor));
+  std::printf("median_frame_ms %.3f p95_frame_ms %.3f max_frame_ms %.3f floor_ms %.3f ships_rewritten_pct %.1f\n",
+              Median(total), p95, sorted.empty() ? 0 : sorted.back(), Median(floor), Median(rewritten));
   return 0;
 }

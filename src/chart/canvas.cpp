@@ -31,6 +31,7 @@ enum Op : int32_t {
   kKeptLine,     // pixel, width, key, x0, y0, x1, y1
   kRect,         // pixel, x0, y0, x1, y1
   kDiscs,        // pixel, radius, n, n points
+  kStampedDiscs, // pixel, radius, n, stamp low, stamp high (the centres are stampedCentres_)
 };
 
 int32_t Word(uint32_t pixel) { return static_cast<int32_t>(pixel); }
@@ -259,7 +260,8 @@ PixelTarget Canvas::Target() {
 }
 
 void Canvas::KeepItems(int32_t keys) {
-  SettleItems();  // what is queued is written before its runs go
+  SettleItems();
+  itemLayer_ = false;  // what is queued is written before its runs go
   items_ = std::make_unique<ItemCache>(keys);
 }
 
@@ -292,7 +294,26 @@ void Canvas::EndItem() {
 
 void Canvas::FlushItems() {
   if (items_ == nullptr || !items_->AnyQueued()) return;
+  // Written before the layer ends: the kept picture of the layer no longer follows.
+  if (itemLayer_) items_->ForgetGround();
   items_->Flush(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.height(), split_);
+}
+
+void Canvas::BeginItemLayer(uint64_t ground) {
+  SettleItems();
+  itemLayer_ = items_ != nullptr;
+  itemGround_ = ground;
+}
+
+void Canvas::EndItemLayer() {
+  if (itemOpen_) EndItem();
+  if (!itemLayer_) {
+    FlushItems();
+    return;
+  }
+  itemLayer_ = false;
+  items_->FlushOverGround(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.width(),
+                          image_.height(), itemGround_, split_);
 }
 
 void Canvas::LeaveItem() {
@@ -348,6 +369,9 @@ void Canvas::Execute(const int32_t* w, const PixelTarget& t) {
       break;
     case kDiscs:
       PaintSmallDiscs(t, reinterpret_cast<const PixelPoint*>(a + 3), a[2], a[1], PixelOf(a[0]), discScratch_);
+      break;
+    case kStampedDiscs:
+      PaintSmallDiscs(t, stampedCentres_, a[2], a[1], PixelOf(a[0]), discScratch_);
       break;
     default:
       break;
@@ -500,8 +524,15 @@ void Canvas::DrawKeptLine(const int32_t* a, const PixelTarget& target) {
   for (int32_t i = 0; i < count; ++i) FillPixels(target.Row(spans[i].y) + spans[i].x, spans[i].n, pixel);
 }
 
-void Canvas::SmallDiscs(const PixelPoint* centres, int n, int32_t radius, Rgb colour) {
+void Canvas::SmallDiscs(const PixelPoint* centres, int n, int32_t radius, Rgb colour, uint64_t stamp) {
   if (n <= 0 || !SmallDiscRadius(radius)) return;
+  if (stamp != 0) {
+    stampedCentres_ = centres;
+    const int32_t words[] = {kStampedDiscs, 7, Word(Pixel(colour)), radius, n, static_cast<int32_t>(stamp),
+                             static_cast<int32_t>(stamp >> 32)};
+    Emit(words);
+    return;
+  }
   const int32_t* xy = reinterpret_cast<const int32_t*>(centres);
   shapeWords_.assign({kDiscs, 5 + 2 * n, Word(Pixel(colour)), radius, n});
   shapeWords_.insert(shapeWords_.end(), xy, xy + 2 * n);

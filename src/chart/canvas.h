@@ -118,8 +118,11 @@ class Canvas {
   void KeptLine(int32_t key, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
   // Room for keys 0 .. keys - 1, made once; without it KeptLine is Line.
   void KeepLines(int32_t keys);
-  // Discs of radius 2 or 3 in one colour, outline and fill alike (the wake dots).
-  void SmallDiscs(const PixelPoint* centres, int n, int32_t radius, Rgb colour);
+  // Discs of radius 2 or 3 in one colour, outline and fill alike (the wake dots). A
+  // nonzero stamp names these very centres for good (no other set of centres ever gets
+  // it): an item then keeps the stamp instead of the centres, which must stay where they
+  // are until the item ends.
+  void SmallDiscs(const PixelPoint* centres, int n, int32_t radius, Rgb colour, uint64_t stamp = 0);
 
   // Everything drawn between BeginItem(key) and EndItem() is one item kept under key
   // (0 .. keys - 1 of KeepItems): when the next frame's item under key asks for the same
@@ -131,6 +134,13 @@ class Canvas {
   bool BeginItem(int32_t key);
   void EndItem();
   void FlushItems();
+  // A layer of items drawn over a picture (the ground) that has exactly the pixels of the
+  // last layer's ground whenever `ground` is the same number: the picture the items made
+  // is kept and only mended where they changed. Anything that makes the items be written
+  // before EndItemLayer (the painter, reading rows) leaves the kept picture behind.
+  void BeginItemLayer(uint64_t ground);
+  void EndItemLayer();
+  const ItemCache* Items() const { return items_.get(); }
   // Full or partial ellipse outline in the bounding box, counter-clockwise from the
   // direction of (sx, sy) to that of (ex, ey); equal points draw the whole ellipse.
   void Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey);
@@ -211,12 +221,15 @@ class Canvas {
   mutable RowBatch batch_;
   std::unique_ptr<ItemCache> items_;
   bool itemOpen_ = false;
+  bool itemLayer_ = false;
+  uint64_t itemGround_ = 0;
   bool itemLogging_ = false;
   int32_t itemKey_ = -1;
   std::vector<int32_t> itemLog_;
   RunRecord itemRecord_;
   std::vector<RowSpan> discScratch_;
   std::vector<int32_t> shapeWords_;  // a shape of many points being put into words
+  const PixelPoint* stampedCentres_ = nullptr;  // the centres of the last stamped discs
   RowSplitter* split_ = nullptr;
   int batchDepth_ = 0;
   // Shift-JIS texts already converted: the same names and labels come back every frame.

@@ -160,11 +160,19 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
     watch.Lap(FrameLayer::Grid);
     if (keepDrawn_) underlay_.Offer(underlay, canvas_);
   }
-  if (in.options.circleChecked && circleEnabled_) {
+  GroundKey ground{underlay, in.options.circleChecked && circleEnabled_, false, 0, 0, canvas_.SavedState()};
+  if (ground.rings) {
     DbDynamic own;
     table_.GetShip(0, own);
+    ground.ringCentreNear = LatLonToPixel(view_, own.Lat, own.Lon, ground.ringX, ground.ringY);
     DrawRangeRings(f, own.Lat, own.Lon);
   }
+  // The rings are drawn from their centre's pixel, the view and the pen and font left.
+  if (!keepDrawn_ || !(ground == lastGround_)) {
+    lastGround_ = ground;
+    ++groundNumber_;
+  }
+  f.ground = keepDrawn_ ? groundNumber_ : 0;
   watch.Lap(FrameLayer::RangeRings);
   if (betweenLayers_) betweenLayers_();
 

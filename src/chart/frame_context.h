@@ -123,6 +123,8 @@ struct FrameContext {
   // (may be null: every wake is projected).
   uint32_t viewGeneration = 0;
   WakeDotCache* wakeDots = nullptr;
+  // Names the picture under the ships: the same number, the same pixels (0: unknown).
+  uint64_t ground = 0;
 };
 
 }  // namespace aismon

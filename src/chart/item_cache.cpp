@@ -1,6 +1,7 @@
 #include "chart/item_cache.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "chart/row_split.h"
 
@@ -25,6 +26,15 @@ void ItemCache::Store(int32_t key, std::vector<int32_t>& log, std::vector<Record
   e.width = width;
   e.height = height;
   e.valid = true;
+  if (++e.version == 0) e.version = 1;
+  e.box = Box{};
+  if (!e.runs.empty()) {
+    e.box = Box{e.runs.front().y, e.runs.back().y, e.runs.front().x, e.runs.front().x + e.runs.front().n - 1};
+    for (const RecordedRun& r : e.runs) {
+      e.box.left = std::min(e.box.left, r.x);
+      e.box.right = std::max(e.box.right, r.x + r.n - 1);
+    }
+  }
 }
 
 void ItemCache::Forget(int32_t key) { entries_[static_cast<size_t>(key)].valid = false; }
@@ -33,7 +43,7 @@ void ItemCache::Queue(int32_t key) {
   Entry& e = entries_[static_cast<size_t>(key)];
   if (e.runs.empty()) return;
   e.queuedRound = round_;
-  queue_.push_back(Queued{key, e.runs.front().y, e.runs.back().y});
+  queue_.push_back(Queued{key, e.box.top, e.box.bottom, e.box.left, e.box.right});
   queuedRuns_ += e.runs.size();
 }
 
@@ -41,6 +51,11 @@ namespace {
 
 // Rows written together: a band of a full-screen picture stays in the processor's cache.
 constexpr int32_t kBandRows = 32;
+// The kept picture is mended in tiles of this many rows and columns.
+constexpr int32_t kTileRows = 16;
+constexpr int32_t kTileColumns = 64;
+// Mending more than this share of the tiles costs more than writing everything.
+constexpr int64_t kMendShareMax = 2;  // one half
 
 }  // namespace
 
@@ -61,7 +76,7 @@ void ItemCache::FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32
 
 void ItemCache::Flush(uint32_t* bits, ptrdiff_t stride, int32_t height, RowSplitter* split) {
   if (queue_.empty()) {
-    if (++round_ == 0) round_ = 1;
+    EndRound();
     return;
   }
   // A few ships are not worth a hand-over.
@@ -71,9 +86,170 @@ void ItemCache::Flush(uint32_t* bits, ptrdiff_t stride, int32_t height, RowSplit
   } else {
     FlushRows(bits, stride, 0, height);
   }
+  EndRound();
+}
+
+void ItemCache::EndRound() {
   queue_.clear();
   queuedRuns_ = 0;
   if (++round_ == 0) round_ = 1;
+}
+
+void ItemCache::Dirty(const Box& b) {
+  if (b.bottom < b.top || b.right < b.left) return;
+  const int32_t lastBand = std::min(b.bottom, keptHeight_ - 1) / kTileRows;
+  const int32_t firstTile = std::max(b.left, 0) / kTileColumns;
+  const int32_t lastTile = std::min(b.right, keptWidth_ - 1) / kTileColumns;
+  for (int32_t band = std::max(b.top, 0) / kTileRows; band <= lastBand; ++band)
+    for (int32_t t = firstTile; t <= lastTile; ++t) {
+      uint64_t& word = dirty_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(t >> 6)];
+      const uint64_t bit = uint64_t{1} << (t & 63);
+      dirtyCount_ += (word & bit) == 0;
+      word |= bit;
+    }
+}
+
+bool ItemCache::AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const {
+  firstTile = std::max(firstTile, 0);
+  lastTile = std::min(lastTile, tilesPerRow_ - 1);
+  const uint64_t* words = dirty_.data() + static_cast<size_t>(band) * wordsPerBand_;
+  for (int32_t w = firstTile >> 6; w <= lastTile >> 6; ++w) {
+    uint64_t bits = words[w];
+    if (w == firstTile >> 6) bits &= ~uint64_t{0} << (firstTile & 63);
+    if (w == lastTile >> 6 && (lastTile & 63) != 63) bits &= (uint64_t{1} << ((lastTile & 63) + 1)) - 1;
+    if (bits != 0) return true;
+  }
+  return false;
+}
+
+void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) {
+  const ptrdiff_t keptStride = keptWidth_;
+  for (int32_t bandTop = begin - begin % kTileRows; bandTop < end; bandTop += kTileRows) {
+    const int32_t band = bandTop / kTileRows;
+    const int32_t from = std::max(begin, bandTop), to = std::min(end, bandTop + kTileRows);
+    bool anyDirty = false;
+    for (size_t w = 0; w < wordsPerBand_; ++w) anyDirty |= dirty_[static_cast<size_t>(band) * wordsPerBand_ + w] != 0;
+    // Clean tiles: the kept picture. Dirty ones keep the ground drawn this frame.
+    for (int32_t y = from; y < to; ++y) {
+      uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
+      const uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
+      if (!anyDirty) {
+        std::memcpy(row, keptRow, static_cast<size_t>(keptWidth_) * 4);
+        continue;
+      }
+      for (int32_t t = 0; t < tilesPerRow_;) {
+        if (DirtyTile(band, t)) {
+          ++t;
+          continue;
+        }
+        int32_t u = t;
+        while (u < tilesPerRow_ && !DirtyTile(band, u)) ++u;
+        const int32_t x0 = t * kTileColumns, x1 = std::min(keptWidth_, u * kTileColumns);
+        std::memcpy(row + x0, keptRow + x0, static_cast<size_t>(x1 - x0) * 4);
+        t = u;
+      }
+    }
+    if (!anyDirty) continue;
+    // Every item over a dirty tile of the band, in order, within the dirty tiles only.
+    for (const Queued& q : queue_) {
+      if (q.bottom < from || q.top >= to) continue;
+      if (!AnyDirtyTile(band, q.left / kTileColumns, q.right / kTileColumns)) continue;
+      const std::vector<RecordedRun>& runs = entries_[static_cast<size_t>(q.key)].runs;
+      auto r = runs.begin();
+      if (q.top < from)
+        r = std::lower_bound(runs.begin(), runs.end(), from, [](const RecordedRun& a, int32_t y) { return a.y < y; });
+      for (; r != runs.end() && r->y < to; ++r) {
+        const int32_t last = r->x + r->n - 1;
+        for (int32_t t = r->x / kTileColumns; t <= last / kTileColumns; ++t) {
+          if (!DirtyTile(band, t)) continue;
+          const int32_t x0 = std::max(r->x, t * kTileColumns), x1 = std::min(last + 1, (t + 1) * kTileColumns);
+          FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + x0, x1 - x0, r->pixel);
+        }
+      }
+    }
+    // And what the dirty tiles now show is kept.
+    for (int32_t y = from; y < to; ++y) {
+      const uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
+      uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
+      for (int32_t t = 0; t < tilesPerRow_; ++t) {
+        if (!DirtyTile(band, t)) continue;
+        const int32_t x0 = t * kTileColumns, x1 = std::min(keptWidth_, (t + 1) * kTileColumns);
+        std::memcpy(keptRow + x0, row + x0, static_cast<size_t>(x1 - x0) * 4);
+      }
+    }
+  }
+}
+
+void ItemCache::KeepWhatWasWritten(const uint32_t* bits, ptrdiff_t stride, RowSplitter* split) {
+  auto work = [&](int, int32_t b, int32_t e) {
+    for (int32_t y = b; y < e; ++y)
+      std::memcpy(kept_.data() + static_cast<ptrdiff_t>(y) * keptWidth_, bits + static_cast<ptrdiff_t>(y) * stride,
+                  static_cast<size_t>(keptWidth_) * 4);
+  };
+  if (split != nullptr)
+    split->Run(keptHeight_, work);
+  else
+    work(0, 0, keptHeight_);
+}
+
+void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width, int32_t height, uint64_t ground,
+                                RowSplitter* split) {
+  const bool sameGround = keptValid_ && keptGround_ == ground && keptWidth_ == width && keptHeight_ == height;
+  tilesPerRow_ = (width + kTileColumns - 1) / kTileColumns;
+  const int32_t bands = (height + kTileRows - 1) / kTileRows;
+  tiles_ = int64_t{tilesPerRow_} * bands;
+  bool mend = sameGround;
+  if (mend) {
+    wordsPerBand_ = static_cast<size_t>((tilesPerRow_ + 63) / 64);
+    dirty_.assign(wordsPerBand_ * static_cast<size_t>(bands), 0);
+    dirtyCount_ = 0;
+    // Where an item went away or changed, and where the changed and new ones are now.
+    for (const int32_t key : keptKeys_) {
+      const Entry& e = entries_[static_cast<size_t>(key)];
+      if (e.queuedRound != round_ || e.version != e.keptVersion) Dirty(e.keptBox);
+    }
+    for (const Queued& q : queue_) {
+      const Entry& e = entries_[static_cast<size_t>(q.key)];
+      if (e.version != e.keptVersion) Dirty(e.box);
+    }
+    mend = dirtyCount_ * kMendShareMax <= tiles_;
+  }
+  if (mend) {
+    auto work = [&](int, int32_t b, int32_t e) { MendRows(bits, stride, b, e); };
+    if (split != nullptr)
+      split->Run(height, work);
+    else
+      work(0, 0, height);
+    rewrittenTiles_ = dirtyCount_;
+  } else {
+    // Everything written and kept afresh.
+    if (!queue_.empty()) {
+      if (split != nullptr && queuedRuns_ >= 4096) {
+        auto work = [&](int, int32_t b, int32_t e) { FlushRows(bits, stride, b, e); };
+        split->Run(height, work);
+      } else {
+        FlushRows(bits, stride, 0, height);
+      }
+    }
+    keptValid_ = false;
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (kept_.size() != pixels) kept_.assign(pixels, 0);
+    keptWidth_ = width;
+    keptHeight_ = height;
+    KeepWhatWasWritten(bits, stride, split);
+    keptGround_ = ground;
+    keptValid_ = true;
+    rewrittenTiles_ = tiles_;
+  }
+  for (const int32_t key : keptKeys_) entries_[static_cast<size_t>(key)].keptVersion = 0;
+  keptKeys_.clear();
+  for (const Queued& q : queue_) {
+    Entry& e = entries_[static_cast<size_t>(q.key)];
+    e.keptVersion = e.version;
+    e.keptBox = e.box;
+    keptKeys_.push_back(q.key);
+  }
+  EndRound();
 }
 
 }  // namespace aismon

@@ -37,26 +37,66 @@ class ItemCache {
   // Writes the queued runs, key after key in queue order, into the rows of an image of
   // the size they were drawn for.
   void Flush(uint32_t* bits, ptrdiff_t stride, int32_t height, RowSplitter* split);
+  // The same, onto a picture (the ground) that has exactly the pixels of the ground of
+  // the previous call whenever `ground` is the same number. The picture the items made
+  // then is kept: where no item changed, came or went since, it is copied back, and only
+  // the tiles around those that did are written from the runs.
+  void FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width, int32_t height, uint64_t ground,
+                       RowSplitter* split);
+  // The kept picture no longer follows the items (they were written some other way).
+  void ForgetGround() { keptValid_ = false; }
+  // Tiles written from the runs by the last FlushOverGround, and all tiles (for tests and
+  // the benchmark).
+  int64_t RewrittenTiles() const { return rewrittenTiles_; }
+  int64_t Tiles() const { return tiles_; }
 
  private:
+  struct Box {
+    int32_t top = 0, bottom = -1, left = 0, right = -1;  // inclusive; empty when bottom < top
+  };
   struct Entry {
     std::vector<int32_t> log;
     std::vector<RecordedRun> runs;  // by row, in drawing order within a row
     int32_t width = 0, height = 0;
     bool valid = false;
     uint32_t queuedRound = 0;
+    uint32_t version = 0;     // counts the runs stored
+    uint32_t keptVersion = 0; // the runs in the kept picture; 0: none
+    Box box;                  // of the runs
+    Box keptBox;              // of the runs in the kept picture
   };
   // A queued key with the rows its runs cover.
   struct Queued {
     int32_t key;
     int32_t top, bottom;  // bottom inclusive
+    int32_t left, right;  // inclusive
   };
   void FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const;
+  void Dirty(const Box& b);
+  bool DirtyTile(int32_t band, int32_t tile) const {
+    return (dirty_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u;
+  }
+  bool AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const;
+  void MendRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end);
+  void KeepWhatWasWritten(const uint32_t* bits, ptrdiff_t stride, RowSplitter* split);
+  void EndRound();
 
   std::vector<Entry> entries_;
   std::vector<Queued> queue_;
   size_t queuedRuns_ = 0;
   uint32_t round_ = 1;
+  // The picture the items made over the last ground, with the keys in it.
+  std::vector<uint32_t> kept_;
+  int32_t keptWidth_ = 0, keptHeight_ = 0;
+  uint64_t keptGround_ = 0;
+  bool keptValid_ = false;
+  std::vector<int32_t> keptKeys_;
+  // Tiles to write again: one bit per tile of a band of rows.
+  std::vector<uint64_t> dirty_;
+  size_t wordsPerBand_ = 0;
+  int32_t tilesPerRow_ = 0;
+  int64_t dirtyCount_ = 0;
+  int64_t rewrittenTiles_ = 0, tiles_ = 0;
 };
 
 }  // namespace aismon

@@ -96,13 +96,20 @@ void DrawWakeRing(FrameContext& f, int32_t slot, const Ring& ring, int n, Rgb co
                            ? f.wakeDots
                            : nullptr;
   const WakeDotKey key{f.viewGeneration, head, ring.Edits(), ring.OwnerMMSI, n};
-  if (kept == nullptr || (dots = kept->Find(slot, key, count)) == nullptr) {
-    dots = projected;
-    count = ProjectWake(f, ring, n, projected);
-    if (kept != nullptr) kept->Store(slot, key, projected, count);
+  uint64_t stamp = 0;
+  if (kept == nullptr || (dots = kept->Find(slot, key, count, stamp)) == nullptr) {
+    const int made = ProjectWake(f, ring, n, projected);
+    // Drawn from the kept copy: the item may be drawn after this function has returned.
+    if (kept == nullptr || kept->Store(slot, key, projected, made) == 0 ||
+        (dots = kept->Find(slot, key, count, stamp)) == nullptr) {
+      dots = projected;
+      count = made;
+      stamp = 0;
+    }
   }
   if (count == 0) return;
-  f.canvas.SmallDiscs(dots, count, radius, dotColour);
+  // Kept dots go by their stamp: the ship's item compares that instead of every dot.
+  f.canvas.SmallDiscs(dots, count, radius, dotColour, stamp);
   // Leave the pen and brush as drawing the dots with the painter would have.
   UseSolidFill(f.canvas, dotColour);
   UsePen(f.canvas, dotColour);
@@ -220,6 +227,7 @@ void StepShips(ShipTable& table, FrameContext& f) {
 
 void DrawShipLayer(FrameContext& f) {
   Canvas& c = f.canvas;
+  if (f.ground != 0) c.BeginItemLayer(f.ground);
   for (int32_t slot = 0; slot < f.table.DynamicCount(); ++slot) {
     // Each ship's shapes are one item: a ship that looks as it did last frame is written
     // from the pixels kept for it.
@@ -227,7 +235,10 @@ void DrawShipLayer(FrameContext& f) {
     DrawShipPass(f, slot);
     if (item) c.EndItem();
   }
-  c.FlushItems();
+  if (f.ground != 0)
+    c.EndItemLayer();
+  else
+    c.FlushItems();
 }
 
 void DrawWakeDot(FrameContext& f, double lat, double lon, int32_t radius, Rgb colour) {

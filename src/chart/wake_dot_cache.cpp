@@ -9,26 +9,31 @@ WakeDotCache::WakeDotCache(int32_t slots, int32_t dotsPerSlot)
       dotsPerSlot_(std::max(dotsPerSlot, 0)),
       keys_(std::make_unique<WakeDotKey[]>(static_cast<size_t>(slots_))),
       counts_(std::make_unique<int32_t[]>(static_cast<size_t>(slots_))),
+      stamps_(std::make_unique<uint64_t[]>(static_cast<size_t>(slots_))),
       dots_(std::make_unique<PixelPoint[]>(static_cast<size_t>(slots_) * static_cast<size_t>(dotsPerSlot_))) {
   std::fill_n(counts_.get(), slots_, -1);
 }
 
-const PixelPoint* WakeDotCache::Find(int32_t slot, const WakeDotKey& key, int& count) const {
+const PixelPoint* WakeDotCache::Find(int32_t slot, const WakeDotKey& key, int& count, uint64_t& stamp) const {
   count = 0;
+  stamp = 0;
   if (slot < 0 || slot >= slots_ || counts_[slot] < 0 || !(keys_[slot] == key)) return nullptr;
   count = counts_[slot];
+  stamp = stamps_[slot];
   return dots_.get() + static_cast<size_t>(slot) * static_cast<size_t>(dotsPerSlot_);
 }
 
-void WakeDotCache::Store(int32_t slot, const WakeDotKey& key, const PixelPoint* dots, int count) {
-  if (slot < 0 || slot >= slots_) return;
+uint64_t WakeDotCache::Store(int32_t slot, const WakeDotKey& key, const PixelPoint* dots, int count) {
+  if (slot < 0 || slot >= slots_) return 0;
   if (count < 0 || count > dotsPerSlot_) {
     counts_[slot] = -1;
-    return;
+    return 0;
   }
   keys_[slot] = key;
   counts_[slot] = count;
   std::copy_n(dots, count, dots_.get() + static_cast<size_t>(slot) * static_cast<size_t>(dotsPerSlot_));
+  stamps_[slot] = nextStamp_++;
+  return stamps_[slot];
 }
 
 void WakeDotCache::Forget(int32_t slot) {

@@ -28,10 +28,12 @@ class WakeDotCache {
 
   int32_t Slots() const { return slots_; }
   int32_t DotsPerSlot() const { return dotsPerSlot_; }
-  // The dots kept for slot under exactly this key, or null.
-  const PixelPoint* Find(int32_t slot, const WakeDotKey& key, int& count) const;
-  // Keeps count dots (at most DotsPerSlot) for slot under key.
-  void Store(int32_t slot, const WakeDotKey& key, const PixelPoint* dots, int count);
+  // The dots kept for slot under exactly this key, or null; stamp tells them apart from
+  // every other set of dots ever kept.
+  const PixelPoint* Find(int32_t slot, const WakeDotKey& key, int& count, uint64_t& stamp) const;
+  // Keeps count dots (at most DotsPerSlot) for slot under key; returns their stamp, or 0
+  // when they could not be kept.
+  uint64_t Store(int32_t slot, const WakeDotKey& key, const PixelPoint* dots, int count);
   void Forget(int32_t slot);
 
  private:
@@ -39,6 +41,8 @@ class WakeDotCache {
   int32_t dotsPerSlot_;
   std::unique_ptr<WakeDotKey[]> keys_;
   std::unique_ptr<int32_t[]> counts_;  // -1: nothing kept
+  std::unique_ptr<uint64_t[]> stamps_;
+  uint64_t nextStamp_ = 1;
   std::unique_ptr<PixelPoint[]> dots_;
 };
 
