@@ -287,7 +287,12 @@ void Canvas::EndItem() {
     PixelTarget record = RawTarget();
     record.record = &itemRecord_;
     ExecuteLog(itemLog_, record);
-    items_->Store(itemKey_, itemLog_, itemRecord_.Runs(), w, h);
+    if (!items_->Store(itemKey_, itemLog_, itemRecord_.Runs(), w, h)) {
+      // Not kept (too many colours, too large an image): written now, in its place.
+      FlushItems();
+      ExecuteLog(itemLog_, RawTarget());
+      return;
+    }
   }
   items_->Queue(itemKey_);
 }

@@ -16,13 +16,26 @@ bool ItemCache::Holds(int32_t key, const std::vector<int32_t>& log, int32_t widt
   return e.valid && e.width == width && e.height == height && e.log == log;
 }
 
-void ItemCache::Store(int32_t key, std::vector<int32_t>& log, std::vector<RecordedRun>& runs, int32_t width,
+bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<RecordedRun>& runs, int32_t width,
                       int32_t height) {
   Entry& e = entries_[static_cast<size_t>(key)];
+  e.valid = false;
+  if (width > 65535 || height > 65535) return false;
+  int colours = 0;
+  e.runs.clear();
+  for (const RecordedRun& r : runs) {
+    int c = 0;
+    while (c < colours && e.palette[c] != r.pixel) ++c;
+    if (c == colours) {
+      if (colours == kColours) return false;
+      e.palette[colours++] = r.pixel;
+    }
+    e.runs.push_back(KeptRun{static_cast<uint16_t>(r.y), static_cast<uint16_t>(r.x), static_cast<uint16_t>(r.n),
+                             static_cast<uint16_t>(c)});
+  }
   e.log.swap(log);
-  e.runs.swap(runs);
   // By row, keeping the drawing order within each row: that is all the pixels depend on.
-  std::stable_sort(e.runs.begin(), e.runs.end(), [](const RecordedRun& a, const RecordedRun& b) { return a.y < b.y; });
+  std::stable_sort(e.runs.begin(), e.runs.end(), [](const KeptRun& a, const KeptRun& b) { return a.y < b.y; });
   e.width = width;
   e.height = height;
   e.valid = true;
@@ -30,11 +43,12 @@ void ItemCache::Store(int32_t key, std::vector<int32_t>& log, std::vector<Record
   e.box = Box{};
   if (!e.runs.empty()) {
     e.box = Box{e.runs.front().y, e.runs.back().y, e.runs.front().x, e.runs.front().x + e.runs.front().n - 1};
-    for (const RecordedRun& r : e.runs) {
-      e.box.left = std::min(e.box.left, r.x);
-      e.box.right = std::max(e.box.right, r.x + r.n - 1);
+    for (const KeptRun& r : e.runs) {
+      e.box.left = std::min<int32_t>(e.box.left, r.x);
+      e.box.right = std::max<int32_t>(e.box.right, r.x + r.n - 1);
     }
   }
+  return true;
 }
 
 void ItemCache::Forget(int32_t key) { entries_[static_cast<size_t>(key)].valid = false; }
@@ -64,12 +78,12 @@ void ItemCache::FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32
     const int32_t bandEnd = std::min(end, band + kBandRows);
     for (const Queued& q : queue_) {
       if (q.bottom < band || q.top >= bandEnd) continue;
-      const std::vector<RecordedRun>& runs = entries_[static_cast<size_t>(q.key)].runs;
-      auto r = runs.begin();
+      const Entry& e = entries_[static_cast<size_t>(q.key)];
+      auto r = e.runs.begin();
       if (q.top < band)
-        r = std::lower_bound(runs.begin(), runs.end(), band, [](const RecordedRun& a, int32_t y) { return a.y < y; });
-      for (; r != runs.end() && r->y < bandEnd; ++r)
-        FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + r->x, r->n, r->pixel);
+        r = std::lower_bound(e.runs.begin(), e.runs.end(), band, [](const KeptRun& a, int32_t y) { return a.y < y; });
+      for (; r != e.runs.end() && r->y < bandEnd; ++r)
+        FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + r->x, r->n, e.palette[r->colour]);
     }
   }
 }
@@ -154,16 +168,16 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_
     for (const Queued& q : queue_) {
       if (q.bottom < from || q.top >= to) continue;
       if (!AnyDirtyTile(band, q.left / kTileColumns, q.right / kTileColumns)) continue;
-      const std::vector<RecordedRun>& runs = entries_[static_cast<size_t>(q.key)].runs;
-      auto r = runs.begin();
+      const Entry& e = entries_[static_cast<size_t>(q.key)];
+      auto r = e.runs.begin();
       if (q.top < from)
-        r = std::lower_bound(runs.begin(), runs.end(), from, [](const RecordedRun& a, int32_t y) { return a.y < y; });
-      for (; r != runs.end() && r->y < to; ++r) {
+        r = std::lower_bound(e.runs.begin(), e.runs.end(), from, [](const KeptRun& a, int32_t y) { return a.y < y; });
+      for (; r != e.runs.end() && r->y < to; ++r) {
         const int32_t last = r->x + r->n - 1;
         for (int32_t t = r->x / kTileColumns; t <= last / kTileColumns; ++t) {
           if (!DirtyTile(band, t)) continue;
-          const int32_t x0 = std::max(r->x, t * kTileColumns), x1 = std::min(last + 1, (t + 1) * kTileColumns);
-          FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + x0, x1 - x0, r->pixel);
+          const int32_t x0 = std::max<int32_t>(r->x, t * kTileColumns), x1 = std::min(last + 1, (t + 1) * kTileColumns);
+          FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + x0, x1 - x0, e.palette[r->colour]);
         }
       }
     }

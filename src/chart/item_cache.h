@@ -25,9 +25,12 @@ class ItemCache {
   int32_t Keys() const { return static_cast<int32_t>(entries_.size()); }
   // Whether key keeps runs drawn from exactly this log on an image of this size.
   bool Holds(int32_t key, const std::vector<int32_t>& log, int32_t width, int32_t height) const;
-  // Keeps the log and the runs drawn from it under key (both are taken, leaving the
-  // caller the key's old buffers to reuse).
-  void Store(int32_t key, std::vector<int32_t>& log, std::vector<RecordedRun>& runs, int32_t width, int32_t height);
+  // Keeps the log and the runs drawn from it under key (the log is taken, leaving the
+  // caller the key's old buffer to reuse). False, keeping nothing, for runs it cannot
+  // hold: more than kColours pixel values, or an image of more than 65535 rows or columns.
+  static constexpr int kColours = 8;
+  bool Store(int32_t key, std::vector<int32_t>& log, const std::vector<RecordedRun>& runs, int32_t width,
+             int32_t height);
   void Forget(int32_t key);
 
   // Queues key's runs to be written; a key already queued must be flushed first.
@@ -54,9 +57,14 @@ class ItemCache {
   struct Box {
     int32_t top = 0, bottom = -1, left = 0, right = -1;  // inclusive; empty when bottom < top
   };
+  // A run as kept: a thousand ships keep hundreds each, and all are read every frame.
+  struct KeptRun {
+    uint16_t y, x, n, colour;  // colour: index into the entry's palette
+  };
   struct Entry {
     std::vector<int32_t> log;
-    std::vector<RecordedRun> runs;  // by row, in drawing order within a row
+    std::vector<KeptRun> runs;  // by row, in drawing order within a row
+    uint32_t palette[kColours] = {};
     int32_t width = 0, height = 0;
     bool valid = false;
     uint32_t queuedRound = 0;
