@@ -254,6 +254,7 @@ PixelTarget Canvas::RawTarget() {
 }
 
 PixelTarget Canvas::Target() {
+  if (!itemLogging_) PutGround();
   // Whatever is drawn now goes over the items drawn before it.
   if (!itemLogging_ && items_ != nullptr && items_->AnyQueued()) FlushItems();
   return RawTarget();
@@ -297,17 +298,40 @@ void Canvas::EndItem() {
   items_->Queue(itemKey_);
 }
 
+void Canvas::PutGround() {
+  if (lazyGround_ == nullptr) return;
+  const uint32_t* from = lazyGround_;
+  lazyGround_ = nullptr;
+  const int32_t w = image_.width();
+  uint32_t* bits = reinterpret_cast<uint32_t*>(image_.bits());
+  const ptrdiff_t stride = image_.bytesPerLine() / 4;
+  auto rows = [&](int, int32_t b, int32_t e) {
+    for (int32_t y = b; y < e; ++y)
+      std::memcpy(bits + y * stride, from + static_cast<ptrdiff_t>(y) * w, static_cast<size_t>(w) * 4);
+  };
+  if (split_ != nullptr)
+    split_->Run(image_.height(), rows);
+  else
+    rows(0, 0, image_.height());
+}
+
 void Canvas::FlushItems() {
+  PutGround();
   if (items_ == nullptr || !items_->AnyQueued()) return;
   // Written before the layer ends: the kept picture of the layer no longer follows.
   if (itemLayer_) items_->ForgetGround();
   items_->Flush(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.height(), split_);
 }
 
-void Canvas::BeginItemLayer(uint64_t ground) {
+void Canvas::BeginItemLayer(uint64_t ground, const uint32_t* groundPixels) {
   SettleItems();
   itemLayer_ = items_ != nullptr;
   itemGround_ = ground;
+  lazyGround_ = itemLayer_ ? groundPixels : nullptr;
+  if (!itemLayer_ && groundPixels != nullptr) {
+    lazyGround_ = groundPixels;
+    PutGround();
+  }
 }
 
 void Canvas::EndItemLayer() {
@@ -317,20 +341,22 @@ void Canvas::EndItemLayer() {
     return;
   }
   itemLayer_ = false;
+  const uint32_t* ground = lazyGround_;
+  lazyGround_ = nullptr;
   items_->FlushOverGround(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.width(),
-                          image_.height(), itemGround_, split_);
+                          image_.height(), itemGround_, ground, split_);
 }
 
 void Canvas::LeaveItem() {
   itemLogging_ = false;
   items_->Forget(itemKey_);
-  FlushItems();
+  FlushItems();  // the ground first, if it is still to be put
   ExecuteLog(itemLog_, RawTarget());
 }
 
 void Canvas::SettleItems() {
   if (itemLogging_) LeaveItem();
-  FlushItems();
+  FlushItems();  // puts the ground too
 }
 
 void Canvas::Emit(const int32_t* words) {

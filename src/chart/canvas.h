@@ -138,7 +138,10 @@ class Canvas {
   // last layer's ground whenever `ground` is the same number: the picture the items made
   // is kept and only mended where they changed. Anything that makes the items be written
   // before EndItemLayer (the painter, reading rows) leaves the kept picture behind.
-  void BeginItemLayer(uint64_t ground);
+  // With groundPixels (rows of the canvas's width) the canvas does not show the ground
+  // yet: it is put there from them, in the tiles that need it or whole before anything
+  // else is drawn.
+  void BeginItemLayer(uint64_t ground, const uint32_t* groundPixels = nullptr);
   void EndItemLayer();
   const ItemCache* Items() const { return items_.get(); }
   // Full or partial ellipse outline in the bounding box, counter-clockwise from the
@@ -164,7 +167,7 @@ class Canvas {
   // Writes out what the items and the batch hold; const so that reads can see all that
   // was drawn.
   void SettleBatch() const {
-    if (itemLogging_ || (items_ != nullptr && items_->AnyQueued())) const_cast<Canvas*>(this)->SettleItems();
+    if (itemLogging_ || lazyGround_ != nullptr || (items_ != nullptr && items_->AnyQueued())) const_cast<Canvas*>(this)->SettleItems();
     if (!batch_.Empty()) ApplyBatch();
   }
   void SettleItems();
@@ -223,6 +226,8 @@ class Canvas {
   bool itemOpen_ = false;
   bool itemLayer_ = false;
   uint64_t itemGround_ = 0;
+  const uint32_t* lazyGround_ = nullptr;  // the ground not yet put on the canvas
+  void PutGround();
   bool itemLogging_ = false;
   int32_t itemKey_ = -1;
   std::vector<int32_t> itemLog_;

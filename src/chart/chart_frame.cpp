@@ -31,6 +31,8 @@ namespace {
 constexpr double kRad = 3.141592653589793 / 180.0;
 constexpr uint32_t kAverageMask = 0x00FCFCFCu;
 constexpr uint32_t kOpaque = 0xFF000000u;
+// The work bitmap of a 2560 x 1600 paint box: the largest whose pictures are kept.
+constexpr int64_t kKeptPicturePixelsMax = int64_t{5120} * 3200;
 constexpr char kPanelFaceSjis[] = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";  // "ＭＳ ゴシック"
 
 // Writes the time since the previous lap into the layer's slot, when a benchmark asks.
@@ -96,7 +98,10 @@ ChartFrame::~ChartFrame() = default;
 
 void ChartFrame::SetKeepDrawn(bool keep) {
   keepDrawn_ = keep;
-  if (!keep) underlay_.Clear();
+  if (!keep) {
+    underlay_.Clear();
+    groundPicture_.Clear();
+  }
   canvas_.KeepItems(keep ? table_.DynamicCount() : 0);
 }
 
@@ -145,34 +150,65 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   const ChartImage* chart = catalog_ != nullptr ? catalog_->Load() : nullptr;
   const UnderlayKey underlay{view_, chart, placeNames_ != nullptr ? placeNames_->Count() : -1,
                              in.options.latLonLine, canvas_.SavedState()};
-  if (keepDrawn_ && underlay_.Restore(underlay, canvas_)) {
+  // The rings are drawn from their centre's pixel, the view and the pen and font left.
+  GroundKey ground{underlay, in.options.circleChecked && circleEnabled_, false, 0, 0, {}};
+  if (ground.rings) {
+    DbDynamic own;
+    table_.GetShip(0, own);
+    ground.ringCentreNear = LatLonToPixel(view_, own.Lat, own.Lon, ground.ringX, ground.ringY);
+  }
+  const int32_t w = canvas_.Width(), h = canvas_.Height();
+  // Each kept picture is as large as the work bitmap: beyond a large window's, none is kept.
+  const bool keepPictures = keepDrawn_ && int64_t{w} * h <= kKeptPicturePixelsMax;
+  if (!keepPictures) {
+    underlay_.Clear();
+    groundPicture_.Clear();
+  }
+  bool groundKept = false;
+  if (keepPictures && underlay_.Holds(underlay, w, h)) {
+    ground.beforeRings = underlay_.StateOut();
+    // The same ground under the same kept ships: it is not even put back, only where a
+    // ship changed (the canvas still shows the last frame).
+    const ItemCache* items = canvas_.Items();
+    groundKept = ground == lastGround_ && groundPicture_.Holds(ground, w, h) && items != nullptr &&
+                 items->KeptOver(groundNumber_, w, h);
+  }
+  if (groundKept) {
+    canvas_.RestoreState(groundPicture_.StateOut());
     watch.Lap(FrameLayer::BaseChart);
     if (betweenLayers_) betweenLayers_();
     watch.Lap(FrameLayer::PlaceNames);
     watch.Lap(FrameLayer::Grid);
   } else {
-    baseChart_->DrawBaseChart(f, chart);
-    watch.Lap(FrameLayer::BaseChart);
-    if (betweenLayers_) betweenLayers_();
-    if (placeNames_ != nullptr) DrawPlaceNames(f, *placeNames_);
-    watch.Lap(FrameLayer::PlaceNames);
-    if (in.options.latLonLine) DrawGrid(f, gridRotation_, view_.rotationDeg == 0.0, view_.rotationDeg);
-    watch.Lap(FrameLayer::Grid);
-    if (keepDrawn_) underlay_.Offer(underlay, canvas_);
+    if (keepPictures && underlay_.Restore(underlay, canvas_)) {
+      watch.Lap(FrameLayer::BaseChart);
+      if (betweenLayers_) betweenLayers_();
+      watch.Lap(FrameLayer::PlaceNames);
+      watch.Lap(FrameLayer::Grid);
+    } else {
+      baseChart_->DrawBaseChart(f, chart);
+      watch.Lap(FrameLayer::BaseChart);
+      if (betweenLayers_) betweenLayers_();
+      if (placeNames_ != nullptr) DrawPlaceNames(f, *placeNames_);
+      watch.Lap(FrameLayer::PlaceNames);
+      if (in.options.latLonLine) DrawGrid(f, gridRotation_, view_.rotationDeg == 0.0, view_.rotationDeg);
+      watch.Lap(FrameLayer::Grid);
+      if (keepPictures) underlay_.Offer(underlay, canvas_);
+    }
+    ground.beforeRings = canvas_.SavedState();
+    if (ground.rings) {
+      DbDynamic own;
+      table_.GetShip(0, own);
+      DrawRangeRings(f, own.Lat, own.Lon);
+    }
+    if (keepPictures) groundPicture_.Offer(ground, canvas_);
   }
-  GroundKey ground{underlay, in.options.circleChecked && circleEnabled_, false, 0, 0, canvas_.SavedState()};
-  if (ground.rings) {
-    DbDynamic own;
-    table_.GetShip(0, own);
-    ground.ringCentreNear = LatLonToPixel(view_, own.Lat, own.Lon, ground.ringX, ground.ringY);
-    DrawRangeRings(f, own.Lat, own.Lon);
-  }
-  // The rings are drawn from their centre's pixel, the view and the pen and font left.
-  if (!keepDrawn_ || !(ground == lastGround_)) {
+  if (!keepPictures || !(ground == lastGround_)) {
     lastGround_ = ground;
     ++groundNumber_;
   }
-  f.ground = keepDrawn_ ? groundNumber_ : 0;
+  f.ground = keepPictures ? groundNumber_ : 0;
+  f.groundPixels = groundKept ? groundPicture_.Pixels() : nullptr;
   watch.Lap(FrameLayer::RangeRings);
   if (betweenLayers_) betweenLayers_();
 

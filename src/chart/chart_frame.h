@@ -95,16 +95,8 @@ class ChartFrame {
   WakeDotCache wakeDots_;  // after screenPositions_, which it follows in the constructor
   ViewState lastView_;
   uint32_t viewGeneration_ = 0;
-  // What the picture under the ships is drawn from: the underlying layers and the rings.
-  struct GroundKey {
-    UnderlayKey underlay;
-    bool rings = false;
-    bool ringCentreNear = false;
-    int32_t ringX = 0, ringY = 0;
-    Canvas::State beforeRings;
-    friend bool operator==(const GroundKey&, const GroundKey&) = default;
-  };
   GroundKey lastGround_;
+  KeptPicture<GroundKey> groundPicture_;
   uint64_t groundNumber_ = 1;
   bool keepDrawn_ = true;
   bool firstFrame_ = true;

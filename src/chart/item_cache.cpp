@@ -20,19 +20,24 @@ bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<
                       int32_t height) {
   Entry& e = entries_[static_cast<size_t>(key)];
   e.valid = false;
-  if (width > 65535 || height > 65535) return false;
-  int colours = 0;
+  keptRuns_ -= e.runs.size();
   e.runs.clear();
+  if (width > 65535 || height > 65535 || keptRuns_ + runs.size() > kRunBudget) return false;
+  int colours = 0;
   for (const RecordedRun& r : runs) {
     int c = 0;
     while (c < colours && e.palette[c] != r.pixel) ++c;
     if (c == colours) {
-      if (colours == kColours) return false;
+      if (colours == kColours) {
+        e.runs.clear();
+        return false;
+      }
       e.palette[colours++] = r.pixel;
     }
     e.runs.push_back(KeptRun{static_cast<uint16_t>(r.y), static_cast<uint16_t>(r.x), static_cast<uint16_t>(r.n),
                              static_cast<uint16_t>(c)});
   }
+  keptRuns_ += e.runs.size();
   e.log.swap(log);
   // By row, keeping the drawing order within each row: that is all the pixels depend on.
   std::stable_sort(e.runs.begin(), e.runs.end(), [](const KeptRun& a, const KeptRun& b) { return a.y < b.y; });
@@ -136,14 +141,15 @@ bool ItemCache::AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) 
   return false;
 }
 
-void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) {
+void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin,
+                         int32_t end) {
   const ptrdiff_t keptStride = keptWidth_;
   for (int32_t bandTop = begin - begin % kTileRows; bandTop < end; bandTop += kTileRows) {
     const int32_t band = bandTop / kTileRows;
     const int32_t from = std::max(begin, bandTop), to = std::min(end, bandTop + kTileRows);
     bool anyDirty = false;
     for (size_t w = 0; w < wordsPerBand_; ++w) anyDirty |= dirty_[static_cast<size_t>(band) * wordsPerBand_ + w] != 0;
-    // Clean tiles: the kept picture. Dirty ones keep the ground drawn this frame.
+    // Clean tiles: the kept picture. Dirty ones: the ground, drawn this frame or given.
     for (int32_t y = from; y < to; ++y) {
       uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
       const uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
@@ -152,14 +158,15 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_
         continue;
       }
       for (int32_t t = 0; t < tilesPerRow_;) {
-        if (DirtyTile(band, t)) {
-          ++t;
-          continue;
-        }
+        const bool dirty = DirtyTile(band, t);
         int32_t u = t;
-        while (u < tilesPerRow_ && !DirtyTile(band, u)) ++u;
+        while (u < tilesPerRow_ && DirtyTile(band, u) == dirty) ++u;
         const int32_t x0 = t * kTileColumns, x1 = std::min(keptWidth_, u * kTileColumns);
-        std::memcpy(row + x0, keptRow + x0, static_cast<size_t>(x1 - x0) * 4);
+        if (!dirty)
+          std::memcpy(row + x0, keptRow + x0, static_cast<size_t>(x1 - x0) * 4);
+        else if (groundPixels != nullptr)
+          std::memcpy(row + x0, groundPixels + static_cast<ptrdiff_t>(y) * keptStride + x0,
+                      static_cast<size_t>(x1 - x0) * 4);
         t = u;
       }
     }
@@ -207,7 +214,7 @@ void ItemCache::KeepWhatWasWritten(const uint32_t* bits, ptrdiff_t stride, RowSp
 }
 
 void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width, int32_t height, uint64_t ground,
-                                RowSplitter* split) {
+                                const uint32_t* groundPixels, RowSplitter* split) {
   const bool sameGround = keptValid_ && keptGround_ == ground && keptWidth_ == width && keptHeight_ == height;
   tilesPerRow_ = (width + kTileColumns - 1) / kTileColumns;
   const int32_t bands = (height + kTileRows - 1) / kTileRows;
@@ -229,7 +236,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     mend = dirtyCount_ * kMendShareMax <= tiles_;
   }
   if (mend) {
-    auto work = [&](int, int32_t b, int32_t e) { MendRows(bits, stride, b, e); };
+    auto work = [&](int, int32_t b, int32_t e) { MendRows(bits, stride, groundPixels, b, e); };
     if (split != nullptr)
       split->Run(height, work);
     else
@@ -237,6 +244,17 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     rewrittenTiles_ = dirtyCount_;
   } else {
     // Everything written and kept afresh.
+    if (groundPixels != nullptr) {
+      auto put = [&](int, int32_t b, int32_t e) {
+        for (int32_t y = b; y < e; ++y)
+          std::memcpy(bits + static_cast<ptrdiff_t>(y) * stride, groundPixels + static_cast<ptrdiff_t>(y) * width,
+                      static_cast<size_t>(width) * 4);
+      };
+      if (split != nullptr)
+        split->Run(height, put);
+      else
+        put(0, 0, height);
+    }
     if (!queue_.empty()) {
       if (split != nullptr && queuedRuns_ >= 4096) {
         auto work = [&](int, int32_t b, int32_t e) { FlushRows(bits, stride, b, e); };

@@ -29,6 +29,8 @@ class ItemCache {
   // caller the key's old buffer to reuse). False, keeping nothing, for runs it cannot
   // hold: more than kColours pixel values, or an image of more than 65535 rows or columns.
   static constexpr int kColours = 8;
+  // Runs kept in all (8 bytes each): beyond it an item is not kept but written at once.
+  static constexpr size_t kRunBudget = size_t{12} << 20;
   bool Store(int32_t key, std::vector<int32_t>& log, const std::vector<RecordedRun>& runs, int32_t width,
              int32_t height);
   void Forget(int32_t key);
@@ -44,8 +46,14 @@ class ItemCache {
   // the previous call whenever `ground` is the same number. The picture the items made
   // then is kept: where no item changed, came or went since, it is copied back, and only
   // the tiles around those that did are written from the runs.
+  // With groundPixels (rows of width pixels) the image does not hold the ground: it is
+  // taken from there.
   void FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width, int32_t height, uint64_t ground,
-                       RowSplitter* split);
+                       const uint32_t* groundPixels, RowSplitter* split);
+  // Whether the picture the items made over this ground is kept, for an image of this size.
+  bool KeptOver(uint64_t ground, int32_t width, int32_t height) const {
+    return keptValid_ && keptGround_ == ground && keptWidth_ == width && keptHeight_ == height;
+  }
   // The kept picture no longer follows the items (they were written some other way).
   void ForgetGround() { keptValid_ = false; }
   // Tiles written from the runs by the last FlushOverGround, and all tiles (for tests and
@@ -85,13 +93,14 @@ class ItemCache {
     return (dirty_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u;
   }
   bool AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const;
-  void MendRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end);
+  void MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin, int32_t end);
   void KeepWhatWasWritten(const uint32_t* bits, ptrdiff_t stride, RowSplitter* split);
   void EndRound();
 
   std::vector<Entry> entries_;
   std::vector<Queued> queue_;
   size_t queuedRuns_ = 0;
+  size_t keptRuns_ = 0;
   uint32_t round_ = 1;
   // The picture the items made over the last ground, with the keys in it.
   std::vector<uint32_t> kept_;

@@ -227,7 +227,7 @@ void StepShips(ShipTable& table, FrameContext& f) {
 
 void DrawShipLayer(FrameContext& f) {
   Canvas& c = f.canvas;
-  if (f.ground != 0) c.BeginItemLayer(f.ground);
+  if (f.ground != 0) c.BeginItemLayer(f.ground, f.groundPixels);
   for (int32_t slot = 0; slot < f.table.DynamicCount(); ++slot) {
     // Each ship's shapes are one item: a ship that looks as it did last frame is written
     // from the pixels kept for it.

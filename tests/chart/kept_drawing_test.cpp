@@ -241,5 +241,68 @@ TEST(KeptDrawing, ItemsSetThePixelsTheirShapesSet) {
   }
 }
 
+// A layer of items over a ground that was not drawn again (the canvas still shows the
+// last frame with something over it): the ground comes from its kept pixels, in the
+// tiles that need it or whole when something interrupts the layer.
+TEST(KeptDrawing, ItemLayersOverAKeptGround) {
+  EnsureGuiApp();
+  const int kSize = 200;
+  auto drawGround = [&](Canvas& c) {
+    c.SetBrushStyle(BrushStyle::Solid);
+    c.SetBrushColor(Rgb{0, 0, 64});
+    c.FillRect(0, 0, kSize, kSize);
+    c.SetBrushColor(Rgb{128, 128, 128});
+    c.FillRect(20, 120, 180, 190);
+  };
+  struct Round {
+    const char* name;
+    bool shiftThird;  // the third item moves
+    bool arc;         // an item only the painter draws interrupts the layer
+    bool readRow;     // rows are read in the middle of the layer
+  };
+  const Round rounds[] = {{"still", false, false, false},
+                          {"one_item_moves", true, false, false},
+                          {"the_painter_interrupts", false, true, false},
+                          {"rows_read_midway", true, false, true},
+                          {"still_again", false, false, false}};
+  auto drawItems = [&](Canvas& c, bool items, const Round& r) {
+    for (int k = 0; k < 12; ++k) {
+      const bool item = items && c.BeginItem(k);
+      const int x = 10 + 15 * k + (r.shiftThird && k == 2 ? 3 : 0);
+      const PixelPoint dart[4] = {{x, 20 + 10 * k}, {x + 12, 40 + 10 * k}, {x, 32 + 10 * k}, {x - 12, 40 + 10 * k}};
+      c.SetBrushColor(Rgb{static_cast<uint8_t>(20 * k), 200, 0});
+      c.SetPenColor(Rgb{255, 255, 255});
+      c.Polygon(dart, 4);
+      if (r.arc && k == 5) c.Arc(x - 20, 50, x + 20, 90, x + 20, 70, x - 20, 70);
+      if (r.readRow && k == 7) (void)c.PixelAt(5, 5);
+      if (item) c.EndItem();
+    }
+  };
+  Canvas kept, fresh;
+  kept.KeepItems(12);
+  kept.Resize(kSize, kSize);
+  fresh.Resize(kSize, kSize);
+  drawGround(fresh);
+  std::vector<uint32_t> ground(static_cast<size_t>(kSize) * kSize);
+  for (int y = 0; y < kSize; ++y) std::memcpy(&ground[static_cast<size_t>(y) * kSize], fresh.Row(y), kSize * 4);
+  // The first layer is drawn over a ground drawn in place; it is the one kept.
+  drawGround(kept);
+  kept.BeginItemLayer(7);
+  drawItems(kept, true, rounds[0]);
+  kept.EndItemLayer();
+  for (const Round& r : rounds) {
+    SCOPED_TRACE(r.name);
+    // Last frame's panels over the canvas; the ground is not drawn again.
+    kept.SetBrushColor(Rgb{255, 0, 255});
+    kept.FillRect(0, 0, kSize, 30);
+    kept.BeginItemLayer(7, ground.data());
+    drawItems(kept, true, r);
+    kept.EndItemLayer();
+    drawGround(fresh);
+    drawItems(fresh, false, r);
+    EXPECT_TRUE(kept.Image() == fresh.Image());
+  }
+}
+
 }  // namespace
 }  // namespace aismon
