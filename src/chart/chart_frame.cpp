@@ -203,11 +203,16 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
     }
     if (keepPictures) groundPicture_.Offer(ground, canvas_);
   }
-  if (!keepPictures || !(ground == lastGround_)) {
+  // While the ground changes from frame to frame (the view moves) keeping costs more than
+  // it saves: the ships are drawn straight, and kept from the second still frame on.
+  const bool still = keepPictures && ground == lastGround_;
+  if (!still) {
     lastGround_ = ground;
     ++groundNumber_;
   }
-  f.ground = keepPictures ? groundNumber_ : 0;
+  f.ground = still ? groundNumber_ : 0;
+  f.keepShips = still;
+  if (!still) f.wakeDots = nullptr;
   f.groundPixels = groundKept ? groundPicture_.Pixels() : nullptr;
   watch.Lap(FrameLayer::RangeRings);
   if (betweenLayers_) betweenLayers_();

@@ -125,6 +125,8 @@ struct FrameContext {
   WakeDotCache* wakeDots = nullptr;
   // Names the picture under the ships: the same number, the same pixels (0: unknown).
   uint64_t ground = 0;
+  // Whether each ship's drawing is kept for the next frame (an item of the canvas).
+  bool keepShips = true;
   // When not null the ground was not drawn this frame: these are its pixels (rows of the
   // canvas's width), and the canvas still shows the last frame.
   const uint32_t* groundPixels = nullptr;

@@ -231,7 +231,7 @@ void DrawShipLayer(FrameContext& f) {
   for (int32_t slot = 0; slot < f.table.DynamicCount(); ++slot) {
     // Each ship's shapes are one item: a ship that looks as it did last frame is written
     // from the pixels kept for it.
-    const bool item = c.BeginItem(slot);
+    const bool item = f.keepShips && c.BeginItem(slot);
     DrawShipPass(f, slot);
     if (item) c.EndItem();
   }
