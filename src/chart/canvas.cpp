@@ -261,8 +261,8 @@ PixelTarget Canvas::Target() {
 }
 
 void Canvas::KeepItems(int32_t keys) {
-  SettleItems();
-  itemLayer_ = false;  // what is queued is written before its runs go
+  SettleItems();  // what is queued is written before its runs go
+  itemLayer_ = false;
   items_ = std::make_unique<ItemCache>(keys);
 }
 
@@ -272,6 +272,7 @@ bool Canvas::BeginItem(int32_t key) {
   itemLogging_ = true;
   itemKey_ = key;
   itemLog_.clear();
+  stampedCentres_ = nullptr;
   return true;
 }
 
@@ -557,7 +558,8 @@ void Canvas::DrawKeptLine(const int32_t* a, const PixelTarget& target) {
 
 void Canvas::SmallDiscs(const PixelPoint* centres, int n, int32_t radius, Rgb colour, uint64_t stamp) {
   if (n <= 0 || !SmallDiscRadius(radius)) return;
-  if (stamp != 0) {
+  // One set of stamped centres an item: a second goes in whole.
+  if (stamp != 0 && !(itemLogging_ && stampedCentres_ != nullptr)) {
     stampedCentres_ = centres;
     const int32_t words[] = {kStampedDiscs, 7, Word(Pixel(colour)), radius, n, static_cast<int32_t>(stamp),
                              static_cast<int32_t>(stamp >> 32)};
