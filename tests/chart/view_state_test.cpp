@@ -459,7 +459,9 @@ TEST(FitAllShips, RealStreamsKeepTheirTrafficAndIgnoreNullIsland) {
     size_t kept = 0;
     for (size_t i = 0; i < filter.Count(); ++i) kept += filter.Kept(i) ? 1 : 0;
     ASSERT_GE(filter.Count(), 10u);
-    if (r.allKept) EXPECT_EQ(kept, filter.Count());
+    if (r.allKept) {
+      EXPECT_EQ(kept, filter.Count());
+    }
     EXPECT_GE(kept * 2, filter.Count());
     EXPECT_TRUE(v.centerLat > r.south && v.centerLat < r.north && v.centerLon > r.west && v.centerLon < r.east)
         << v.centerLat << " " << v.centerLon;

@@ -35,7 +35,9 @@ TEST(ShipChoices, SetUndoRefuseAndKeepInTheFile) {
   ShipChoices c;
   for (const Step& s : steps) {
     EXPECT_EQ(c.Set(s.mmsi, s.choice), s.accepted) << s.mmsi;
-    if (s.accepted) ASSERT_TRUE(ShipChoices::Write(ini, s.mmsi, s.choice));
+    if (s.accepted) {
+      ASSERT_TRUE(ShipChoices::Write(ini, s.mmsi, s.choice));
+    }
   }
   ShipChoices back;
   back.Read(ini);
