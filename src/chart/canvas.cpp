@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "chart/canvas_words.h"
 #include "chart/ellipse_fill.h"
 #include "chart/row_split.h"
 #include "chart/small_disc.h"
@@ -15,27 +16,13 @@
 
 namespace aismon {
 
+using namespace canvas_words;
+
 namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr size_t kTextCacheLimit = 8192;
 constexpr size_t kFontCacheLimit = 64;
-
-// The shapes the direct rasterisers draw, as the words of a log: [operation, words, ...].
-enum Op : int32_t {
-  kEllipse = 1,  // x, y, w, h, filled, fill, pen
-  kPolygon,      // filled, fill, outlined, pen, n, n points
-  kThinPath,     // pen, closed, n, n points
-  kThinLine,     // pen, x0, y0, x1, y1
-  kWideLine,     // pixel, width, x0, y0, x1, y1
-  kKeptLine,     // pixel, width, key, x0, y0, x1, y1
-  kRect,         // pixel, x0, y0, x1, y1
-  kDiscs,        // pixel, radius, n, n points
-  kStampedDiscs, // pixel, radius, n, stamp low, stamp high (the centres are stampedCentres_)
-};
-
-int32_t Word(uint32_t pixel) { return static_cast<int32_t>(pixel); }
-uint32_t PixelOf(int32_t word) { return static_cast<uint32_t>(word); }
 
 QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
@@ -260,156 +247,6 @@ PixelTarget Canvas::Target() {
   return RawTarget();
 }
 
-void Canvas::KeepItems(int32_t keys) {
-  SettleItems();  // what is queued is written before its runs go
-  itemLayer_ = false;
-  items_ = std::make_unique<ItemCache>(keys);
-}
-
-bool Canvas::BeginItem(int32_t key) {
-  if (items_ == nullptr || itemOpen_ || batchDepth_ > 0 || key < 0 || key >= items_->Keys()) return false;
-  itemOpen_ = true;
-  itemLogging_ = true;
-  itemKey_ = key;
-  itemLog_.clear();
-  stampedCentres_ = nullptr;
-  return true;
-}
-
-void Canvas::EndItem() {
-  if (!itemOpen_) return;
-  itemOpen_ = false;
-  if (!itemLogging_) return;  // drawn already
-  itemLogging_ = false;
-  const int32_t w = Width(), h = Height();
-  // Its runs are about to change while the frame still has them to write.
-  if (items_->IsQueued(itemKey_)) FlushItems();
-  if (!items_->Holds(itemKey_, itemLog_, w, h)) {
-    itemRecord_.Clear();
-    PixelTarget record = RawTarget();
-    record.record = &itemRecord_;
-    ExecuteLog(itemLog_, record);
-    if (!items_->Store(itemKey_, itemLog_, itemRecord_.Runs(), w, h)) {
-      // Not kept (too many colours, too large an image): written now, in its place.
-      FlushItems();
-      ExecuteLog(itemLog_, RawTarget());
-      return;
-    }
-  }
-  items_->Queue(itemKey_);
-}
-
-void Canvas::PutGround() {
-  if (lazyGround_ == nullptr) return;
-  const uint32_t* from = lazyGround_;
-  lazyGround_ = nullptr;
-  const int32_t w = image_.width();
-  uint32_t* bits = reinterpret_cast<uint32_t*>(image_.bits());
-  const ptrdiff_t stride = image_.bytesPerLine() / 4;
-  auto rows = [&](int, int32_t b, int32_t e) {
-    for (int32_t y = b; y < e; ++y)
-      std::memcpy(bits + y * stride, from + static_cast<ptrdiff_t>(y) * w, static_cast<size_t>(w) * 4);
-  };
-  if (split_ != nullptr)
-    split_->Run(image_.height(), rows);
-  else
-    rows(0, 0, image_.height());
-}
-
-void Canvas::FlushItems() {
-  PutGround();
-  if (items_ == nullptr || !items_->AnyQueued()) return;
-  // Written before the layer ends: the kept picture of the layer no longer follows.
-  if (itemLayer_) items_->ForgetGround();
-  items_->Flush(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.height(), split_);
-}
-
-void Canvas::BeginItemLayer(uint64_t ground, const uint32_t* groundPixels) {
-  SettleItems();
-  itemLayer_ = items_ != nullptr;
-  itemGround_ = ground;
-  lazyGround_ = itemLayer_ ? groundPixels : nullptr;
-  if (!itemLayer_ && groundPixels != nullptr) {
-    lazyGround_ = groundPixels;
-    PutGround();
-  }
-}
-
-void Canvas::EndItemLayer() {
-  if (itemOpen_) EndItem();
-  if (!itemLayer_) {
-    FlushItems();
-    return;
-  }
-  itemLayer_ = false;
-  const uint32_t* ground = lazyGround_;
-  lazyGround_ = nullptr;
-  items_->FlushOverGround(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.width(),
-                          image_.height(), itemGround_, ground, split_);
-}
-
-void Canvas::LeaveItem() {
-  itemLogging_ = false;
-  items_->Forget(itemKey_);
-  FlushItems();  // the ground first, if it is still to be put
-  ExecuteLog(itemLog_, RawTarget());
-}
-
-void Canvas::SettleItems() {
-  if (itemLogging_) LeaveItem();
-  FlushItems();  // puts the ground too
-}
-
-void Canvas::Emit(const int32_t* words) {
-  if (itemLogging_) {
-    itemLog_.insert(itemLog_.end(), words, words + words[1]);
-    return;
-  }
-  Execute(words, Target());
-}
-
-void Canvas::ExecuteLog(const std::vector<int32_t>& log, const PixelTarget& target) {
-  for (size_t i = 0; i + 2 <= log.size(); i += static_cast<size_t>(log[i + 1])) Execute(log.data() + i, target);
-}
-
-void Canvas::Execute(const int32_t* w, const PixelTarget& t) {
-  const int32_t* a = w + 2;
-  switch (w[0]) {
-    case kEllipse: {
-      const uint32_t fill = PixelOf(a[5]);
-      DrawEllipse(t, a[0], a[1], a[2], a[3], a[4] != 0 ? &fill : nullptr, PixelOf(a[6]));
-      break;
-    }
-    case kPolygon:
-      if (a[0] != 0) spanFill_.FillPolygon(t, a + 5, a[4], FillRule::EvenOdd, PixelOf(a[1]));
-      if (a[2] != 0) ThinLine(t, PixelOf(a[3]), true).Path(a + 5, a[4], true);
-      break;
-    case kThinPath:
-      ThinLine(t, PixelOf(a[0]), true).Path(a + 3, a[2], a[1] != 0);
-      break;
-    case kThinLine:
-      ThinLine(t, PixelOf(a[0]), true).Line(a[1], a[2], a[3], a[4]);
-      break;
-    case kWideLine:
-      wideLine_.Draw(t, a[2], a[3], a[4], a[5], a[1], PixelOf(a[0]));
-      break;
-    case kKeptLine:
-      DrawKeptLine(a, t);
-      break;
-    case kRect:
-      for (int32_t y = a[2]; y < a[4]; ++y) t.Put(y, a[1], a[3] - a[1], PixelOf(a[0]));
-      break;
-    case kDiscs:
-      PaintSmallDiscs(t, reinterpret_cast<const PixelPoint*>(a + 3), a[2], a[1], PixelOf(a[0]), discScratch_);
-      break;
-    case kStampedDiscs:
-      PaintSmallDiscs(t, stampedCentres_, a[2], a[1], PixelOf(a[0]), discScratch_);
-      break;
-    default:
-      break;
-  }
-}
-
 void Canvas::Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   // The painter's box: x1 and y1 exclusive, and the outline covers its right and bottom.
   const int64_t w = int64_t{x1} - x0 - 1, h = int64_t{y1} - y0 - 1;
@@ -534,26 +371,6 @@ void Canvas::KeptLine(int32_t key, int32_t x0, int32_t y0, int32_t x1, int32_t y
   }
   const int32_t words[] = {kKeptLine, 9, Word(Pixel(penColor_)), penWidth_, key, x0, y0, x1, y1};
   Emit(words);
-}
-
-void Canvas::DrawKeptLine(const int32_t* a, const PixelTarget& target) {
-  const uint32_t pixel = PixelOf(a[0]);
-  const int32_t key = a[2], x0 = a[3], y0 = a[4], x1 = a[5], y1 = a[6];
-  const LineShape shape{x0, y0, x1, y1, a[1], target.width, target.height};
-  int32_t count = 0;
-  const RowSpan* spans = keptLines_->Find(key, shape, count);
-  if (spans == nullptr) {
-    lineSpans_.clear();
-    wideLine_.Spans(target.width, target.height, x0, y0, x1, y1, a[1], lineSpans_);
-    keptLines_->Store(key, shape, lineSpans_.data(), static_cast<int32_t>(lineSpans_.size()));
-    spans = lineSpans_.data();
-    count = static_cast<int32_t>(lineSpans_.size());
-  }
-  if (!target.Direct()) {
-    for (int32_t i = 0; i < count; ++i) target.Put(spans[i].y, spans[i].x, spans[i].n, pixel);
-    return;
-  }
-  for (int32_t i = 0; i < count; ++i) FillPixels(target.Row(spans[i].y) + spans[i].x, spans[i].n, pixel);
 }
 
 void Canvas::SmallDiscs(const PixelPoint* centres, int n, int32_t radius, Rgb colour, uint64_t stamp) {
