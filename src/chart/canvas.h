@@ -130,7 +130,7 @@ class Canvas {
   // threads sharing the rows, at FlushItems or before anything else touches the image.
   // An item that needs the painter is drawn at once and not kept. BeginItem returns false
   // (and then EndItem must not be called) without room for key or inside a batch.
-  void KeepItems(int32_t keys);
+  void KeepItems(int32_t keys, size_t runBudget = ItemCache::kRunBudget);
   bool BeginItem(int32_t key);
   void EndItem();
   void FlushItems();

@@ -14,10 +14,10 @@ namespace aismon {
 
 using namespace canvas_words;
 
-void Canvas::KeepItems(int32_t keys) {
+void Canvas::KeepItems(int32_t keys, size_t runBudget) {
   SettleItems();  // what is queued is written before its runs go
   itemLayer_ = false;
-  items_ = std::make_unique<ItemCache>(keys);
+  items_ = std::make_unique<ItemCache>(keys, runBudget);
 }
 
 bool Canvas::BeginItem(int32_t key) {

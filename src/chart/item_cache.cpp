@@ -7,7 +7,8 @@
 
 namespace aismon {
 
-ItemCache::ItemCache(int32_t keys) : entries_(static_cast<size_t>(keys > 0 ? keys : 0)) {
+ItemCache::ItemCache(int32_t keys, size_t runBudget)
+    : entries_(static_cast<size_t>(keys > 0 ? keys : 0)), runBudget_(runBudget) {
   queue_.reserve(entries_.size());
 }
 
@@ -22,7 +23,7 @@ bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<
   e.valid = false;
   keptRuns_ -= e.runs.size();
   e.runs.clear();
-  if (width > 65535 || height > 65535 || keptRuns_ + runs.size() > kRunBudget) return false;
+  if (width > 65535 || height > 65535 || keptRuns_ + runs.size() > runBudget_) return false;
   int colours = 0;
   for (const RecordedRun& r : runs) {
     int c = 0;

@@ -20,7 +20,9 @@ class RowSplitter;
 
 class ItemCache {
  public:
-  explicit ItemCache(int32_t keys);
+  // Runs kept in all (8 bytes each): beyond it an item is not kept but written at once.
+  static constexpr size_t kRunBudget = size_t{12} << 20;
+  explicit ItemCache(int32_t keys, size_t runBudget = kRunBudget);
 
   int32_t Keys() const { return static_cast<int32_t>(entries_.size()); }
   // Whether key keeps runs drawn from exactly this log on an image of this size.
@@ -29,8 +31,6 @@ class ItemCache {
   // caller the key's old buffer to reuse). False, keeping nothing, for runs it cannot
   // hold: more than kColours pixel values, or an image of more than 65535 rows or columns.
   static constexpr int kColours = 8;
-  // Runs kept in all (8 bytes each): beyond it an item is not kept but written at once.
-  static constexpr size_t kRunBudget = size_t{12} << 20;
   bool Store(int32_t key, std::vector<int32_t>& log, const std::vector<RecordedRun>& runs, int32_t width,
              int32_t height);
   void Forget(int32_t key);
@@ -101,6 +101,7 @@ class ItemCache {
   std::vector<Queued> queue_;
   size_t queuedRuns_ = 0;
   size_t keptRuns_ = 0;
+  size_t runBudget_;
   uint32_t round_ = 1;
   // The picture the items made over the last ground, with the keys in it.
   std::vector<uint32_t> kept_;

@@ -193,6 +193,14 @@ TEST(KeptDrawing, ItemsSetThePixelsTheirShapesSet) {
         });
       },
       [&](Canvas& c, bool i) {
+        box(c, 3, i, [&](Canvas& k) {  // more colours than an item keeps
+          for (int n = 0; n < 9; ++n) {
+            k.SetBrushColor(Rgb{static_cast<uint8_t>(25 * n), 0, 100});
+            k.FillRect(60 + 4 * n, 3, 63 + 4 * n, 9);  // over the first item's last disc
+          }
+        });
+      },
+      [&](Canvas& c, bool i) {
         box(c, 1, i, [&](Canvas& k) {
           k.SetPenWidth(3);
           k.Line(0, 50, 100, 70);
@@ -224,20 +232,23 @@ TEST(KeptDrawing, ItemsSetThePixelsTheirShapesSet) {
         c.TextOut(30, 30, "W");
       },
   };
-  Canvas itemsCanvas, plainCanvas;
-  itemsCanvas.KeepItems(4);
-  for (Canvas* c : {&itemsCanvas, &plainCanvas}) c->Resize(100, 100);
-  for (int round = 0; round < 3; ++round) {
-    SCOPED_TRACE(round);
-    for (Canvas* c : {&itemsCanvas, &plainCanvas}) {
-      c->SetBrushStyle(BrushStyle::Solid);
-      c->SetBrushColor(Rgb{0, 0, 64});
-      c->FillRect(0, 0, 100, 100);
-      for (const Step& s : frame) s(*c, c == &itemsCanvas);
-      c->FlushItems();
+  // With room for every run, and with room for hardly any (items written at once).
+  for (const size_t budget : {ItemCache::kRunBudget, size_t{8}}) {
+    Canvas itemsCanvas, plainCanvas;
+    itemsCanvas.KeepItems(4, budget);
+    for (Canvas* c : {&itemsCanvas, &plainCanvas}) c->Resize(100, 100);
+    for (int round = 0; round < 3; ++round) {
+      SCOPED_TRACE(testing::Message() << "budget " << budget << " round " << round);
+      for (Canvas* c : {&itemsCanvas, &plainCanvas}) {
+        c->SetBrushStyle(BrushStyle::Solid);
+        c->SetBrushColor(Rgb{0, 0, 64});
+        c->FillRect(0, 0, 100, 100);
+        for (const Step& s : frame) s(*c, c == &itemsCanvas);
+        c->FlushItems();
+      }
+      EXPECT_TRUE(itemsCanvas.Image() == plainCanvas.Image());
+      EXPECT_TRUE(itemsCanvas.SavedState() == plainCanvas.SavedState());
     }
-    EXPECT_TRUE(itemsCanvas.Image() == plainCanvas.Image());
-    EXPECT_TRUE(itemsCanvas.SavedState() == plainCanvas.SavedState());
   }
 }
 
