@@ -17,6 +17,26 @@ bool ItemCache::Holds(int32_t key, const std::vector<int32_t>& log, int32_t widt
   return e.valid && e.width == width && e.height == height && e.log == log;
 }
 
+// By row, keeping the drawing order within each row: that is all the pixels depend on.
+// Counted into place (an item spans a few hundred rows at most), in buffers kept.
+void ItemCache::SortByRow(std::vector<KeptRun>& runs) {
+  if (runs.size() < 2) return;
+  uint16_t top = runs.front().y, bottom = top;
+  bool sorted = true;
+  for (size_t i = 1; i < runs.size(); ++i) {
+    top = std::min(top, runs[i].y);
+    bottom = std::max(bottom, runs[i].y);
+    sorted = sorted && runs[i - 1].y <= runs[i].y;
+  }
+  if (sorted) return;
+  rowStarts_.assign(static_cast<size_t>(bottom - top) + 2, 0);
+  for (const KeptRun& r : runs) ++rowStarts_[static_cast<size_t>(r.y - top) + 1];
+  for (size_t i = 1; i < rowStarts_.size(); ++i) rowStarts_[i] += rowStarts_[i - 1];
+  sortScratch_.resize(runs.size());
+  for (const KeptRun& r : runs) sortScratch_[rowStarts_[static_cast<size_t>(r.y - top)]++] = r;
+  runs.swap(sortScratch_);
+}
+
 bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<RecordedRun>& runs, int32_t width,
                       int32_t height) {
   Entry& e = entries_[static_cast<size_t>(key)];
@@ -40,8 +60,7 @@ bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<
   }
   keptRuns_ += e.runs.size();
   e.log.swap(log);
-  // By row, keeping the drawing order within each row: that is all the pixels depend on.
-  std::stable_sort(e.runs.begin(), e.runs.end(), [](const KeptRun& a, const KeptRun& b) { return a.y < b.y; });
+  SortByRow(e.runs);
   e.width = width;
   e.height = height;
   e.valid = true;

@@ -88,6 +88,7 @@ class ItemCache {
     int32_t left, right;  // inclusive
   };
   void FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const;
+  void SortByRow(std::vector<KeptRun>& runs);
   void Dirty(const Box& b);
   bool DirtyTile(int32_t band, int32_t tile) const {
     return (dirty_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u;
@@ -101,6 +102,8 @@ class ItemCache {
   std::vector<Queued> queue_;
   size_t queuedRuns_ = 0;
   size_t keptRuns_ = 0;
+  std::vector<uint32_t> rowStarts_;     // for sorting by row
+  std::vector<KeptRun> sortScratch_;
   size_t runBudget_;
   uint32_t round_ = 1;
   // The picture the items made over the last ground, with the keys in it.
