@@ -154,18 +154,9 @@ void Canvas::RestoreState(const State& s) {
 namespace {
 
 void CopyRows(const QImage& from, QImage& to, RowSplitter* split) {
-  const uchar* src = from.constBits();
-  uchar* dst = to.bits();
-  const qsizetype fromStride = from.bytesPerLine(), toStride = to.bytesPerLine();
-  const size_t bytes = static_cast<size_t>(std::min(from.width(), to.width())) * 4;
-  auto rows = [&](int, int32_t b, int32_t e) {
-    for (int32_t y = b; y < e; ++y) std::memcpy(dst + y * toStride, src + y * fromStride, bytes);
-  };
-  const int32_t h = std::min(from.height(), to.height());
-  if (split != nullptr)
-    split->Run(h, rows);
-  else
-    rows(0, 0, h);
+  CopyPixelRows(reinterpret_cast<uint32_t*>(to.bits()), to.bytesPerLine() / 4,
+                reinterpret_cast<const uint32_t*>(from.constBits()), from.bytesPerLine() / 4,
+                std::min(from.width(), to.width()), std::min(from.height(), to.height()), split);
 }
 
 }  // namespace

@@ -57,17 +57,8 @@ void Canvas::PutGround() {
   if (lazyGround_ == nullptr) return;
   const uint32_t* from = lazyGround_;
   lazyGround_ = nullptr;
-  const int32_t w = image_.width();
-  uint32_t* bits = reinterpret_cast<uint32_t*>(image_.bits());
-  const ptrdiff_t stride = image_.bytesPerLine() / 4;
-  auto rows = [&](int, int32_t b, int32_t e) {
-    for (int32_t y = b; y < e; ++y)
-      std::memcpy(bits + y * stride, from + static_cast<ptrdiff_t>(y) * w, static_cast<size_t>(w) * 4);
-  };
-  if (split_ != nullptr)
-    split_->Run(image_.height(), rows);
-  else
-    rows(0, 0, image_.height());
+  CopyPixelRows(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, from, image_.width(),
+                image_.width(), image_.height(), split_);
 }
 
 void Canvas::FlushItems() {

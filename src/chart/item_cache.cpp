@@ -221,18 +221,6 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
   }
 }
 
-void ItemCache::KeepWhatWasWritten(const uint32_t* bits, ptrdiff_t stride, RowSplitter* split) {
-  auto work = [&](int, int32_t b, int32_t e) {
-    for (int32_t y = b; y < e; ++y)
-      std::memcpy(kept_.data() + static_cast<ptrdiff_t>(y) * keptWidth_, bits + static_cast<ptrdiff_t>(y) * stride,
-                  static_cast<size_t>(keptWidth_) * 4);
-  };
-  if (split != nullptr)
-    split->Run(keptHeight_, work);
-  else
-    work(0, 0, keptHeight_);
-}
-
 void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width, int32_t height, uint64_t ground,
                                 const uint32_t* groundPixels, RowSplitter* split) {
   const bool sameGround = keptValid_ && keptGround_ == ground && keptWidth_ == width && keptHeight_ == height;
@@ -264,17 +252,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     rewrittenTiles_ = dirtyCount_;
   } else {
     // Everything written and kept afresh.
-    if (groundPixels != nullptr) {
-      auto put = [&](int, int32_t b, int32_t e) {
-        for (int32_t y = b; y < e; ++y)
-          std::memcpy(bits + static_cast<ptrdiff_t>(y) * stride, groundPixels + static_cast<ptrdiff_t>(y) * width,
-                      static_cast<size_t>(width) * 4);
-      };
-      if (split != nullptr)
-        split->Run(height, put);
-      else
-        put(0, 0, height);
-    }
+    if (groundPixels != nullptr) CopyPixelRows(bits, stride, groundPixels, width, width, height, split);
     if (!queue_.empty()) {
       if (split != nullptr && queuedRuns_ >= 4096) {
         auto work = [&](int, int32_t b, int32_t e) { FlushRows(bits, stride, b, e); };
@@ -288,7 +266,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     if (kept_.size() != pixels) kept_.assign(pixels, 0);
     keptWidth_ = width;
     keptHeight_ = height;
-    KeepWhatWasWritten(bits, stride, split);
+    CopyPixelRows(kept_.data(), keptWidth_, bits, stride, keptWidth_, keptHeight_, split);
     keptGround_ = ground;
     keptValid_ = true;
     rewrittenTiles_ = tiles_;

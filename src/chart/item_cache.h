@@ -95,7 +95,6 @@ class ItemCache {
   }
   bool AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const;
   void MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin, int32_t end);
-  void KeepWhatWasWritten(const uint32_t* bits, ptrdiff_t stride, RowSplitter* split);
   void EndRound();
 
   std::vector<Entry> entries_;

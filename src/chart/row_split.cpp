@@ -1,5 +1,7 @@
 #include "chart/row_split.h"
 
+#include <cstring>
+
 #include <system_error>
 
 namespace aismon {
@@ -64,6 +66,17 @@ void RowSplitter::HelperLoop() {
     pending_ = false;
     done_.notify_one();
   }
+}
+
+void CopyPixelRows(uint32_t* to, ptrdiff_t toStride, const uint32_t* from, ptrdiff_t fromStride, int32_t width,
+                   int32_t rows, RowSplitter* split) {
+  auto copy = [&](int, int32_t b, int32_t e) {
+    for (int32_t y = b; y < e; ++y) std::memcpy(to + y * toStride, from + y * fromStride, static_cast<size_t>(width) * 4);
+  };
+  if (split != nullptr)
+    split->Run(rows, copy);
+  else
+    copy(0, 0, rows);
 }
 
 }  // namespace aismon

@@ -4,11 +4,19 @@
 // so a dragged chart at full screen size keeps up with the screen. Each row is done exactly
 // as it would be on one thread; only who does it changes.
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <thread>
 
 namespace aismon {
+
+class RowSplitter;
+
+// Copies rows 0 .. rows - 1, width pixels each, between two images' rows (strides in
+// pixels); with a splitter, two threads share the rows.
+void CopyPixelRows(uint32_t* to, ptrdiff_t toStride, const uint32_t* from, ptrdiff_t fromStride, int32_t width,
+                   int32_t rows, RowSplitter* split);
 
 class RowSplitter {
  public:
