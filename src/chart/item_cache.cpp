@@ -41,8 +41,22 @@ bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<
                       int32_t height) {
   Entry& e = entries_[static_cast<size_t>(key)];
   e.valid = false;
+  // The runs the kept picture shows are wanted once more, to find what changed.
+  if (keptValid_ && e.keptVersion != 0 && e.keptVersion == e.version && e.replacedRound != round_ &&
+      replacedRuns_.size() + e.runs.size() <= kReplacedBudget) {
+    Replaced r;
+    r.begin = replacedRuns_.size();
+    r.count = e.runs.size();
+    std::copy(std::begin(e.palette), std::end(e.palette), std::begin(r.palette));
+    replacedRuns_.insert(replacedRuns_.end(), e.runs.begin(), e.runs.end());
+    e.replacedRound = round_;
+    e.replacedAt = replaced_.size();
+    replaced_.push_back(r);
+  }
   keptRuns_ -= e.runs.size();
   e.runs.clear();
+  // Counted now: the runs the kept picture shows are gone even if none are kept.
+  if (++e.version == 0) e.version = 1;
   if (width > 65535 || height > 65535 || keptRuns_ + runs.size() > runBudget_) return false;
   int colours = 0;
   for (const RecordedRun& r : runs) {
@@ -64,7 +78,6 @@ bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<
   e.width = width;
   e.height = height;
   e.valid = true;
-  if (++e.version == 0) e.version = 1;
   e.box = Box{};
   if (!e.runs.empty()) {
     e.box = Box{e.runs.front().y, e.runs.back().y, e.runs.front().x, e.runs.front().x + e.runs.front().n - 1};
@@ -129,6 +142,8 @@ void ItemCache::Flush(uint32_t* bits, ptrdiff_t stride, int32_t height, RowSplit
 }
 
 void ItemCache::EndRound() {
+  replaced_.clear();
+  replacedRuns_.clear();
   queue_.clear();
   queuedRuns_ = 0;
   if (++round_ == 0) round_ = 1;
@@ -146,6 +161,51 @@ void ItemCache::Dirty(const Box& b) {
       dirtyCount_ += (word & bit) == 0;
       word |= bit;
     }
+}
+
+void ItemCache::DirtyDifference(const KeptRun* a, size_t na, const uint32_t* paletteA, const KeptRun* b,
+                                size_t nb, const uint32_t* paletteB) {
+  auto same = [&](const KeptRun& p, const KeptRun& q) {
+    return p.x == q.x && p.n == q.n && paletteA[p.colour] == paletteB[q.colour];
+  };
+  size_t i = 0, j = 0;
+  while (i < na || j < nb) {
+    const int32_t y = std::min<int32_t>(i < na ? a[i].y : INT32_MAX, j < nb ? b[j].y : INT32_MAX);
+    size_t iEnd = i, jEnd = j;
+    while (iEnd < na && a[iEnd].y == y) ++iEnd;
+    while (jEnd < nb && b[jEnd].y == y) ++jEnd;
+    // Runs before and after the first and last that differ set the same pixels, in the
+    // same order: only the pixels under the differing ones can have changed.
+    while (i < iEnd && j < jEnd && same(a[i], b[j])) ++i, ++j;
+    size_t iLast = iEnd, jLast = jEnd;
+    while (iLast > i && jLast > j && same(a[iLast - 1], b[jLast - 1])) --iLast, --jLast;
+    Box row{y, y, INT32_MAX, -1};
+    auto widen = [&row](const KeptRun& r) {
+      row.left = std::min<int32_t>(row.left, r.x);
+      row.right = std::max<int32_t>(row.right, r.x + r.n - 1);
+    };
+    for (; i < iLast; ++i) widen(a[i]);
+    for (; j < jLast; ++j) widen(b[j]);
+    Dirty(row);
+    i = iEnd;
+    j = jEnd;
+  }
+}
+
+void ItemCache::DirtyChanged(const Entry& e) {
+  const bool queued = e.queuedRound == round_;
+  const KeptRun* now = queued ? e.runs.data() : nullptr;
+  const size_t nowCount = queued ? e.runs.size() : 0;
+  if (e.replacedRound == round_) {
+    const Replaced& r = replaced_[e.replacedAt];
+    DirtyDifference(replacedRuns_.data() + r.begin, r.count, r.palette, now, nowCount, e.palette);
+  } else if (e.version == e.keptVersion) {
+    // Not stored again: the same runs, unless it went away.
+    if (!queued) DirtyDifference(e.runs.data(), e.runs.size(), e.palette, nullptr, 0, e.palette);
+  } else {
+    Dirty(e.keptBox);
+    if (queued) Dirty(e.box);
+  }
 }
 
 bool ItemCache::AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const {
@@ -232,16 +292,23 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     wordsPerBand_ = static_cast<size_t>((tilesPerRow_ + 63) / 64);
     dirty_.assign(wordsPerBand_ * static_cast<size_t>(bands), 0);
     dirtyCount_ = 0;
-    // Where an item went away or changed, and where the changed and new ones are now.
-    for (const int32_t key : keptKeys_) {
-      const Entry& e = entries_[static_cast<size_t>(key)];
-      if (e.queuedRound != round_ || e.version != e.keptVersion) Dirty(e.keptBox);
+    // Where an item went away or changed, where new ones are, and where two items now
+    // come in another order; stopping once everything is to be written anyway.
+    auto tooMany = [&] { return dirtyCount_ * kMendShareMax > tiles_; };
+    for (size_t k = 0; k < keptKeys_.size() && !tooMany(); ++k)
+      DirtyChanged(entries_[static_cast<size_t>(keptKeys_[k])]);
+    int32_t lastOrder = -1;
+    for (size_t k = 0; k < queue_.size() && !tooMany(); ++k) {
+      const Entry& e = entries_[static_cast<size_t>(queue_[k].key)];
+      if (e.keptVersion == 0) {
+        DirtyDifference(nullptr, 0, e.palette, e.runs.data(), e.runs.size(), e.palette);
+      } else if (e.keptOrder < lastOrder) {
+        Dirty(e.keptBox);
+        Dirty(e.box);
+      }
+      lastOrder = std::max(lastOrder, e.keptOrder);
     }
-    for (const Queued& q : queue_) {
-      const Entry& e = entries_[static_cast<size_t>(q.key)];
-      if (e.version != e.keptVersion) Dirty(e.box);
-    }
-    mend = dirtyCount_ * kMendShareMax <= tiles_;
+    mend = !tooMany();
   }
   if (mend) {
     auto work = [&](int, int32_t b, int32_t e) { MendRows(bits, stride, groundPixels, b, e); };
@@ -277,6 +344,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     Entry& e = entries_[static_cast<size_t>(q.key)];
     e.keptVersion = e.version;
     e.keptBox = e.box;
+    e.keptOrder = static_cast<int32_t>(keptKeys_.size());
     keptKeys_.push_back(q.key);
   }
   EndRound();

@@ -80,6 +80,15 @@ class ItemCache {
     uint32_t keptVersion = 0; // the runs in the kept picture; 0: none
     Box box;                  // of the runs
     Box keptBox;              // of the runs in the kept picture
+    int32_t keptOrder = 0;    // its place among the items of the kept picture
+    uint32_t replacedRound = 0;  // when set to round_: its runs in the kept picture are in replaced_
+    size_t replacedAt = 0;
+  };
+  // The runs an item had in the kept picture, kept when a new store replaces them within
+  // the round, so that only the rows where they differ are mended.
+  struct Replaced {
+    size_t begin = 0, count = 0;
+    uint32_t palette[kColours] = {};
   };
   // A queued key with the rows its runs cover.
   struct Queued {
@@ -90,6 +99,11 @@ class ItemCache {
   void FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const;
   void SortByRow(std::vector<KeptRun>& runs);
   void Dirty(const Box& b);
+  // Marks the tiles where two items' runs (each by row) set different pixels.
+  void DirtyDifference(const KeptRun* a, size_t na, const uint32_t* paletteA, const KeptRun* b, size_t nb,
+                       const uint32_t* paletteB);
+  // Marks where a kept item's pixels in the kept picture and now differ.
+  void DirtyChanged(const Entry& e);
   bool DirtyTile(int32_t band, int32_t tile) const {
     return (dirty_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u;
   }
@@ -111,6 +125,10 @@ class ItemCache {
   uint64_t keptGround_ = 0;
   bool keptValid_ = false;
   std::vector<int32_t> keptKeys_;
+  std::vector<Replaced> replaced_;
+  std::vector<KeptRun> replacedRuns_;
+  // Beyond this many replaced runs a changed item is mended over its whole box.
+  static constexpr size_t kReplacedBudget = size_t{1} << 18;
   // Tiles to write again: one bit per tile of a band of rows.
   std::vector<uint64_t> dirty_;
   size_t wordsPerBand_ = 0;

@@ -270,20 +270,36 @@ TEST(KeptDrawing, ItemLayersOverAKeptGround) {
     bool shiftThird;  // the third item moves
     bool arc;         // an item only the painter draws interrupts the layer
     bool readRow;     // rows are read in the middle of the layer
+    bool recolour;    // two far apart shapes of the sixth item change colour, its bar between them not
+    bool swap;        // the fourth and fifth items, which overlap, come in the other order
+    bool dropTenth;   // the tenth item goes away
   };
-  const Round rounds[] = {{"still", false, false, false},
-                          {"one_item_moves", true, false, false},
-                          {"the_painter_interrupts", false, true, false},
-                          {"rows_read_midway", true, false, true},
-                          {"still_again", false, false, false}};
+  const Round rounds[] = {{"still", false, false, false, false, false, false},
+                          {"one_item_moves", true, false, false, false, false, false},
+                          {"the_painter_interrupts", false, true, false, false, false, false},
+                          {"rows_read_midway", true, false, true, false, false, false},
+                          {"still_again", false, false, false, false, false, false},
+                          {"two_items_swap_places", false, false, false, false, true, false},
+                          {"they_swap_back", false, false, false, false, false, false},
+                          {"part_of_an_item_changes", false, false, false, true, false, false},
+                          {"an_item_goes", false, false, false, false, false, true},
+                          {"it_comes_back", false, false, false, false, false, false}};
   auto drawItems = [&](Canvas& c, bool items, const Round& r) {
-    for (int k = 0; k < 12; ++k) {
+    for (int i = 0; i < 12; ++i) {
+      const int k = r.swap && (i == 3 || i == 4) ? 7 - i : i;
+      if (r.dropTenth && k == 9) continue;
       const bool item = items && c.BeginItem(k);
       const int x = 10 + 15 * k + (r.shiftThird && k == 2 ? 3 : 0);
       const PixelPoint dart[4] = {{x, 20 + 10 * k}, {x + 12, 40 + 10 * k}, {x, 32 + 10 * k}, {x - 12, 40 + 10 * k}};
-      c.SetBrushColor(Rgb{static_cast<uint8_t>(20 * k), 200, 0});
+      c.SetBrushColor(Rgb{static_cast<uint8_t>(20 * k), static_cast<uint8_t>(r.recolour && k == 5 ? 90 : 200), 0});
       c.SetPenColor(Rgb{255, 255, 255});
       c.Polygon(dart, 4);
+      if (k == 5) {
+        c.SetBrushColor(Rgb{10, 10, 10});
+        c.FillRect(0, 80, kSize, 82);
+        c.SetBrushColor(Rgb{200, static_cast<uint8_t>(r.recolour ? 0 : 100), 0});
+        c.FillRect(180, 75, 190, 85);
+      }
       if (r.arc && k == 5) c.Arc(x - 20, 50, x + 20, 90, x + 20, 70, x - 20, 70);
       if (r.readRow && k == 7) (void)c.PixelAt(5, 5);
       if (item) c.EndItem();
