@@ -41,6 +41,7 @@ void Canvas::Resize(int32_t width, int32_t height) {
   }
   image_ = QImage(width, height, QImage::Format_RGB32);
   image_.fill(0xFF000000u);
+  TouchAll();
   if (batchDepth_ > 0) batch_.Start(width, height);
 }
 
@@ -163,6 +164,7 @@ void CopyRows(const QImage& from, QImage& to, RowSplitter* split) {
 
 void Canvas::CopyPixelsFrom(const QImage& from) {
   SettleBatch();
+  TouchAll();
   CopyRows(from, image_, split_);
 }
 
@@ -203,6 +205,7 @@ void Canvas::Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     return;
   }
   Begin();
+  Touch(x0 - penWidth_ - 1, y0 - penWidth_ - 1, x1 + penWidth_ + 1, y1 + penWidth_ + 1);
   painter_->drawEllipse(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1));
 }
 
@@ -212,6 +215,20 @@ bool Canvas::InsideGuard(const PixelPoint* pts, int n) const {
   for (int i = 0; i < n; ++i)
     if (pts[i].x < lo || pts[i].x > hiX || pts[i].y < lo || pts[i].y > hiY) return false;
   return true;
+}
+
+void Canvas::TouchPoints(const PixelPoint* pts, int n) {
+  if (n <= 0 || items_ == nullptr || !items_->PictureInImage()) return;
+  int32_t x0 = pts[0].x, y0 = pts[0].y, x1 = x0, y1 = y0;
+  for (int i = 1; i < n; ++i) {
+    x0 = std::min(x0, pts[i].x);
+    x1 = std::max(x1, pts[i].x);
+    y0 = std::min(y0, pts[i].y);
+    y1 = std::max(y1, pts[i].y);
+  }
+  // Wide pens and their joins reach past the points.
+  const int32_t m = 2 * penWidth_ + 2;
+  Touch(x0 - m, y0 - m, x1 + m + 1, y1 + m + 1);
 }
 
 // Points within the guard: even-odd fill, then the closed one-pixel outline over it.
@@ -226,6 +243,7 @@ void Canvas::DrawPolygon(const PixelPoint* pts, int n, bool outline) {
     return;
   }
   Begin();
+  TouchPoints(pts, n);
   static_assert(sizeof(PixelPoint) == sizeof(QPoint));
   if (!outline) painter_->setPen(Qt::NoPen);
   painter_->drawPolygon(reinterpret_cast<const QPoint*>(pts), n, Qt::OddEvenFill);
@@ -248,6 +266,7 @@ void Canvas::DrawPolyline(const PixelPoint* pts, int n) {
     return;
   }
   Begin();
+  TouchPoints(pts, n);
   painter_->drawPolyline(reinterpret_cast<const QPoint*>(pts), n);
 }
 
@@ -339,6 +358,7 @@ void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int
   const int64_t w = int64_t{x1} - x0 - 1, h = int64_t{y1} - y0 - 1;
   const bool near = x0 > -kEllipseLimit && y0 > -kEllipseLimit && x1 < image_.width() + kEllipseLimit &&
                     y1 < image_.height() + kEllipseLimit;
+  Touch(x0 - penWidth_ - 1, y0 - penWidth_ - 1, x1 + penWidth_ + 1, y1 + penWidth_ + 1);
   if (penWidth_ == 1 && start == 0 && sweep == 360 * 16 && near && w >= 0 && h >= 0 &&
       ThinLine(Target(), Pixel(penColor_), true).Ring(x0, y0, static_cast<double>(w), static_cast<double>(h)))
     return;
@@ -366,6 +386,7 @@ void Canvas::FillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   y0 = std::clamp(y0, -1, image_.height() + 1);
   y1 = std::clamp(y1, -1, image_.height() + 1);
   if (x1 <= x0 || y1 <= y0) return;
+  Touch(x0, y0, x1, y1);
   painter_->fillRect(QRect(x0, y0, x1 - x0, y1 - y0), painter_->brush());
 }
 

@@ -43,7 +43,14 @@ class Canvas {
   // Direct access to row y (Width() pixels, 0xFFRRGGBB). Valid until the next Resize.
   uint32_t* Row(int32_t y) {
     SettleBatch();
+    TouchAll();
     return reinterpret_cast<uint32_t*>(image_.scanLine(y));
+  }
+  // Row 0, for writing within the box x0 .. x1 - 1, y0 .. y1 - 1 only.
+  uint32_t* RowsToWrite(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    SettleBatch();
+    Touch(x0, y0, x1, y1);
+    return reinterpret_cast<uint32_t*>(image_.scanLine(0));
   }
   const QImage& Image() const {
     SettleBatch();
@@ -175,6 +182,15 @@ class Canvas {
   void LeaveItem();
   // A shape as words: [operation, words, arguments...]; drawn now, or logged in an item.
   void Emit(const int32_t* words);
+  // What is written straight into the image is told to the kept picture of the items.
+  void Touch(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    if (items_ != nullptr) items_->Touched(x0, y0, x1, y1);
+  }
+  void TouchAll() {
+    if (items_ != nullptr) items_->TouchedAll();
+  }
+  void TouchWords(const int32_t* words);
+  void TouchPoints(const PixelPoint* pts, int n);
   void Execute(const int32_t* words, const PixelTarget& target);
   void ExecuteLog(const std::vector<int32_t>& log, const PixelTarget& target);
   void DrawKeptLine(const int32_t* words, const PixelTarget& target);

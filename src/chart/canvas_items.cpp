@@ -57,6 +57,7 @@ void Canvas::PutGround() {
   if (lazyGround_ == nullptr) return;
   const uint32_t* from = lazyGround_;
   lazyGround_ = nullptr;
+  TouchAll();
   CopyPixelRows(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, from, image_.width(),
                 image_.width(), image_.height(), split_);
 }
@@ -117,7 +118,59 @@ void Canvas::ExecuteLog(const std::vector<int32_t>& log, const PixelTarget& targ
   for (size_t i = 0; i + 2 <= log.size(); i += static_cast<size_t>(log[i + 1])) Execute(log.data() + i, target);
 }
 
+void Canvas::TouchWords(const int32_t* w) {
+  const int32_t* a = w + 2;
+  auto box = [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t margin) {
+    Touch(std::min(x0, x1) - margin, std::min(y0, y1) - margin, std::max(x0, x1) + margin + 1,
+          std::max(y0, y1) + margin + 1);
+  };
+  auto points = [&](const int32_t* xy, int32_t n, int32_t margin) {
+    if (n <= 0) return;
+    int32_t x0 = xy[0], y0 = xy[1], x1 = x0, y1 = y0;
+    for (int32_t i = 1; i < n; ++i) {
+      x0 = std::min(x0, xy[2 * i]);
+      x1 = std::max(x1, xy[2 * i]);
+      y0 = std::min(y0, xy[2 * i + 1]);
+      y1 = std::max(y1, xy[2 * i + 1]);
+    }
+    box(x0, y0, x1, y1, margin);
+  };
+  switch (w[0]) {
+    case kEllipse:
+      box(a[0], a[1], a[0] + a[2], a[1] + a[3], 1);
+      break;
+    case kPolygon:
+      points(a + 5, a[4], 1);
+      break;
+    case kThinPath:
+      points(a + 3, a[2], 1);
+      break;
+    case kThinLine:
+      box(a[1], a[2], a[3], a[4], 1);
+      break;
+    case kWideLine:
+      box(a[2], a[3], a[4], a[5], a[1] + 2);
+      break;
+    case kKeptLine:
+      box(a[3], a[4], a[5], a[6], a[1] + 2);
+      break;
+    case kRect:
+      Touch(a[1], a[2], a[3], a[4]);
+      break;
+    case kDiscs:
+      points(a + 3, a[2], a[1] + 1);
+      break;
+    case kStampedDiscs:
+      points(reinterpret_cast<const int32_t*>(stampedCentres_), a[2], a[1] + 1);
+      break;
+    default:
+      TouchAll();
+      break;
+  }
+}
+
 void Canvas::Execute(const int32_t* w, const PixelTarget& t) {
+  if (t.record == nullptr && items_ != nullptr && items_->PictureInImage()) TouchWords(w);
   const int32_t* a = w + 2;
   switch (w[0]) {
     case kEllipse: {

@@ -131,6 +131,7 @@ void ItemCache::Flush(uint32_t* bits, ptrdiff_t stride, int32_t height, RowSplit
     EndRound();
     return;
   }
+  for (const Queued& q : queue_) Touched(q.left, q.top, q.right + 1, q.bottom + 1);
   // A few ships are not worth a hand-over.
   if (split != nullptr && queuedRuns_ >= 4096) {
     auto work = [&](int, int32_t b, int32_t e) { FlushRows(bits, stride, b, e); };
@@ -208,6 +209,30 @@ void ItemCache::DirtyChanged(const Entry& e) {
   }
 }
 
+void ItemCache::Touched(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  if (!pictureInImage_) return;
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, keptWidth_);
+  y1 = std::min(y1, keptHeight_);
+  if (x1 <= x0 || y1 <= y0) return;
+  for (int32_t band = y0 / kTileRows; band <= (y1 - 1) / kTileRows; ++band)
+    for (int32_t t = x0 / kTileColumns; t <= (x1 - 1) / kTileColumns; ++t) {
+      uint64_t& word = touched_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(t >> 6)];
+      const uint64_t bit = uint64_t{1} << (t & 63);
+      touchedCount_ += (word & bit) == 0;
+      word |= bit;
+    }
+  // Most of it drawn over: the whole picture is copied back, as cheaply as tile by tile.
+  if (touchedCount_ * kMendShareMax > tiles_) pictureInImage_ = false;
+}
+
+void ItemCache::KeptInImage() {
+  pictureInImage_ = true;
+  touched_.assign(dirty_.size(), 0);
+  touchedCount_ = 0;
+}
+
 bool ItemCache::AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const {
   firstTile = std::max(firstTile, 0);
   lastTile = std::min(lastTile, tilesPerRow_ - 1);
@@ -227,24 +252,30 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
   for (int32_t bandTop = begin - begin % kTileRows; bandTop < end; bandTop += kTileRows) {
     const int32_t band = bandTop / kTileRows;
     const int32_t from = std::max(begin, bandTop), to = std::min(end, bandTop + kTileRows);
-    bool anyDirty = false;
-    for (size_t w = 0; w < wordsPerBand_; ++w) anyDirty |= dirty_[static_cast<size_t>(band) * wordsPerBand_ + w] != 0;
-    // Clean tiles: the kept picture. Dirty ones: the ground, drawn this frame or given.
-    for (int32_t y = from; y < to; ++y) {
+    bool anyDirty = false, anyRestored = !restoreTouchedOnly_;
+    for (size_t w = 0; w < wordsPerBand_; ++w) {
+      const size_t i = static_cast<size_t>(band) * wordsPerBand_ + w;
+      anyDirty |= dirty_[i] != 0;
+      anyRestored |= restoreTouchedOnly_ && touched_[i] != 0;
+    }
+    // Clean tiles: the kept picture, where the image no longer shows it. Dirty ones: the
+    // ground, drawn this frame or given.
+    for (int32_t y = from; y < to && (anyDirty || anyRestored); ++y) {
       uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
       const uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
-      if (!anyDirty) {
+      if (!anyDirty && !restoreTouchedOnly_) {
         std::memcpy(row, keptRow, static_cast<size_t>(keptWidth_) * 4);
         continue;
       }
       for (int32_t t = 0; t < tilesPerRow_;) {
         const bool dirty = DirtyTile(band, t);
-        int32_t u = t;
-        while (u < tilesPerRow_ && DirtyTile(band, u) == dirty) ++u;
+        const bool restore = !dirty && RestoreTile(band, t);
+        int32_t u = t + 1;
+        while (u < tilesPerRow_ && DirtyTile(band, u) == dirty && (dirty || RestoreTile(band, u) == restore)) ++u;
         const int32_t x0 = t * kTileColumns, x1 = std::min(keptWidth_, u * kTileColumns);
-        if (!dirty)
+        if (restore)
           std::memcpy(row + x0, keptRow + x0, static_cast<size_t>(x1 - x0) * 4);
-        else if (groundPixels != nullptr)
+        else if (dirty && groundPixels != nullptr)
           std::memcpy(row + x0, groundPixels + static_cast<ptrdiff_t>(y) * keptStride + x0,
                       static_cast<size_t>(x1 - x0) * 4);
         t = u;
@@ -311,6 +342,8 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     mend = !tooMany();
   }
   if (mend) {
+    // The image still shows last frame's picture but for the tiles drawn over since.
+    restoreTouchedOnly_ = pictureInImage_ && touched_.size() == dirty_.size();
     auto work = [&](int, int32_t b, int32_t e) { MendRows(bits, stride, groundPixels, b, e); };
     if (split != nullptr)
       split->Run(height, work);
@@ -348,6 +381,10 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     keptKeys_.push_back(q.key);
   }
   EndRound();
+  wordsPerBand_ = static_cast<size_t>((tilesPerRow_ + 63) / 64);
+  const size_t words = wordsPerBand_ * static_cast<size_t>(bands);
+  if (dirty_.size() != words) dirty_.assign(words, 0);
+  KeptInImage();
 }
 
 }  // namespace aismon

@@ -56,6 +56,12 @@ class ItemCache {
   }
   // The kept picture no longer follows the items (they were written some other way).
   void ForgetGround() { keptValid_ = false; }
+  // After a flush over the ground the image shows the kept picture; what is drawn over it
+  // afterwards is told here (x1, y1 exclusive), so that the next flush need copy back only
+  // the tiles touched instead of the whole picture.
+  bool PictureInImage() const { return pictureInImage_; }
+  void Touched(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+  void TouchedAll() { pictureInImage_ = false; }
   // Tiles written from the runs by the last FlushOverGround, and all tiles (for tests and
   // the benchmark).
   int64_t RewrittenTiles() const { return rewrittenTiles_; }
@@ -108,6 +114,12 @@ class ItemCache {
     return (dirty_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u;
   }
   bool AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const;
+  // Whether a clean tile must be copied back from the kept picture.
+  bool RestoreTile(int32_t band, int32_t tile) const {
+    return !restoreTouchedOnly_ ||
+           ((touched_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u);
+  }
+  void KeptInImage();
   void MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin, int32_t end);
   void EndRound();
 
@@ -135,6 +147,11 @@ class ItemCache {
   int32_t tilesPerRow_ = 0;
   int64_t dirtyCount_ = 0;
   int64_t rewrittenTiles_ = 0, tiles_ = 0;
+  // Tiles drawn over since the image last showed the kept picture (same layout as dirty_).
+  std::vector<uint64_t> touched_;
+  int64_t touchedCount_ = 0;
+  bool pictureInImage_ = false;
+  bool restoreTouchedOnly_ = false;  // for the mend under way
 };
 
 }  // namespace aismon

@@ -407,7 +407,7 @@ void StippleRect(Canvas& canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
   y1 = clamp(y1, h);
   if (x0 >= x1 || y0 >= y1) return;
   const uint32_t pixel = OpaquePixel(colour);
-  uint32_t* base = canvas.Row(0);
+  uint32_t* base = canvas.RowsToWrite(x0, y0, x1, y1);
   for (int32_t y = y0; y < y1; ++y) {
     uint32_t* row = base + static_cast<ptrdiff_t>(y) * w;
     for (int32_t x = x0 + (y & 1); x < x1; x += 2) row[x] = pixel;
