@@ -151,6 +151,14 @@ class Canvas {
   void BeginItemLayer(uint64_t ground, const uint32_t* groundPixels = nullptr);
   void EndItemLayer();
   const ItemCache* Items() const { return items_.get(); }
+  // The tiles of the image written since the last call (all when not known).
+  void TakeChanges(TileChanges& out) {
+    SettleBatch();
+    if (items_ != nullptr)
+      items_->TakeChanges(out);
+    else
+      out.all = true;
+  }
   // Full or partial ellipse outline in the bounding box, counter-clockwise from the
   // direction of (sx, sy) to that of (ex, ey); equal points draw the whole ellipse.
   void Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int32_t sy, int32_t ex, int32_t ey);

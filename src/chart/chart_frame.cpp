@@ -127,6 +127,7 @@ void ChartFrame::SetupView(int32_t paintWidth, int32_t paintHeight) {
   if (display_.width() != paintWidth || display_.height() != paintHeight) {
     display_ = QImage(paintWidth, paintHeight, QImage::Format_RGB32);
     display_.fill(kOpaque);
+    displayCurrent_ = false;
     canvas_.Resize(2 * paintWidth, 2 * paintHeight);
   }
   SetupViewGeometry(view_, canvas_.Width(), canvas_.Height(), view_.centerLat, view_.centerLon, view_.rotationDeg,
@@ -254,7 +255,14 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   if (in.watch != nullptr) DrawWatchLayer(f, *in.watch, out);
   watch.Lap(FrameLayer::Watch);
 
-  Downsample2x2(canvas_.Image(), display_, &splitter_);
+  // The display keeps last frame's averages: only what the work image changed since is
+  // averaged again.
+  canvas_.TakeChanges(changes_);
+  if (displayCurrent_ && keepDrawn_)
+    Downsample2x2(canvas_.Image(), display_, changes_, &splitter_);
+  else
+    Downsample2x2(canvas_.Image(), display_, &splitter_);
+  displayCurrent_ = true;
   watch.Lap(FrameLayer::Downsample);
   if (betweenLayers_) betweenLayers_();
 
@@ -319,38 +327,64 @@ __attribute__((target("avx2"))) int32_t AverageRowAvx2(const uint32_t* r0, const
 
 namespace {
 
-void AverageRows(const uchar* workBits, qsizetype workStride, uchar* displayBits, qsizetype displayStride, int32_t w,
-                 int32_t begin, int32_t end) {
-  for (int32_t y = begin; y < end; ++y) {
-    const uint32_t* r0 = reinterpret_cast<const uint32_t*>(workBits + 2 * y * workStride);
-    const uint32_t* r1 = reinterpret_cast<const uint32_t*>(workBits + (2 * y + 1) * workStride);
-    uint32_t* o = reinterpret_cast<uint32_t*>(displayBits + y * displayStride);
-    int32_t x = 0;
+// w display pixels of one row from the two work rows under it.
+void AverageRow(const uint32_t* r0, const uint32_t* r1, uint32_t* o, int32_t w) {
+  int32_t x = 0;
 #if defined(AISMON_AVERAGE_AVX2)
-    if (kHaveAvx2) x = AverageRowAvx2(r0, r1, o, w);
+  if (kHaveAvx2) x = AverageRowAvx2(r0, r1, o, w);
 #endif
 #if defined(__SSE2__)
-    // Four display pixels at a time: column sums of eight work pixels, then the even and
-    // the odd columns added.
-    const __m128i mask = _mm_set1_epi32(static_cast<int>(kAverageMask));
-    const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
-    for (; x + 4 <= w; x += 4) {
-      const __m128i* p0 = reinterpret_cast<const __m128i*>(r0 + 2 * x);
-      const __m128i* p1 = reinterpret_cast<const __m128i*>(r1 + 2 * x);
-      const __m128i s0 = _mm_add_epi32(_mm_and_si128(_mm_loadu_si128(p0), mask), _mm_and_si128(_mm_loadu_si128(p1), mask));
-      const __m128i s1 =
-          _mm_add_epi32(_mm_and_si128(_mm_loadu_si128(p0 + 1), mask), _mm_and_si128(_mm_loadu_si128(p1 + 1), mask));
-      const __m128 f0 = _mm_castsi128_ps(s0), f1 = _mm_castsi128_ps(s1);
-      const __m128i even = _mm_castps_si128(_mm_shuffle_ps(f0, f1, _MM_SHUFFLE(2, 0, 2, 0)));
-      const __m128i odd = _mm_castps_si128(_mm_shuffle_ps(f0, f1, _MM_SHUFFLE(3, 1, 3, 1)));
-      const __m128i avg = _mm_srli_epi32(_mm_add_epi32(even, odd), 2);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + x), _mm_or_si128(avg, opaque));
-    }
+  // Four display pixels at a time: column sums of eight work pixels, then the even and
+  // the odd columns added.
+  const __m128i mask = _mm_set1_epi32(static_cast<int>(kAverageMask));
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
+  for (; x + 4 <= w; x += 4) {
+    const __m128i* p0 = reinterpret_cast<const __m128i*>(r0 + 2 * x);
+    const __m128i* p1 = reinterpret_cast<const __m128i*>(r1 + 2 * x);
+    const __m128i s0 = _mm_add_epi32(_mm_and_si128(_mm_loadu_si128(p0), mask), _mm_and_si128(_mm_loadu_si128(p1), mask));
+    const __m128i s1 =
+        _mm_add_epi32(_mm_and_si128(_mm_loadu_si128(p0 + 1), mask), _mm_and_si128(_mm_loadu_si128(p1 + 1), mask));
+    const __m128 f0 = _mm_castsi128_ps(s0), f1 = _mm_castsi128_ps(s1);
+    const __m128i even = _mm_castps_si128(_mm_shuffle_ps(f0, f1, _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m128i odd = _mm_castps_si128(_mm_shuffle_ps(f0, f1, _MM_SHUFFLE(3, 1, 3, 1)));
+    const __m128i avg = _mm_srli_epi32(_mm_add_epi32(even, odd), 2);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + x), _mm_or_si128(avg, opaque));
+  }
 #endif
-    for (; x < w; ++x) {
-      const uint32_t sum = (r0[2 * x] & kAverageMask) + (r0[2 * x + 1] & kAverageMask) + (r1[2 * x] & kAverageMask) +
-                           (r1[2 * x + 1] & kAverageMask);
-      o[x] = (sum >> 2) | kOpaque;
+  for (; x < w; ++x) {
+    const uint32_t sum = (r0[2 * x] & kAverageMask) + (r0[2 * x + 1] & kAverageMask) + (r1[2 * x] & kAverageMask) +
+                         (r1[2 * x + 1] & kAverageMask);
+    o[x] = (sum >> 2) | kOpaque;
+  }
+}
+
+const uint32_t* WorkRow(const uchar* bits, qsizetype stride, int32_t y) {
+  return reinterpret_cast<const uint32_t*>(bits + y * stride);
+}
+
+void AverageRows(const uchar* workBits, qsizetype workStride, uchar* displayBits, qsizetype displayStride, int32_t w,
+                 int32_t begin, int32_t end) {
+  for (int32_t y = begin; y < end; ++y)
+    AverageRow(WorkRow(workBits, workStride, 2 * y), WorkRow(workBits, workStride, 2 * y + 1),
+               reinterpret_cast<uint32_t*>(displayBits + y * displayStride), w);
+}
+
+// The same, only under the changed tiles of the work image.
+void AverageChangedRows(const uchar* workBits, qsizetype workStride, uchar* displayBits, qsizetype displayStride,
+                        int32_t w, const TileChanges& changes, int32_t begin, int32_t end) {
+  constexpr int32_t kColumns = TileChanges::kTileColumns / 2, kRows = TileChanges::kTileRows / 2;
+  for (int32_t y = begin; y < end; ++y) {
+    const int32_t band = y / kRows;
+    const uint32_t* r0 = WorkRow(workBits, workStride, 2 * y);
+    const uint32_t* r1 = WorkRow(workBits, workStride, 2 * y + 1);
+    uint32_t* o = reinterpret_cast<uint32_t*>(displayBits + y * displayStride);
+    for (int32_t t = 0; t < changes.tilesPerRow; ++t) {
+      if (!changes.Changed(band, t)) continue;
+      int32_t u = t + 1;
+      while (u < changes.tilesPerRow && changes.Changed(band, u)) ++u;
+      const int32_t x0 = t * kColumns, x1 = std::min(w, u * kColumns);
+      if (x1 > x0) AverageRow(r0 + 2 * x0, r1 + 2 * x0, o + x0, x1 - x0);
+      t = u;
     }
   }
 }
@@ -365,6 +399,28 @@ void Downsample2x2(const QImage& work, QImage& display, RowSplitter* split) {
   uchar* to = display.bits();
   const qsizetype fromStride = work.bytesPerLine(), toStride = display.bytesPerLine();
   auto rows = [&](int, int32_t b, int32_t e) { AverageRows(from, fromStride, to, toStride, w, b, e); };
+  if (split != nullptr)
+    split->Run(h, rows);
+  else
+    rows(0, 0, h);
+}
+
+void Downsample2x2(const QImage& work, QImage& display, const TileChanges& changes, RowSplitter* split) {
+  // Tiles laid out for another size are no guide.
+  const int32_t tilesPerRow = (work.width() + TileChanges::kTileColumns - 1) / TileChanges::kTileColumns;
+  const int32_t bands = (work.height() + TileChanges::kTileRows - 1) / TileChanges::kTileRows;
+  if (changes.all || changes.tilesPerRow != tilesPerRow ||
+      changes.bits.size() != changes.wordsPerBand * static_cast<size_t>(bands) ||
+      changes.wordsPerBand != static_cast<size_t>((tilesPerRow + 63) / 64)) {
+    Downsample2x2(work, display, split);
+    return;
+  }
+  const int32_t w = std::min(display.width(), work.width() / 2);
+  const int32_t h = std::min(display.height(), work.height() / 2);
+  const uchar* from = work.constBits();
+  uchar* to = display.bits();
+  const qsizetype fromStride = work.bytesPerLine(), toStride = display.bytesPerLine();
+  auto rows = [&](int, int32_t b, int32_t e) { AverageChangedRows(from, fromStride, to, toStride, w, changes, b, e); };
   if (split != nullptr)
     split->Run(h, rows);
   else

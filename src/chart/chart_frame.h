@@ -86,6 +86,9 @@ class ChartFrame {
   RowSplitter splitter_;  // before the canvas, which points at it
   Canvas canvas_;
   QImage display_;
+  // The display holds the averages of the work image as last frame left it.
+  bool displayCurrent_ = false;
+  TileChanges changes_;
   ViewState view_;
   ViewFitFilter fitFilter_;
   std::unique_ptr<PixelPoint[]> screenPositions_;  // one per table entry
@@ -118,5 +121,7 @@ int32_t FindHoveredShip(const PixelPoint* screenPositions, int32_t entries, int3
 // channel dropped first, so one 32-bit addition sums all channels exactly).
 // With a splitter, two threads share the rows.
 void Downsample2x2(const QImage& work, QImage& display, RowSplitter* split = nullptr);
+// Only the display pixels under the tiles changed, unless all are.
+void Downsample2x2(const QImage& work, QImage& display, const TileChanges& changes, RowSplitter* split = nullptr);
 
 }  // namespace aismon

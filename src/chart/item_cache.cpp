@@ -104,8 +104,8 @@ namespace {
 // Rows written together: a band of a full-screen picture stays in the processor's cache.
 constexpr int32_t kBandRows = 32;
 // The kept picture is mended in tiles of this many rows and columns.
-constexpr int32_t kTileRows = 16;
-constexpr int32_t kTileColumns = 64;
+constexpr int32_t kTileRows = TileChanges::kTileRows;
+constexpr int32_t kTileColumns = TileChanges::kTileColumns;
 // Mending more than this share of the tiles costs more than writing everything.
 constexpr int64_t kMendShareMax = 2;  // one half
 
@@ -218,19 +218,33 @@ void ItemCache::Touched(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   if (x1 <= x0 || y1 <= y0) return;
   for (int32_t band = y0 / kTileRows; band <= (y1 - 1) / kTileRows; ++band)
     for (int32_t t = x0 / kTileColumns; t <= (x1 - 1) / kTileColumns; ++t) {
-      uint64_t& word = touched_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(t >> 6)];
+      const size_t i = static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(t >> 6);
       const uint64_t bit = uint64_t{1} << (t & 63);
-      touchedCount_ += (word & bit) == 0;
-      word |= bit;
+      touchedCount_ += (touched_[i] & bit) == 0;
+      touched_[i] |= bit;
+      changed_[i] |= bit;
     }
   // Most of it drawn over: the whole picture is copied back, as cheaply as tile by tile.
-  if (touchedCount_ * kMendShareMax > tiles_) pictureInImage_ = false;
+  if (touchedCount_ * kMendShareMax > tiles_) TouchedAll();
 }
 
 void ItemCache::KeptInImage() {
   pictureInImage_ = true;
   touched_.assign(dirty_.size(), 0);
   touchedCount_ = 0;
+  if (changed_.size() != dirty_.size()) {
+    changed_.assign(dirty_.size(), 0);
+    changedAll_ = true;
+  }
+}
+
+void ItemCache::TakeChanges(TileChanges& out) {
+  out.all = changedAll_ || !pictureInImage_;
+  out.tilesPerRow = tilesPerRow_;
+  out.wordsPerBand = wordsPerBand_;
+  out.bits.assign(changed_.begin(), changed_.end());
+  std::fill(changed_.begin(), changed_.end(), 0);
+  changedAll_ = false;
 }
 
 bool ItemCache::AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const {
@@ -350,7 +364,12 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     else
       work(0, 0, height);
     rewrittenTiles_ = dirtyCount_;
+    if (!restoreTouchedOnly_ || changed_.size() != dirty_.size())
+      changedAll_ = true;
+    else
+      for (size_t i = 0; i < dirty_.size(); ++i) changed_[i] |= dirty_[i];
   } else {
+    changedAll_ = true;
     // Everything written and kept afresh.
     if (groundPixels != nullptr) CopyPixelRows(bits, stride, groundPixels, width, width, height, split);
     if (!queue_.empty()) {

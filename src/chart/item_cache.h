@@ -18,6 +18,20 @@ namespace aismon {
 
 class RowSplitter;
 
+// Which tiles of an image were written since it was last asked (all, when that is not
+// known), for a caller keeping something made from the image up to date.
+struct TileChanges {
+  static constexpr int32_t kTileColumns = 64;
+  static constexpr int32_t kTileRows = 16;
+  bool all = true;
+  int32_t tilesPerRow = 0;
+  size_t wordsPerBand = 0;
+  std::vector<uint64_t> bits;
+  bool Changed(int32_t band, int32_t tile) const {
+    return (bits[static_cast<size_t>(band) * wordsPerBand + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u;
+  }
+};
+
 class ItemCache {
  public:
   // Runs kept in all (8 bytes each): beyond it an item is not kept but written at once.
@@ -61,7 +75,13 @@ class ItemCache {
   // the tiles touched instead of the whole picture.
   bool PictureInImage() const { return pictureInImage_; }
   void Touched(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
-  void TouchedAll() { pictureInImage_ = false; }
+  void TouchedAll() {
+    pictureInImage_ = false;
+    changedAll_ = true;
+  }
+  // The tiles written since the last call, from the flushes over the ground and the
+  // touches told; then counts anew.
+  void TakeChanges(TileChanges& out);
   // Tiles written from the runs by the last FlushOverGround, and all tiles (for tests and
   // the benchmark).
   int64_t RewrittenTiles() const { return rewrittenTiles_; }
@@ -151,6 +171,9 @@ class ItemCache {
   std::vector<uint64_t> touched_;
   int64_t touchedCount_ = 0;
   bool pictureInImage_ = false;
+  // Tiles written since TakeChanges (same layout as dirty_), unless all may have been.
+  std::vector<uint64_t> changed_;
+  bool changedAll_ = true;
   bool restoreTouchedOnly_ = false;  // for the mend under way
 };
 

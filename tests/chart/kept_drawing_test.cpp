@@ -81,7 +81,7 @@ struct Scene {
   ChartFrame frame{table, counters, clock, nullptr, nullptr};
   FrameInputs in;
   FrameOutputs out;
-  int32_t width = 320, height = 240;
+  int32_t width = 960, height = 600;
 };
 
 struct Change {
@@ -132,7 +132,7 @@ const std::vector<Change>& Changes() {
          s.frame.View().rotationDeg = 17;
        }},
       {"zoomed_out", [](Scene& s) { s.frame.View().metersPerPixel = 40; }},
-      {"the_window_grows", [](Scene& s) { s.width = 400; }},
+      {"the_window_grows", [](Scene& s) { s.width = 1100; }},
       {"a_ship_is_lost", [](Scene& s) {
          DbDynamic e;
          s.table.GetShip(SlotOf(s, 2), e);
@@ -162,6 +162,7 @@ TEST(KeptDrawing, FramesEqualFramesDrawnAfresh) {
       for (int y = 0; y < a.height(); ++y)
         differing += std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 4) != 0;
       EXPECT_EQ(differing, 0) << "rows that differ, frame " << k;
+      EXPECT_TRUE(kept.frame.Display() == fresh.frame.Display()) << "display, frame " << k;
       EXPECT_EQ(kept.out.hoveredShip, fresh.out.hoveredShip);
       EXPECT_EQ(kept.frame.View().symbolSize, fresh.frame.View().symbolSize);
       EXPECT_TRUE(kept.frame.Work().SavedState() == fresh.frame.Work().SavedState());
