@@ -367,7 +367,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     if (!restoreTouchedOnly_ || changed_.size() != dirty_.size())
       changedAll_ = true;
     else
-      for (size_t i = 0; i < dirty_.size(); ++i) changed_[i] |= dirty_[i];
+      for (size_t i = 0; i < dirty_.size(); ++i) changed_[i] |= dirty_[i] | touched_[i];  // mended, copied back
   } else {
     changedAll_ = true;
     // Everything written and kept afresh.

@@ -67,8 +67,8 @@ struct Scene {
     v.centerLon = 135.24;
     v.metersPerPixel = 4;
     in.liveDataFlag = true;
-    in.selectedShip = 3;
-    in.selectedShipName = "KEPT";
+    in.selectedShip = table.FindShip(431000100 + 3);
+    in.selectedShipName = "KEPT AS IT WAS DRAWN";
   }
   void Paint() {
     clock.Advance(50);
@@ -139,6 +139,7 @@ const std::vector<Change>& Changes() {
          e.Age = kShipLostAgeMs + 1;
          s.table.PutShip(SlotOf(s, 2), e);
        }},
+      {"the_selection_is_cleared", [](Scene& s) { s.in.selectedShip = 0; }},
       {"nothing_at_the_end", [](Scene&) {}},
   };
   return kChanges;
