@@ -7,6 +7,18 @@
 
 namespace aismon {
 
+namespace {
+
+// Rows written together: a band of a full-screen picture stays in the processor's cache.
+constexpr int32_t kBandRows = 32;
+// The kept picture is mended in tiles of this many rows and columns.
+constexpr int32_t kTileRows = TileChanges::kTileRows;
+constexpr int32_t kTileColumns = TileChanges::kTileColumns;
+// Mending more than this share of the tiles costs more than writing everything.
+constexpr int64_t kMendShareMax = 2;  // one half
+
+}  // namespace
+
 ItemCache::ItemCache(int32_t keys, size_t runBudget)
     : entries_(static_cast<size_t>(keys > 0 ? keys : 0)), runBudget_(runBudget) {
   queue_.reserve(entries_.size());
@@ -79,12 +91,16 @@ bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<
   e.height = height;
   e.valid = true;
   e.box = Box{};
+  e.bandStarts.clear();
   if (!e.runs.empty()) {
     e.box = Box{e.runs.front().y, e.runs.back().y, e.runs.front().x, e.runs.front().x + e.runs.front().n - 1};
     for (const KeptRun& r : e.runs) {
       e.box.left = std::min<int32_t>(e.box.left, r.x);
       e.box.right = std::max<int32_t>(e.box.right, r.x + r.n - 1);
     }
+    const int32_t firstBand = e.box.top / kTileRows;
+    for (uint32_t i = 0; i < e.runs.size(); ++i)
+      while (firstBand + static_cast<int32_t>(e.bandStarts.size()) <= e.runs[i].y / kTileRows) e.bandStarts.push_back(i);
   }
   return true;
 }
@@ -99,17 +115,6 @@ void ItemCache::Queue(int32_t key) {
   queuedRuns_ += e.runs.size();
 }
 
-namespace {
-
-// Rows written together: a band of a full-screen picture stays in the processor's cache.
-constexpr int32_t kBandRows = 32;
-// The kept picture is mended in tiles of this many rows and columns.
-constexpr int32_t kTileRows = TileChanges::kTileRows;
-constexpr int32_t kTileColumns = TileChanges::kTileColumns;
-// Mending more than this share of the tiles costs more than writing everything.
-constexpr int64_t kMendShareMax = 2;  // one half
-
-}  // namespace
 
 void ItemCache::FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const {
   for (int32_t band = begin; band < end; band += kBandRows) {
@@ -297,13 +302,12 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
     }
     if (!anyDirty) continue;
     // Every item over a dirty tile of the band, in order, within the dirty tiles only.
-    for (const Queued& q : queue_) {
+    for (uint32_t i = bandFirst_[static_cast<size_t>(band)]; i < bandFirst_[static_cast<size_t>(band) + 1]; ++i) {
+      const Queued& q = queue_[bandItems_[i]];
       if (q.bottom < from || q.top >= to) continue;
-      if (!AnyDirtyTile(band, q.left / kTileColumns, q.right / kTileColumns)) continue;
       const Entry& e = entries_[static_cast<size_t>(q.key)];
-      auto r = e.runs.begin();
-      if (q.top < from)
-        r = std::lower_bound(e.runs.begin(), e.runs.end(), from, [](const KeptRun& a, int32_t y) { return a.y < y; });
+      auto r = e.runs.begin() + e.bandStarts[static_cast<size_t>(band - q.top / kTileRows)];
+      while (r != e.runs.end() && r->y < from) ++r;
       for (; r != e.runs.end() && r->y < to; ++r) {
         const int32_t last = r->x + r->n - 1;
         for (int32_t t = r->x / kTileColumns; t <= last / kTileColumns; ++t) {
@@ -322,6 +326,28 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
         const int32_t x0 = t * kTileColumns, x1 = std::min(keptWidth_, (t + 1) * kTileColumns);
         std::memcpy(keptRow + x0, row + x0, static_cast<size_t>(x1 - x0) * 4);
       }
+    }
+  }
+}
+
+void ItemCache::ListItemsByBand(int32_t bands) {
+  bandFirst_.assign(static_cast<size_t>(bands) + 2, 0);
+  // Counted, then placed: two passes over the queue, in queue order.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (uint32_t k = 0; k < queue_.size(); ++k) {
+      const Queued& q = queue_[k];
+      const int32_t last = std::min(q.bottom / kTileRows, bands - 1);
+      for (int32_t band = std::max(q.top, 0) / kTileRows; band <= last; ++band) {
+        if (!AnyDirtyTile(band, q.left / kTileColumns, q.right / kTileColumns)) continue;
+        if (pass == 0)
+          ++bandFirst_[static_cast<size_t>(band) + 2];
+        else
+          bandItems_[bandFirst_[static_cast<size_t>(band) + 1]++] = k;
+      }
+    }
+    if (pass == 0) {
+      for (size_t b = 2; b < bandFirst_.size(); ++b) bandFirst_[b] += bandFirst_[b - 1];
+      bandItems_.resize(bandFirst_.back());
     }
   }
 }
@@ -356,6 +382,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     mend = !tooMany();
   }
   if (mend) {
+    ListItemsByBand(bands);
     // The image still shows last frame's picture but for the tiles drawn over since.
     restoreTouchedOnly_ = pictureInImage_ && touched_.size() == dirty_.size();
     auto work = [&](int, int32_t b, int32_t e) { MendRows(bits, stride, groundPixels, b, e); };

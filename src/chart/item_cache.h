@@ -98,6 +98,8 @@ class ItemCache {
   struct Entry {
     std::vector<int32_t> log;
     std::vector<KeptRun> runs;  // by row, in drawing order within a row
+    // Where each band of tile rows (from the box's top band) starts among the runs.
+    std::vector<uint32_t> bandStarts;
     uint32_t palette[kColours] = {};
     int32_t width = 0, height = 0;
     bool valid = false;
@@ -158,6 +160,11 @@ class ItemCache {
   bool keptValid_ = false;
   std::vector<int32_t> keptKeys_;
   std::vector<Replaced> replaced_;
+  // For a mend: the queued items over dirty tiles of each band of tile rows, in queue order
+  // (band b's are bandItems_[bandFirst_[b] .. bandFirst_[b + 1])).
+  std::vector<uint32_t> bandFirst_;
+  std::vector<uint32_t> bandItems_;
+  void ListItemsByBand(int32_t bands);
   std::vector<KeptRun> replacedRuns_;
   // Beyond this many replaced runs a changed item is mended over its whole box.
   static constexpr size_t kReplacedBudget = size_t{1} << 18;
