@@ -21,7 +21,7 @@ class RowSplitter;
 // Which tiles of an image were written since it was last asked (all, when that is not
 // known), for a caller keeping something made from the image up to date.
 struct TileChanges {
-  static constexpr int32_t kTileColumns = 64;
+  static constexpr int32_t kTileColumns = 32;
   static constexpr int32_t kTileRows = 16;
   bool all = true;
   int32_t tilesPerRow = 0;
