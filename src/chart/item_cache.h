@@ -142,6 +142,7 @@ class ItemCache {
            ((touched_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u);
   }
   void KeptInImage();
+  void ListItemsByBand(int32_t bands);
   void MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin, int32_t end);
   void EndRound();
 
@@ -160,14 +161,13 @@ class ItemCache {
   bool keptValid_ = false;
   std::vector<int32_t> keptKeys_;
   std::vector<Replaced> replaced_;
+  std::vector<KeptRun> replacedRuns_;
+  // Beyond this many replaced runs a changed item is mended over its whole box.
+  static constexpr size_t kReplacedBudget = size_t{1} << 18;
   // For a mend: the queued items over dirty tiles of each band of tile rows, in queue order
   // (band b's are bandItems_[bandFirst_[b] .. bandFirst_[b + 1])).
   std::vector<uint32_t> bandFirst_;
   std::vector<uint32_t> bandItems_;
-  void ListItemsByBand(int32_t bands);
-  std::vector<KeptRun> replacedRuns_;
-  // Beyond this many replaced runs a changed item is mended over its whole box.
-  static constexpr size_t kReplacedBudget = size_t{1} << 18;
   // Tiles to write again: one bit per tile of a band of rows.
   std::vector<uint64_t> dirty_;
   size_t wordsPerBand_ = 0;

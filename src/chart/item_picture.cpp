@@ -1,0 +1,299 @@
+// The picture the items made over a ground, kept from one frame to the next: which tiles
+// to mend (where an item's pixels changed, where something was drawn over the picture
+// since), the mending itself, and which tiles of the image were written, for the display.
+#include <algorithm>
+#include <cstring>
+
+#include "chart/item_cache.h"
+#include "chart/row_split.h"
+
+namespace aismon {
+
+namespace {
+
+constexpr int32_t kTileRows = TileChanges::kTileRows;
+constexpr int32_t kTileColumns = TileChanges::kTileColumns;
+// Mending more than this share of the tiles costs more than writing everything.
+constexpr int64_t kMendShareMax = 2;  // one half
+
+}  // namespace
+
+void ItemCache::Dirty(const Box& b) {
+  if (b.bottom < b.top || b.right < b.left) return;
+  const int32_t lastBand = std::min(b.bottom, keptHeight_ - 1) / kTileRows;
+  const int32_t firstTile = std::max(b.left, 0) / kTileColumns;
+  const int32_t lastTile = std::min(b.right, keptWidth_ - 1) / kTileColumns;
+  for (int32_t band = std::max(b.top, 0) / kTileRows; band <= lastBand; ++band)
+    for (int32_t t = firstTile; t <= lastTile; ++t) {
+      uint64_t& word = dirty_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(t >> 6)];
+      const uint64_t bit = uint64_t{1} << (t & 63);
+      dirtyCount_ += (word & bit) == 0;
+      word |= bit;
+    }
+}
+
+void ItemCache::DirtyDifference(const KeptRun* a, size_t na, const uint32_t* paletteA, const KeptRun* b,
+                                size_t nb, const uint32_t* paletteB) {
+  auto same = [&](const KeptRun& p, const KeptRun& q) {
+    return p.x == q.x && p.n == q.n && paletteA[p.colour] == paletteB[q.colour];
+  };
+  size_t i = 0, j = 0;
+  while (i < na || j < nb) {
+    const int32_t y = std::min<int32_t>(i < na ? a[i].y : INT32_MAX, j < nb ? b[j].y : INT32_MAX);
+    size_t iEnd = i, jEnd = j;
+    while (iEnd < na && a[iEnd].y == y) ++iEnd;
+    while (jEnd < nb && b[jEnd].y == y) ++jEnd;
+    // Runs before and after the first and last that differ set the same pixels, in the
+    // same order: only the pixels under the differing ones can have changed.
+    while (i < iEnd && j < jEnd && same(a[i], b[j])) ++i, ++j;
+    size_t iLast = iEnd, jLast = jEnd;
+    while (iLast > i && jLast > j && same(a[iLast - 1], b[jLast - 1])) --iLast, --jLast;
+    Box row{y, y, INT32_MAX, -1};
+    auto widen = [&row](const KeptRun& r) {
+      row.left = std::min<int32_t>(row.left, r.x);
+      row.right = std::max<int32_t>(row.right, r.x + r.n - 1);
+    };
+    for (; i < iLast; ++i) widen(a[i]);
+    for (; j < jLast; ++j) widen(b[j]);
+    Dirty(row);
+    i = iEnd;
+    j = jEnd;
+  }
+}
+
+void ItemCache::DirtyChanged(const Entry& e) {
+  const bool queued = e.queuedRound == round_;
+  const KeptRun* now = queued ? e.runs.data() : nullptr;
+  const size_t nowCount = queued ? e.runs.size() : 0;
+  if (e.replacedRound == round_) {
+    const Replaced& r = replaced_[e.replacedAt];
+    DirtyDifference(replacedRuns_.data() + r.begin, r.count, r.palette, now, nowCount, e.palette);
+  } else if (e.version == e.keptVersion) {
+    // Not stored again: the same runs, unless it went away.
+    if (!queued) DirtyDifference(e.runs.data(), e.runs.size(), e.palette, nullptr, 0, e.palette);
+  } else {
+    Dirty(e.keptBox);
+    if (queued) Dirty(e.box);
+  }
+}
+
+void ItemCache::Touched(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  if (!pictureInImage_) return;
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, keptWidth_);
+  y1 = std::min(y1, keptHeight_);
+  if (x1 <= x0 || y1 <= y0) return;
+  for (int32_t band = y0 / kTileRows; band <= (y1 - 1) / kTileRows; ++band)
+    for (int32_t t = x0 / kTileColumns; t <= (x1 - 1) / kTileColumns; ++t) {
+      const size_t i = static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(t >> 6);
+      const uint64_t bit = uint64_t{1} << (t & 63);
+      touchedCount_ += (touched_[i] & bit) == 0;
+      touched_[i] |= bit;
+      changed_[i] |= bit;
+    }
+  // Most of it drawn over: the whole picture is copied back, as cheaply as tile by tile.
+  if (touchedCount_ * kMendShareMax > tiles_) TouchedAll();
+}
+
+void ItemCache::KeptInImage() {
+  pictureInImage_ = true;
+  touched_.assign(dirty_.size(), 0);
+  touchedCount_ = 0;
+  if (changed_.size() != dirty_.size()) {
+    changed_.assign(dirty_.size(), 0);
+    changedAll_ = true;
+  }
+}
+
+void ItemCache::TakeChanges(TileChanges& out) {
+  out.all = changedAll_ || !pictureInImage_;
+  out.tilesPerRow = tilesPerRow_;
+  out.wordsPerBand = wordsPerBand_;
+  out.bits.assign(changed_.begin(), changed_.end());
+  std::fill(changed_.begin(), changed_.end(), 0);
+  changedAll_ = false;
+}
+
+bool ItemCache::AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const {
+  firstTile = std::max(firstTile, 0);
+  lastTile = std::min(lastTile, tilesPerRow_ - 1);
+  const uint64_t* words = dirty_.data() + static_cast<size_t>(band) * wordsPerBand_;
+  for (int32_t w = firstTile >> 6; w <= lastTile >> 6; ++w) {
+    uint64_t bits = words[w];
+    if (w == firstTile >> 6) bits &= ~uint64_t{0} << (firstTile & 63);
+    if (w == lastTile >> 6 && (lastTile & 63) != 63) bits &= (uint64_t{1} << ((lastTile & 63) + 1)) - 1;
+    if (bits != 0) return true;
+  }
+  return false;
+}
+
+void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin,
+                         int32_t end) {
+  const ptrdiff_t keptStride = keptWidth_;
+  for (int32_t bandTop = begin - begin % kTileRows; bandTop < end; bandTop += kTileRows) {
+    const int32_t band = bandTop / kTileRows;
+    const int32_t from = std::max(begin, bandTop), to = std::min(end, bandTop + kTileRows);
+    bool anyDirty = false, anyRestored = !restoreTouchedOnly_;
+    for (size_t w = 0; w < wordsPerBand_; ++w) {
+      const size_t i = static_cast<size_t>(band) * wordsPerBand_ + w;
+      anyDirty |= dirty_[i] != 0;
+      anyRestored |= restoreTouchedOnly_ && touched_[i] != 0;
+    }
+    // Clean tiles: the kept picture, where the image no longer shows it. Dirty ones: the
+    // ground, drawn this frame or given.
+    for (int32_t y = from; y < to && (anyDirty || anyRestored); ++y) {
+      uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
+      const uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
+      if (!anyDirty && !restoreTouchedOnly_) {
+        std::memcpy(row, keptRow, static_cast<size_t>(keptWidth_) * 4);
+        continue;
+      }
+      for (int32_t t = 0; t < tilesPerRow_;) {
+        const bool dirty = DirtyTile(band, t);
+        const bool restore = !dirty && RestoreTile(band, t);
+        int32_t u = t + 1;
+        while (u < tilesPerRow_ && DirtyTile(band, u) == dirty && (dirty || RestoreTile(band, u) == restore)) ++u;
+        const int32_t x0 = t * kTileColumns, x1 = std::min(keptWidth_, u * kTileColumns);
+        if (restore)
+          std::memcpy(row + x0, keptRow + x0, static_cast<size_t>(x1 - x0) * 4);
+        else if (dirty && groundPixels != nullptr)
+          std::memcpy(row + x0, groundPixels + static_cast<ptrdiff_t>(y) * keptStride + x0,
+                      static_cast<size_t>(x1 - x0) * 4);
+        t = u;
+      }
+    }
+    if (!anyDirty) continue;
+    // Every item over a dirty tile of the band, in order, within the dirty tiles only.
+    for (uint32_t i = bandFirst_[static_cast<size_t>(band)]; i < bandFirst_[static_cast<size_t>(band) + 1]; ++i) {
+      const Queued& q = queue_[bandItems_[i]];
+      if (q.bottom < from || q.top >= to) continue;
+      const Entry& e = entries_[static_cast<size_t>(q.key)];
+      auto r = e.runs.begin() + e.bandStarts[static_cast<size_t>(band - q.top / kTileRows)];
+      while (r != e.runs.end() && r->y < from) ++r;
+      for (; r != e.runs.end() && r->y < to; ++r) {
+        const int32_t last = r->x + r->n - 1;
+        for (int32_t t = r->x / kTileColumns; t <= last / kTileColumns; ++t) {
+          if (!DirtyTile(band, t)) continue;
+          const int32_t x0 = std::max<int32_t>(r->x, t * kTileColumns), x1 = std::min(last + 1, (t + 1) * kTileColumns);
+          FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + x0, x1 - x0, e.palette[r->colour]);
+        }
+      }
+    }
+    // And what the dirty tiles now show is kept.
+    for (int32_t y = from; y < to; ++y) {
+      const uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
+      uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
+      for (int32_t t = 0; t < tilesPerRow_; ++t) {
+        if (!DirtyTile(band, t)) continue;
+        const int32_t x0 = t * kTileColumns, x1 = std::min(keptWidth_, (t + 1) * kTileColumns);
+        std::memcpy(keptRow + x0, row + x0, static_cast<size_t>(x1 - x0) * 4);
+      }
+    }
+  }
+}
+
+void ItemCache::ListItemsByBand(int32_t bands) {
+  bandFirst_.assign(static_cast<size_t>(bands) + 2, 0);
+  // Counted, then placed: two passes over the queue, in queue order.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (uint32_t k = 0; k < queue_.size(); ++k) {
+      const Queued& q = queue_[k];
+      const int32_t last = std::min(q.bottom / kTileRows, bands - 1);
+      for (int32_t band = std::max(q.top, 0) / kTileRows; band <= last; ++band) {
+        if (!AnyDirtyTile(band, q.left / kTileColumns, q.right / kTileColumns)) continue;
+        if (pass == 0)
+          ++bandFirst_[static_cast<size_t>(band) + 2];
+        else
+          bandItems_[bandFirst_[static_cast<size_t>(band) + 1]++] = k;
+      }
+    }
+    if (pass == 0) {
+      for (size_t b = 2; b < bandFirst_.size(); ++b) bandFirst_[b] += bandFirst_[b - 1];
+      bandItems_.resize(bandFirst_.back());
+    }
+  }
+}
+
+void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width, int32_t height, uint64_t ground,
+                                const uint32_t* groundPixels, RowSplitter* split) {
+  const bool sameGround = keptValid_ && keptGround_ == ground && keptWidth_ == width && keptHeight_ == height;
+  tilesPerRow_ = (width + kTileColumns - 1) / kTileColumns;
+  const int32_t bands = (height + kTileRows - 1) / kTileRows;
+  tiles_ = int64_t{tilesPerRow_} * bands;
+  bool mend = sameGround;
+  if (mend) {
+    wordsPerBand_ = static_cast<size_t>((tilesPerRow_ + 63) / 64);
+    dirty_.assign(wordsPerBand_ * static_cast<size_t>(bands), 0);
+    dirtyCount_ = 0;
+    // Where an item went away or changed, where new ones are, and where two items now
+    // come in another order; stopping once everything is to be written anyway.
+    auto tooMany = [&] { return dirtyCount_ * kMendShareMax > tiles_; };
+    for (size_t k = 0; k < keptKeys_.size() && !tooMany(); ++k)
+      DirtyChanged(entries_[static_cast<size_t>(keptKeys_[k])]);
+    int32_t lastOrder = -1;
+    for (size_t k = 0; k < queue_.size() && !tooMany(); ++k) {
+      const Entry& e = entries_[static_cast<size_t>(queue_[k].key)];
+      if (e.keptVersion == 0) {
+        DirtyDifference(nullptr, 0, e.palette, e.runs.data(), e.runs.size(), e.palette);
+      } else if (e.keptOrder < lastOrder) {
+        Dirty(e.keptBox);
+        Dirty(e.box);
+      }
+      lastOrder = std::max(lastOrder, e.keptOrder);
+    }
+    mend = !tooMany();
+  }
+  if (mend) {
+    ListItemsByBand(bands);
+    // The image still shows last frame's picture but for the tiles drawn over since.
+    restoreTouchedOnly_ = pictureInImage_ && touched_.size() == dirty_.size();
+    auto work = [&](int, int32_t b, int32_t e) { MendRows(bits, stride, groundPixels, b, e); };
+    if (split != nullptr)
+      split->Run(height, work);
+    else
+      work(0, 0, height);
+    rewrittenTiles_ = dirtyCount_;
+    if (!restoreTouchedOnly_ || changed_.size() != dirty_.size())
+      changedAll_ = true;
+    else
+      for (size_t i = 0; i < dirty_.size(); ++i) changed_[i] |= dirty_[i] | touched_[i];  // mended, copied back
+  } else {
+    changedAll_ = true;
+    // Everything written and kept afresh.
+    if (groundPixels != nullptr) CopyPixelRows(bits, stride, groundPixels, width, width, height, split);
+    if (!queue_.empty()) {
+      if (split != nullptr && queuedRuns_ >= 4096) {
+        auto work = [&](int, int32_t b, int32_t e) { FlushRows(bits, stride, b, e); };
+        split->Run(height, work);
+      } else {
+        FlushRows(bits, stride, 0, height);
+      }
+    }
+    keptValid_ = false;
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (kept_.size() != pixels) kept_.assign(pixels, 0);
+    keptWidth_ = width;
+    keptHeight_ = height;
+    CopyPixelRows(kept_.data(), keptWidth_, bits, stride, keptWidth_, keptHeight_, split);
+    keptGround_ = ground;
+    keptValid_ = true;
+    rewrittenTiles_ = tiles_;
+  }
+  for (const int32_t key : keptKeys_) entries_[static_cast<size_t>(key)].keptVersion = 0;
+  keptKeys_.clear();
+  for (const Queued& q : queue_) {
+    Entry& e = entries_[static_cast<size_t>(q.key)];
+    e.keptVersion = e.version;
+    e.keptBox = e.box;
+    e.keptOrder = static_cast<int32_t>(keptKeys_.size());
+    keptKeys_.push_back(q.key);
+  }
+  EndRound();
+  wordsPerBand_ = static_cast<size_t>((tilesPerRow_ + 63) / 64);
+  const size_t words = wordsPerBand_ * static_cast<size_t>(bands);
+  if (dirty_.size() != words) dirty_.assign(words, 0);
+  KeptInImage();
+}
+
+}  // namespace aismon
