@@ -205,7 +205,7 @@ void Canvas::Ellipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     return;
   }
   Begin();
-  Touch(x0 - penWidth_ - 1, y0 - penWidth_ - 1, x1 + penWidth_ + 1, y1 + penWidth_ + 1);
+  TouchAround(x0, y0, x1, y1, penWidth_ + 1);
   painter_->drawEllipse(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1));
 }
 
@@ -227,8 +227,12 @@ void Canvas::TouchPoints(const PixelPoint* pts, int n) {
     y1 = std::max(y1, pts[i].y);
   }
   // Wide pens and their joins reach past the points.
-  const int32_t m = 2 * penWidth_ + 2;
-  Touch(x0 - m, y0 - m, x1 + m + 1, y1 + m + 1);
+  TouchAround(x0, y0, int64_t{x1} + 1, int64_t{y1} + 1, 2 * penWidth_ + 2);
+}
+
+void Canvas::TouchAround(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t margin) {
+  Touch(std::min(x0, x1) - margin, std::min(y0, y1) - margin, std::max(x0, x1) + margin,
+        std::max(y0, y1) + margin);
 }
 
 // Points within the guard: even-odd fill, then the closed one-pixel outline over it.
@@ -358,7 +362,7 @@ void Canvas::Arc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t sx, int
   const int64_t w = int64_t{x1} - x0 - 1, h = int64_t{y1} - y0 - 1;
   const bool near = x0 > -kEllipseLimit && y0 > -kEllipseLimit && x1 < image_.width() + kEllipseLimit &&
                     y1 < image_.height() + kEllipseLimit;
-  Touch(x0 - penWidth_ - 1, y0 - penWidth_ - 1, x1 + penWidth_ + 1, y1 + penWidth_ + 1);
+  TouchAround(x0, y0, x1, y1, penWidth_ + 1);
   if (penWidth_ == 1 && start == 0 && sweep == 360 * 16 && near && w >= 0 && h >= 0 &&
       ThinLine(Target(), Pixel(penColor_), true).Ring(x0, y0, static_cast<double>(w), static_cast<double>(h)))
     return;

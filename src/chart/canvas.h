@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -191,14 +192,19 @@ class Canvas {
   // A shape as words: [operation, words, arguments...]; drawn now, or logged in an item.
   void Emit(const int32_t* words);
   // What is written straight into the image is told to the kept picture of the items.
-  void Touch(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-    if (items_ != nullptr) items_->Touched(x0, y0, x1, y1);
+  // Boxes reaching far outside come in wide and are cut to the image's reach.
+  void Touch(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+    if (items_ == nullptr) return;
+    auto cut = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -1, INT32_MAX)); };
+    items_->Touched(cut(x0), cut(y0), cut(x1), cut(y1));
   }
   void TouchAll() {
     if (items_ != nullptr) items_->TouchedAll();
   }
   void TouchWords(const int32_t* words);
   void TouchPoints(const PixelPoint* pts, int n);
+  // The box x0 .. x1 - 1, y0 .. y1 - 1 (either corner first) and margin pixels round it.
+  void TouchAround(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t margin);
   void Execute(const int32_t* words, const PixelTarget& target);
   void ExecuteLog(const std::vector<int32_t>& log, const PixelTarget& target);
   void DrawKeptLine(const int32_t* words, const PixelTarget& target);

@@ -120,9 +120,10 @@ void Canvas::ExecuteLog(const std::vector<int32_t>& log, const PixelTarget& targ
 
 void Canvas::TouchWords(const int32_t* w) {
   const int32_t* a = w + 2;
+  // Corners taken inclusive: one more on the far side.
   auto box = [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t margin) {
-    Touch(std::min(x0, x1) - margin, std::min(y0, y1) - margin, std::max(x0, x1) + margin + 1,
-          std::max(y0, y1) + margin + 1);
+    TouchAround(std::min(x0, x1), std::min(y0, y1), int64_t{std::max(x0, x1)} + 1, int64_t{std::max(y0, y1)} + 1,
+                margin);
   };
   auto points = [&](const int32_t* xy, int32_t n, int32_t margin) {
     if (n <= 0) return;

@@ -75,7 +75,7 @@ void Canvas::TextOut(int32_t x, int32_t y, std::string_view sjis) {
   if (items_ != nullptr && items_->PictureInImage()) {
     // Glyphs may reach past their advance and their line: a line's height all round.
     const int32_t h = font_->height;
-    Touch(x - h, y - h, x + Advance(sjis, text) + h, y + 2 * h);
+    Touch(int64_t{x} - h, int64_t{y} - h, int64_t{x} + Advance(sjis, text) + h, int64_t{y} + 2 * h);
   }
   if (brushStyle_ == BrushStyle::Solid)
     painter_->fillRect(QRect(x, y, Advance(sjis, text), font_->height), ToQColor(brushColor_));
