@@ -18,6 +18,11 @@ namespace aismon {
 
 class RowSplitter;
 
+// Tile maps: one bit per tile, wordsPerBand 64-bit words for each band of tile rows.
+inline bool TileBit(const std::vector<uint64_t>& bits, size_t wordsPerBand, int32_t band, int32_t tile) {
+  return (bits[static_cast<size_t>(band) * wordsPerBand + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u;
+}
+
 // Which tiles of an image were written since it was last asked (all, when that is not
 // known), for a caller keeping something made from the image up to date.
 struct TileChanges {
@@ -27,9 +32,7 @@ struct TileChanges {
   int32_t tilesPerRow = 0;
   size_t wordsPerBand = 0;
   std::vector<uint64_t> bits;
-  bool Changed(int32_t band, int32_t tile) const {
-    return (bits[static_cast<size_t>(band) * wordsPerBand + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u;
-  }
+  bool Changed(int32_t band, int32_t tile) const { return TileBit(bits, wordsPerBand, band, tile); }
 };
 
 class ItemCache {
@@ -132,14 +135,11 @@ class ItemCache {
                        const uint32_t* paletteB);
   // Marks where a kept item's pixels in the kept picture and now differ.
   void DirtyChanged(const Entry& e);
-  bool DirtyTile(int32_t band, int32_t tile) const {
-    return (dirty_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u;
-  }
+  bool DirtyTile(int32_t band, int32_t tile) const { return TileBit(dirty_, wordsPerBand_, band, tile); }
   bool AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) const;
   // Whether a clean tile must be copied back from the kept picture.
   bool RestoreTile(int32_t band, int32_t tile) const {
-    return !restoreTouchedOnly_ ||
-           ((touched_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(tile >> 6)] >> (tile & 63)) & 1u);
+    return !restoreTouchedOnly_ || TileBit(touched_, wordsPerBand_, band, tile);
   }
   void KeptInImage();
   void ListItemsByBand(int32_t bands);

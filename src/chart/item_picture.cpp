@@ -16,20 +16,29 @@ constexpr int32_t kTileColumns = TileChanges::kTileColumns;
 // Mending more than this share of the tiles costs more than writing everything.
 constexpr int64_t kMendShareMax = 2;  // one half
 
+// Sets the bits of the tiles over pixels x0 .. x1, y0 .. y1 (inclusive, within the image)
+// in one or two maps; returns how many of the first map's were clear.
+int64_t SetTiles(size_t wordsPerBand, int32_t x0, int32_t y0, int32_t x1, int32_t y1, std::vector<uint64_t>& bits,
+                 std::vector<uint64_t>* also = nullptr) {
+  int64_t added = 0;
+  for (int32_t band = y0 / kTileRows; band <= y1 / kTileRows; ++band)
+    for (int32_t t = x0 / kTileColumns; t <= x1 / kTileColumns; ++t) {
+      const size_t i = static_cast<size_t>(band) * wordsPerBand + static_cast<size_t>(t >> 6);
+      const uint64_t bit = uint64_t{1} << (t & 63);
+      added += (bits[i] & bit) == 0;
+      bits[i] |= bit;
+      if (also != nullptr) (*also)[i] |= bit;
+    }
+  return added;
+}
+
 }  // namespace
 
 void ItemCache::Dirty(const Box& b) {
-  if (b.bottom < b.top || b.right < b.left) return;
-  const int32_t lastBand = std::min(b.bottom, keptHeight_ - 1) / kTileRows;
-  const int32_t firstTile = std::max(b.left, 0) / kTileColumns;
-  const int32_t lastTile = std::min(b.right, keptWidth_ - 1) / kTileColumns;
-  for (int32_t band = std::max(b.top, 0) / kTileRows; band <= lastBand; ++band)
-    for (int32_t t = firstTile; t <= lastTile; ++t) {
-      uint64_t& word = dirty_[static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(t >> 6)];
-      const uint64_t bit = uint64_t{1} << (t & 63);
-      dirtyCount_ += (word & bit) == 0;
-      word |= bit;
-    }
+  const int32_t x0 = std::max(b.left, 0), y0 = std::max(b.top, 0);
+  const int32_t x1 = std::min(b.right, keptWidth_ - 1), y1 = std::min(b.bottom, keptHeight_ - 1);
+  if (x1 < x0 || y1 < y0) return;
+  dirtyCount_ += SetTiles(wordsPerBand_, x0, y0, x1, y1, dirty_);
 }
 
 void ItemCache::DirtyDifference(const KeptRun* a, size_t na, const uint32_t* paletteA, const KeptRun* b,
@@ -84,14 +93,7 @@ void ItemCache::Touched(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   x1 = std::min(x1, keptWidth_);
   y1 = std::min(y1, keptHeight_);
   if (x1 <= x0 || y1 <= y0) return;
-  for (int32_t band = y0 / kTileRows; band <= (y1 - 1) / kTileRows; ++band)
-    for (int32_t t = x0 / kTileColumns; t <= (x1 - 1) / kTileColumns; ++t) {
-      const size_t i = static_cast<size_t>(band) * wordsPerBand_ + static_cast<size_t>(t >> 6);
-      const uint64_t bit = uint64_t{1} << (t & 63);
-      touchedCount_ += (touched_[i] & bit) == 0;
-      touched_[i] |= bit;
-      changed_[i] |= bit;
-    }
+  touchedCount_ += SetTiles(wordsPerBand_, x0, y0, x1 - 1, y1 - 1, touched_, &changed_);
   // Most of it drawn over: the whole picture is copied back, as cheaply as tile by tile.
   if (touchedCount_ * kMendShareMax > tiles_) TouchedAll();
 }
