@@ -336,7 +336,8 @@ void Canvas::KeptLine(int32_t key, int32_t x0, int32_t y0, int32_t x1, int32_t y
 void Canvas::SmallDiscs(const PixelPoint* centres, int n, int32_t radius, Rgb colour, uint64_t stamp) {
   if (n <= 0 || !SmallDiscRadius(radius)) return;
   // One set of stamped centres an item: a second goes in whole.
-  if (stamp != 0 && !(itemLogging_ && stampedCentres_ != nullptr)) {
+  // Shared shapes are drawn later, when the centres named may have moved on.
+  if (stamp != 0 && !sharing_ && !(itemLogging_ && stampedCentres_ != nullptr)) {
     stampedCentres_ = centres;
     const int32_t words[] = {kStampedDiscs, 7, Word(Pixel(colour)), radius, n, static_cast<int32_t>(stamp),
                              static_cast<int32_t>(stamp >> 32)};

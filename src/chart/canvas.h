@@ -20,6 +20,7 @@
 #include "chart/item_cache.h"
 #include "chart/line_span_cache.h"
 #include "chart/pixel_target.h"
+#include "chart/shape_words.h"
 #include "chart/span_fill.h"
 #include "chart/view_state.h"
 #include "chart/wide_line.h"
@@ -76,6 +77,13 @@ class Canvas {
   // painting large shapes over each other writes each row out once. Pairs may nest.
   void BeginBatch();
   void EndBatch();
+  // Between these, shapes drawn without the painter are logged and then drawn by this
+  // thread and the row splitter's helper at once, each writing only its own rows (every
+  // row gets the same pixels, in the same order), at EndShared or before anything else
+  // reads or paints the image. Without a splitter, inside a batch or an item, nothing
+  // changes. For a layer of many small shapes drawn afresh: the ships of a moving view.
+  void BeginShared();
+  void EndShared();
 
   // Pen.
   void SetPenColor(Rgb c);
@@ -183,6 +191,7 @@ class Canvas {
   // Writes out what the items and the batch hold; const so that reads can see all that
   // was drawn.
   void SettleBatch() const {
+    if (!sharedShapes_.empty()) const_cast<Canvas*>(this)->DrawShared();
     if (itemLogging_ || lazyGround_ != nullptr || (items_ != nullptr && items_->AnyQueued())) const_cast<Canvas*>(this)->SettleItems();
     if (!batch_.Empty()) ApplyBatch();
   }
@@ -207,7 +216,7 @@ class Canvas {
   void TouchAround(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t margin);
   void Execute(const int32_t* words, const PixelTarget& target);
   void ExecuteLog(const std::vector<int32_t>& log, const PixelTarget& target);
-  void DrawKeptLine(const int32_t* words, const PixelTarget& target);
+  void DrawShared();
   PixelTarget RawTarget();
   void ApplyBatch() const;
   // Whether the pen and brush are ones the direct rasterisers draw exactly as the painter:
@@ -246,11 +255,10 @@ class Canvas {
   // Clipping buffers, kept so that drawing allocates nothing once they have grown.
   PolygonClipper polygonClipper_;
   PolylineClipper polylineClipper_;
-  // Direct rasterisers, with their buffers.
-  SpanFill spanFill_;
-  WideLine wideLine_;
+  // Direct rasterisers, with their buffers, and the helper thread's own.
+  ShapeRasterisers raster_;
+  std::unique_ptr<ShapeRasterisers> helperRaster_;
   std::unique_ptr<LineSpanCache> keptLines_;
-  std::vector<RowSpan> lineSpans_;
   mutable RowBatch batch_;
   std::unique_ptr<ItemCache> items_;
   bool itemOpen_ = false;
@@ -262,10 +270,18 @@ class Canvas {
   int32_t itemKey_ = -1;
   std::vector<int32_t> itemLog_;
   RunRecord itemRecord_;
-  std::vector<RowSpan> discScratch_;
   std::vector<int32_t> shapeWords_;  // a shape of many points being put into words
   const PixelPoint* stampedCentres_ = nullptr;  // the centres of the last stamped discs
   RowSplitter* split_ = nullptr;
+  // Shapes logged for the two threads: each one's words and the rows it can reach.
+  struct SharedShape {
+    size_t at;
+    int32_t top, bottom;  // bottom exclusive, within the image
+  };
+  bool sharing_ = false;
+  std::vector<int32_t> sharedWords_;
+  std::vector<SharedShape> sharedShapes_;
+  std::vector<int32_t> sharedRows_;  // for splitting the rows evenly
   int batchDepth_ = 0;
   // Shift-JIS texts already converted: the same names and labels come back every frame.
   std::unordered_map<std::string, QString, TextHash, std::equal_to<>> textCache_;

@@ -5,10 +5,7 @@
 
 #include "chart/canvas.h"
 #include "chart/canvas_words.h"
-#include "chart/ellipse_fill.h"
 #include "chart/row_split.h"
-#include "chart/small_disc.h"
-#include "chart/thin_line.h"
 
 namespace aismon {
 
@@ -21,7 +18,7 @@ void Canvas::KeepItems(int32_t keys, size_t runBudget) {
 }
 
 bool Canvas::BeginItem(int32_t key) {
-  if (items_ == nullptr || itemOpen_ || batchDepth_ > 0 || key < 0 || key >= items_->Keys()) return false;
+  if (items_ == nullptr || itemOpen_ || batchDepth_ > 0 || sharing_ || key < 0 || key >= items_->Keys()) return false;
   itemOpen_ = true;
   itemLogging_ = true;
   itemKey_ = key;
@@ -111,6 +108,18 @@ void Canvas::Emit(const int32_t* words) {
     itemLog_.insert(itemLog_.end(), words, words + words[1]);
     return;
   }
+  if (sharing_ && batchDepth_ == 0) {
+    ShapeBox b;
+    int64_t top = 0, bottom = Height();
+    if (BoxOfShapeWords(words, nullptr, b)) {
+      top = std::clamp<int64_t>(b.y0, 0, Height());
+      bottom = std::clamp<int64_t>(b.y1, 0, Height());
+    }
+    if (top >= bottom) return;  // all of it above or below the image
+    sharedShapes_.push_back(SharedShape{sharedWords_.size(), static_cast<int32_t>(top), static_cast<int32_t>(bottom)});
+    sharedWords_.insert(sharedWords_.end(), words, words + words[1]);
+    return;
+  }
   Execute(words, Target());
 }
 
@@ -119,114 +128,72 @@ void Canvas::ExecuteLog(const std::vector<int32_t>& log, const PixelTarget& targ
 }
 
 void Canvas::TouchWords(const int32_t* w) {
-  const int32_t* a = w + 2;
-  // Corners taken inclusive: one more on the far side.
-  auto box = [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t margin) {
-    TouchAround(std::min(x0, x1), std::min(y0, y1), int64_t{std::max(x0, x1)} + 1, int64_t{std::max(y0, y1)} + 1,
-                margin);
-  };
-  auto points = [&](const int32_t* xy, int32_t n, int32_t margin) {
-    if (n <= 0) return;
-    int32_t x0 = xy[0], y0 = xy[1], x1 = x0, y1 = y0;
-    for (int32_t i = 1; i < n; ++i) {
-      x0 = std::min(x0, xy[2 * i]);
-      x1 = std::max(x1, xy[2 * i]);
-      y0 = std::min(y0, xy[2 * i + 1]);
-      y1 = std::max(y1, xy[2 * i + 1]);
-    }
-    box(x0, y0, x1, y1, margin);
-  };
-  switch (w[0]) {
-    case kEllipse:
-      box(a[0], a[1], a[0] + a[2], a[1] + a[3], 1);
-      break;
-    case kPolygon:
-      points(a + 5, a[4], 1);
-      break;
-    case kThinPath:
-      points(a + 3, a[2], 1);
-      break;
-    case kThinLine:
-      box(a[1], a[2], a[3], a[4], 1);
-      break;
-    case kWideLine:
-      box(a[2], a[3], a[4], a[5], a[1] + 2);
-      break;
-    case kKeptLine:
-      box(a[3], a[4], a[5], a[6], a[1] + 2);
-      break;
-    case kRect:
-      Touch(a[1], a[2], a[3], a[4]);
-      break;
-    case kDiscs:
-      points(a + 3, a[2], a[1] + 1);
-      break;
-    case kStampedDiscs:
-      points(reinterpret_cast<const int32_t*>(stampedCentres_), a[2], a[1] + 1);
-      break;
-    default:
-      TouchAll();
-      break;
+  ShapeBox b;
+  if (!BoxOfShapeWords(w, stampedCentres_, b)) {
+    TouchAll();
+    return;
   }
+  if (b.x1 > b.x0 && b.y1 > b.y0) Touch(b.x0, b.y0, b.x1, b.y1);
 }
 
 void Canvas::Execute(const int32_t* w, const PixelTarget& t) {
   if (t.record == nullptr && items_ != nullptr && items_->PictureInImage()) TouchWords(w);
-  const int32_t* a = w + 2;
-  switch (w[0]) {
-    case kEllipse: {
-      const uint32_t fill = PixelOf(a[5]);
-      DrawEllipse(t, a[0], a[1], a[2], a[3], a[4] != 0 ? &fill : nullptr, PixelOf(a[6]));
-      break;
-    }
-    case kPolygon:
-      if (a[0] != 0) spanFill_.FillPolygon(t, a + 5, a[4], FillRule::EvenOdd, PixelOf(a[1]));
-      if (a[2] != 0) ThinLine(t, PixelOf(a[3]), true).Path(a + 5, a[4], true);
-      break;
-    case kThinPath:
-      ThinLine(t, PixelOf(a[0]), true).Path(a + 3, a[2], a[1] != 0);
-      break;
-    case kThinLine:
-      ThinLine(t, PixelOf(a[0]), true).Line(a[1], a[2], a[3], a[4]);
-      break;
-    case kWideLine:
-      wideLine_.Draw(t, a[2], a[3], a[4], a[5], a[1], PixelOf(a[0]));
-      break;
-    case kKeptLine:
-      DrawKeptLine(a, t);
-      break;
-    case kRect:
-      for (int32_t y = a[2]; y < a[4]; ++y) t.Put(y, a[1], a[3] - a[1], PixelOf(a[0]));
-      break;
-    case kDiscs:
-      PaintSmallDiscs(t, reinterpret_cast<const PixelPoint*>(a + 3), a[2], a[1], PixelOf(a[0]), discScratch_);
-      break;
-    case kStampedDiscs:
-      PaintSmallDiscs(t, stampedCentres_, a[2], a[1], PixelOf(a[0]), discScratch_);
-      break;
-    default:
-      break;
-  }
+  DrawShapeWords(w, t, raster_, keptLines_.get(), true, stampedCentres_);
 }
 
-void Canvas::DrawKeptLine(const int32_t* a, const PixelTarget& target) {
-  const uint32_t pixel = PixelOf(a[0]);
-  const int32_t key = a[2], x0 = a[3], y0 = a[4], x1 = a[5], y1 = a[6];
-  const LineShape shape{x0, y0, x1, y1, a[1], target.width, target.height};
-  int32_t count = 0;
-  const RowSpan* spans = keptLines_->Find(key, shape, count);
-  if (spans == nullptr) {
-    lineSpans_.clear();
-    wideLine_.Spans(target.width, target.height, x0, y0, x1, y1, a[1], lineSpans_);
-    keptLines_->Store(key, shape, lineSpans_.data(), static_cast<int32_t>(lineSpans_.size()));
-    spans = lineSpans_.data();
-    count = static_cast<int32_t>(lineSpans_.size());
+void Canvas::BeginShared() {
+  if (split_ == nullptr || batchDepth_ > 0 || itemOpen_ || !RowBatch::Fits(image_.width())) return;
+  SettleBatch();
+  if (helperRaster_ == nullptr) helperRaster_ = std::make_unique<ShapeRasterisers>();
+  sharing_ = true;
+}
+
+void Canvas::EndShared() {
+  sharing_ = false;
+  DrawShared();
+}
+
+void Canvas::DrawShared() {
+  if (sharedShapes_.empty()) return;
+  // What was queued before the shapes goes under them.
+  PutGround();
+  if (items_ != nullptr && items_->AnyQueued()) FlushItems();
+  const PixelTarget whole = RawTarget();
+  const int32_t h = whole.height;
+  if (items_ != nullptr && items_->PictureInImage())
+    for (const SharedShape& s : sharedShapes_) TouchWords(sharedWords_.data() + s.at);
+  // Split where half the shapes' rows lie above: ships crowd some parts of a chart.
+  sharedRows_.assign(static_cast<size_t>(h) + 1, 0);
+  int64_t total = 0;
+  for (const SharedShape& s : sharedShapes_) {
+    ++sharedRows_[static_cast<size_t>(s.top)];
+    --sharedRows_[static_cast<size_t>(s.bottom)];
+    total += s.bottom - s.top;
   }
-  if (!target.Direct()) {
-    for (int32_t i = 0; i < count; ++i) target.Put(spans[i].y, spans[i].x, spans[i].n, pixel);
-    return;
+  int32_t at = h / 2;
+  int64_t covering = 0, above = 0;
+  for (int32_t y = 0; y < h; ++y) {
+    covering += sharedRows_[static_cast<size_t>(y)];
+    above += covering;
+    if (2 * above >= total) {
+      at = y + 1;
+      break;
+    }
   }
-  for (int32_t i = 0; i < count; ++i) FillPixels(target.Row(spans[i].y) + spans[i].x, spans[i].n, pixel);
+  auto work = [&](int part, int32_t b, int32_t e) {
+    PixelTarget t = whole;
+    if (b > 0 || e < h) {
+      t.windowed = true;
+      t.firstRow = b;
+      t.endRow = e;
+    }
+    ShapeRasterisers& r = part == 0 ? raster_ : *helperRaster_;
+    for (const SharedShape& s : sharedShapes_)
+      if (s.bottom > b && s.top < e) DrawShapeWords(sharedWords_.data() + s.at, t, r, keptLines_.get(), false, nullptr);
+  };
+  split_->RunAt(h, at, work);
+  sharedWords_.clear();
+  sharedShapes_.clear();
 }
 
 }  // namespace aismon

@@ -108,8 +108,17 @@ struct PixelTarget {
   int32_t height = 0;
   RowBatch* batch = nullptr;
   RunRecord* record = nullptr;
-  // Pixels go straight into the rows.
-  bool Direct() const { return batch == nullptr && record == nullptr; }
+  // Written straight into the rows, but only into rows firstRow .. endRow - 1: one thread's
+  // share of a picture that two draw at once. Every shape still goes through all its rows,
+  // so each row gets exactly the pixels it would get from drawing the whole picture.
+  bool windowed = false;
+  int32_t firstRow = 0, endRow = 0;
+  // Pixels go straight into the rows, each one to be written.
+  bool Direct() const { return batch == nullptr && record == nullptr && !windowed; }
+  // Whether rows y0 .. y1 - 1 are all to be written straight.
+  bool DirectRows(int32_t y0, int32_t y1) const {
+    return batch == nullptr && record == nullptr && (!windowed || (y0 >= firstRow && y1 <= endRow));
+  }
   uint32_t* Row(int32_t y) const { return bits + static_cast<ptrdiff_t>(y) * stride; }
   // n pixels of row y from x on, all inside the image.
   void Put(int32_t y, int32_t x, int32_t n, uint32_t pixel) const {
@@ -117,7 +126,7 @@ struct PixelTarget {
       record->Add(y, x, n, pixel);
     } else if (batch != nullptr) {
       batch->Add(y, x, n, pixel);
-    } else {
+    } else if (!windowed || (y >= firstRow && y < endRow)) {
       FillPixels(Row(y) + x, n, pixel);
     }
   }

@@ -23,7 +23,7 @@ RowSplitter::~RowSplitter() {
   thread_.join();
 }
 
-void RowSplitter::Dispatch(int32_t rows, void* work, Call call) {
+void RowSplitter::Dispatch(int32_t rows, int32_t at, void* work, Call call) {
   if (!helper_ || rows < kMinSplitRows) {
     call(work, 0, 0, rows);
     return;
@@ -37,7 +37,7 @@ void RowSplitter::Dispatch(int32_t rows, void* work, Call call) {
       return;
     }
   }
-  const int32_t half = rows / 2;
+  const int32_t half = at < 1 ? 1 : at >= rows ? rows - 1 : at;
   {
     std::lock_guard<std::mutex> hold(lock_);
     work_ = work;

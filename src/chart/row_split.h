@@ -30,12 +30,17 @@ class RowSplitter {
   // part 1 on the helper, part 0 here; returns when both are done. Small jobs stay here.
   template <typename Work>
   void Run(int32_t rows, Work& work) {
-    Dispatch(rows, &work, [](void* w, int part, int32_t b, int32_t e) { (*static_cast<Work*>(w))(part, b, e); });
+    RunAt(rows, rows / 2, work);
+  }
+  // The same, part 0 taking rows 0 .. at - 1 and part 1 the rest (at within 1 .. rows - 1).
+  template <typename Work>
+  void RunAt(int32_t rows, int32_t at, Work& work) {
+    Dispatch(rows, at, &work, [](void* w, int part, int32_t b, int32_t e) { (*static_cast<Work*>(w))(part, b, e); });
   }
 
  private:
   using Call = void (*)(void*, int, int32_t, int32_t);
-  void Dispatch(int32_t rows, void* work, Call call);
+  void Dispatch(int32_t rows, int32_t at, void* work, Call call);
   void HelperLoop();
 
   bool helper_;

@@ -228,6 +228,9 @@ void StepShips(ShipTable& table, FrameContext& f) {
 void DrawShipLayer(FrameContext& f) {
   Canvas& c = f.canvas;
   if (f.ground != 0) c.BeginItemLayer(f.ground, f.groundPixels);
+  // Drawn afresh, the ships' shapes are shared out between two threads by rows.
+  const bool shared = !f.keepShips;
+  if (shared) c.BeginShared();
   for (int32_t slot = 0; slot < f.table.DynamicCount(); ++slot) {
     // Each ship's shapes are one item: a ship that looks as it did last frame is written
     // from the pixels kept for it.
@@ -235,6 +238,7 @@ void DrawShipLayer(FrameContext& f) {
     DrawShipPass(f, slot);
     if (item) c.EndItem();
   }
+  if (shared) c.EndShared();
   if (f.ground != 0)
     c.EndItemLayer();
   else

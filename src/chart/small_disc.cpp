@@ -54,7 +54,8 @@ bool PaintSmallDisc(const PixelTarget& t, int32_t x, int32_t y, int32_t radius, 
   const DiscSpan* spans = Shape(radius, n);
   if (spans == nullptr) return false;
   const int32_t yy = y - radius;
-  if (t.Direct() && x - radius >= 0 && x + radius <= t.width && yy >= 0 && yy + n <= t.height) {
+  if (t.windowed && (yy + n <= t.firstRow || yy >= t.endRow)) return true;  // another thread's rows
+  if (t.DirectRows(yy, yy + n) && x - radius >= 0 && x + radius <= t.width && yy >= 0 && yy + n <= t.height) {
     // Wholly inside: fixed shapes, unrolled.
     uint32_t* row = t.Row(yy) + x;
     const ptrdiff_t w = t.stride;

@@ -216,7 +216,7 @@ bool ThinLine::StrokeFixed(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int c
       const int32_t yEnd = std::max(ys, y + 1);
       const int32_t xa = static_cast<int32_t>(x >> 16);
       const int32_t xb = static_cast<int32_t>((x + (yEnd - 1 - y) * xinc) >> 16);
-      if (target_.Direct() && y >= 0 && yEnd <= target_.height && std::min(xa, xb) >= 0 &&
+      if (target_.DirectRows(y, yEnd) && y >= 0 && yEnd <= target_.height && std::min(xa, xb) >= 0 &&
           std::max(xa, xb) < target_.width) {
         uint32_t* row = target_.Row(y);
         for (; y < yEnd; ++y, row += target_.stride, x += xinc) row[x >> 16] = pixel_;

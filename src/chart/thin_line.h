@@ -50,7 +50,7 @@ class ThinLine {
     if (static_cast<uint32_t>(x) >= static_cast<uint32_t>(target_.width) ||
         static_cast<uint32_t>(y) >= static_cast<uint32_t>(target_.height))
       return;
-    if (target_.Direct()) {
+    if (target_.DirectRows(y, y + 1)) {
       target_.Row(y)[x] = pixel_;
     } else {
       target_.Put(y, x, 1, pixel_);

@@ -29,7 +29,9 @@ TEST(RowSplitter, CoversEveryRowOnceAndSharesOnlyBigJobs) {
     (r.helper ? withHelper : alone).Run(r.rows, work);
     for (int32_t y = 0; y < r.rows; ++y) EXPECT_EQ(seen[static_cast<size_t>(y)], 1) << r.rows << " row " << y;
     EXPECT_EQ(parts[1], r.shared) << r.rows;
-    if (r.shared) EXPECT_NE(threads[0], threads[1]) << r.rows;
+    if (r.shared) {
+      EXPECT_NE(threads[0], threads[1]) << r.rows;
+    }
   }
 }
 
