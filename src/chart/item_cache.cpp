@@ -8,8 +8,6 @@ namespace aismon {
 
 namespace {
 
-// Rows written together: a band of a full-screen picture stays in the processor's cache.
-constexpr int32_t kBandRows = 32;
 constexpr int32_t kTileRows = TileChanges::kTileRows;
 
 }  // namespace
@@ -112,15 +110,16 @@ void ItemCache::Queue(int32_t key) {
 
 
 void ItemCache::FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const {
-  for (int32_t band = begin; band < end; band += kBandRows) {
-    const int32_t bandEnd = std::min(end, band + kBandRows);
-    for (const Queued& q : queue_) {
-      if (q.bottom < band || q.top >= bandEnd) continue;
+  for (int32_t bandTop = begin - begin % kTileRows; bandTop < end; bandTop += kTileRows) {
+    const int32_t band = bandTop / kTileRows;
+    const int32_t from = std::max(begin, bandTop), to = std::min(end, bandTop + kTileRows);
+    for (uint32_t i = bandFirst_[static_cast<size_t>(band)]; i < bandFirst_[static_cast<size_t>(band) + 1]; ++i) {
+      const Queued& q = queue_[bandItems_[i]];
+      if (q.bottom < from || q.top >= to) continue;
       const Entry& e = entries_[static_cast<size_t>(q.key)];
-      auto r = e.runs.begin();
-      if (q.top < band)
-        r = std::lower_bound(e.runs.begin(), e.runs.end(), band, [](const KeptRun& a, int32_t y) { return a.y < y; });
-      for (; r != e.runs.end() && r->y < bandEnd; ++r)
+      auto r = e.runs.begin() + e.bandStarts[static_cast<size_t>(band - q.top / kTileRows)];
+      while (r != e.runs.end() && r->y < from) ++r;
+      for (; r != e.runs.end() && r->y < to; ++r)
         FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + r->x, r->n, e.palette[r->colour]);
     }
   }
@@ -132,6 +131,7 @@ void ItemCache::Flush(uint32_t* bits, ptrdiff_t stride, int32_t height, RowSplit
     return;
   }
   for (const Queued& q : queue_) Touched(q.left, q.top, q.right + 1, q.bottom + 1);
+  ListItemsByBand((height + kTileRows - 1) / kTileRows, true);
   // A few ships are not worth a hand-over.
   if (split != nullptr && queuedRuns_ >= 4096) {
     auto work = [&](int, int32_t b, int32_t e) { FlushRows(bits, stride, b, e); };

@@ -142,7 +142,9 @@ class ItemCache {
     return !restoreTouchedOnly_ || TileBit(touched_, wordsPerBand_, band, tile);
   }
   void KeptInImage();
-  void ListItemsByBand(int32_t bands);
+  // Lists the queued items over each band of tile rows: all of them, or only those over a
+  // dirty tile of the band.
+  void ListItemsByBand(int32_t bands, bool all);
   void MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin, int32_t end);
   void EndRound();
 
@@ -164,7 +166,7 @@ class ItemCache {
   std::vector<KeptRun> replacedRuns_;
   // Beyond this many replaced runs a changed item is mended over its whole box.
   static constexpr size_t kReplacedBudget = size_t{1} << 18;
-  // For a mend: the queued items over dirty tiles of each band of tile rows, in queue order
+  // For a flush: the queued items over (dirty) tiles of each band of tile rows, in queue order
   // (band b's are bandItems_[bandFirst_[b] .. bandFirst_[b + 1])).
   std::vector<uint32_t> bandFirst_;
   std::vector<uint32_t> bandItems_;

@@ -195,7 +195,7 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
   }
 }
 
-void ItemCache::ListItemsByBand(int32_t bands) {
+void ItemCache::ListItemsByBand(int32_t bands, bool all) {
   bandFirst_.assign(static_cast<size_t>(bands) + 2, 0);
   // Counted, then placed: two passes over the queue, in queue order.
   for (int pass = 0; pass < 2; ++pass) {
@@ -203,7 +203,7 @@ void ItemCache::ListItemsByBand(int32_t bands) {
       const Queued& q = queue_[k];
       const int32_t last = std::min(q.bottom / kTileRows, bands - 1);
       for (int32_t band = std::max(q.top, 0) / kTileRows; band <= last; ++band) {
-        if (!AnyDirtyTile(band, q.left / kTileColumns, q.right / kTileColumns)) continue;
+        if (!all && !AnyDirtyTile(band, q.left / kTileColumns, q.right / kTileColumns)) continue;
         if (pass == 0)
           ++bandFirst_[static_cast<size_t>(band) + 2];
         else
@@ -247,7 +247,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     mend = !tooMany();
   }
   if (mend) {
-    ListItemsByBand(bands);
+    ListItemsByBand(bands, false);
     // The image still shows last frame's picture but for the tiles drawn over since.
     restoreTouchedOnly_ = pictureInImage_ && touched_.size() == dirty_.size();
     auto work = [&](int, int32_t b, int32_t e) { MendRows(bits, stride, groundPixels, b, e); };
@@ -265,6 +265,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     // Everything written and kept afresh.
     if (groundPixels != nullptr) CopyPixelRows(bits, stride, groundPixels, width, width, height, split);
     if (!queue_.empty()) {
+      ListItemsByBand(bands, true);
       if (split != nullptr && queuedRuns_ >= 4096) {
         auto work = [&](int, int32_t b, int32_t e) { FlushRows(bits, stride, b, e); };
         split->Run(height, work);
