@@ -99,6 +99,7 @@ void Canvas::LeaveItem() {
 }
 
 void Canvas::SettleItems() {
+  DrawShared();  // logged before anything queued from here on
   if (itemLogging_) LeaveItem();
   FlushItems();  // puts the ground too
 }
