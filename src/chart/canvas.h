@@ -21,9 +21,7 @@
 #include "chart/line_span_cache.h"
 #include "chart/pixel_target.h"
 #include "chart/shape_words.h"
-#include "chart/span_fill.h"
 #include "chart/view_state.h"
-#include "chart/wide_line.h"
 
 namespace aismon {
 

@@ -143,7 +143,7 @@ void Canvas::Execute(const int32_t* w, const PixelTarget& t) {
 }
 
 void Canvas::BeginShared() {
-  if (split_ == nullptr || batchDepth_ > 0 || itemOpen_ || !RowBatch::Fits(image_.width())) return;
+  if (split_ == nullptr || batchDepth_ > 0 || itemOpen_) return;
   SettleBatch();
   if (helperRaster_ == nullptr) helperRaster_ = std::make_unique<ShapeRasterisers>();
   sharing_ = true;
