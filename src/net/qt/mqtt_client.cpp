@@ -259,7 +259,16 @@ void MqttClient::Tick() {
   }
   if (state_ == MqttState::Connecting && clock_.TickMs() - attemptTick_ >= kConnectTimeoutMs)
     return Fail("接続できません (時間切れ)");
-  Service();  // keeps the connection alive when nothing else wakes it
+  if (!onMessage_) return Service();  // keeps the connection alive when nothing else wakes it
+  // A subscriber must not read here: a message read now would have nowhere to go and be
+  // lost. Only the keep-alive is done; a PINGREQ it queues wakes the owner's sweep.
+  if (mosq_ == nullptr || servicing_) return;
+  errno = 0;
+  const int rc = mosquitto_loop_misc(mosq_);
+  const int savedErrno = errno;
+  if (!pendingFailure_.empty()) return Fail(pendingFailure_);
+  if (rc != MOSQ_ERR_SUCCESS) return Fail(LibraryErrorText(rc, savedErrno));
+  UpdateWriteWatch();
 }
 
 bool MqttClient::Publish(const char* topic, const void* data, int size) {

@@ -43,8 +43,8 @@ class MqttClient {
   // and hands every message to it, from inside Service.
   void SetMessageHook(MessageHook hook) { onMessage_ = std::move(hook); }
   // Runs when a subscriber's socket can be read or written: the owner should sweep soon
-  // and call Service from there (its ticks do so in any case), since servicing hands on
-  // messages. A publisher services itself.
+  // and call Service from there, since servicing hands on messages (its ticks never read,
+  // so its sweeps must come whether or not this ran). A publisher services itself.
   void SetReadyHook(std::function<void()> ready) { ready_ = std::move(ready); }
 
   void Start();
