@@ -182,7 +182,7 @@ PixelTarget Canvas::RawTarget() {
 PixelTarget Canvas::Target() {
   if (!itemLogging_) PutGround();
   // Whatever is drawn now goes over the items drawn before it.
-  if (!itemLogging_ && items_ != nullptr && items_->AnyQueued()) FlushItems();
+  if (!itemLogging_ && ItemsWaiting()) FlushItems();
   return RawTarget();
 }
 

@@ -190,10 +190,14 @@ class Canvas {
   // was drawn.
   void SettleBatch() const {
     if (!sharedShapes_.empty()) const_cast<Canvas*>(this)->DrawShared();
-    if (itemLogging_ || lazyGround_ != nullptr || (items_ != nullptr && items_->AnyQueued())) const_cast<Canvas*>(this)->SettleItems();
+    if (itemLogging_ || lazyGround_ != nullptr || ItemsWaiting()) const_cast<Canvas*>(this)->SettleItems();
     if (!batch_.Empty()) ApplyBatch();
   }
   void SettleItems();
+  // Items ended but not yet written out: queued, or still to be recorded and queued.
+  bool ItemsWaiting() const { return items_ != nullptr && (items_->AnyQueued() || !pendingItems_.empty()); }
+  // Records the ended items' runs (two threads sharing the items), keeps and queues them in turn.
+  void SettlePending();
   // The open item is drawn now, straight into the image, and not kept.
   void LeaveItem();
   // A shape as words: [operation, words, arguments...]; drawn now, or logged in an item.
@@ -267,7 +271,20 @@ class Canvas {
   bool itemLogging_ = false;
   int32_t itemKey_ = -1;
   std::vector<int32_t> itemLog_;
-  RunRecord itemRecord_;
+  // Ended items, in order: those whose shapes changed wait to be recorded, which is done
+  // for many at once on two threads; the rest (and all of them after) wait their turn.
+  struct PendingItem {
+    int32_t key;
+    int32_t log;  // into pendingLogs_; -1: the item holds its runs
+    const PixelPoint* centres;
+    int part;
+    size_t runBegin, runEnd;
+  };
+  std::vector<PendingItem> pendingItems_;
+  std::vector<std::vector<int32_t>> pendingLogs_;  // buffers reused from frame to frame
+  int32_t pendingLogCount_ = 0;
+  std::vector<uint8_t> keyPending_;  // by key
+  RunRecord pendingRuns_[2];         // by thread
   std::vector<int32_t> shapeWords_;  // a shape of many points being put into words
   const PixelPoint* stampedCentres_ = nullptr;  // the centres of the last stamped discs
   RowSplitter* split_ = nullptr;

@@ -15,10 +15,13 @@ void Canvas::KeepItems(int32_t keys, size_t runBudget) {
   SettleItems();  // what is queued is written before its runs go
   itemLayer_ = false;
   items_ = std::make_unique<ItemCache>(keys, runBudget);
+  keyPending_.assign(static_cast<size_t>(items_->Keys()), 0);
 }
 
 bool Canvas::BeginItem(int32_t key) {
   if (items_ == nullptr || itemOpen_ || batchDepth_ > 0 || sharing_ || key < 0 || key >= items_->Keys()) return false;
+  // The same key twice in a frame: the first is written before the second is logged.
+  if (keyPending_[static_cast<size_t>(key)] != 0) FlushItems();
   itemOpen_ = true;
   itemLogging_ = true;
   itemKey_ = key;
@@ -32,22 +35,95 @@ void Canvas::EndItem() {
   itemOpen_ = false;
   if (!itemLogging_) return;  // drawn already
   itemLogging_ = false;
-  const int32_t w = Width(), h = Height();
   // Its runs are about to change while the frame still has them to write.
   if (items_->IsQueued(itemKey_)) FlushItems();
-  if (!items_->Holds(itemKey_, itemLog_, w, h)) {
-    itemRecord_.Clear();
-    PixelTarget record = RawTarget();
-    record.record = &itemRecord_;
-    ExecuteLog(itemLog_, record);
-    if (!items_->Store(itemKey_, itemLog_, itemRecord_.Runs(), w, h)) {
-      // Not kept (too many colours, too large an image): written now, in its place.
-      FlushItems();
-      ExecuteLog(itemLog_, RawTarget());
-      return;
+  PendingItem p{itemKey_, -1, stampedCentres_, 0, 0, 0};
+  if (!items_->Holds(itemKey_, itemLog_, Width(), Height())) {
+    if (static_cast<size_t>(pendingLogCount_) == pendingLogs_.size()) pendingLogs_.emplace_back();
+    p.log = pendingLogCount_++;
+    pendingLogs_[static_cast<size_t>(p.log)].swap(itemLog_);
+  }
+  keyPending_[static_cast<size_t>(itemKey_)] = 1;
+  pendingItems_.push_back(p);
+}
+
+void Canvas::SettlePending() {
+  if (pendingItems_.empty()) return;
+  // Taken first: what is written out below may ask to settle again.
+  std::vector<PendingItem> items;
+  items.swap(pendingItems_);
+  const int32_t w = Width(), h = Height();
+  const PixelTarget whole = RawTarget();
+  if (helperRaster_ == nullptr) helperRaster_ = std::make_unique<ShapeRasterisers>();
+  // In chunks, so that the runs waiting to be kept stay few.
+  constexpr size_t kChunk = 512;
+  for (size_t from = 0; from < items.size(); from += kChunk) {
+    const size_t to = std::min(items.size(), from + kChunk);
+    const int32_t n = static_cast<int32_t>(to - from);
+    // Split where half the words to record lie before.
+    size_t words = 0;
+    for (size_t i = from; i < to; ++i)
+      if (items[i].log >= 0) words += pendingLogs_[static_cast<size_t>(items[i].log)].size();
+    int32_t at = n / 2;
+    size_t before = 0;
+    for (size_t i = from; i < to; ++i) {
+      if (items[i].log >= 0) before += pendingLogs_[static_cast<size_t>(items[i].log)].size();
+      if (2 * before >= words) {
+        at = std::clamp<int32_t>(static_cast<int32_t>(i - from) + 1, 1, std::max(n - 1, 1));
+        break;
+      }
+    }
+    auto record = [&](int part, int32_t b, int32_t e) {
+      RunRecord& runs = pendingRuns_[part];
+      runs.Clear();
+      PixelTarget t = whole;
+      t.record = &runs;
+      ShapeRasterisers& r = part == 0 ? raster_ : *helperRaster_;
+      // Alone, the thread may keep the lines it rasterises for later frames.
+      const bool alone = b == 0 && e == n;
+      for (size_t i = from + static_cast<size_t>(b); i < from + static_cast<size_t>(e); ++i) {
+        PendingItem& p = items[i];
+        if (p.log < 0) continue;
+        runs.Mark();
+        p.part = part;
+        p.runBegin = runs.Runs().size();
+        const std::vector<int32_t>& log = pendingLogs_[static_cast<size_t>(p.log)];
+        for (size_t k = 0; k + 2 <= log.size(); k += static_cast<size_t>(log[k + 1]))
+          DrawShapeWords(log.data() + k, t, r, keptLines_.get(), alone, p.centres);
+        p.runEnd = runs.Runs().size();
+      }
+    };
+    raster_.collectLines = helperRaster_->collectLines = true;
+    if (split_ != nullptr)
+      split_->RunAt(n, at, record);
+    else
+      record(0, 0, n);
+    raster_.collectLines = helperRaster_->collectLines = false;
+    if (keptLines_ != nullptr) {
+      raster_.KeepMissedLines(*keptLines_);
+      helperRaster_->KeepMissedLines(*keptLines_);
+    }
+    for (size_t i = from; i < to; ++i) {
+      const PendingItem& p = items[i];
+      keyPending_[static_cast<size_t>(p.key)] = 0;
+      if (p.log >= 0) {
+        std::vector<int32_t>& log = pendingLogs_[static_cast<size_t>(p.log)];
+        const RecordedRun* runs = pendingRuns_[p.part].Runs().data() + p.runBegin;
+        if (!items_->Store(p.key, log, runs, p.runEnd - p.runBegin, w, h)) {
+          // Not kept (too many colours, too large an image): written now, in its place.
+          FlushItems();
+          stampedCentres_ = p.centres;
+          ExecuteLog(log, RawTarget());
+          continue;
+        }
+      }
+      items_->Queue(p.key);
     }
   }
-  items_->Queue(itemKey_);
+  pendingLogCount_ = 0;
+  // The list's room is kept for the next frame.
+  items.clear();
+  items.swap(pendingItems_);
 }
 
 void Canvas::PutGround() {
@@ -60,6 +136,7 @@ void Canvas::PutGround() {
 }
 
 void Canvas::FlushItems() {
+  SettlePending();
   PutGround();
   if (items_ == nullptr || !items_->AnyQueued()) return;
   // Written before the layer ends: the kept picture of the layer no longer follows.
@@ -85,6 +162,7 @@ void Canvas::EndItemLayer() {
     return;
   }
   itemLayer_ = false;
+  SettlePending();
   const uint32_t* ground = lazyGround_;
   lazyGround_ = nullptr;
   items_->FlushOverGround(reinterpret_cast<uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.width(),
@@ -158,7 +236,7 @@ void Canvas::DrawShared() {
   if (sharedShapes_.empty()) return;
   // What was queued before the shapes goes under them.
   PutGround();
-  if (items_ != nullptr && items_->AnyQueued()) FlushItems();
+  if (ItemsWaiting()) FlushItems();
   const PixelTarget whole = RawTarget();
   const int32_t h = whole.height;
   if (items_ != nullptr && items_->PictureInImage())

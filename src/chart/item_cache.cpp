@@ -1,6 +1,7 @@
 #include "chart/item_cache.h"
 
 #include <algorithm>
+#include <span>
 
 #include "chart/row_split.h"
 
@@ -42,7 +43,7 @@ void ItemCache::SortByRow(std::vector<KeptRun>& runs) {
   runs.swap(sortScratch_);
 }
 
-bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<RecordedRun>& runs, int32_t width,
+bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const RecordedRun* runs, size_t count, int32_t width,
                       int32_t height) {
   Entry& e = entries_[static_cast<size_t>(key)];
   e.valid = false;
@@ -62,9 +63,9 @@ bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const std::vector<
   e.runs.clear();
   // Counted now: the runs the kept picture shows are gone even if none are kept.
   if (++e.version == 0) e.version = 1;
-  if (width > 65535 || height > 65535 || keptRuns_ + runs.size() > runBudget_) return false;
+  if (width > 65535 || height > 65535 || keptRuns_ + count > runBudget_) return false;
   int colours = 0;
-  for (const RecordedRun& r : runs) {
+  for (const RecordedRun& r : std::span(runs, count)) {
     int c = 0;
     while (c < colours && e.palette[c] != r.pixel) ++c;
     if (c == colours) {

@@ -48,7 +48,7 @@ class ItemCache {
   // caller the key's old buffer to reuse). False, keeping nothing, for runs it cannot
   // hold: more than kColours pixel values, or an image of more than 65535 rows or columns.
   static constexpr int kColours = 8;
-  bool Store(int32_t key, std::vector<int32_t>& log, const std::vector<RecordedRun>& runs, int32_t width,
+  bool Store(int32_t key, std::vector<int32_t>& log, const RecordedRun* runs, size_t count, int32_t width,
              int32_t height);
   void Forget(int32_t key);
 

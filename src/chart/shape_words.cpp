@@ -23,8 +23,12 @@ void DrawKeptLine(const int32_t* a, const PixelTarget& target, ShapeRasterisers&
   if (spans == nullptr) {
     r.lineSpans.clear();
     r.wideLine.Spans(target.width, target.height, x0, y0, x1, y1, a[1], r.lineSpans);
-    if (keptLines != nullptr && keepLines)
+    if (keptLines != nullptr && keepLines) {
       keptLines->Store(key, shape, r.lineSpans.data(), static_cast<int32_t>(r.lineSpans.size()));
+    } else if (keptLines != nullptr && r.collectLines && r.lineSpans.size() <= LineSpanCache::kMaxSpans) {
+      r.missedLines.push_back({key, shape, r.missedSpans.size(), r.lineSpans.size()});
+      r.missedSpans.insert(r.missedSpans.end(), r.lineSpans.begin(), r.lineSpans.end());
+    }
     spans = r.lineSpans.data();
     count = static_cast<int32_t>(r.lineSpans.size());
   }
@@ -36,6 +40,13 @@ void DrawKeptLine(const int32_t* a, const PixelTarget& target, ShapeRasterisers&
 }
 
 }  // namespace
+
+void ShapeRasterisers::KeepMissedLines(LineSpanCache& keptLines) {
+  for (const MissedLine& m : missedLines)
+    keptLines.Store(m.key, m.shape, missedSpans.data() + m.at, static_cast<int32_t>(m.count));
+  missedLines.clear();
+  missedSpans.clear();
+}
 
 void DrawShapeWords(const int32_t* w, const PixelTarget& t, ShapeRasterisers& r, LineSpanCache* keptLines,
                     bool keepLines, const PixelPoint* stampedCentres) {

@@ -20,6 +20,17 @@ struct ShapeRasterisers {
   WideLine wideLine;
   std::vector<RowSpan> lineSpans;
   std::vector<RowSpan> discScratch;
+  // With collectLines, lines rasterised while the kept lines could only be read are
+  // gathered here, for the one thread that may write them to keep afterwards.
+  struct MissedLine {
+    int32_t key;
+    LineShape shape;
+    size_t at, count;  // into missedSpans
+  };
+  bool collectLines = false;
+  std::vector<MissedLine> missedLines;
+  std::vector<RowSpan> missedSpans;
+  void KeepMissedLines(LineSpanCache& keptLines);
 };
 
 // Draws the shape in words. Kept lines are looked up in keptLines (which may be null) and,

@@ -12,6 +12,7 @@
 
 #include "chart/canvas.h"
 #include "chart/chart_frame.h"
+#include "chart/row_split.h"
 #include "chart/ship_layer.h"
 #include "common/clock.h"
 #include "input/receive_state.h"
@@ -251,6 +252,61 @@ TEST(KeptDrawing, ItemsSetThePixelsTheirShapesSet) {
       EXPECT_TRUE(itemsCanvas.Image() == plainCanvas.Image());
       EXPECT_TRUE(itemsCanvas.SavedState() == plainCanvas.SavedState());
     }
+  }
+}
+
+// Frames where many items change, recorded on two threads, against the same shapes drawn
+// straight: each item keeps its own runs in its place in the order, the lines kept on the
+// way give the same pixels when looked up later, and an item that cannot be kept is
+// written where it stands.
+TEST(KeptDrawing, ManyChangedItemsRecordedOnTwoThreads) {
+  EnsureGuiApp();
+  constexpr int kItems = 300, kW = 320, kH = 240;
+  RowSplitter helper(true);
+  Canvas kept, plain;
+  kept.KeepItems(kItems);
+  kept.SetRowSplitter(&helper);
+  for (Canvas* c : {&kept, &plain}) {
+    c->KeepLines(kItems);
+    c->Resize(kW, kH);
+  }
+  // frame 0: all new; 1: the lines of a third move, the dots of another third; 2: as 1
+  // (all held); 3: they move again.
+  auto draw = [&](Canvas& c, bool items, int frame) {
+    const int shift = frame == 2 ? 1 : frame;
+    c.SetBrushStyle(BrushStyle::Solid);
+    c.SetBrushColor(Rgb{0, 0, 64});
+    c.FillRect(0, 0, kW, kH);
+    for (int k = 0; k < kItems; ++k) {
+      const bool item = items && c.BeginItem(k);
+      const int x = k * 37 % 300, y = k * 53 % 220;
+      const int line = k % 3 == 0 ? shift : 0, dots = k % 3 == 1 ? shift : 0;
+      c.SetPenWidth(3);
+      c.SetPenColor(Rgb{static_cast<uint8_t>(k), 255, 0});
+      c.KeptLine(k, x, y, x + 25, y + 12 + line);
+      c.SetPenWidth(1);
+      const PixelPoint centres[3] = {{x + dots, y}, {x + 3, y + 2 + dots}, {x + 6, y + 4}};
+      c.SmallDiscs(centres, 3, 2, Rgb{255, 255, static_cast<uint8_t>(k)});
+      c.SetBrushColor(Rgb{200, static_cast<uint8_t>(k), 0});
+      c.Ellipse(x - 4, y - 4 + dots, x + 5, y + 5);
+      if (k == 150)  // more colours than an item keeps
+        for (int n = 0; n < 9; ++n) {
+          c.SetBrushColor(Rgb{static_cast<uint8_t>(25 * n), 0, 100});
+          c.FillRect(x + 2 * n, y, x + 2 * n + 3, y + 20);
+        }
+      if (item) c.EndItem();
+    }
+    c.FlushItems();
+  };
+  for (int frame = 0; frame < 4; ++frame) {
+    SCOPED_TRACE(frame);
+    draw(kept, true, frame);
+    draw(plain, false, frame);
+    const QImage& a = kept.Image();
+    const QImage& b = plain.Image();
+    int differing = 0;
+    for (int y = 0; y < kH; ++y) differing += std::memcmp(a.constScanLine(y), b.constScanLine(y), kW * 4) != 0;
+    EXPECT_EQ(differing, 0);
   }
 }
 
