@@ -277,14 +277,15 @@ class Canvas {
     int32_t key;
     int32_t log;  // into pendingLogs_; -1: the item holds its runs
     const PixelPoint* centres;
-    int part;
-    size_t runBegin, runEnd;
+    int part;         // the thread that recorded it
+    size_t prepared;  // its runs in that thread's preparedRuns_
   };
   std::vector<PendingItem> pendingItems_;
   std::vector<std::vector<int32_t>> pendingLogs_;  // buffers reused from frame to frame
   int32_t pendingLogCount_ = 0;
   std::vector<uint8_t> keyPending_;  // by key
   RunRecord pendingRuns_[2];         // by thread
+  ItemCache::Prepared preparedRuns_[2];
   std::vector<int32_t> shapeWords_;  // a shape of many points being put into words
   const PixelPoint* stampedCentres_ = nullptr;  // the centres of the last stamped discs
   RowSplitter* split_ = nullptr;

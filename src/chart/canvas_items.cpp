@@ -37,7 +37,7 @@ void Canvas::EndItem() {
   itemLogging_ = false;
   // Its runs are about to change while the frame still has them to write.
   if (items_->IsQueued(itemKey_)) FlushItems();
-  PendingItem p{itemKey_, -1, stampedCentres_, 0, 0, 0};
+  PendingItem p{itemKey_, -1, stampedCentres_, 0, 0};
   if (!items_->Holds(itemKey_, itemLog_, Width(), Height())) {
     if (static_cast<size_t>(pendingLogCount_) == pendingLogs_.size()) pendingLogs_.emplace_back();
     p.log = pendingLogCount_++;
@@ -75,7 +75,8 @@ void Canvas::SettlePending() {
     }
     auto record = [&](int part, int32_t b, int32_t e) {
       RunRecord& runs = pendingRuns_[part];
-      runs.Clear();
+      ItemCache::Prepared& prepared = preparedRuns_[part];
+      prepared.Clear();
       PixelTarget t = whole;
       t.record = &runs;
       ShapeRasterisers& r = part == 0 ? raster_ : *helperRaster_;
@@ -84,13 +85,12 @@ void Canvas::SettlePending() {
       for (size_t i = from + static_cast<size_t>(b); i < from + static_cast<size_t>(e); ++i) {
         PendingItem& p = items[i];
         if (p.log < 0) continue;
-        runs.Mark();
-        p.part = part;
-        p.runBegin = runs.Runs().size();
+        runs.Clear();
         const std::vector<int32_t>& log = pendingLogs_[static_cast<size_t>(p.log)];
         for (size_t k = 0; k + 2 <= log.size(); k += static_cast<size_t>(log[k + 1]))
           DrawShapeWords(log.data() + k, t, r, keptLines_.get(), alone, p.centres);
-        p.runEnd = runs.Runs().size();
+        p.part = part;
+        p.prepared = prepared.Add(runs.Runs().data(), runs.Runs().size());
       }
     };
     raster_.collectLines = helperRaster_->collectLines = true;
@@ -108,8 +108,7 @@ void Canvas::SettlePending() {
       keyPending_[static_cast<size_t>(p.key)] = 0;
       if (p.log >= 0) {
         std::vector<int32_t>& log = pendingLogs_[static_cast<size_t>(p.log)];
-        const RecordedRun* runs = pendingRuns_[p.part].Runs().data() + p.runBegin;
-        if (!items_->Store(p.key, log, runs, p.runEnd - p.runBegin, w, h)) {
+        if (!items_->StorePrepared(p.key, log, preparedRuns_[p.part], p.prepared, w, h)) {
           // Not kept (too many colours, too large an image): written now, in its place.
           FlushItems();
           stampedCentres_ = p.centres;

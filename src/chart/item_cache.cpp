@@ -23,28 +23,83 @@ bool ItemCache::Holds(int32_t key, const std::vector<int32_t>& log, int32_t widt
   return e.valid && e.width == width && e.height == height && e.log == log;
 }
 
-// By row, keeping the drawing order within each row: that is all the pixels depend on.
-// Counted into place (an item spans a few hundred rows at most), in buffers kept.
-void ItemCache::SortByRow(std::vector<KeptRun>& runs) {
-  if (runs.size() < 2) return;
-  uint16_t top = runs.front().y, bottom = top;
-  bool sorted = true;
-  for (size_t i = 1; i < runs.size(); ++i) {
-    top = std::min(top, runs[i].y);
-    bottom = std::max(bottom, runs[i].y);
-    sorted = sorted && runs[i - 1].y <= runs[i].y;
+void ItemCache::Prepared::Clear() {
+  items_.clear();
+  runs_.clear();
+  bandStarts_.clear();
+}
+
+size_t ItemCache::Prepared::Add(const RecordedRun* runs, size_t count) {
+  Item it;
+  it.recorded = count;
+  it.at = runs_.size();
+  it.bandsAt = bandStarts_.size();
+  int colours = 0;
+  for (const RecordedRun& r : std::span(runs, count)) {
+    int c = 0;
+    while (c < colours && it.palette[c] != r.pixel) ++c;
+    if (c == colours) {
+      if (colours == kColours) {
+        it.fits = false;
+        break;
+      }
+      it.palette[colours++] = r.pixel;
+    }
+    runs_.push_back(KeptRun{static_cast<uint16_t>(r.y), static_cast<uint16_t>(r.x), static_cast<uint16_t>(r.n),
+                            static_cast<uint16_t>(c)});
   }
-  if (sorted) return;
-  rowStarts_.assign(static_cast<size_t>(bottom - top) + 2, 0);
-  for (const KeptRun& r : runs) ++rowStarts_[static_cast<size_t>(r.y - top) + 1];
-  for (size_t i = 1; i < rowStarts_.size(); ++i) rowStarts_[i] += rowStarts_[i - 1];
-  sortScratch_.resize(runs.size());
-  for (const KeptRun& r : runs) sortScratch_[rowStarts_[static_cast<size_t>(r.y - top)]++] = r;
-  runs.swap(sortScratch_);
+  if (!it.fits) {
+    runs_.resize(it.at);
+    items_.push_back(it);
+    return items_.size() - 1;
+  }
+  it.count = runs_.size() - it.at;
+  KeptRun* const first = runs_.data() + it.at;
+  KeptRun* const last = first + it.count;
+  // By row, keeping the drawing order within each row: that is all the pixels depend on.
+  // Counted into place (an item spans a few hundred rows at most), in buffers kept.
+  if (it.count >= 2) {
+    uint16_t top = first->y, bottom = top;
+    bool sorted = true;
+    for (const KeptRun* r = first + 1; r != last; ++r) {
+      top = std::min(top, r->y);
+      bottom = std::max(bottom, r->y);
+      sorted = sorted && r[-1].y <= r->y;
+    }
+    if (!sorted) {
+      rowStarts_.assign(static_cast<size_t>(bottom - top) + 2, 0);
+      for (const KeptRun* r = first; r != last; ++r) ++rowStarts_[static_cast<size_t>(r->y - top) + 1];
+      for (size_t i = 1; i < rowStarts_.size(); ++i) rowStarts_[i] += rowStarts_[i - 1];
+      scratch_.resize(it.count);
+      for (const KeptRun* r = first; r != last; ++r) scratch_[rowStarts_[static_cast<size_t>(r->y - top)]++] = *r;
+      std::copy(scratch_.begin(), scratch_.end(), first);
+    }
+  }
+  if (it.count > 0) {
+    it.box = Box{first->y, last[-1].y, first->x, first->x + first->n - 1};
+    for (const KeptRun* r = first; r != last; ++r) {
+      it.box.left = std::min<int32_t>(it.box.left, r->x);
+      it.box.right = std::max<int32_t>(it.box.right, r->x + r->n - 1);
+    }
+    const int32_t firstBand = it.box.top / kTileRows;
+    for (uint32_t i = 0; i < it.count; ++i)
+      while (firstBand + static_cast<int32_t>(bandStarts_.size() - it.bandsAt) <= first[i].y / kTileRows)
+        bandStarts_.push_back(i);
+  }
+  it.bands = bandStarts_.size() - it.bandsAt;
+  items_.push_back(it);
+  return items_.size() - 1;
 }
 
 bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const RecordedRun* runs, size_t count, int32_t width,
                       int32_t height) {
+  prepared_.Clear();
+  const size_t item = prepared_.Add(runs, count);
+  return StorePrepared(key, log, prepared_, item, width, height);
+}
+
+bool ItemCache::StorePrepared(int32_t key, std::vector<int32_t>& log, const Prepared& prepared, size_t item,
+                              int32_t width, int32_t height) {
   Entry& e = entries_[static_cast<size_t>(key)];
   e.valid = false;
   // The runs the kept picture shows are wanted once more, to find what changed.
@@ -63,39 +118,19 @@ bool ItemCache::Store(int32_t key, std::vector<int32_t>& log, const RecordedRun*
   e.runs.clear();
   // Counted now: the runs the kept picture shows are gone even if none are kept.
   if (++e.version == 0) e.version = 1;
-  if (width > 65535 || height > 65535 || keptRuns_ + count > runBudget_) return false;
-  int colours = 0;
-  for (const RecordedRun& r : std::span(runs, count)) {
-    int c = 0;
-    while (c < colours && e.palette[c] != r.pixel) ++c;
-    if (c == colours) {
-      if (colours == kColours) {
-        e.runs.clear();
-        return false;
-      }
-      e.palette[colours++] = r.pixel;
-    }
-    e.runs.push_back(KeptRun{static_cast<uint16_t>(r.y), static_cast<uint16_t>(r.x), static_cast<uint16_t>(r.n),
-                             static_cast<uint16_t>(c)});
-  }
+  const Prepared::Item& it = prepared.items_[item];
+  if (width > 65535 || height > 65535 || keptRuns_ + it.recorded > runBudget_ || !it.fits) return false;
+  const auto runs = prepared.runs_.begin() + static_cast<ptrdiff_t>(it.at);
+  e.runs.assign(runs, runs + static_cast<ptrdiff_t>(it.count));
+  std::copy(std::begin(it.palette), std::end(it.palette), std::begin(e.palette));
   keptRuns_ += e.runs.size();
   e.log.swap(log);
-  SortByRow(e.runs);
   e.width = width;
   e.height = height;
   e.valid = true;
-  e.box = Box{};
-  e.bandStarts.clear();
-  if (!e.runs.empty()) {
-    e.box = Box{e.runs.front().y, e.runs.back().y, e.runs.front().x, e.runs.front().x + e.runs.front().n - 1};
-    for (const KeptRun& r : e.runs) {
-      e.box.left = std::min<int32_t>(e.box.left, r.x);
-      e.box.right = std::max<int32_t>(e.box.right, r.x + r.n - 1);
-    }
-    const int32_t firstBand = e.box.top / kTileRows;
-    for (uint32_t i = 0; i < e.runs.size(); ++i)
-      while (firstBand + static_cast<int32_t>(e.bandStarts.size()) <= e.runs[i].y / kTileRows) e.bandStarts.push_back(i);
-  }
+  e.box = it.box;
+  const auto bands = prepared.bandStarts_.begin() + static_cast<ptrdiff_t>(it.bandsAt);
+  e.bandStarts.assign(bands, bands + static_cast<ptrdiff_t>(it.bands));
   return true;
 }
 

@@ -36,10 +36,45 @@ struct TileChanges {
 };
 
 class ItemCache {
+  struct Box {
+    int32_t top = 0, bottom = -1, left = 0, right = -1;  // inclusive; empty when bottom < top
+  };
+  // A run as kept: a thousand ships keep hundreds each, and all are read every frame.
+  struct KeptRun {
+    uint16_t y, x, n, colour;  // colour: index into the entry's palette
+  };
+
  public:
   // Runs kept in all (8 bytes each): beyond it an item is not kept but written at once.
   static constexpr size_t kRunBudget = size_t{12} << 20;
+  static constexpr int kColours = 8;
   explicit ItemCache(int32_t keys, size_t runBudget = kRunBudget);
+
+  // Items' recorded runs put into the form they are kept in (palette, rows in order, box,
+  // bands), apart from any cache, so that a thread of its own can do it for many items;
+  // StorePrepared then keeps one of them.
+  class Prepared {
+   public:
+    void Clear();
+    // Adds an item's runs; returns its number.
+    size_t Add(const RecordedRun* runs, size_t count);
+
+   private:
+    friend class ItemCache;
+    struct Item {
+      size_t recorded = 0;        // runs as recorded
+      size_t at = 0, count = 0;   // into runs_
+      size_t bandsAt = 0, bands = 0;
+      uint32_t palette[kColours] = {};
+      Box box;
+      bool fits = true;  // false: more than kColours pixel values
+    };
+    std::vector<Item> items_;
+    std::vector<KeptRun> runs_;
+    std::vector<uint32_t> bandStarts_;
+    std::vector<uint32_t> rowStarts_;  // for sorting by row
+    std::vector<KeptRun> scratch_;
+  };
 
   int32_t Keys() const { return static_cast<int32_t>(entries_.size()); }
   // Whether key keeps runs drawn from exactly this log on an image of this size.
@@ -47,9 +82,11 @@ class ItemCache {
   // Keeps the log and the runs drawn from it under key (the log is taken, leaving the
   // caller the key's old buffer to reuse). False, keeping nothing, for runs it cannot
   // hold: more than kColours pixel values, or an image of more than 65535 rows or columns.
-  static constexpr int kColours = 8;
   bool Store(int32_t key, std::vector<int32_t>& log, const RecordedRun* runs, size_t count, int32_t width,
              int32_t height);
+  // The same with runs prepared already (item of prepared).
+  bool StorePrepared(int32_t key, std::vector<int32_t>& log, const Prepared& prepared, size_t item, int32_t width,
+                     int32_t height);
   void Forget(int32_t key);
 
   // Queues key's runs to be written; a key already queued must be flushed first.
@@ -91,13 +128,6 @@ class ItemCache {
   int64_t Tiles() const { return tiles_; }
 
  private:
-  struct Box {
-    int32_t top = 0, bottom = -1, left = 0, right = -1;  // inclusive; empty when bottom < top
-  };
-  // A run as kept: a thousand ships keep hundreds each, and all are read every frame.
-  struct KeptRun {
-    uint16_t y, x, n, colour;  // colour: index into the entry's palette
-  };
   struct Entry {
     std::vector<int32_t> log;
     std::vector<KeptRun> runs;  // by row, in drawing order within a row
@@ -128,7 +158,6 @@ class ItemCache {
     int32_t left, right;  // inclusive
   };
   void FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const;
-  void SortByRow(std::vector<KeptRun>& runs);
   void Dirty(const Box& b);
   // Marks the tiles where two items' runs (each by row) set different pixels.
   void DirtyDifference(const KeptRun* a, size_t na, const uint32_t* paletteA, const KeptRun* b, size_t nb,
@@ -152,8 +181,7 @@ class ItemCache {
   std::vector<Queued> queue_;
   size_t queuedRuns_ = 0;
   size_t keptRuns_ = 0;
-  std::vector<uint32_t> rowStarts_;     // for sorting by row
-  std::vector<KeptRun> sortScratch_;
+  Prepared prepared_;  // for Store
   size_t runBudget_;
   uint32_t round_ = 1;
   // The picture the items made over the last ground, with the keys in it.

@@ -78,15 +78,10 @@ struct RecordedRun {
 };
 class RunRecord {
  public:
-  void Clear() {
-    runs_.clear();
-    joinFrom_ = 0;
-  }
-  // Runs added from here on never join one added before: another item's begin.
-  void Mark() { joinFrom_ = runs_.size(); }
+  void Clear() { runs_.clear(); }
   // A run that continues the last one in the same row and colour joins it.
   void Add(int32_t y, int32_t x, int32_t n, uint32_t pixel) {
-    if (runs_.size() > joinFrom_) {
+    if (!runs_.empty()) {
       RecordedRun& last = runs_.back();
       if (last.y == y && last.pixel == pixel && x <= last.x + last.n && x + n >= last.x) {
         const int32_t from = x < last.x ? x : last.x;
@@ -102,7 +97,6 @@ class RunRecord {
 
  private:
   std::vector<RecordedRun> runs_;
-  size_t joinFrom_ = 0;
 };
 
 // The image being drawn on: width x height pixels, row y at bits + y * stride; runs go to
