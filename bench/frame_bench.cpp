@@ -169,7 +169,7 @@ void FillScene(ShipTable& table, int ships, double centerLat, double centerLon, 
 int Usage(const char* message, const char* arg) {
   std::fprintf(stderr,
                "aismon-bench frame: %s: %s\nusage: aismon-bench frame [--size WxH] [--ships N] [--home DIR] [--frames N] "
-               "[--center LAT,LON] [--mpp M] [--dump FILE.png] [--reports-per-s R] [--wake-step S] [--fresh]\n",
+               "[--center LAT,LON] [--mpp M] [--dump FILE.png] [--reports-per-s R] [--wake-step S] [--fresh] [--pan PX]\n",
                message, arg);
   return 2;
 }
@@ -184,6 +184,7 @@ int RunFrameBench(int argc, char** argv) {
   double reportsPerSecond = -1;  // -1: every ship once in ten seconds
   double wakeStepSeconds = 5;    // the control panel's default
   bool fresh = false;            // nothing kept from frame to frame: what a moving view costs
+  int pan = 0;                   // display pixels the view moves east or west each frame, as when dragged
   for (int i = 0; i < argc; ++i) {
     const char* a = argv[i];
     if (std::strcmp(a, "--fresh") == 0) {
@@ -215,6 +216,9 @@ int RunFrameBench(int argc, char** argv) {
     } else if (std::strcmp(a, "--reports-per-s") == 0) {
       reportsPerSecond = std::atof(v);
       if (!(reportsPerSecond >= 0 && reportsPerSecond <= 100000)) return Usage("bad --reports-per-s (0 to 100000)", v);
+    } else if (std::strcmp(a, "--pan") == 0) {
+      pan = std::atoi(v);
+      if (pan < 0 || pan > 1000) return Usage("bad --pan (0 to 1000 pixels a frame)", v);
     } else if (std::strcmp(a, "--wake-step") == 0) {
       wakeStepSeconds = std::atof(v);
       if (!(wakeStepSeconds >= 0 && wakeStepSeconds <= 3600)) return Usage("bad --wake-step (0 to 3600 s, 0 never)", v);
@@ -314,6 +318,11 @@ int RunFrameBench(int argc, char** argv) {
   for (int i = 0; i < kWarmUpFrames + frames; ++i) {
     clock.Advance(kFrameTickMs);
     arrive();
+    if (pan > 0) {
+      // Twenty frames one way, twenty back: the ships stay in view.
+      const double step = pan * metersPerPixel / 1852 / 60 / std::cos(centerLat * 3.141592653589793 / 180);
+      view.centerLon += (i / 20) % 2 == 0 ? step : -step;
+    }
     const double t0 = NowMs();
     frame.Paint(width, height, in, out);
     const double t1 = NowMs();
@@ -344,6 +353,7 @@ int RunFrameBench(int argc, char** argv) {
   std::printf("frame %dx%d ships %d frames %d center %.4f,%.4f mpp %g reports_per_s %g wake_step_s %g%s\n", width,
               height, ships, frames, centerLat, centerLon, metersPerPixel, reportsPerSecond, wakeStepSeconds,
               fresh ? " fresh" : "");
+  if (pan > 0) std::printf("pan_px_per_frame %d\n", pan);
   for (int l = 0; l < kFrameLayerCount; ++l)
     std::printf("layer %-12s median_ms %.3f\n", FrameLayerName(static_cast<FrameLayer>(l)), Median(layers[static_cast<size_t>(l)]));
   std::vector<double> sorted = total;

@@ -146,6 +146,7 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   FrameContext f{canvas_, view_, table_, counters_, in, clock_, screenPositions_.get()};
   f.viewGeneration = viewGeneration_;
   f.wakeDots = keepDrawn_ ? &wakeDots_ : nullptr;
+  f.split = &splitter_;
   watch.Lap(FrameLayer::ViewUpdate);
 
   const ChartImage* chart = catalog_ != nullptr ? catalog_->Load() : nullptr;
@@ -213,7 +214,6 @@ void ChartFrame::Paint(int32_t paintWidth, int32_t paintHeight, const FrameInput
   }
   f.ground = still ? groundNumber_ : 0;
   f.keepShips = still;
-  if (!still) f.wakeDots = nullptr;
   f.groundPixels = groundKept ? groundPicture_.Pixels() : nullptr;
   watch.Lap(FrameLayer::RangeRings);
   if (betweenLayers_) betweenLayers_();

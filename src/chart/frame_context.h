@@ -123,6 +123,8 @@ struct FrameContext {
   // (may be null: every wake is projected).
   uint32_t viewGeneration = 0;
   WakeDotCache* wakeDots = nullptr;
+  // A second thread for work that splits by slots or rows (may be null).
+  RowSplitter* split = nullptr;
   // Names the picture under the ships: the same number, the same pixels (0: unknown).
   uint64_t ground = 0;
   // Whether each ship's drawing is kept for the next frame (an item of the canvas).

@@ -1,11 +1,13 @@
 #include "chart/ship_layer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <climits>
 #include <cstdint>
 
 #include "watch/traffic_watch.h"
 #include "shipdb/received_position.h"
+#include "chart/row_split.h"
 #include "chart/small_disc.h"
 #include "chart/wake_dot_cache.h"
 
@@ -221,12 +223,48 @@ Rgb TypeColor(int16_t type) {
   return c;
 }
 
+namespace {
+
+// Projects every other station's wake that is not kept already, on two threads sharing the
+// slots, into the kept dots, where drawing the ship then finds it: after a wake step, or
+// while the view moves, this is fifty points for each of thousands of ships. Only reads
+// the table; each thread keeps dots of its own slots only.
+void ProjectWakesAhead(FrameContext& f) {
+  WakeDotCache* kept = f.wakeDots;
+  if (kept == nullptr || f.split == nullptr || !f.in.options.dispWake || kOtherWakePoints > kept->DotsPerSlot()) return;
+  const int32_t n = std::min(f.table.DynamicCount(), kept->Slots());
+  const DbDynamic* entries = f.table.DynamicEntries();
+  const WakeRing* rings = f.table.WakeRings();
+  const int head = WakeHead(f.table);
+  const uint64_t firstStamp = kept->ReserveStamps();
+  auto work = [&](int, int32_t begin, int32_t end) {
+    PixelPoint projected[kOtherWakePoints];
+    for (int32_t slot = std::max(begin, 1); slot < end; ++slot) {
+      const DbDynamic& e = entries[slot];
+      const WakeRing& ring = rings[slot];
+      if (e.Age > kShipLostAgeMs || !HasReceivedPosition(e) || !Drawable(e) || !OwnsRing(f.table, slot, e) ||
+          ring.LastPut() != head)
+        continue;
+      const WakeDotKey key{f.viewGeneration, head, ring.Edits(), ring.OwnerMMSI, kOtherWakePoints};
+      int count = 0;
+      uint64_t stamp = 0;
+      if (kept->Find(slot, key, count, stamp) != nullptr) continue;
+      const int made = ProjectWake(f, ring, kOtherWakePoints, projected);
+      kept->StoreStamped(slot, key, projected, made, firstStamp + static_cast<uint64_t>(slot));
+    }
+  };
+  f.split->Run(n, work);
+}
+
+}  // namespace
+
 void StepShips(ShipTable& table, FrameContext& f) {
   for (int32_t slot = 0; slot < table.DynamicCount(); ++slot) StepShip(table, f, slot);
 }
 
 void DrawShipLayer(FrameContext& f) {
   Canvas& c = f.canvas;
+  ProjectWakesAhead(f);
   if (f.ground != 0) c.BeginItemLayer(f.ground, f.groundPixels);
   // Drawn afresh, the ships' shapes are shared out between two threads by rows.
   const bool shared = !f.keepShips;

@@ -25,15 +25,27 @@ const PixelPoint* WakeDotCache::Find(int32_t slot, const WakeDotKey& key, int& c
 
 uint64_t WakeDotCache::Store(int32_t slot, const WakeDotKey& key, const PixelPoint* dots, int count) {
   if (slot < 0 || slot >= slots_) return 0;
+  StoreStamped(slot, key, dots, count, nextStamp_++);
+  return counts_[slot] < 0 ? 0 : stamps_[slot];
+}
+
+uint64_t WakeDotCache::ReserveStamps() {
+  const uint64_t first = nextStamp_;
+  nextStamp_ += static_cast<uint64_t>(slots_);
+  return first;
+}
+
+void WakeDotCache::StoreStamped(int32_t slot, const WakeDotKey& key, const PixelPoint* dots, int count,
+                                uint64_t stamp) {
+  if (slot < 0 || slot >= slots_) return;
   if (count < 0 || count > dotsPerSlot_) {
     counts_[slot] = -1;
-    return 0;
+    return;
   }
   keys_[slot] = key;
   counts_[slot] = count;
   std::copy_n(dots, count, dots_.get() + static_cast<size_t>(slot) * static_cast<size_t>(dotsPerSlot_));
-  stamps_[slot] = nextStamp_++;
-  return stamps_[slot];
+  stamps_[slot] = stamp;
 }
 
 void WakeDotCache::Forget(int32_t slot) {

@@ -34,6 +34,10 @@ class WakeDotCache {
   // Keeps count dots (at most DotsPerSlot) for slot under key; returns their stamp, or 0
   // when they could not be kept.
   uint64_t Store(int32_t slot, const WakeDotKey& key, const PixelPoint* dots, int count);
+  // For threads keeping dots of different slots at once: one stamp per slot is set aside,
+  // slot s's being the value returned plus s, and StoreStamped keeps dots under it.
+  uint64_t ReserveStamps();
+  void StoreStamped(int32_t slot, const WakeDotKey& key, const PixelPoint* dots, int count, uint64_t stamp);
   void Forget(int32_t slot);
 
  private:

@@ -37,7 +37,8 @@ struct Scene {
     table.PutShip(0, own);
     counters.rmcFixCount = 1;
     static const int16_t kTypes[] = {70, 80, 60, 40, 52, 30, 37, 0};
-    for (int i = 0; i < 40; ++i) {
+    // Enough ships, with wakes longer than is drawn, for the work shared by two threads.
+    for (int i = 0; i < 70; ++i) {
       const int32_t mmsi = 431000100 + i;
       const int slot = table.FindOrAddShip(mmsi);
       DbDynamic e;
@@ -56,12 +57,12 @@ struct Scene {
       s.AntA = static_cast<int16_t>(longHull ? 250 : 40);
       s.AntB = static_cast<int16_t>(longHull ? 90 : 10);
       s.AntC = s.AntD = static_cast<int16_t>(longHull ? 20 : 4);
-      for (int k = 0; k < 12; ++k) {
+      for (int k = 0; k < 60; ++k) {
         table.wakeHead = k;
-        table.StoreWakePoint(slot, mmsi, e.Lat - 0.0001 * (12 - k), e.Lon - 0.00012 * (12 - k));
+        table.StoreWakePoint(slot, mmsi, e.Lat - 0.00002 * (60 - k), e.Lon - 0.000024 * (60 - k));
       }
     }
-    table.wakeHead = 12;
+    table.wakeHead = 60;
     ViewState& v = frame.View();
     v.fitAllShips = false;
     v.centerLat = 34.69;
