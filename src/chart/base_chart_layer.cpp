@@ -52,13 +52,14 @@ BaseChartLayer::BaseChartLayer()
 
 void BaseChartLayer::DrawBaseChart(FrameContext& f, const ChartImage* image) {
   Canvas& c = f.canvas;
-  // The sea and the land over it are written out row by row, once.
-  c.BeginBatch();
+  // The sea and the land over it: logged, then rasterised by two threads, each writing
+  // only its own rows.
+  c.BeginShared();
   c.SetBrushStyle(BrushStyle::Solid);
   c.SetBrushColor(f.view.seaColor);
   c.FillRect(0, 0, c.Width(), c.Height());
   if (image != nullptr) DrawChartImage(f, *image);
-  c.EndBatch();
+  c.EndShared();
 }
 
 void BaseChartLayer::DrawChartImage(FrameContext& f, const ChartImage& image) {
@@ -70,7 +71,8 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
   Canvas& c = f.canvas;
   ChartWalk walk(words, wordCount);
   if (!walk.HeaderValid() || !BoxNear(v, walk.Bounds())) return;
-  c.BeginBatch();
+  const bool share = !c.Sharing();  // inside DrawBaseChart, the sea's sharing goes on
+  if (share) c.BeginShared();
 
   c.SetPenWidth(1);
   c.SetBrushStyle(BrushStyle::Solid);
@@ -183,7 +185,7 @@ void BaseChartLayer::DrawChartWords(FrameContext& f, const int32_t* words, size_
         break;  // a kind this program does not draw
     }
   }
-  c.EndBatch();
+  if (share) c.EndShared();
 }
 
 bool BaseChartLayer::CrossesWrap(const ViewState& v, const ChartRecord& r, bool closed) {

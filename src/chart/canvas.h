@@ -82,6 +82,7 @@ class Canvas {
   // changes. For a layer of many small shapes drawn afresh: the ships of a moving view.
   void BeginShared();
   void EndShared();
+  bool Sharing() const { return sharing_; }
 
   // Pen.
   void SetPenColor(Rgb c);
