@@ -2,6 +2,7 @@
 // The ship layer of a frame: every slot of the ship table aged and dead-reckoned (a step
 // just before the layer), then drawn with its wake, its 5-minute course line and its
 // symbol; and the checkerboard shade the panels use for their boxes.
+#include <cmath>
 #include <cstdint>
 
 #include "chart/canvas.h"
@@ -15,6 +16,28 @@ inline constexpr Rgb kOwnShipColor{255, 255, 0};
 inline constexpr Rgb kAidColor{255, 128, 204};
 inline constexpr Rgb kPassengerColor{64, 64, 255};
 inline constexpr Rgb kLostShipColor{112, 112, 112};
+
+// Shared by the layer's drawing of ships and of wakes.
+inline Rgb Brighten(Rgb c) {
+  return Rgb{static_cast<uint8_t>(c.r | 127), static_cast<uint8_t>(c.g | 127), static_cast<uint8_t>(c.b | 127)};
+}
+// Pen and brush changes rebuild the painter's state; a thousand ships mostly ask for what
+// is already set.
+inline void UsePen(Canvas& c, Rgb colour) {
+  if (c.PenColor() != colour) c.SetPenColor(colour);
+}
+inline void UsePenWidth(Canvas& c, int width) {
+  if (c.PenWidth() != width) c.SetPenWidth(width);
+}
+inline void UseSolidFill(Canvas& c, Rgb colour) {
+  if (c.Brush() != BrushStyle::Solid) c.SetBrushStyle(BrushStyle::Solid);
+  if (c.BrushColor() != colour) c.SetBrushColor(colour);
+}
+// Values that are turned into pixels; a corrupt entry holding NaN or infinity is not drawn.
+inline bool Drawable(const DbDynamic& e) {
+  return std::isfinite(e.Lat) && std::isfinite(e.Lon) && std::isfinite(e.Sog) && std::isfinite(e.Cog) &&
+         std::isfinite(e.Hdg);
+}
 
 // The symbol colour of a ship and cargo type.
 Rgb TypeColor(int16_t type);
