@@ -140,24 +140,19 @@ void ItemCache::Queue(int32_t key) {
   Entry& e = entries_[static_cast<size_t>(key)];
   if (e.runs.empty()) return;
   e.queuedRound = round_;
-  queue_.push_back(Queued{key, e.box.top, e.box.bottom, e.box.left, e.box.right});
+  queue_.push_back(Queued{key, e.box.top, e.box.bottom, e.box.left, e.box.right, e.runs.data(),
+                          e.runs.data() + e.runs.size(), e.bandStarts.data(), e.palette});
   queuedRuns_ += e.runs.size();
 }
 
 
 void ItemCache::FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const {
   for (int32_t bandTop = begin - begin % kTileRows; bandTop < end; bandTop += kTileRows) {
-    const int32_t band = bandTop / kTileRows;
     const int32_t from = std::max(begin, bandTop), to = std::min(end, bandTop + kTileRows);
-    for (uint32_t i = bandFirst_[static_cast<size_t>(band)]; i < bandFirst_[static_cast<size_t>(band) + 1]; ++i) {
-      const Queued& q = queue_[bandItems_[i]];
-      if (q.bottom < from || q.top >= to) continue;
-      const Entry& e = entries_[static_cast<size_t>(q.key)];
-      auto r = e.runs.begin() + e.bandStarts[static_cast<size_t>(band - q.top / kTileRows)];
-      while (r != e.runs.end() && r->y < from) ++r;
-      for (; r != e.runs.end() && r->y < to; ++r)
-        FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + r->x, r->n, e.palette[r->colour]);
-    }
+    ForBandItems(bandTop / kTileRows, from, to, [&](const Queued& q, const KeptRun* r, const KeptRun* runsEnd) {
+      for (; r != runsEnd && r->y < to; ++r)
+        FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + r->x, r->n, q.palette[r->colour]);
+    });
   }
 }
 

@@ -36,6 +36,7 @@ struct TileChanges {
 };
 
 class ItemCache {
+  static constexpr int32_t kTileRowsOfBands = TileChanges::kTileRows;
   struct Box {
     int32_t top = 0, bottom = -1, left = 0, right = -1;  // inclusive; empty when bottom < top
   };
@@ -89,7 +90,8 @@ class ItemCache {
                      int32_t height);
   void Forget(int32_t key);
 
-  // Queues key's runs to be written; a key already queued must be flushed first.
+  // Queues key's runs to be written; a key already queued must be flushed first, and so
+  // must one to be stored again (the queue points at its runs).
   bool IsQueued(int32_t key) const { return entries_[static_cast<size_t>(key)].queuedRound == round_; }
   void Queue(int32_t key);
   bool AnyQueued() const { return !queue_.empty(); }
@@ -151,12 +153,21 @@ class ItemCache {
     size_t begin = 0, count = 0;
     uint32_t palette[kColours] = {};
   };
-  // A queued key with the rows its runs cover.
+  // A queued key with the rows its runs cover, and where they are: a flush reads these for
+  // every item over a band without going through the entry.
   struct Queued {
     int32_t key;
     int32_t top, bottom;  // bottom inclusive
     int32_t left, right;  // inclusive
+    const KeptRun* runs;
+    const KeptRun* runsEnd;
+    const uint32_t* bandStarts;  // of the box's top band
+    const uint32_t* palette;
   };
+  // Calls f(q, r, end) for each item listed over band, in order, with its runs from the
+  // first in rows from .. to - 1 up to the end of all its runs.
+  template <class F>
+  void ForBandItems(int32_t band, int32_t from, int32_t to, F&& f) const;
   void FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const;
   void Dirty(const Box& b);
   // Marks the tiles where two items' runs (each by row) set different pixels.
@@ -213,5 +224,28 @@ class ItemCache {
   bool changedAll_ = true;
   bool restoreTouchedOnly_ = false;  // for the mend under way
 };
+
+// The items of a band lie all over memory: waiting for each one's runs in turn is most of
+// what writing a band costs, so the runs of items a few places ahead are asked for early.
+template <class F>
+void ItemCache::ForBandItems(int32_t band, int32_t from, int32_t to, F&& f) const {
+  constexpr uint32_t kAhead = 8;
+  const uint32_t begin = bandFirst_[static_cast<size_t>(band)], end = bandFirst_[static_cast<size_t>(band) + 1];
+  auto bandStart = [band](const Queued& q) { return q.bandStarts + (band - q.top / kTileRowsOfBands); };
+  for (uint32_t i = begin; i < end && i < begin + kAhead; ++i) __builtin_prefetch(bandStart(queue_[bandItems_[i]]));
+  for (uint32_t i = begin; i < end; ++i) {
+    if (i + kAhead < end) __builtin_prefetch(bandStart(queue_[bandItems_[i + kAhead]]));
+    if (i + kAhead / 2 < end) {
+      const Queued& a = queue_[bandItems_[i + kAhead / 2]];
+      __builtin_prefetch(a.runs + *bandStart(a));
+      __builtin_prefetch(a.palette);
+    }
+    const Queued& q = queue_[bandItems_[i]];
+    if (q.bottom < from || q.top >= to) continue;
+    const KeptRun* r = q.runs + *bandStart(q);
+    while (r != q.runsEnd && r->y < from) ++r;
+    f(q, r, q.runsEnd);
+  }
+}
 
 }  // namespace aismon

@@ -167,21 +167,16 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
     }
     if (!anyDirty) continue;
     // Every item over a dirty tile of the band, in order, within the dirty tiles only.
-    for (uint32_t i = bandFirst_[static_cast<size_t>(band)]; i < bandFirst_[static_cast<size_t>(band) + 1]; ++i) {
-      const Queued& q = queue_[bandItems_[i]];
-      if (q.bottom < from || q.top >= to) continue;
-      const Entry& e = entries_[static_cast<size_t>(q.key)];
-      auto r = e.runs.begin() + e.bandStarts[static_cast<size_t>(band - q.top / kTileRows)];
-      while (r != e.runs.end() && r->y < from) ++r;
-      for (; r != e.runs.end() && r->y < to; ++r) {
+    ForBandItems(band, from, to, [&](const Queued& q, const KeptRun* r, const KeptRun* runsEnd) {
+      for (; r != runsEnd && r->y < to; ++r) {
         const int32_t last = r->x + r->n - 1;
         for (int32_t t = r->x / kTileColumns; t <= last / kTileColumns; ++t) {
           if (!DirtyTile(band, t)) continue;
           const int32_t x0 = std::max<int32_t>(r->x, t * kTileColumns), x1 = std::min(last + 1, (t + 1) * kTileColumns);
-          FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + x0, x1 - x0, e.palette[r->colour]);
+          FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + x0, x1 - x0, q.palette[r->colour]);
         }
       }
-    }
+    });
     // And what the dirty tiles now show is kept.
     for (int32_t y = from; y < to; ++y) {
       const uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
