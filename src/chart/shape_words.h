@@ -8,6 +8,7 @@
 
 #include "chart/line_span_cache.h"
 #include "chart/pixel_target.h"
+#include "chart/small_disc.h"
 #include "chart/span_fill.h"
 #include "chart/view_state.h"
 #include "chart/wide_line.h"
@@ -19,7 +20,7 @@ struct ShapeRasterisers {
   SpanFill spanFill;
   WideLine wideLine;
   std::vector<RowSpan> lineSpans;
-  std::vector<RowSpan> discScratch;
+  DiscScratch discScratch;
   // With collectLines, lines rasterised while the kept lines could only be read are
   // gathered here, for the one thread that may write them to keep afterwards.
   struct MissedLine {

@@ -84,8 +84,81 @@ bool PaintSmallDisc(const PixelTarget& t, int32_t x, int32_t y, int32_t radius, 
   return true;
 }
 
+namespace {
+
+// A wake's discs mostly overlap within a few dozen pixels: their union is built as bits, a
+// few words a row, and read off as runs, instead of sorting every disc's rows.
+constexpr int32_t kMaskWords = 4;
+constexpr int32_t kMaskRows = 1024;
+
+bool RecordThroughMasks(const PixelTarget& t, const PixelPoint* centres, int n, int32_t radius, const DiscSpan* spans,
+                        int rows, uint32_t pixel, std::vector<uint64_t>& masks) {
+  int32_t x0 = INT32_MAX, x1 = INT32_MIN, y0 = INT32_MAX, y1 = INT32_MIN;
+  for (int i = 0; i < n; ++i) {
+    x0 = std::min(x0, centres[i].x);
+    x1 = std::max(x1, centres[i].x);
+    y0 = std::min(y0, centres[i].y);
+    y1 = std::max(y1, centres[i].y);
+  }
+  // The pixels the discs can set, within the image (64-bit sums: centres may lie far out).
+  int32_t from = 0, to = 0;
+  for (int i = 0; i < rows; ++i) {
+    from = std::min<int32_t>(from, spans[i].from);
+    to = std::max<int32_t>(to, spans[i].to);
+  }
+  const int64_t left = std::max<int64_t>(int64_t{x0} + from, 0);
+  const int64_t right = std::min<int64_t>(int64_t{x1} + to - 1, int64_t{t.width} - 1);
+  const int64_t top = std::max<int64_t>(int64_t{y0} - radius, 0);
+  const int64_t bottom = std::min<int64_t>(int64_t{y1} - radius + rows - 1, int64_t{t.height} - 1);
+  if (right < left || bottom < top) return true;  // all outside
+  if (right - left + 1 > 64 * kMaskWords || bottom - top + 1 > kMaskRows) return false;
+  const int32_t bx = static_cast<int32_t>(left), by = static_cast<int32_t>(top);
+  const int32_t height = static_cast<int32_t>(bottom - top) + 1;
+  masks.assign(static_cast<size_t>(height) * kMaskWords, 0);
+  for (int i = 0; i < n; ++i)
+    ClippedRows(t, centres[i].x, centres[i].y, radius, spans, rows, [&](int32_t y, int32_t from, int32_t count) {
+      uint64_t* row = masks.data() + static_cast<size_t>(y - by) * kMaskWords;
+      for (int32_t b = from - bx, e = b + count; b < e;) {
+        const int32_t word = b >> 6, bit = b & 63, take = std::min(e - b, 64 - bit);
+        row[word] |= (take == 64 ? ~uint64_t{0} : ((uint64_t{1} << take) - 1)) << bit;
+        b += take;
+      }
+    });
+  for (int32_t r = 0; r < height; ++r) {
+    const uint64_t* row = masks.data() + static_cast<size_t>(r) * kMaskWords;
+    int32_t runStart = -1;
+    for (int32_t word = 0; word < kMaskWords; ++word) {
+      uint64_t bits = row[word];
+      int32_t at = 0;
+      while (at < 64) {
+        if (runStart < 0) {
+          if (bits == 0) break;
+          const int32_t z = __builtin_ctzll(bits);
+          runStart = word * 64 + at + z;
+          at += z;
+          bits >>= z;
+        }
+        // bits has a one in its lowest place: the run goes on to the next zero.
+        const int32_t ones = bits == ~uint64_t{0} ? 64 : __builtin_ctzll(~bits);
+        if (at + ones < 64) {
+          t.record->Add(by + r, bx + runStart, word * 64 + at + ones - runStart, pixel);
+          runStart = -1;
+          bits = ones == 64 ? 0 : bits >> ones;
+          at += ones;
+        } else {
+          break;  // runs on into the next word
+        }
+      }
+    }
+    if (runStart >= 0) t.record->Add(by + r, bx + runStart, 64 * kMaskWords - runStart, pixel);
+  }
+  return true;
+}
+
+}  // namespace
+
 void PaintSmallDiscs(const PixelTarget& t, const PixelPoint* centres, int n, int32_t radius, uint32_t pixel,
-                     std::vector<RowSpan>& scratch) {
+                     DiscScratch& scratch) {
   int rows = 0;
   const DiscSpan* spans = Shape(radius, rows);
   if (spans == nullptr || n <= 0) return;
@@ -93,14 +166,16 @@ void PaintSmallDiscs(const PixelTarget& t, const PixelPoint* centres, int n, int
     for (int i = 0; i < n; ++i) PaintSmallDisc(t, centres[i].x, centres[i].y, radius, pixel);
     return;
   }
-  scratch.clear();
+  if (RecordThroughMasks(t, centres, n, radius, spans, rows, pixel, scratch.masks)) return;
+  std::vector<RowSpan>& rowSpans = scratch.spans;
+  rowSpans.clear();
   for (int i = 0; i < n; ++i)
     ClippedRows(t, centres[i].x, centres[i].y, radius, spans, rows,
-                [&](int32_t r, int32_t from, int32_t count) { scratch.push_back(RowSpan{r, from, count}); });
-  std::sort(scratch.begin(), scratch.end(),
+                [&](int32_t r, int32_t from, int32_t count) { rowSpans.push_back(RowSpan{r, from, count}); });
+  std::sort(rowSpans.begin(), rowSpans.end(),
             [](const RowSpan& a, const RowSpan& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
   // In row order, overlapping and touching spans of a row join as they are recorded.
-  for (const RowSpan& s : scratch) t.record->Add(s.y, s.x, s.n, pixel);
+  for (const RowSpan& s : rowSpans) t.record->Add(s.y, s.x, s.n, pixel);
 }
 
 }  // namespace aismon

@@ -12,10 +12,15 @@ namespace aismon {
 
 // False, drawing nothing, for a radius it has no shape for.
 bool PaintSmallDisc(const PixelTarget& target, int32_t x, int32_t y, int32_t radius, uint32_t pixel);
+// Buffers for recording many discs, kept between calls.
+struct DiscScratch {
+  std::vector<RowSpan> spans;
+  std::vector<uint64_t> masks;
+};
 // Many discs of one colour and radius. Recorded, they come out as the union of their rows
 // (the same pixels in one colour, whatever the order), row after row.
 void PaintSmallDiscs(const PixelTarget& target, const PixelPoint* centres, int n, int32_t radius, uint32_t pixel,
-                     std::vector<RowSpan>& scratch);
+                     DiscScratch& scratch);
 bool SmallDiscRadius(int32_t radius);
 
 }  // namespace aismon
