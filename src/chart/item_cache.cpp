@@ -1,6 +1,7 @@
 #include "chart/item_cache.h"
 
 #include <algorithm>
+#include <climits>
 #include <span>
 
 #include "chart/row_split.h"
@@ -34,54 +35,57 @@ size_t ItemCache::Prepared::Add(const RecordedRun* runs, size_t count) {
   it.recorded = count;
   it.at = runs_.size();
   it.bandsAt = bandStarts_.size();
-  int colours = 0;
-  for (const RecordedRun& r : std::span(runs, count)) {
-    int c = 0;
-    while (c < colours && it.palette[c] != r.pixel) ++c;
-    if (c == colours) {
-      if (colours == kColours) {
-        it.fits = false;
-        break;
+  // One pass for the palette, the box and whether the rows are in order already.
+  runs_.resize(it.at + count);
+  KeptRun* const first = runs_.data() + it.at;
+  int colours = 0, lastColour = -1;
+  uint32_t lastPixel = 0;
+  int32_t top = INT32_MAX, bottom = -1, left = INT32_MAX, right = -1, previousY = -1;
+  bool sorted = true;
+  for (size_t i = 0; i < count; ++i) {
+    const RecordedRun& r = runs[i];
+    if (r.pixel != lastPixel || lastColour < 0) {
+      int c = 0;
+      while (c < colours && it.palette[c] != r.pixel) ++c;
+      if (c == colours) {
+        if (colours == kColours) {
+          it.fits = false;
+          break;
+        }
+        it.palette[colours++] = r.pixel;
       }
-      it.palette[colours++] = r.pixel;
+      lastColour = c;
+      lastPixel = r.pixel;
     }
-    runs_.push_back(KeptRun{static_cast<uint16_t>(r.y), static_cast<uint16_t>(r.x), static_cast<uint16_t>(r.n),
-                            static_cast<uint16_t>(c)});
+    first[i] = KeptRun{static_cast<uint16_t>(r.y), static_cast<uint16_t>(r.x), static_cast<uint16_t>(r.n),
+                       static_cast<uint16_t>(lastColour)};
+    top = std::min(top, r.y);
+    bottom = std::max(bottom, r.y);
+    left = std::min(left, r.x);
+    right = std::max(right, r.x + r.n - 1);
+    sorted = sorted && previousY <= r.y;
+    previousY = r.y;
   }
   if (!it.fits) {
     runs_.resize(it.at);
     items_.push_back(it);
     return items_.size() - 1;
   }
-  it.count = runs_.size() - it.at;
-  KeptRun* const first = runs_.data() + it.at;
+  it.count = count;
   KeptRun* const last = first + it.count;
   // By row, keeping the drawing order within each row: that is all the pixels depend on.
   // Counted into place (an item spans a few hundred rows at most), in buffers kept.
-  if (it.count >= 2) {
-    uint16_t top = first->y, bottom = top;
-    bool sorted = true;
-    for (const KeptRun* r = first + 1; r != last; ++r) {
-      top = std::min(top, r->y);
-      bottom = std::max(bottom, r->y);
-      sorted = sorted && r[-1].y <= r->y;
-    }
-    if (!sorted) {
-      rowStarts_.assign(static_cast<size_t>(bottom - top) + 2, 0);
-      for (const KeptRun* r = first; r != last; ++r) ++rowStarts_[static_cast<size_t>(r->y - top) + 1];
-      for (size_t i = 1; i < rowStarts_.size(); ++i) rowStarts_[i] += rowStarts_[i - 1];
-      scratch_.resize(it.count);
-      for (const KeptRun* r = first; r != last; ++r) scratch_[rowStarts_[static_cast<size_t>(r->y - top)]++] = *r;
-      std::copy(scratch_.begin(), scratch_.end(), first);
-    }
+  if (!sorted) {
+    rowStarts_.assign(static_cast<size_t>(bottom - top) + 2, 0);
+    for (const KeptRun* r = first; r != last; ++r) ++rowStarts_[static_cast<size_t>(r->y - top) + 1];
+    for (size_t i = 1; i < rowStarts_.size(); ++i) rowStarts_[i] += rowStarts_[i - 1];
+    scratch_.resize(it.count);
+    for (const KeptRun* r = first; r != last; ++r) scratch_[rowStarts_[static_cast<size_t>(r->y - top)]++] = *r;
+    std::copy(scratch_.begin(), scratch_.end(), first);
   }
   if (it.count > 0) {
-    it.box = Box{first->y, last[-1].y, first->x, first->x + first->n - 1};
-    for (const KeptRun* r = first; r != last; ++r) {
-      it.box.left = std::min<int32_t>(it.box.left, r->x);
-      it.box.right = std::max<int32_t>(it.box.right, r->x + r->n - 1);
-    }
-    const int32_t firstBand = it.box.top / kTileRows;
+    it.box = Box{top, bottom, left, right};
+    const int32_t firstBand = top / kTileRows;
     for (uint32_t i = 0; i < it.count; ++i)
       while (firstBand + static_cast<int32_t>(bandStarts_.size() - it.bandsAt) <= first[i].y / kTileRows)
         bandStarts_.push_back(i);
