@@ -9,6 +9,10 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace aismon {
 
 // Sets n pixels from p on to one value.
@@ -18,8 +22,27 @@ inline void FillPixels(uint32_t* p, int32_t n, uint32_t pixel) {
     FillLongRun(p, n, pixel);
     return;
   }
-  // Short runs (the rows of a wide line, the tips of shapes) are most runs.
-  for (int32_t i = 0; i < n; ++i) p[i] = pixel;
+  // Short runs (the rows of a wide line, the tips of shapes, wake dots) are most runs; a
+  // loop of varying length would mispredict on almost every one. Stores that overlap
+  // within the run cover it instead.
+#if defined(__SSE2__)
+  if (n >= 4) {
+    const __m128i v = _mm_set1_epi32(static_cast<int>(pixel));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + n - 4), v);
+    return;
+  }
+#else
+  if (n >= 4) {
+    for (int32_t i = 0; i < n; ++i) p[i] = pixel;
+    return;
+  }
+#endif
+  if (n > 0) {
+    p[0] = pixel;
+    p[(n - 1) / 2] = pixel;
+    p[n - 1] = pixel;
+  }
 }
 
 class RowSplitter;
