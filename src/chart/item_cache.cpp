@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <span>
 
 #include "chart/row_split.h"
 

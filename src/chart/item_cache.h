@@ -36,7 +36,6 @@ struct TileChanges {
 };
 
 class ItemCache {
-  static constexpr int32_t kTileRowsOfBands = TileChanges::kTileRows;
   struct Box {
     int32_t top = 0, bottom = -1, left = 0, right = -1;  // inclusive; empty when bottom < top
   };
@@ -231,7 +230,7 @@ template <class F>
 void ItemCache::ForBandItems(int32_t band, int32_t from, int32_t to, F&& f) const {
   constexpr uint32_t kAhead = 8;
   const uint32_t begin = bandFirst_[static_cast<size_t>(band)], end = bandFirst_[static_cast<size_t>(band) + 1];
-  auto bandStart = [band](const Queued& q) { return q.bandStarts + (band - q.top / kTileRowsOfBands); };
+  auto bandStart = [band](const Queued& q) { return q.bandStarts + (band - q.top / TileChanges::kTileRows); };
   for (uint32_t i = begin; i < end && i < begin + kAhead; ++i) __builtin_prefetch(bandStart(queue_[bandItems_[i]]));
   for (uint32_t i = begin; i < end; ++i) {
     if (i + kAhead < end) __builtin_prefetch(bandStart(queue_[bandItems_[i + kAhead]]));

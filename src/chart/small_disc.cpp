@@ -101,13 +101,13 @@ bool RecordThroughMasks(const PixelTarget& t, const PixelPoint* centres, int n, 
     y1 = std::max(y1, centres[i].y);
   }
   // The pixels the discs can set, within the image (64-bit sums: centres may lie far out).
-  int32_t from = 0, to = 0;
+  int32_t reachLeft = 0, reachRight = 0;
   for (int i = 0; i < rows; ++i) {
-    from = std::min<int32_t>(from, spans[i].from);
-    to = std::max<int32_t>(to, spans[i].to);
+    reachLeft = std::min<int32_t>(reachLeft, spans[i].from);
+    reachRight = std::max<int32_t>(reachRight, spans[i].to);
   }
-  const int64_t left = std::max<int64_t>(int64_t{x0} + from, 0);
-  const int64_t right = std::min<int64_t>(int64_t{x1} + to - 1, int64_t{t.width} - 1);
+  const int64_t left = std::max<int64_t>(int64_t{x0} + reachLeft, 0);
+  const int64_t right = std::min<int64_t>(int64_t{x1} + reachRight - 1, int64_t{t.width} - 1);
   const int64_t top = std::max<int64_t>(int64_t{y0} - radius, 0);
   const int64_t bottom = std::min<int64_t>(int64_t{y1} - radius + rows - 1, int64_t{t.height} - 1);
   if (right < left || bottom < top) return true;  // all outside
@@ -143,7 +143,7 @@ bool RecordThroughMasks(const PixelTarget& t, const PixelPoint* centres, int n, 
         if (at + ones < 64) {
           t.record->Add(by + r, bx + runStart, word * 64 + at + ones - runStart, pixel);
           runStart = -1;
-          bits = ones == 64 ? 0 : bits >> ones;
+          bits >>= ones;
           at += ones;
         } else {
           break;  // runs on into the next word
