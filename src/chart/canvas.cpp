@@ -68,7 +68,8 @@ void Canvas::Begin() {
     painter_ = std::make_unique<QPainter>(&image_);
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setRenderHint(QPainter::TextAntialiasing, false);
-    penDirty_ = brushDirty_ = fontDirty_ = true;
+    penDirty_ = brushDirty_ = true;
+    painterFont_ = nullptr;
   }
   // Pen and brush reach the painter only when it draws: the direct rasterisers read them
   // from here, and a thousand ships change them many times a frame.

@@ -251,8 +251,23 @@ class Canvas {
   };
   std::unordered_map<std::string, BuiltFont, TextHash, std::equal_to<>> fonts_;
   std::string fontKey_;
-  const BuiltFont* font_ = nullptr;  // the one the painter has, once a text was drawn or measured
-  bool fontDirty_ = true;
+  const BuiltFont* font_ = nullptr;  // the face and height set, once a text was drawn or measured
+  const BuiltFont* painterFont_ = nullptr;  // the one the painter has
+  bool fontDirty_ = true;                   // font_ is to be looked up again
+  const BuiltFont& CurrentFont();
+  // Texts as the painter sets them without antialiasing (each pixel the font colour or
+  // untouched), as runs from the corner they are drawn at, by font and text: a chart of
+  // many names asks the painter once for each name, not once a frame.
+  struct TextRuns {
+    std::vector<RowSpan> runs;
+    bool usable = false;  // false: not set yet, or it reached past its room; the painter draws it
+    // Set on its second drawing: a text drawn once (a clock, a position) is not worth it.
+    bool tried = false;
+  };
+  std::unordered_map<std::string, TextRuns, TextHash, std::equal_to<>> textRuns_;
+  std::string textRunsKey_;
+  const TextRuns& RunsOfText(std::string_view sjis, const QString& text);
+  void PaintText(int32_t x, int32_t y, std::string_view sjis, const QString& text);
   bool penDirty_ = true;
   bool brushDirty_ = true;
   // Clipping buffers, kept so that drawing allocates nothing once they have grown.

@@ -15,6 +15,7 @@ enum Op : int32_t {
   kRect,         // pixel, x0, y0, x1, y1
   kDiscs,        // pixel, radius, n, n points
   kStampedDiscs, // pixel, radius, n, stamp low, stamp high (the centres are stampedCentres_)
+  kRuns,         // pixel, n, n runs of y, x, count (inside the image)
 };
 
 inline int32_t Word(uint32_t pixel) { return static_cast<int32_t>(pixel); }

@@ -82,6 +82,9 @@ void DrawShapeWords(const int32_t* w, const PixelTarget& t, ShapeRasterisers& r,
     case kStampedDiscs:
       PaintSmallDiscs(t, stampedCentres, a[2], a[1], PixelOf(a[0]), r.discScratch);
       break;
+    case kRuns:
+      for (int32_t i = 0; i < a[1]; ++i) t.Put(a[2 + 3 * i], a[3 + 3 * i], a[4 + 3 * i], PixelOf(a[0]));
+      break;
     default:
       break;
   }
@@ -129,6 +132,15 @@ bool BoxOfShapeWords(const int32_t* w, const PixelPoint* stampedCentres, ShapeBo
       return points(a + 3, a[2], int64_t{a[1]} + 1);
     case kStampedDiscs:
       return points(reinterpret_cast<const int32_t*>(stampedCentres), a[2], int64_t{a[1]} + 1);
+    case kRuns: {
+      out = ShapeBox{0, 0, 0, 0};
+      for (int32_t i = 0; i < a[1]; ++i) {
+        const int64_t y = a[2 + 3 * i], x = a[3 + 3 * i], n = a[4 + 3 * i];
+        out = i == 0 ? ShapeBox{x, y, x + n, y + 1}
+                     : ShapeBox{std::min(out.x0, x), std::min(out.y0, y), std::max(out.x1, x + n), std::max(out.y1, y + 1)};
+      }
+      return true;
+    }
     default:
       return false;
   }

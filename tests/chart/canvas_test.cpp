@@ -227,6 +227,62 @@ INSTANTIATE_TEST_SUITE_P(Texts, ShiftJisTextTest,
                                          GlyphCase{"degrees_label", "34\xDF" "40'"}),
                          [](const testing::TestParamInfo<GlyphCase>& i) { return i.param.name; });
 
+// A text drawn again is set from runs kept from the painter's first drawing of it: the
+// pixels must be the painter's, wherever it lands and over whatever brush.
+TEST(CanvasText, TextDrawnAgainSetsThePaintersPixels) {
+  EnsureGuiApp();
+  const std::string gothic = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
+  struct Case {
+    const char* name;
+    std::string face;
+    int pixels;
+    std::string sjis;
+    int32_t x, y;
+    bool solid;
+  };
+  const std::vector<Case> cases = {
+      {"kanji inside", gothic, 16, "\x89\xdd\x95\xa8\x91\x44", 20, 30, false},  // 貨物船
+      {"label over a solid brush", gothic, 13, "34\xDF" "40' N", 5, 5, true},
+      {"descenders", "Arial", 20, "Agjpqy|", 40, 10, false},
+      {"katakana cut at the left", gothic, 29, "\x83\x5e\x83\x93\x83\x4a\x81\x5b", -9, 50, true},  // タンカー
+      {"cut at the top", "Arial", 22, "TOKYO BAY", 30, -8, false},
+      {"cut at the right and bottom", gothic, 16, "ABC \x89\xdd", 150, 110, true},
+      {"squares over the right edge", gothic, 16, "\x81\xa1\x81\xa1\x81\xa1\x81\xa1", 150, 40, false},  // ■■■■
+      {"squares one further", gothic, 16, "\x81\xa1\x81\xa1\x81\xa1\x81\xa1", 151, 60, false},
+      {"far outside", "Arial", 16, "x", -100000, 2000000000, true},
+      {"one mark", gothic, 12, "\xDF", 0, 0, false},
+  };
+  for (const Case& k : cases) {
+    Canvas painted, kept;
+    for (Canvas* c : {&painted, &kept}) {
+      c->Resize(180, 120);
+      c->SetBrushColor(Rgb{0, 0, 90});
+      c->SetBrushStyle(BrushStyle::Solid);
+      c->FillRect(0, 0, 180, 120);
+      c->SetFontFace(k.face);
+      c->SetFontHeight(k.pixels);
+      c->SetFontColor(Rgb{255, 255, 0});
+      c->SetBrushColor(Rgb{200, 40, 40});
+      c->SetBrushStyle(k.solid ? BrushStyle::Solid : BrushStyle::Clear);
+    }
+    painted.TextOut(k.x, k.y, k.sjis);
+    // Twice elsewhere first, outside the picture: the next drawing is from the runs.
+    kept.TextOut(-5000, -5000, k.sjis);
+    kept.TextOut(-5000, -5000, k.sjis);
+    kept.TextOut(k.x, k.y, k.sjis);
+    int differing = 0, text = 0;
+    for (int y = 0; y < 120; ++y)
+      for (int x = 0; x < 180; ++x) {
+        differing += painted.PixelAt(x, y) != kept.PixelAt(x, y);
+        text += painted.PixelAt(x, y) == Rgb{255, 255, 0};
+      }
+    EXPECT_EQ(differing, 0) << k.name;
+    if (std::string(k.name) != "far outside") {
+      EXPECT_GT(text, 0) << k.name;
+    }
+  }
+}
+
 TEST_F(CanvasTest, HalfWidthMarkIsNarrowerThanAFullWidthCharacter) {
   c.SetFontHeight(32);
   EXPECT_LT(c.TextWidth("\xDF"), c.TextWidth("\x89\xdd"));  // ﾟ against 貨
