@@ -1,9 +1,10 @@
-// The canvas's text: fonts by face and pixel height, Shift-JIS converted once, text drawn
-// by the painter and widths measured once per font and text.
+// The canvas's text: fonts by face and pixel height, Shift-JIS converted once, a text set
+// by the painter until it comes again and from its kept runs after, and widths measured
+// once per font and text.
 #include <QPainter>
 #include <QPen>
-#include <algorithm>
 #include <QStringList>
+#include <algorithm>
 #include <string>
 
 #include "chart/canvas.h"
