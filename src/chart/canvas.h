@@ -265,6 +265,7 @@ class Canvas {
     bool tried = false;
   };
   std::unordered_map<std::string, TextRuns, TextHash, std::equal_to<>> textRuns_;
+  size_t textRunsHeld_ = 0;  // runs in all of them
   std::string textRunsKey_;
   const TextRuns& RunsOfText(std::string_view sjis, const QString& text);
   void PaintText(int32_t x, int32_t y, std::string_view sjis, const QString& text);

@@ -19,6 +19,8 @@ constexpr size_t kTextCacheLimit = 8192;
 constexpr size_t kFontCacheLimit = 64;
 // Texts wider or taller than this (with their room) are left to the painter.
 constexpr int64_t kTextRoomMax = 4096;
+// Runs kept for texts (12 bytes each): thousands of named ships must not grow it without end.
+constexpr size_t kTextRunsMax = size_t{1} << 20;
 
 QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
@@ -136,7 +138,10 @@ const Canvas::TextRuns& Canvas::RunsOfText(std::string_view sjis, const QString&
   textRunsKey_.append(sjis);
   const auto found = textRuns_.find(std::string_view(textRunsKey_));
   if (found == textRuns_.end()) {
-    if (textRuns_.size() >= kTextCacheLimit) textRuns_.clear();
+    if (textRuns_.size() >= kTextCacheLimit || textRunsHeld_ > kTextRunsMax) {
+      textRuns_.clear();
+      textRunsHeld_ = 0;
+    }
     return textRuns_[textRunsKey_];  // drawn by the painter until it comes again
   }
   if (found->second.tried) return found->second;
@@ -175,6 +180,7 @@ const Canvas::TextRuns& Canvas::RunsOfText(std::string_view sjis, const QString&
       x = end;
     }
   }
+  textRunsHeld_ += out.runs.size();
   out.usable = true;
   return out;
 }
