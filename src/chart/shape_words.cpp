@@ -1,6 +1,7 @@
 #include "chart/shape_words.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "chart/canvas_words.h"
 #include "chart/ellipse_fill.h"
@@ -133,11 +134,10 @@ bool BoxOfShapeWords(const int32_t* w, const PixelPoint* stampedCentres, ShapeBo
     case kStampedDiscs:
       return points(reinterpret_cast<const int32_t*>(stampedCentres), a[2], int64_t{a[1]} + 1);
     case kRuns: {
-      out = ShapeBox{0, 0, 0, 0};
+      out = a[1] > 0 ? ShapeBox{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN} : ShapeBox{0, 0, 0, 0};
       for (int32_t i = 0; i < a[1]; ++i) {
         const int64_t y = a[2 + 3 * i], x = a[3 + 3 * i], n = a[4 + 3 * i];
-        out = i == 0 ? ShapeBox{x, y, x + n, y + 1}
-                     : ShapeBox{std::min(out.x0, x), std::min(out.y0, y), std::max(out.x1, x + n), std::max(out.y1, y + 1)};
+        out = ShapeBox{std::min(out.x0, x), std::min(out.y0, y), std::max(out.x1, x + n), std::max(out.y1, y + 1)};
       }
       return true;
     }
