@@ -208,6 +208,10 @@ class ItemCache {
   // (band b's are bandItems_[bandFirst_[b] .. bandFirst_[b + 1])).
   std::vector<uint32_t> bandFirst_;
   std::vector<uint32_t> bandItems_;
+  struct BandPair {
+    uint32_t band, item;
+  };
+  std::vector<BandPair> bandPairs_;  // for listing only those over dirty tiles
   // Tiles to write again: one bit per tile of a band of rows.
   std::vector<uint64_t> dirty_;
   size_t wordsPerBand_ = 0;

@@ -15,6 +15,9 @@ constexpr int32_t kTileRows = TileChanges::kTileRows;
 constexpr int32_t kTileColumns = TileChanges::kTileColumns;
 // Mending more than this share of the tiles costs more than writing everything.
 constexpr int64_t kMendShareMax = 2;  // one half
+// Tile-map words of one band of an image as wide as kept runs allow; a wider one is
+// written whole, never mended.
+constexpr size_t kMaxWordsPerBand = (65535 / kTileColumns + 1 + 63) / 64;
 
 // Sets the bits of the tiles over pixels x0 .. x1, y0 .. y1 (inclusive, within the image)
 // in one or two maps; returns how many of the first map's were clear.
@@ -166,14 +169,23 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
       }
     }
     if (!anyDirty) continue;
+    // The band's map, where writing pixels cannot be taken to change it.
+    uint64_t dirtyWords[kMaxWordsPerBand];
+    std::memcpy(dirtyWords, dirty_.data() + static_cast<size_t>(band) * wordsPerBand_, wordsPerBand_ * 8);
+    auto dirty = [&dirtyWords](int32_t t) { return (dirtyWords[t >> 6] >> (t & 63)) & 1u; };
     // Every item over a dirty tile of the band, in order, within the dirty tiles only.
     ForBandItems(band, from, to, [&](const Queued& q, const KeptRun* r, const KeptRun* runsEnd) {
       for (; r != runsEnd && r->y < to; ++r) {
-        const int32_t last = r->x + r->n - 1;
-        for (int32_t t = r->x / kTileColumns; t <= last / kTileColumns; ++t) {
-          if (!DirtyTile(band, t)) continue;
+        const int32_t first = r->x / kTileColumns, last = r->x + r->n - 1;
+        uint32_t* row = bits + static_cast<ptrdiff_t>(r->y) * stride;
+        if (first == last / kTileColumns) {  // most runs lie within one tile
+          if (dirty(first)) FillPixels(row + r->x, r->n, q.palette[r->colour]);
+          continue;
+        }
+        for (int32_t t = first; t <= last / kTileColumns; ++t) {
+          if (!dirty(t)) continue;
           const int32_t x0 = std::max<int32_t>(r->x, t * kTileColumns), x1 = std::min(last + 1, (t + 1) * kTileColumns);
-          FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + x0, x1 - x0, q.palette[r->colour]);
+          FillPixels(row + x0, x1 - x0, q.palette[r->colour]);
         }
       }
     });
@@ -192,23 +204,31 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
 
 void ItemCache::ListItemsByBand(int32_t bands, bool all) {
   bandFirst_.assign(static_cast<size_t>(bands) + 2, 0);
-  // Counted, then placed: two passes over the queue, in queue order.
-  for (int pass = 0; pass < 2; ++pass) {
-    for (uint32_t k = 0; k < queue_.size(); ++k) {
-      const Queued& q = queue_[k];
-      const int32_t last = std::min(q.bottom / kTileRows, bands - 1);
-      for (int32_t band = std::max(q.top, 0) / kTileRows; band <= last; ++band) {
-        if (!all && !AnyDirtyTile(band, q.left / kTileColumns, q.right / kTileColumns)) continue;
-        if (pass == 0)
-          ++bandFirst_[static_cast<size_t>(band) + 2];
-        else
-          bandItems_[bandFirst_[static_cast<size_t>(band) + 1]++] = k;
+  // Counted, then placed, in queue order. Only over dirty tiles: the pairs found while
+  // counting are placed, not looked for again.
+  bandPairs_.clear();
+  for (uint32_t k = 0; k < queue_.size(); ++k) {
+    const Queued& q = queue_[k];
+    const int32_t last = std::min(q.bottom / kTileRows, bands - 1);
+    for (int32_t band = std::max(q.top, 0) / kTileRows; band <= last; ++band) {
+      if (!all) {
+        if (!AnyDirtyTile(band, q.left / kTileColumns, q.right / kTileColumns)) continue;
+        bandPairs_.push_back(BandPair{static_cast<uint32_t>(band), k});
       }
+      ++bandFirst_[static_cast<size_t>(band) + 2];
     }
-    if (pass == 0) {
-      for (size_t b = 2; b < bandFirst_.size(); ++b) bandFirst_[b] += bandFirst_[b - 1];
-      bandItems_.resize(bandFirst_.back());
-    }
+  }
+  for (size_t b = 2; b < bandFirst_.size(); ++b) bandFirst_[b] += bandFirst_[b - 1];
+  bandItems_.resize(bandFirst_.back());
+  if (!all) {
+    for (const BandPair& p : bandPairs_) bandItems_[bandFirst_[p.band + 1]++] = p.item;
+    return;
+  }
+  for (uint32_t k = 0; k < queue_.size(); ++k) {
+    const Queued& q = queue_[k];
+    const int32_t last = std::min(q.bottom / kTileRows, bands - 1);
+    for (int32_t band = std::max(q.top, 0) / kTileRows; band <= last; ++band)
+      bandItems_[bandFirst_[static_cast<size_t>(band) + 1]++] = k;
   }
 }
 
@@ -218,7 +238,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
   tilesPerRow_ = (width + kTileColumns - 1) / kTileColumns;
   const int32_t bands = (height + kTileRows - 1) / kTileRows;
   tiles_ = int64_t{tilesPerRow_} * bands;
-  bool mend = sameGround;
+  bool mend = sameGround && static_cast<size_t>((tilesPerRow_ + 63) / 64) <= kMaxWordsPerBand;
   if (mend) {
     wordsPerBand_ = static_cast<size_t>((tilesPerRow_ + 63) / 64);
     dirty_.assign(wordsPerBand_ * static_cast<size_t>(bands), 0);
