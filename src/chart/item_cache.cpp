@@ -10,6 +10,7 @@ namespace aismon {
 namespace {
 
 constexpr int32_t kTileRows = TileChanges::kTileRows;
+constexpr int32_t kTileColumns = TileChanges::kTileColumns;
 
 }  // namespace
 
@@ -84,10 +85,14 @@ size_t ItemCache::Prepared::Add(const RecordedRun* runs, size_t count) {
   }
   if (it.count > 0) {
     it.box = Box{top, bottom, left, right};
-    const int32_t firstBand = top / kTileRows;
-    for (uint32_t i = 0; i < it.count; ++i)
-      while (firstBand + static_cast<int32_t>(bandStarts_.size() - it.bandsAt) <= first[i].y / kTileRows)
-        bandStarts_.push_back(i);
+    const int32_t firstBand = top / kTileRows, leftTile = left / kTileColumns;
+    for (uint32_t i = 0; i < it.count; ++i) {
+      const KeptRun& r = first[i];
+      while (firstBand + static_cast<int32_t>(bandStarts_.size() - it.bandsAt) <= r.y / kTileRows)
+        bandStarts_.push_back(BandStart{i, 0});
+      const int32_t t0 = r.x / kTileColumns - leftTile, t1 = (r.x + r.n - 1) / kTileColumns - leftTile;
+      bandStarts_.back().tiles |= t1 >= 64 ? ~uint64_t{0} : (uint64_t{2} << t1) - (uint64_t{1} << t0);
+    }
   }
   it.bands = bandStarts_.size() - it.bandsAt;
   items_.push_back(it);
@@ -152,7 +157,8 @@ void ItemCache::Queue(int32_t key) {
 void ItemCache::FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const {
   for (int32_t bandTop = begin - begin % kTileRows; bandTop < end; bandTop += kTileRows) {
     const int32_t from = std::max(begin, bandTop), to = std::min(end, bandTop + kTileRows);
-    ForBandItems(bandTop / kTileRows, from, to, [&](const Queued& q, const KeptRun* r, const KeptRun* runsEnd) {
+    auto all = [](const Queued&, uint64_t) { return true; };
+    ForBandItems(bandTop / kTileRows, from, to, all, [&](const Queued& q, const KeptRun* r, const KeptRun* runsEnd) {
       for (; r != runsEnd && r->y < to; ++r)
         FillPixels(bits + static_cast<ptrdiff_t>(r->y) * stride + r->x, r->n, q.palette[r->colour]);
     });

@@ -43,6 +43,13 @@ class ItemCache {
   struct KeptRun {
     uint16_t y, x, n, colour;  // colour: index into the entry's palette
   };
+  // Where an item's runs in one band of tile rows start, and the tiles of the band they
+  // set pixels in: bit i is the i-th tile from the one of the item's leftmost pixel (all
+  // bits for items wider than 64 tiles).
+  struct BandStart {
+    uint32_t run;
+    uint64_t tiles;
+  };
 
  public:
   // Runs kept in all (8 bytes each): beyond it an item is not kept but written at once.
@@ -71,7 +78,7 @@ class ItemCache {
     };
     std::vector<Item> items_;
     std::vector<KeptRun> runs_;
-    std::vector<uint32_t> bandStarts_;
+    std::vector<BandStart> bandStarts_;
     std::vector<uint32_t> rowStarts_;  // for sorting by row
     std::vector<KeptRun> scratch_;
   };
@@ -133,7 +140,7 @@ class ItemCache {
     std::vector<int32_t> log;
     std::vector<KeptRun> runs;  // by row, in drawing order within a row
     // Where each band of tile rows (from the box's top band) starts among the runs.
-    std::vector<uint32_t> bandStarts;
+    std::vector<BandStart> bandStarts;
     uint32_t palette[kColours] = {};
     int32_t width = 0, height = 0;
     bool valid = false;
@@ -160,13 +167,14 @@ class ItemCache {
     int32_t left, right;  // inclusive
     const KeptRun* runs;
     const KeptRun* runsEnd;
-    const uint32_t* bandStarts;  // of the box's top band
+    const BandStart* bandStarts;  // of the box's top band
     const uint32_t* palette;
   };
-  // Calls f(q, r, end) for each item listed over band, in order, with its runs from the
+  // Calls f(q, r, end) for each item listed over band that sets pixels in a tile of it
+  // that wanted(q, tiles) takes (tiles as in BandStart), in order, with its runs from the
   // first in rows from .. to - 1 up to the end of all its runs.
-  template <class F>
-  void ForBandItems(int32_t band, int32_t from, int32_t to, F&& f) const;
+  template <class Wanted, class F>
+  void ForBandItems(int32_t band, int32_t from, int32_t to, Wanted&& wanted, F&& f) const;
   void FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const;
   void Dirty(const Box& b);
   // Marks the tiles where two items' runs (each by row) set different pixels.
@@ -230,8 +238,8 @@ class ItemCache {
 
 // The items of a band lie all over memory: waiting for each one's runs in turn is most of
 // what writing a band costs, so the runs of items a few places ahead are asked for early.
-template <class F>
-void ItemCache::ForBandItems(int32_t band, int32_t from, int32_t to, F&& f) const {
+template <class Wanted, class F>
+void ItemCache::ForBandItems(int32_t band, int32_t from, int32_t to, Wanted&& wanted, F&& f) const {
   constexpr uint32_t kAhead = 8;
   const uint32_t begin = bandFirst_[static_cast<size_t>(band)], end = bandFirst_[static_cast<size_t>(band) + 1];
   auto bandStart = [band](const Queued& q) { return q.bandStarts + (band - q.top / TileChanges::kTileRows); };
@@ -240,12 +248,17 @@ void ItemCache::ForBandItems(int32_t band, int32_t from, int32_t to, F&& f) cons
     if (i + kAhead < end) __builtin_prefetch(bandStart(queue_[bandItems_[i + kAhead]]));
     if (i + kAhead / 2 < end) {
       const Queued& a = queue_[bandItems_[i + kAhead / 2]];
-      __builtin_prefetch(a.runs + *bandStart(a));
-      __builtin_prefetch(a.palette);
+      const BandStart& s = *bandStart(a);
+      if (wanted(a, s.tiles)) {
+        __builtin_prefetch(a.runs + s.run);
+        __builtin_prefetch(a.palette);
+      }
     }
     const Queued& q = queue_[bandItems_[i]];
     if (q.bottom < from || q.top >= to) continue;
-    const KeptRun* r = q.runs + *bandStart(q);
+    const BandStart& s = *bandStart(q);
+    if (!wanted(q, s.tiles)) continue;
+    const KeptRun* r = q.runs + s.run;
     while (r != q.runsEnd && r->y < from) ++r;
     f(q, r, q.runsEnd);
   }

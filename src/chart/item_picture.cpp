@@ -173,8 +173,20 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
     uint64_t dirtyWords[kMaxWordsPerBand];
     std::memcpy(dirtyWords, dirty_.data() + static_cast<size_t>(band) * wordsPerBand_, wordsPerBand_ * 8);
     auto dirty = [&dirtyWords](int32_t t) { return (dirtyWords[t >> 6] >> (t & 63)) & 1u; };
+    // Items set pixels in a few of the tiles of their box: those over none that is dirty
+    // are passed by.
+    const size_t words = wordsPerBand_;
+    auto overDirty = [&dirtyWords, words](const Queued& q, uint64_t tiles) {
+      const int32_t first = q.left / kTileColumns;
+      if (q.right / kTileColumns - first >= 64) return true;
+      const size_t w = static_cast<size_t>(first >> 6);
+      const int shift = first & 63;
+      uint64_t bits = dirtyWords[w] >> shift;
+      if (shift != 0 && w + 1 < words) bits |= dirtyWords[w + 1] << (64 - shift);
+      return (bits & tiles) != 0;
+    };
     // Every item over a dirty tile of the band, in order, within the dirty tiles only.
-    ForBandItems(band, from, to, [&](const Queued& q, const KeptRun* r, const KeptRun* runsEnd) {
+    ForBandItems(band, from, to, overDirty, [&](const Queued& q, const KeptRun* r, const KeptRun* runsEnd) {
       for (; r != runsEnd && r->y < to; ++r) {
         const int32_t first = r->x / kTileColumns, last = r->x + r->n - 1;
         uint32_t* row = bits + static_cast<ptrdiff_t>(r->y) * stride;

@@ -410,5 +410,46 @@ TEST(KeptDrawing, ItemLayersOverAKeptGround) {
   }
 }
 
+// Under a mended tile, each item is written again where it sets pixels: a mark moving
+// over a long bar (wider than 64 tiles) and over a slant whose box covers tiles it leaves
+// empty, at each end and beyond the 64th tile of the bar.
+TEST(KeptDrawing, MendedTilesKeepWhatLiesUnder) {
+  EnsureGuiApp();
+  const int kW = 2600, kH = 64;
+  const int32_t marks[] = {5, 40, 1000, 2047, 2060, 2300, 2590, 2300, 5};
+  auto draw = [&](Canvas& c, bool items, int32_t markX) {
+    c.SetBrushStyle(BrushStyle::Solid);
+    c.SetBrushColor(Rgb{0, 0, 64});
+    c.FillRect(0, 0, kW, kH);
+    c.BeginItemLayer(3);
+    const bool bar = items && c.BeginItem(0);
+    c.SetBrushColor(Rgb{200, 200, 0});
+    c.FillRect(0, 20, kW, 24);
+    if (bar) c.EndItem();
+    const bool slant = items && c.BeginItem(1);
+    c.SetPenColor(Rgb{0, 255, 0});
+    c.Line(0, 0, 300, 60);
+    if (slant) c.EndItem();
+    const bool mark = items && c.BeginItem(2);
+    c.SetBrushColor(Rgb{255, 0, 0});
+    c.SetPenColor(Rgb{255, 255, 255});
+    const PixelPoint dart[3] = {{markX, 16}, {markX + 6, 28}, {markX - 6, 28}};
+    c.Polygon(dart, 3);
+    if (mark) c.EndItem();
+    c.EndItemLayer();
+  };
+  Canvas kept, fresh;
+  kept.KeepItems(3);
+  kept.Resize(kW, kH);
+  fresh.Resize(kW, kH);
+  for (const int32_t x : marks) {
+    SCOPED_TRACE(x);
+    draw(kept, true, x);
+    draw(fresh, false, x);
+    EXPECT_TRUE(kept.Image() == fresh.Image());
+  }
+  EXPECT_LT(kept.Items()->RewrittenTiles(), kept.Items()->Tiles());  // mended, not written whole
+}
+
 }  // namespace
 }  // namespace aismon
