@@ -132,7 +132,10 @@ void DrawShipLayer(FrameContext& f) {
   // Drawn afresh, the ships' shapes are shared out between two threads by rows.
   const bool shared = !f.keepShips;
   if (shared) c.BeginShared();
+  const DbDynamic* entries = f.table.DynamicEntries();
+  constexpr int32_t kAhead = 4;  // slots in the static table lie all over it
   for (int32_t slot = 0; slot < f.table.DynamicCount(); ++slot) {
+    if (slot + kAhead < f.table.DynamicCount()) __builtin_prefetch(&f.table.StaticOf(entries[slot + kAhead].Link));
     // Each ship's shapes are one item: a ship that looks as it did last frame is written
     // from the pixels kept for it.
     const bool item = f.keepShips && c.BeginItem(slot);
