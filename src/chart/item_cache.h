@@ -192,7 +192,9 @@ class ItemCache {
   // Lists the queued items over each band of tile rows: all of them, or only those over a
   // dirty tile of the band.
   void ListItemsByBand(int32_t bands, bool all);
-  void MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin, int32_t end);
+  // One thread's share (part 0 or 1) of the mend.
+  void MendRows(int part, uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin,
+                int32_t end);
   void EndRound();
 
   std::vector<Entry> entries_;
@@ -234,6 +236,12 @@ class ItemCache {
   std::vector<uint64_t> changed_;
   bool changedAll_ = true;
   bool restoreTouchedOnly_ = false;  // for the mend under way
+  // Pixels x0 .. x1 - 1 of each row of a band to copy, by mending thread.
+  struct Copy {
+    int32_t x0, x1;
+    bool fromKept;  // from the kept picture; else from the ground (or into the kept picture)
+  };
+  std::vector<Copy> copies_[2];
 };
 
 // The items of a band lie all over memory: waiting for each one's runs in turn is most of

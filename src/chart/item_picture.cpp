@@ -133,7 +133,7 @@ bool ItemCache::AnyDirtyTile(int32_t band, int32_t firstTile, int32_t lastTile) 
   return false;
 }
 
-void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin,
+void ItemCache::MendRows(int part, uint32_t* bits, ptrdiff_t stride, const uint32_t* groundPixels, int32_t begin,
                          int32_t end) {
   const ptrdiff_t keptStride = keptWidth_;
   for (int32_t bandTop = begin - begin % kTileRows; bandTop < end; bandTop += kTileRows) {
@@ -145,28 +145,30 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
       anyDirty |= dirty_[i] != 0;
       anyRestored |= restoreTouchedOnly_ && touched_[i] != 0;
     }
+    if (!anyDirty && !anyRestored) continue;
     // Clean tiles: the kept picture, where the image no longer shows it. Dirty ones: the
-    // ground, drawn this frame or given.
-    for (int32_t y = from; y < to && (anyDirty || anyRestored); ++y) {
-      uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
-      const uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
-      if (!anyDirty && !restoreTouchedOnly_) {
-        std::memcpy(row, keptRow, static_cast<size_t>(keptWidth_) * 4);
-        continue;
-      }
+    // ground, drawn this frame or given. Found once for the band's rows, as runs of tiles.
+    std::vector<Copy>& copies = copies_[part];
+    copies.clear();
+    if (!anyDirty && !restoreTouchedOnly_) {
+      copies.push_back(Copy{0, keptWidth_, true});
+    } else {
       for (int32_t t = 0; t < tilesPerRow_;) {
         const bool dirty = DirtyTile(band, t);
         const bool restore = !dirty && RestoreTile(band, t);
         int32_t u = t + 1;
         while (u < tilesPerRow_ && DirtyTile(band, u) == dirty && (dirty || RestoreTile(band, u) == restore)) ++u;
         const int32_t x0 = t * kTileColumns, x1 = std::min(keptWidth_, u * kTileColumns);
-        if (restore)
-          std::memcpy(row + x0, keptRow + x0, static_cast<size_t>(x1 - x0) * 4);
-        else if (dirty && groundPixels != nullptr)
-          std::memcpy(row + x0, groundPixels + static_cast<ptrdiff_t>(y) * keptStride + x0,
-                      static_cast<size_t>(x1 - x0) * 4);
+        if (restore || (dirty && groundPixels != nullptr)) copies.push_back(Copy{x0, x1, restore});
         t = u;
       }
+    }
+    for (int32_t y = from; y < to; ++y) {
+      uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
+      const uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
+      const uint32_t* groundRow = groundPixels != nullptr ? groundPixels + static_cast<ptrdiff_t>(y) * keptStride : nullptr;
+      for (const Copy& c : copies)
+        std::memcpy(row + c.x0, (c.fromKept ? keptRow : groundRow) + c.x0, static_cast<size_t>(c.x1 - c.x0) * 4);
     }
     if (!anyDirty) continue;
     // The band's map, where writing pixels cannot be taken to change it.
@@ -202,14 +204,18 @@ void ItemCache::MendRows(uint32_t* bits, ptrdiff_t stride, const uint32_t* groun
       }
     });
     // And what the dirty tiles now show is kept.
+    copies.clear();
+    for (int32_t t = 0; t < tilesPerRow_; ++t) {
+      if (!dirty(t)) continue;
+      int32_t u = t + 1;
+      while (u < tilesPerRow_ && dirty(u)) ++u;
+      copies.push_back(Copy{t * kTileColumns, std::min(keptWidth_, u * kTileColumns), false});
+      t = u;
+    }
     for (int32_t y = from; y < to; ++y) {
       const uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
       uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
-      for (int32_t t = 0; t < tilesPerRow_; ++t) {
-        if (!DirtyTile(band, t)) continue;
-        const int32_t x0 = t * kTileColumns, x1 = std::min(keptWidth_, (t + 1) * kTileColumns);
-        std::memcpy(keptRow + x0, row + x0, static_cast<size_t>(x1 - x0) * 4);
-      }
+      for (const Copy& c : copies) std::memcpy(keptRow + c.x0, row + c.x0, static_cast<size_t>(c.x1 - c.x0) * 4);
     }
   }
 }
@@ -277,7 +283,7 @@ void ItemCache::FlushOverGround(uint32_t* bits, ptrdiff_t stride, int32_t width,
     ListItemsByBand(bands, false);
     // The image still shows last frame's picture but for the tiles drawn over since.
     restoreTouchedOnly_ = pictureInImage_ && touched_.size() == dirty_.size();
-    auto work = [&](int, int32_t b, int32_t e) { MendRows(bits, stride, groundPixels, b, e); };
+    auto work = [&](int part, int32_t b, int32_t e) { MendRows(part, bits, stride, groundPixels, b, e); };
     if (split != nullptr)
       split->Run(height, work);
     else
