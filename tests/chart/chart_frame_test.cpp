@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -100,6 +101,45 @@ TEST(Downsample, IgnoresTheTopByteOfWorkPixels) {
     for (int x = 0; x < 8; ++x) reinterpret_cast<uint32_t*>(work.scanLine(y))[x] = (x & 1 ? 0x00u : 0xFFu) << 24 | 0x808080u;
   Downsample2x2(work, display);
   for (int x = 0; x < 4; ++x) EXPECT_EQ(At(display, x, 0), (Rgb{128, 128, 128}));
+}
+
+// Only the display pixels under changed tiles are averaged again, whatever runs of tiles
+// the map holds: within a word, across words, up to a word's last bit, the image's last
+// (partial) tile.
+TEST(Downsample, ChangedTilesOnly) {
+  constexpr int32_t kTileW = TileChanges::kTileColumns, kTileH = TileChanges::kTileRows;
+  constexpr int32_t kWorkW = 130 * kTileW - 10, kWorkH = 2 * kTileH;  // 130 tiles, 3 words a band
+  const std::vector<std::vector<int32_t>> cases = {
+      {}, {0}, {5}, {63}, {64}, {62, 63, 64, 65, 66}, {0, 1, 2, 3}, {127, 128, 129}, {129}};
+  QImage work(kWorkW, kWorkH, QImage::Format_RGB32);
+  uint32_t s = 777u;
+  for (int32_t y = 0; y < kWorkH; ++y)
+    for (int32_t x = 0; x < kWorkW; ++x) reinterpret_cast<uint32_t*>(work.scanLine(y))[x] = s = s * 1664525u + 1013904223u;
+  QImage whole(kWorkW / 2, kWorkH / 2, QImage::Format_RGB32);
+  Downsample2x2(work, whole);
+  for (const auto& tiles : cases) {
+    for (const int32_t band : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << "band " << band << " first tile " << (tiles.empty() ? -1 : tiles[0]));
+      TileChanges changes;
+      changes.all = false;
+      changes.tilesPerRow = 130;
+      changes.wordsPerBand = 3;
+      changes.bits.assign(6, 0);
+      for (const int32_t t : tiles) changes.bits[static_cast<size_t>(band) * 3 + (t >> 6)] |= uint64_t{1} << (t & 63);
+      QImage display(kWorkW / 2, kWorkH / 2, QImage::Format_RGB32);
+      display.fill(0xFF123456u);
+      Downsample2x2(work, display, changes);
+      int wrong = 0;
+      for (int32_t y = 0; y < display.height(); ++y)
+        for (int32_t x = 0; x < display.width(); ++x) {
+          const bool changed = y / (kTileH / 2) == band &&
+                               std::find(tiles.begin(), tiles.end(), x / (kTileW / 2)) != tiles.end();
+          const uint32_t got = reinterpret_cast<const uint32_t*>(display.constScanLine(y))[x];
+          wrong += got != (changed ? reinterpret_cast<const uint32_t*>(whole.constScanLine(y))[x] : 0xFF123456u);
+        }
+      EXPECT_EQ(wrong, 0);
+    }
+  }
 }
 
 // --- Hover search ---------------------------------------------------------------------
