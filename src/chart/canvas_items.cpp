@@ -55,10 +55,12 @@ void Canvas::SettlePending() {
   const int32_t w = Width(), h = Height();
   const PixelTarget whole = RawTarget();
   if (helperRaster_ == nullptr) helperRaster_ = std::make_unique<ShapeRasterisers>();
-  // In chunks, so that the runs waiting to be kept stay few.
+  // In chunks of so many items to record, so that the runs waiting to be kept stay few;
+  // the items that keep their runs only wait their turn, and cost no hand-over.
   constexpr size_t kChunk = 512;
-  for (size_t from = 0; from < items.size(); from += kChunk) {
-    const size_t to = std::min(items.size(), from + kChunk);
+  for (size_t from = 0, to = 0; from < items.size(); from = to) {
+    size_t toRecord = 0;
+    while (to < items.size() && toRecord < kChunk) toRecord += items[to++].log >= 0;
     const int32_t n = static_cast<int32_t>(to - from);
     // Split where half the words to record lie before.
     size_t words = 0;
@@ -94,10 +96,12 @@ void Canvas::SettlePending() {
       }
     };
     raster_.collectLines = helperRaster_->collectLines = true;
-    if (split_ != nullptr)
-      split_->RunAt(n, at, record);
-    else
-      record(0, 0, n);
+    if (toRecord > 0) {
+      if (split_ != nullptr)
+        split_->RunAt(n, at, record);
+      else
+        record(0, 0, n);
+    }
     raster_.collectLines = helperRaster_->collectLines = false;
     if (keptLines_ != nullptr) {
       raster_.KeepMissedLines(*keptLines_);

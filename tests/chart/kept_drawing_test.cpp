@@ -262,7 +262,7 @@ TEST(KeptDrawing, ItemsSetThePixelsTheirShapesSet) {
 // written where it stands.
 TEST(KeptDrawing, ManyChangedItemsRecordedOnTwoThreads) {
   EnsureGuiApp();
-  constexpr int kItems = 300, kW = 320, kH = 240;
+  constexpr int kItems = 1100, kW = 320, kH = 240;  // over two chunks of items to record
   RowSplitter helper(true);
   Canvas kept, plain;
   kept.KeepItems(kItems);
