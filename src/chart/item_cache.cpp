@@ -86,13 +86,20 @@ size_t ItemCache::Prepared::Add(const RecordedRun* runs, size_t count) {
   if (it.count > 0) {
     it.box = Box{top, bottom, left, right};
     const int32_t firstBand = top / kTileRows, leftTile = left / kTileColumns;
+    int32_t nextBand = firstBand;  // the first band with no start yet
+    uint64_t tiles = 0;            // of the band started last
     for (uint32_t i = 0; i < it.count; ++i) {
       const KeptRun& r = first[i];
-      while (firstBand + static_cast<int32_t>(bandStarts_.size() - it.bandsAt) <= r.y / kTileRows)
-        bandStarts_.push_back(BandStart{i, 0});
+      const int32_t band = r.y / kTileRows;
+      if (band >= nextBand) {
+        if (nextBand > firstBand) bandStarts_.back().tiles = tiles;
+        tiles = 0;
+        for (; nextBand <= band; ++nextBand) bandStarts_.push_back(BandStart{i, 0});
+      }
       const int32_t t0 = r.x / kTileColumns - leftTile, t1 = (r.x + r.n - 1) / kTileColumns - leftTile;
-      bandStarts_.back().tiles |= t1 >= 64 ? ~uint64_t{0} : (uint64_t{2} << t1) - (uint64_t{1} << t0);
+      tiles |= t1 >= 64 ? ~uint64_t{0} : (uint64_t{2} << t1) - (uint64_t{1} << t0);
     }
+    bandStarts_.back().tiles = tiles;
   }
   it.bands = bandStarts_.size() - it.bandsAt;
   items_.push_back(it);
