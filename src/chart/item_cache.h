@@ -170,9 +170,10 @@ class ItemCache {
     const BandStart* bandStarts;  // of the box's top band
     const uint32_t* palette;
   };
-  // Calls f(q, r, end) for each item listed over band that sets pixels in a tile of it
-  // that wanted(q, tiles) takes (tiles as in BandStart), in order, with its runs from the
-  // first in rows from .. to - 1 up to the end of all its runs.
+  // Calls f(q, r, end) for each item listed over band, in order, with its runs from the
+  // first in rows from .. to - 1 up to the end of all its runs; but only for those that
+  // wanted(q, tiles) takes, tiles being the ones of the band the item sets pixels in (as
+  // in BandStart).
   template <class Wanted, class F>
   void ForBandItems(int32_t band, int32_t from, int32_t to, Wanted&& wanted, F&& f) const;
   void FlushRows(uint32_t* bits, ptrdiff_t stride, int32_t begin, int32_t end) const;

@@ -166,7 +166,8 @@ void ItemCache::MendRows(int part, uint32_t* bits, ptrdiff_t stride, const uint3
     for (int32_t y = from; y < to; ++y) {
       uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
       const uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;
-      const uint32_t* groundRow = groundPixels != nullptr ? groundPixels + static_cast<ptrdiff_t>(y) * keptStride : nullptr;
+      const uint32_t* groundRow =
+          groundPixels != nullptr ? groundPixels + static_cast<ptrdiff_t>(y) * keptStride : nullptr;
       for (const Copy& c : copies)
         std::memcpy(row + c.x0, (c.fromKept ? keptRow : groundRow) + c.x0, static_cast<size_t>(c.x1 - c.x0) * 4);
     }

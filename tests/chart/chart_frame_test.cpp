@@ -114,7 +114,8 @@ TEST(Downsample, ChangedTilesOnly) {
   QImage work(kWorkW, kWorkH, QImage::Format_RGB32);
   uint32_t s = 777u;
   for (int32_t y = 0; y < kWorkH; ++y)
-    for (int32_t x = 0; x < kWorkW; ++x) reinterpret_cast<uint32_t*>(work.scanLine(y))[x] = s = s * 1664525u + 1013904223u;
+    for (int32_t x = 0; x < kWorkW; ++x)
+      reinterpret_cast<uint32_t*>(work.scanLine(y))[x] = s = s * 1664525u + 1013904223u;
   QImage whole(kWorkW / 2, kWorkH / 2, QImage::Format_RGB32);
   Downsample2x2(work, whole);
   for (const auto& tiles : cases) {
