@@ -416,7 +416,7 @@ TEST(KeptDrawing, ItemLayersOverAKeptGround) {
 TEST(KeptDrawing, MendedTilesKeepWhatLiesUnder) {
   EnsureGuiApp();
   const int kW = 2600, kH = 64;
-  const int32_t marks[] = {5, 40, 1000, 2047, 2060, 2300, 2590, 2300, 5};
+  const int32_t marks[] = {5, 40, 100, 1000, 2047, 2060, 2300, 2590, 2300, 100, 5};
   auto draw = [&](Canvas& c, bool items, int32_t markX) {
     c.SetBrushStyle(BrushStyle::Solid);
     c.SetBrushColor(Rgb{0, 0, 64});
