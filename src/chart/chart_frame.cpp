@@ -14,6 +14,7 @@
 
 #include "basechart/place_names.h"
 #include "chart/base_chart_layer.h"
+#include "chart/bit_runs.h"
 #include "chart/cpu_features.h"
 #include "chart/place_names_layer.h"
 
@@ -378,20 +379,11 @@ void AverageChangedRows(const uchar* workBits, qsizetype workStride, uchar* disp
     const uint32_t* r0 = WorkRow(workBits, workStride, 2 * y);
     const uint32_t* r1 = WorkRow(workBits, workStride, 2 * y + 1);
     uint32_t* o = reinterpret_cast<uint32_t*>(displayBits + y * displayStride);
-    // Runs of changed tiles, a word of the map at a time (a run across two words is
-    // averaged in two parts, to the same pixels).
-    const uint64_t* words = changes.bits.data() + static_cast<size_t>(band) * changes.wordsPerBand;
-    for (size_t i = 0; i < changes.wordsPerBand; ++i) {
-      for (uint64_t bits = words[i]; bits != 0;) {
-        const int z = __builtin_ctzll(bits);
-        const uint64_t from = bits >> z;
-        const int ones = ~from == 0 ? 64 : __builtin_ctzll(~from);
-        bits = z + ones >= 64 ? 0 : bits & ~(((uint64_t{1} << ones) - 1) << z);
-        const int32_t t = static_cast<int32_t>(i) * 64 + z;
-        const int32_t x0 = t * kColumns, x1 = std::min(w, (t + ones) * kColumns);
-        if (x1 > x0) AverageRow(r0 + 2 * x0, r1 + 2 * x0, o + x0, x1 - x0);
-      }
-    }
+    ForEachBitRun(changes.bits.data() + static_cast<size_t>(band) * changes.wordsPerBand, changes.wordsPerBand,
+                  [&](int32_t t, int32_t u) {
+                    const int32_t x0 = t * kColumns, x1 = std::min(w, u * kColumns);
+                    if (x1 > x0) AverageRow(r0 + 2 * x0, r1 + 2 * x0, o + x0, x1 - x0);
+                  });
   }
 }
 

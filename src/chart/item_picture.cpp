@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "chart/bit_runs.h"
 #include "chart/item_cache.h"
 #include "chart/row_split.h"
 
@@ -206,13 +207,9 @@ void ItemCache::MendRows(int part, uint32_t* bits, ptrdiff_t stride, const uint3
     });
     // And what the dirty tiles now show is kept.
     copies.clear();
-    for (int32_t t = 0; t < tilesPerRow_; ++t) {
-      if (!dirty(t)) continue;
-      int32_t u = t + 1;
-      while (u < tilesPerRow_ && dirty(u)) ++u;
+    ForEachBitRun(dirtyWords, wordsPerBand_, [&](int32_t t, int32_t u) {
       copies.push_back(Copy{t * kTileColumns, std::min(keptWidth_, u * kTileColumns), false});
-      t = u;
-    }
+    });
     for (int32_t y = from; y < to; ++y) {
       const uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
       uint32_t* keptRow = kept_.data() + static_cast<ptrdiff_t>(y) * keptStride;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "chart/bit_runs.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -124,34 +126,9 @@ bool RecordThroughMasks(const PixelTarget& t, const PixelPoint* centres, int n, 
         b += take;
       }
     });
-  for (int32_t r = 0; r < height; ++r) {
-    const uint64_t* row = masks.data() + static_cast<size_t>(r) * kMaskWords;
-    int32_t runStart = -1;
-    for (int32_t word = 0; word < kMaskWords; ++word) {
-      uint64_t bits = row[word];
-      int32_t at = 0;
-      while (at < 64) {
-        if (runStart < 0) {
-          if (bits == 0) break;
-          const int32_t z = __builtin_ctzll(bits);
-          runStart = word * 64 + at + z;
-          at += z;
-          bits >>= z;
-        }
-        // bits has a one in its lowest place: the run goes on to the next zero.
-        const int32_t ones = bits == ~uint64_t{0} ? 64 : __builtin_ctzll(~bits);
-        if (at + ones < 64) {
-          t.record->Add(by + r, bx + runStart, word * 64 + at + ones - runStart, pixel);
-          runStart = -1;
-          bits >>= ones;
-          at += ones;
-        } else {
-          break;  // runs on into the next word
-        }
-      }
-    }
-    if (runStart >= 0) t.record->Add(by + r, bx + runStart, 64 * kMaskWords - runStart, pixel);
-  }
+  for (int32_t r = 0; r < height; ++r)
+    ForEachBitRun(masks.data() + static_cast<size_t>(r) * kMaskWords, kMaskWords,
+                  [&](int32_t b, int32_t e) { t.record->Add(by + r, bx + b, e - b, pixel); });
   return true;
 }
 
